@@ -1,0 +1,91 @@
+#pragma once
+// TfrmMain: the main window. It owns the window model, the controls that
+// every page shares (the command line field, the output view, the flag
+// fields, the bottom panel and the page controls) and the page units.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/form.h"
+#include "platform/platform.h"
+
+namespace velquin::app {
+
+// A unit that declares its own controls on the main window and binds its
+// handlers; it lives as long as the main window.
+class PageUnit {
+ public:
+  virtual ~PageUnit() = default;
+};
+
+inline constexpr const char* kProductName = "Velquin";
+inline constexpr const char* kMainCaption = "Velquin ";
+
+// Design placement of the main window (outer rectangle, pixels).
+inline constexpr form::Rect kDesignBounds{233, 149, 612, 476};
+
+// Index of each tool in the selector, and its page in PageControl2 (+1).
+enum Tool {
+  kIpconfig, kPing, kNetstat, kNbtstat, kRoute, kTracert, kNet, kArp,
+  kNslookup, kPathping, kToolCount
+};
+
+class TfrmMain {
+ public:
+  explicit TfrmMain(platform::Platform& platform);
+  ~TfrmMain();
+  TfrmMain(const TfrmMain&) = delete;
+  TfrmMain& operator=(const TfrmMain&) = delete;
+
+  form::Form& form() { return form_; }
+  form::Control& operator[](std::string_view name) const { return form_[name]; }
+  platform::Platform& platform() { return platform_; }
+  const std::string& startFolder() const { return startFolder_; }
+
+  // Takes ownership of a page unit (built after the shell's own controls).
+  template <class Unit, class... Args>
+  Unit& addUnit(Args&&... args) {
+    auto u = std::make_unique<Unit>(*this, std::forward<Args>(args)...);
+    Unit& ref = *u;
+    units_.push_back(std::move(u));
+    return ref;
+  }
+
+  // Window events
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void FormActivate();
+
+  // Shell handlers
+  void btnCloseClick();
+  void Act_ReNewExecute();
+  void Act_RefleshExecute();
+  void btnRefleshClick();
+  void PageControl1Change();
+
+  // Tool selector
+  void Act_RB_ClickExecute();
+
+  // Maker's pages, opened from the link labels of the first page.
+  void Label10Click();
+  void Label11Click();
+
+ private:
+  void declareShell();
+  void declareSelector();
+  void declareTopPage();
+
+  platform::Platform& platform_;
+  form::Form form_;
+  std::string startFolder_;
+  std::vector<std::unique_ptr<PageUnit>> units_;
+};
+
+inline constexpr const char* kMakerName = "Velquin Project";
+inline constexpr const char* kMakerSite = "https://velquin.example.jp/";
+inline constexpr const char* kMakerHome = "https://www.velquin.example.jp/";
+
+}  // namespace velquin::app

@@ -1,0 +1,195 @@
+#pragma once
+// One control of the portable window model. The model is the single source
+// of truth: handlers read and write these properties, the renderer mirrors
+// them on native controls and reports the user's actions back through Form.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velquin::form {
+
+class Form;
+
+enum class Kind {
+  Edit,         // one line of text
+  CheckBox,
+  RadioGroup,   // framed list of option items, ItemIndex
+  ComboBox,
+  Memo,         // many lines, CR LF between them
+  Label,
+  Button,
+  Panel,
+  GroupBox,
+  Page,         // one page of a PageControl
+  PageControl,
+  StatusBar,
+};
+
+// Placement rule inside the parent's client area, applied in declaration
+// order: docked controls take their strip of what is left, Client takes the
+// rest, None keeps its own left/top/width/height.
+enum class Align { None, Top, Bottom, Left, Right, Client };
+
+enum class ComboStyle { DropDown, DropDownList };
+
+enum class ScrollBars { None, Vertical, Horizontal, Both };
+
+// Properties the renderer is told about when a handler changes them.
+enum class Prop {
+  Text, Visible, Enabled, Checked, Items, ItemIndex, ActivePage, TabVisible,
+  Bounds, Font, ReadOnly,
+};
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+// Fixed at declaration and never changed afterwards.
+struct Style {
+  Align align = Align::None;
+  int columns = 1;                       // radio groups
+  ComboStyle comboStyle = ComboStyle::DropDown;
+  ScrollBars scrollBars = ScrollBars::None;
+  bool wantReturn = true;                // memos: Enter makes a new line
+  bool wordWrap = false;                 // memos
+  bool isDefault = false;                // the window's default button
+  bool handCursor = false;               // link labels
+  bool bevel = true;                     // panels
+  bool autoSize = true;                  // labels size to their caption
+  std::string focusControl;              // labels: accelerator target
+  // Anchors for Align::None: when set, the width (height) follows the
+  // parent so that this margin stays to its right (bottom) edge.
+  int rightMargin = -1;
+  int bottomMargin = -1;
+};
+
+struct Font {
+  bool bold = false;
+  int height = 0;          // pixels at 96 DPI; 0 = the window's font
+  int color = -1;          // 0xRRGGBB; -1 = the system's text colour
+  bool operator==(const Font&) const = default;
+};
+
+using Handler = std::function<void()>;
+
+class Control {
+ public:
+  Control(Form& form, std::string name, Kind kind, Control* parent);
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  const std::string& name() const { return name_; }
+  Kind kind() const { return kind_; }
+  Control* parent() const { return parent_; }
+  const std::vector<Control*>& children() const { return children_; }
+  Form& form() const { return form_; }
+
+  // Caption of labels, buttons, check boxes, pages and group boxes; text of
+  // edits, combo boxes and memos.
+  const std::string& text() const;
+  void setText(std::string text);
+
+  bool visible() const { return visible_; }
+  void setVisible(bool on);
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool on);
+  // Visible itself and every parent up to the form, and the active page of
+  // its page control where it is a page or sits on one.
+  bool showing() const;
+  bool enabledInTree() const;
+
+  bool checked() const { return checked_; }
+  void setChecked(bool on);
+
+  const std::vector<std::string>& items() const { return items_; }
+  void setItems(std::vector<std::string> items);
+  int itemIndex() const { return itemIndex_; }
+  // Radio groups: runs the click handler when the choice changes to a valid
+  // item; -1 clears without a click; past the end picks the last item.
+  // Combo boxes: also sets the text to the chosen item; no change event.
+  void setItemIndex(int index);
+
+  // Pages
+  bool tabVisible() const { return tabVisible_; }
+  void setTabVisible(bool on);
+  int pageIndex() const;  // index among its page control's pages
+
+  // Page controls
+  std::vector<Control*> pages() const;
+  int activePageIndex() const { return activePage_; }
+  Control* activePage() const;
+  void setActivePageIndex(int index);  // handlers: no change event
+  void setActivePage(Control& page);
+
+  bool readOnly() const { return readOnly_; }
+  void setReadOnly(bool on);
+
+  const std::string& hint() const { return hint_; }
+  void setHint(std::string hint) { hint_ = std::move(hint); }
+
+  const Font& font() const { return font_; }
+  void setFont(Font font);
+
+  const Style& style() const { return style_; }
+  Style& mutableStyle() { return style_; }  // declaration time only
+
+  // Placement in 96-DPI units relative to the parent's client area.
+  const Rect& bounds() const { return bounds_; }
+  void setBounds(Rect r);  // design placement; the layout may override it
+  const Rect& designBounds() const { return design_; }
+
+  // Memos: lines and appends. Text is the lines joined by CR LF.
+  std::vector<std::string> lines() const;
+  void setLines(const std::vector<std::string>& lines);
+  void append(std::string_view text);
+  bool modified() const { return modified_; }
+  void setModified(bool on) { modified_ = on; }
+
+  // Events, bound once by the page that declares the control.
+  Handler onClick;
+  Handler onEnter;
+  Handler onChange;
+  Handler onResize;
+  Handler onShow;
+  std::string action;  // named action that a click runs, "" for none
+
+  // Entry points of the renderer (and of the tests, which act as the user).
+  void userSetText(std::string text);    // typed into an edit, memo, combo
+  void markTextStale();                  // a memo edited natively; read lazily
+
+ private:
+  friend class Form;
+  void notify(Prop prop);
+  void runClick();
+
+  Form& form_;
+  std::string name_;
+  Kind kind_;
+  Control* parent_;
+  std::vector<Control*> children_;
+
+  mutable std::string text_;
+  mutable bool textStale_ = false;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool checked_ = false;
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+  bool tabVisible_ = true;
+  int activePage_ = -1;
+  bool readOnly_ = false;
+  bool modified_ = false;
+  std::string hint_;
+  Font font_;
+  Style style_;
+  Rect design_;
+  Rect bounds_;
+};
+
+}  // namespace velquin::form

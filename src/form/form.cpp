@@ -1,0 +1,314 @@
+#include "form/form.h"
+
+#include <stdexcept>
+
+namespace velquin::form {
+
+Form::Form(std::string name) : name_(std::move(name)) {}
+Form::~Form() = default;
+
+Control& Form::add(const Decl& d) {
+  if (byName_.count(d.name))
+    throw std::logic_error("control declared twice: " + d.name);
+  Control* parent = nullptr;
+  if (!d.parent.empty()) parent = &(*this)[d.parent];
+  auto c = std::make_unique<Control>(*this, d.name, d.kind, parent);
+  c->text_ = d.text;
+  c->design_ = d.bounds;
+  c->bounds_ = d.bounds;
+  c->style_ = d.style;
+  c->items_ = d.items;
+  c->itemIndex_ = d.itemIndex;
+  if (d.kind == Kind::ComboBox && d.itemIndex >= 0 &&
+      d.itemIndex < static_cast<int>(d.items.size()))
+    c->text_ = d.items[d.itemIndex];
+  c->visible_ = d.visible;
+  c->enabled_ = d.enabled;
+  c->checked_ = d.checked;
+  c->readOnly_ = d.readOnly;
+  c->hint_ = d.hint;
+  c->font_ = d.font;
+  c->action = d.action;
+  Control& ref = *c;
+  byName_[d.name] = c.get();
+  controls_.push_back(std::move(c));
+  // The first page of a page control is its active page at start.
+  if (ref.kind_ == Kind::Page && parent && parent->kind_ == Kind::PageControl &&
+      parent->activePage_ < 0)
+    parent->activePage_ = 0;
+  return ref;
+}
+
+Control& Form::operator[](std::string_view name) const {
+  Control* c = find(name);
+  if (!c) throw std::out_of_range("no control named " + std::string(name));
+  return *c;
+}
+
+Control* Form::find(std::string_view name) const {
+  auto it = byName_.find(name);
+  return it == byName_.end() ? nullptr : it->second;
+}
+
+std::vector<Control*> Form::roots() const {
+  std::vector<Control*> out;
+  for (const auto& c : controls_)
+    if (!c->parent()) out.push_back(c.get());
+  return out;
+}
+
+void Form::addAction(Action action) {
+  std::string key = action.name;
+  actions_[key] = std::move(action);
+}
+
+const Action* Form::findAction(std::string_view name) const {
+  auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : &it->second;
+}
+
+void Form::execute(std::string_view name) {
+  const Action* a = findAction(name);
+  if (!a) throw std::out_of_range("no action named " + std::string(name));
+  // Copy: the handler may add actions, which must not pull it from under us.
+  Handler h = a->execute;
+  if (h) h();
+}
+
+void Form::setCaption(std::string caption) {
+  if (caption_ == caption) return;
+  caption_ = std::move(caption);
+  if (view_) view_->windowChanged();
+}
+
+void Form::setWindowBounds(Rect r) {
+  if (window_ == r) return;
+  window_ = r;
+  if (view_) view_->windowChanged();
+}
+
+void Form::setTop(int v) {
+  Rect r = window_;
+  r.top = v;
+  setWindowBounds(r);
+}
+void Form::setLeft(int v) {
+  Rect r = window_;
+  r.left = v;
+  setWindowBounds(r);
+}
+void Form::setWidth(int v) {
+  Rect r = window_;
+  r.width = v;
+  setWindowBounds(r);
+}
+void Form::setHeight(int v) {
+  Rect r = window_;
+  r.height = v;
+  setWindowBounds(r);
+}
+
+void Form::setClientSize(int width, int height) {
+  clientW_ = width;
+  clientH_ = height;
+  relayout();
+}
+
+Rect Form::clientRectOf(const Control& c) const {
+  const Rect& b = c.bounds_;
+  switch (c.kind_) {
+    case Kind::GroupBox:
+    case Kind::RadioGroup:
+      return {kGroupBorder, kGroupCaption, b.width - 2 * kGroupBorder,
+              b.height - kGroupCaption - kGroupBorder};
+    case Kind::PageControl: {
+      bool anyTab = false;
+      for (Control* p : c.pages())
+        if (p->tabVisible_) anyTab = true;
+      int top = anyTab ? kTabStripHeight + 2 : 2;
+      return {2, top, b.width - 4, b.height - top - 2};
+    }
+    default:
+      return {0, 0, b.width, b.height};
+  }
+}
+
+void Form::relayout() {
+  if (clientW_ <= 0 && clientH_ <= 0) return;
+  std::vector<Control*> resized;
+  layoutChildren(nullptr, {0, 0, clientW_, clientH_}, resized);
+  runResize(resized);
+}
+
+void Form::layoutChildren(Control* parent, const Rect& area,
+                          std::vector<Control*>& resized) {
+  Rect rest = area;
+  auto place = [&](Control& c, Rect r) {
+    if (r.width < 0) r.width = 0;
+    if (r.height < 0) r.height = 0;
+    bool sizeChanged =
+        r.width != c.bounds_.width || r.height != c.bounds_.height;
+    if (!(r == c.bounds_)) {
+      c.bounds_ = r;
+      c.notify(Prop::Bounds);
+    }
+    if (sizeChanged && c.onResize && c.showing()) resized.push_back(&c);
+  };
+  const std::vector<Control*> kids = parent ? parent->children_ : roots();
+  for (Control* c : kids) {
+    if (!c->visible_) continue;
+    // Only the active page of a page control is laid out; the others keep
+    // their size until they come to the front.
+    if (c->kind_ == Kind::Page) {
+      if (parent && parent->activePage() != c) continue;
+      place(*c, area);
+    } else {
+      const Rect& d = c->design_;
+      switch (c->style_.align) {
+        case Align::Top:
+          place(*c, {rest.left, rest.top, rest.width, d.height});
+          rest.top += d.height;
+          rest.height -= d.height;
+          break;
+        case Align::Bottom:
+          place(*c, {rest.left, rest.top + rest.height - d.height, rest.width,
+                     d.height});
+          rest.height -= d.height;
+          break;
+        case Align::Left:
+          place(*c, {rest.left, rest.top, d.width, rest.height});
+          rest.left += d.width;
+          rest.width -= d.width;
+          break;
+        case Align::Right:
+          place(*c, {rest.left + rest.width - d.width, rest.top, d.width,
+                     rest.height});
+          rest.width -= d.width;
+          break;
+        case Align::Client:
+          break;  // placed after the docked ones, below
+        case Align::None: {
+          int w = c->style_.rightMargin >= 0
+                      ? area.width - d.left - c->style_.rightMargin
+                      : d.width;
+          int h = c->style_.bottomMargin >= 0
+                      ? area.height - d.top - c->style_.bottomMargin
+                      : d.height;
+          place(*c, {area.left + d.left, area.top + d.top, w, h});
+          break;
+        }
+      }
+    }
+  }
+  for (Control* c : kids)
+    if (c->visible_ && c->kind_ != Kind::Page &&
+        c->style_.align == Align::Client)
+      place(*c, rest);
+  for (Control* c : kids) {
+    if (!c->visible_ || c->children_.empty()) continue;
+    if (c->kind_ == Kind::Page && parent && parent->activePage() != c)
+      continue;
+    Rect inner = clientRectOf(*c);
+    // Pages and their contents are positioned relative to the page itself.
+    layoutChildren(c, inner, resized);
+  }
+}
+
+void Form::runResize(std::vector<Control*>& resized) {
+  for (Control* c : resized)
+    if (c->onResize) c->onResize();
+}
+
+void Form::pageBecameActive(Control& page) {
+  relayout();
+  if (focused_ && !focused_->showing()) focused_ = nullptr;
+  if (page.onShow && page.showing()) page.onShow();
+}
+
+bool Form::canFocus(const Control& c) const {
+  switch (c.kind_) {
+    case Kind::Edit:
+    case Kind::CheckBox:
+    case Kind::RadioGroup:
+    case Kind::ComboBox:
+    case Kind::Memo:
+    case Kind::Button:
+    case Kind::PageControl:
+      break;
+    default:
+      return false;
+  }
+  return c.showing() && c.enabledInTree();
+}
+
+bool Form::setFocus(Control& c) {
+  if (!canFocus(c)) return false;
+  if (focused_ == &c) return true;
+  focused_ = &c;
+  if (view_) view_->focusMoved(&c);
+  if (c.onEnter) c.onEnter();
+  return true;
+}
+
+void Form::userFocus(Control& c) {
+  if (!canFocus(c) || focused_ == &c) return;
+  focused_ = &c;
+  if (c.onEnter) c.onEnter();
+}
+
+void Form::userClick(Control& c) {
+  if (!c.showing() || !c.enabledInTree()) return;
+  switch (c.kind_) {
+    case Kind::Button:
+      if (focused_ != &c) setFocus(c);
+      c.runClick();
+      break;
+    case Kind::CheckBox:
+      if (focused_ != &c) setFocus(c);
+      c.setChecked(!c.checked_);
+      c.runClick();
+      break;
+    case Kind::Label:
+      if (c.onClick) c.onClick();
+      break;
+    default:
+      break;
+  }
+}
+
+void Form::userPickItem(Control& c, int index) {
+  if (!c.showing() || !c.enabledInTree()) return;
+  if (index < 0 || index >= static_cast<int>(c.items_.size())) return;
+  if (focused_ != &c) setFocus(c);
+  if (c.kind_ == Kind::RadioGroup) {
+    c.setItemIndex(index);
+  } else if (c.kind_ == Kind::ComboBox) {
+    c.itemIndex_ = index;
+    c.text_ = c.items_[index];
+    c.textStale_ = false;
+    c.notify(Prop::ItemIndex);
+    if (c.onChange) c.onChange();
+  }
+}
+
+void Form::userType(Control& c, std::string text) {
+  if (!c.showing() || !c.enabledInTree() || c.readOnly_) return;
+  if (focused_ != &c) setFocus(c);
+  c.userSetText(std::move(text));
+}
+
+void Form::userSelectPage(Control& pc, int index) {
+  if (pc.kind_ != Kind::PageControl || !pc.showing()) return;
+  if (index == pc.activePage_) return;
+  auto p = pc.pages();
+  if (index < 0 || index >= static_cast<int>(p.size())) return;
+  pc.setActivePageIndex(index);
+  if (pc.onChange) pc.onChange();
+}
+
+void Form::userAccelerator(Control& label) {
+  if (label.style_.focusControl.empty()) return;
+  if (Control* target = find(label.style_.focusControl)) setFocus(*target);
+}
+
+}  // namespace velquin::form

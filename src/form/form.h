@@ -1,0 +1,136 @@
+#pragma once
+// The portable model of one window: its controls by name, its actions, the
+// focus, the layout, and the form-state rules that every page relies on.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/control.h"
+
+namespace velquin::form {
+
+// What the renderer learns from the model, and the one thing it answers:
+// the current text of a memo that the user edited natively.
+class View {
+ public:
+  virtual ~View() = default;
+  virtual void changed(Control& control, Prop prop) = 0;
+  virtual void appended(Control& memo, std::string_view text) = 0;
+  virtual void focusMoved(Control* control) = 0;
+  virtual void windowChanged() = 0;  // caption or outer bounds
+  virtual std::string readText(const Control& memo) = 0;
+};
+
+struct Action {
+  std::string name;
+  std::string category;
+  std::string caption;
+  Handler execute;
+};
+
+// Declaration of one control: what a page unit writes to create it.
+struct Decl {
+  std::string name;
+  Kind kind = Kind::Panel;
+  std::string parent;  // "" = the form itself
+  std::string text;
+  Rect bounds;
+  Style style;
+  std::vector<std::string> items;
+  int itemIndex = -1;
+  bool visible = true;
+  bool enabled = true;
+  bool checked = false;
+  bool readOnly = false;
+  std::string hint;
+  Font font;
+  std::string action;
+};
+
+class Form {
+ public:
+  explicit Form(std::string name);
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  ~Form();
+
+  const std::string& name() const { return name_; }
+
+  Control& add(const Decl& decl);
+  Control& operator[](std::string_view name) const;  // throws if unknown
+  Control* find(std::string_view name) const;
+  // Every control in declaration order (which is also the tab order).
+  const std::vector<std::unique_ptr<Control>>& controls() const {
+    return controls_;
+  }
+  std::vector<Control*> roots() const;
+
+  void addAction(Action action);
+  const Action* findAction(std::string_view name) const;
+  // Runs the action's handler synchronously; unknown names throw.
+  void execute(std::string_view name);
+
+  // Window
+  const std::string& caption() const { return caption_; }
+  void setCaption(std::string caption);
+  const Rect& windowBounds() const { return window_; }
+  void setWindowBounds(Rect r);  // outer rectangle, screen pixels
+  void setTop(int v);
+  void setLeft(int v);
+  void setWidth(int v);
+  void setHeight(int v);
+  // Client area in 96-DPI units; lays the controls out again and runs the
+  // resize event of every showing control whose size changed.
+  void setClientSize(int width, int height);
+  int clientWidth() const { return clientW_; }
+  int clientHeight() const { return clientH_; }
+  void relayout();
+
+  // Focus
+  Control* focused() const { return focused_; }
+  bool canFocus(const Control& c) const;
+  // A handler moves the focus: the enter event runs as the focus arrives.
+  bool setFocus(Control& c);
+
+  // The user's actions, as the renderer reports them.
+  void userFocus(Control& c);
+  void userClick(Control& c);                // button, check box, label
+  void userPickItem(Control& c, int index);  // radio group or combo box list
+  void userType(Control& c, std::string text);
+  void userSelectPage(Control& pageControl, int index);
+  // Label accelerator: focus goes to the label's target.
+  void userAccelerator(Control& label);
+
+  void setView(View* view) { view_ = view; }
+  View* view() const { return view_; }
+
+ private:
+  friend class Control;
+  void layoutChildren(Control* parent, const Rect& client,
+                      std::vector<Control*>& resized);
+  void pageBecameActive(Control& page);
+  void runResize(std::vector<Control*>& resized);
+  Rect clientRectOf(const Control& c) const;
+
+  std::string name_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::map<std::string, Control*, std::less<>> byName_;
+  std::map<std::string, Action, std::less<>> actions_;
+  std::string caption_;
+  Rect window_;
+  int clientW_ = 0;
+  int clientH_ = 0;
+  Control* focused_ = nullptr;
+  View* view_ = nullptr;
+};
+
+// Size of a page control's tab strip in 96-DPI units while any tab shows.
+inline constexpr int kTabStripHeight = 20;
+// Frame of a group box or radio group: caption line on top, border around.
+inline constexpr int kGroupCaption = 14;
+inline constexpr int kGroupBorder = 4;
+
+}  // namespace velquin::form

@@ -1,0 +1,68 @@
+#pragma once
+// Everything the program asks of the operating system. The Win32 layer
+// implements it for real; the tests use a scripted one.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velquin::platform {
+
+enum class DriveType { Unknown, NoRoot, Removable, Fixed, Remote, CdRom, RamDisk };
+
+struct FileDialog {
+  std::string title;          // "" = the system's own
+  std::string filter;         // "Name|*.ext|Name|*.ext"
+  int filterIndex = 1;        // 1-based, as the dialog counts
+  std::string initialFolder;  // "" = the system's choice
+  std::string fileName;       // proposed and, after the dialog, chosen name
+  bool askBeforeReplace = false;
+};
+
+// Outcome of a file operation; message is the system's own wording.
+struct IoResult {
+  bool ok = true;
+  std::string message;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Modal message boxes owned by the main window.
+  virtual void showMessage(const std::string& text) = 0;
+  virtual bool askYesNo(const std::string& caption, const std::string& text) = 0;
+
+  // File dialogs: true and dialog.fileName set when the user confirms.
+  virtual bool openDialog(FileDialog& dialog) = 0;
+  virtual bool saveDialog(FileDialog& dialog) = 0;
+
+  // The shell's Open verb on a file or web address; the result is ignored.
+  virtual void shellOpen(const std::string& target) = 0;
+
+  virtual DriveType driveType(const std::string& root) = 0;
+  virtual std::string currentFolder() = 0;
+
+  // Text files in the system ANSI code page; text is UTF-8 in memory.
+  virtual IoResult readTextFile(const std::string& path, std::string& text) = 0;
+  // Writes through a temporary file in the target's folder that then
+  // replaces the target, so a failed write leaves the old file untouched.
+  // lossy is set when the code page cannot represent some character.
+  virtual IoResult writeTextFile(const std::string& path,
+                                 const std::string& text, bool* lossy) = 0;
+
+  // Child output: the length of the longest prefix of bytes made of whole
+  // characters of the ANSI code page, and the conversion of such a prefix.
+  virtual size_t completePrefix(std::string_view bytes) = 0;
+  virtual std::string ansiToUtf8(std::string_view bytes) = 0;
+
+  // Handles every pending window message, then waits until a message
+  // arrives or waitMs milliseconds pass (0: do not wait).
+  virtual void pumpMessages(int waitMs) = 0;
+  // Asks the main window to close, by the same path as its close box.
+  virtual void closeMainWindow() = 0;
+  // True once the main window has been asked to close for good.
+  virtual bool quitting() = 0;
+};
+
+}  // namespace velquin::platform

@@ -1,0 +1,34 @@
+#include "program.h"
+
+#include "builders/arp_page.h"
+#include "builders/ipconfig_page.h"
+#include "builders/nbtstat_page.h"
+#include "builders/netstat_page.h"
+#include "builders/nslookup_page.h"
+#include "builders/pathping_page.h"
+#include "builders/ping_page.h"
+#include "builders/route_page.h"
+#include "builders/tracert_page.h"
+#include "net/net_page.h"
+
+namespace velquin {
+
+Program::Program(platform::Platform& platform)
+    : main_(std::make_unique<app::TfrmMain>(platform)) {
+  app::TfrmMain& m = *main_;
+  // Tool pages in the order of their index in PageControl2.
+  m.addUnit<builders::IpconfigPage>();
+  m.addUnit<builders::PingPage>();
+  m.addUnit<builders::NetstatPage>();
+  m.addUnit<builders::NbtstatPage>();
+  m.addUnit<builders::RoutePage>();
+  m.addUnit<builders::TracertPage>();
+  m.addUnit<net::NetPage>();
+  m.addUnit<builders::ArpPage>();
+  m.addUnit<builders::NslookupPage>();
+  m.addUnit<builders::PathpingPage>();
+}
+
+Program::~Program() = default;
+
+}  // namespace velquin

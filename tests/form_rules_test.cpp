@@ -1,0 +1,173 @@
+// The form-state rules that every page relies on, on a small model window.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "form/form.h"
+
+namespace velquin::form {
+namespace {
+
+class FormRules : public ::testing::Test {
+ protected:
+  FormRules() : f("frmTest") {
+    f.add({.name = "Pages", .kind = Kind::PageControl,
+           .style = {.align = Align::Client}});
+    f.add({.name = "Page0", .kind = Kind::Page, .parent = "Pages", .text = "A"});
+    f.add({.name = "Page1", .kind = Kind::Page, .parent = "Pages", .text = "B"});
+    f.add({.name = "Group", .kind = Kind::RadioGroup, .parent = "Page0",
+           .bounds = {0, 0, 200, 60}, .items = {"a", "b", "c"}});
+    f.add({.name = "Box", .kind = Kind::CheckBox, .parent = "Page0",
+           .bounds = {0, 70, 100, 17}});
+    f.add({.name = "Field", .kind = Kind::Edit, .parent = "Page0",
+           .text = "4", .bounds = {0, 90, 100, 20}});
+    f.add({.name = "Button", .kind = Kind::Button, .parent = "Page0",
+           .bounds = {0, 120, 75, 23}});
+    f.add({.name = "Combo", .kind = Kind::ComboBox, .parent = "Page0",
+           .bounds = {0, 150, 100, 20}, .items = {"x", "y"}, .itemIndex = 0});
+    f.add({.name = "Other", .kind = Kind::Edit, .parent = "Page1",
+           .bounds = {0, 0, 100, 20}});
+    for (const char* n : {"Group", "Box", "Field", "Button", "Combo", "Pages"}) {
+      std::string name = n;
+      f[n].onClick = [this, name] { log.push_back(name + ".click"); };
+      f[n].onEnter = [this, name] { log.push_back(name + ".enter"); };
+      f[n].onChange = [this, name] { log.push_back(name + ".change"); };
+    }
+    f["Box"].onClick = [this] {
+      log.push_back(std::string("Box.click:") + (f["Box"].checked() ? "1" : "0"));
+    };
+    f.setClientSize(400, 300);
+  }
+  Form f;
+  std::vector<std::string> log;
+};
+
+TEST_F(FormRules, RadioGroupClickRunsOnlyWhenAValidChoiceChanges) {
+  Control& g = f["Group"];
+  g.setItemIndex(1);
+  g.setItemIndex(1);    // same index: nothing
+  g.setItemIndex(-1);   // clears without a click
+  EXPECT_EQ(g.itemIndex(), -1);
+  g.setItemIndex(7);    // past the end: the last item
+  EXPECT_EQ(g.itemIndex(), 2);
+  g.setItemIndex(99);   // still the last: no second click
+  EXPECT_EQ(log, (std::vector<std::string>{"Group.click", "Group.click"}));
+}
+
+TEST_F(FormRules, UserPickFocusesThenClicksAndRepeatedPickDoesNothing) {
+  f.userPickItem(f["Group"], 0);
+  f.userPickItem(f["Group"], 0);
+  f.userPickItem(f["Group"], 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"Group.enter", "Group.click",
+                                           "Group.click"}));
+}
+
+TEST_F(FormRules, ClickOnUnfocusedCheckBoxEntersThenTogglesThenClicks) {
+  f.userClick(f["Box"]);
+  f.userClick(f["Box"]);
+  EXPECT_EQ(log, (std::vector<std::string>{"Box.enter", "Box.click:1",
+                                           "Box.click:0"}));
+}
+
+TEST_F(FormRules, EnterRunsEveryTimeTheFocusArrives) {
+  f.userFocus(f["Field"]);
+  f.userFocus(f["Field"]);  // already there: no second enter
+  f.userFocus(f["Button"]);
+  EXPECT_TRUE(f.setFocus(f["Field"]));  // a handler moving the focus
+  EXPECT_EQ(log, (std::vector<std::string>{"Field.enter", "Button.enter",
+                                           "Field.enter"}));
+}
+
+TEST_F(FormRules, HiddenOrDisabledControlsTakeNoFocusAndNoClicks) {
+  f["Button"].setVisible(false);
+  f.userClick(f["Button"]);
+  EXPECT_FALSE(f.setFocus(f["Button"]));
+  f["Box"].setEnabled(false);
+  f.userClick(f["Box"]);
+  EXPECT_FALSE(f["Box"].checked());
+  // A control on a page that is not in front is not showing either.
+  EXPECT_FALSE(f.setFocus(f["Other"]));
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(f.focused(), nullptr);
+}
+
+TEST_F(FormRules, ComboAndPageChangeEventsRunOnlyForTheUser) {
+  f["Combo"].setItemIndex(1);
+  EXPECT_EQ(f["Combo"].text(), "y");
+  f["Pages"].setActivePageIndex(1);
+  EXPECT_TRUE(log.empty());
+  f.userSelectPage(f["Pages"], 0);
+  f.userSelectPage(f["Pages"], 0);  // already in front
+  f.userPickItem(f["Combo"], 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"Pages.change", "Combo.enter",
+                                           "Combo.change"}));
+  EXPECT_EQ(f["Combo"].text(), "x");
+}
+
+TEST_F(FormRules, FreeTextTypedIntoAComboLeavesNoItemChosen) {
+  f.userType(f["Combo"], "free");
+  EXPECT_EQ(f["Combo"].itemIndex(), -1);
+  EXPECT_EQ(f["Combo"].text(), "free");
+}
+
+TEST_F(FormRules, ActionsRunTheirHandlerSynchronously) {
+  int runs = 0;
+  f.addAction({"Act_Test", "test", "", [&] { ++runs; }});
+  f["Button"].action = "Act_Test";
+  f.userClick(f["Button"]);
+  f.execute("Act_Test");
+  EXPECT_EQ(runs, 2);
+  EXPECT_THROW(f.execute("Act_Missing"), std::out_of_range);
+}
+
+TEST_F(FormRules, PageResizeAndShowRunWhenAPageComesForwardWithANewSize) {
+  std::vector<std::string> events;
+  f["Page1"].onResize = [&] { events.push_back("resize"); };
+  f["Page1"].onShow = [&] { events.push_back("show"); };
+  f["Pages"].setActivePageIndex(1);  // first time in front: sized, shown
+  f["Pages"].setActivePageIndex(0);
+  f["Pages"].setActivePageIndex(1);  // same size again: shown only
+  f.setClientSize(500, 300);         // the window grows while it is in front
+  EXPECT_EQ(events, (std::vector<std::string>{"resize", "show", "show",
+                                              "resize"}));
+}
+
+TEST_F(FormRules, HidingEveryTabGivesThePagesTheWholeControl) {
+  int before = f["Page0"].bounds().height;
+  f["Page0"].setTabVisible(false);
+  f["Page1"].setTabVisible(false);
+  EXPECT_EQ(f["Page0"].bounds().height, before + kTabStripHeight);
+}
+
+TEST_F(FormRules, DockedControlsShareTheParentInDeclarationOrder) {
+  Form g("frmDock");
+  g.add({.name = "Bottom1", .kind = Kind::Panel, .bounds = {0, 0, 0, 19},
+         .style = {.align = Align::Bottom}});
+  g.add({.name = "Fill", .kind = Kind::Panel, .style = {.align = Align::Client}});
+  g.add({.name = "Bottom2", .kind = Kind::Panel, .bounds = {0, 0, 0, 25},
+         .style = {.align = Align::Bottom}});
+  g.add({.name = "Anchored", .kind = Kind::Edit, .parent = "Fill",
+         .bounds = {4, 4, 0, 20}, .style = {.rightMargin = 4}});
+  g.setClientSize(300, 200);
+  EXPECT_EQ(g["Bottom1"].bounds(), (Rect{0, 181, 300, 19}));
+  EXPECT_EQ(g["Bottom2"].bounds(), (Rect{0, 156, 300, 25}));
+  EXPECT_EQ(g["Fill"].bounds(), (Rect{0, 0, 300, 156}));
+  EXPECT_EQ(g["Anchored"].bounds(), (Rect{4, 4, 292, 20}));
+}
+
+TEST_F(FormRules, MemoLinesAndAppends) {
+  Form g("frmMemo");
+  Control& m = g.add({.name = "Memo", .kind = Kind::Memo});
+  m.setText("a\r\nb\r\n");
+  m.append("c");
+  EXPECT_EQ(m.text(), "a\r\nb\r\nc");
+  EXPECT_EQ(m.lines(), (std::vector<std::string>{"a", "b", "c"}));
+  m.setText("x\ry\nz\r\n");  // every kind of line end counts once
+  EXPECT_EQ(m.lines(), (std::vector<std::string>{"x", "y", "z"}));
+  m.setLines({"1", "", "2"});
+  EXPECT_EQ(m.text(), "1\r\n\r\n2\r\n");
+}
+
+}  // namespace
+}  // namespace velquin::form

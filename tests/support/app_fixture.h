@@ -1,0 +1,46 @@
+#pragma once
+// The whole program with a scripted platform, started as WinMain starts it,
+// and the user's hands: pick, tick, type, enter a field, click.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "program.h"
+#include "support/scripted_platform.h"
+
+namespace velquin::test {
+
+class AppTest : public ::testing::Test {
+ protected:
+  AppTest() {
+    program = std::make_unique<Program>(os);
+    main().FormCreate();
+    // The design window's client area in 96-DPI units.
+    main().form().setClientSize(596, 438);
+    main().FormShow();
+  }
+
+  app::TfrmMain& main() { return program->main(); }
+  form::Form& form() { return main().form(); }
+  form::Control& operator[](std::string_view name) { return form()[name]; }
+
+  std::string text(std::string_view name) { return form()[name].text(); }
+  // Focus arriving at a control by the user (mouse or Tab).
+  void enter(std::string_view name) { form().userFocus(form()[name]); }
+  void click(std::string_view name) { form().userClick(form()[name]); }
+  void pick(std::string_view name, int index) {
+    form().userPickItem(form()[name], index);
+  }
+  void type(std::string_view name, const std::string& t) {
+    form().userType(form()[name], t);
+  }
+  // Picks a tool in the selector, as the user does on the first page.
+  void chooseTool(int tool) { pick("RadioGroup1", tool); }
+
+  ScriptedPlatform os;
+  std::unique_ptr<Program> program;
+};
+
+}  // namespace velquin::test

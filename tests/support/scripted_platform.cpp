@@ -1,0 +1,200 @@
+#include "support/scripted_platform.h"
+
+#include <iconv.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace velquin::test {
+
+namespace {
+
+// Converts with iconv; bad sequences become '?' and set *lossy.
+std::string convert(const char* to, const char* from, std::string_view in,
+                    bool* lossy) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv");
+  std::string out;
+  char* src = const_cast<char*>(in.data());
+  size_t left = in.size();
+  char buf[4096];
+  while (left > 0) {
+    char* dst = buf;
+    size_t room = sizeof buf;
+    size_t r = iconv(cd, &src, &left, &dst, &room);
+    out.append(buf, dst - buf);
+    if (r == static_cast<size_t>(-1)) {
+      if (errno == E2BIG) continue;
+      if (lossy) *lossy = true;
+      out += '?';
+      // Skip one character: a whole UTF-8 sequence, or one byte otherwise.
+      size_t skip = 1;
+      if (std::string_view(from) == "UTF-8") {
+        auto c = static_cast<unsigned char>(*src);
+        skip = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+      }
+      if (skip > left) skip = left;
+      src += skip;
+      left -= skip;
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+std::string toCp932(const std::string& utf8) {
+  return convert("CP932", "UTF-8", utf8, nullptr);
+}
+
+std::string fromCp932(std::string_view bytes) {
+  return convert("UTF-8", "CP932", bytes, nullptr);
+}
+
+std::string readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+ScriptedPlatform::ScriptedPlatform() {
+  char tmpl[] = "/tmp/velquin-test-XXXXXX";
+  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+  folder = tmpl;
+}
+
+ScriptedPlatform::~ScriptedPlatform() {
+  std::error_code ec;
+  // Folders made read-only by a test must become writable to be removed.
+  for (auto& e : std::filesystem::recursive_directory_iterator(folder, ec))
+    std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(folder, ec);
+}
+
+void ScriptedPlatform::showMessage(const std::string& text) {
+  messages.push_back(text);
+}
+
+bool ScriptedPlatform::askYesNo(const std::string& caption,
+                                const std::string& text) {
+  questions.push_back(caption + "|" + text);
+  if (yesNoAnswers.empty()) return false;
+  bool a = yesNoAnswers.front();
+  yesNoAnswers.pop_front();
+  return a;
+}
+
+bool ScriptedPlatform::openDialog(platform::FileDialog& dialog) {
+  dialogsShown.push_back(dialog);
+  if (dialogAnswers.empty()) return false;
+  std::string a = dialogAnswers.front();
+  dialogAnswers.pop_front();
+  if (a.empty()) return false;
+  dialog.fileName = a;
+  return true;
+}
+
+bool ScriptedPlatform::saveDialog(platform::FileDialog& dialog) {
+  return openDialog(dialog);
+}
+
+void ScriptedPlatform::shellOpen(const std::string& target) {
+  opened.push_back(target);
+}
+
+platform::DriveType ScriptedPlatform::driveType(const std::string&) {
+  return drive;
+}
+
+std::string ScriptedPlatform::currentFolder() { return folder; }
+
+// The program builds Windows paths ("folder\Data\a.txt"); the tests run on
+// POSIX, so backslashes become slashes at the file system.
+static std::string posixPath(std::string p) {
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  return p;
+}
+
+platform::IoResult ScriptedPlatform::readTextFile(const std::string& path,
+                                                  std::string& text) {
+  std::ifstream in(posixPath(path), std::ios::binary);
+  if (!in) return {false, "ファイルを開けません。"};
+  std::ostringstream s;
+  s << in.rdbuf();
+  text = fromCp932(s.str());
+  return {};
+}
+
+platform::IoResult ScriptedPlatform::writeTextFile(const std::string& path,
+                                                   const std::string& text,
+                                                   bool* lossy) {
+  const std::string target = posixPath(path);
+  std::string bytes = convert("CP932", "UTF-8", text, lossy);
+  std::string tmp = target + ".velquin-tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) return {false, "ファイル " + path + " を作成できません。"};
+    out << bytes;
+    out.flush();
+    if (!out) {
+      out.close();
+      std::remove(tmp.c_str());
+      return {false, "ファイル " + path + " を作成できません。"};
+    }
+  }
+  if (std::rename(tmp.c_str(), target.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    return {false, "ファイル " + path + " を作成できません。"};
+  }
+  return {};
+}
+
+size_t ScriptedPlatform::completePrefix(std::string_view bytes) {
+  // Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC take one trail byte.
+  size_t i = 0, whole = 0;
+  while (i < bytes.size()) {
+    auto c = static_cast<unsigned char>(bytes[i]);
+    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    size_t len = lead ? 2 : 1;
+    if (i + len > bytes.size()) break;
+    i += len;
+    whole = i;
+  }
+  return whole;
+}
+
+std::string ScriptedPlatform::ansiToUtf8(std::string_view bytes) {
+  return convert("UTF-8", "CP932", bytes, nullptr);
+}
+
+void ScriptedPlatform::pumpMessages(int waitMs) {
+  ++pumps;
+  if (!duringPump.empty()) {
+    auto f = std::move(duringPump.front());
+    duringPump.pop_front();
+    f();
+  } else if (waitMs > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+void ScriptedPlatform::closeMainWindow() { ++closeRequests; }
+
+}  // namespace velquin::test

@@ -1,0 +1,67 @@
+#pragma once
+// A platform for the native tests: message boxes are recorded and answered
+// from a script, dialogs answer from a script, files are real files in the
+// code page 932 (converted with iconv), and the message pump runs whatever
+// the test queued as the user's actions during a wait.
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velquin::test {
+
+class ScriptedPlatform : public platform::Platform {
+ public:
+  ScriptedPlatform();
+  ~ScriptedPlatform() override;
+
+  // What the program showed and asked.
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;  // "caption|text"
+  std::vector<platform::FileDialog> dialogsShown;
+  std::vector<std::string> opened;     // shell Open targets
+  int closeRequests = 0;
+
+  // Answers, taken in order; an empty queue answers No / Cancel.
+  std::deque<bool> yesNoAnswers;
+  std::deque<std::string> dialogAnswers;  // "" = the user cancels
+
+  // Start folder: a fresh temporary folder, removed at the end.
+  std::string folder;
+  platform::DriveType drive = platform::DriveType::Fixed;
+
+  // Run at each message pump, one per pump; lets a test act as the user
+  // while a command runs. pumps counts every call.
+  std::deque<std::function<void()>> duringPump;
+  long pumps = 0;
+  bool quit = false;
+
+  void showMessage(const std::string& text) override;
+  bool askYesNo(const std::string& caption, const std::string& text) override;
+  bool openDialog(platform::FileDialog& dialog) override;
+  bool saveDialog(platform::FileDialog& dialog) override;
+  void shellOpen(const std::string& target) override;
+  platform::DriveType driveType(const std::string& root) override;
+  std::string currentFolder() override;
+  platform::IoResult readTextFile(const std::string& path,
+                                  std::string& text) override;
+  platform::IoResult writeTextFile(const std::string& path,
+                                   const std::string& text,
+                                   bool* lossy) override;
+  size_t completePrefix(std::string_view bytes) override;
+  std::string ansiToUtf8(std::string_view bytes) override;
+  void pumpMessages(int waitMs) override;
+  void closeMainWindow() override;
+  bool quitting() override { return quit; }
+};
+
+// Code page 932 <-> UTF-8 for the tests' own checks.
+std::string toCp932(const std::string& utf8);
+std::string fromCp932(std::string_view bytes);
+std::string readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace velquin::test

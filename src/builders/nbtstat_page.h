@@ -1,5 +1,6 @@
 #pragma once
-// The nbtstat page of the data selection page.
+// The nbtstat page of the data selection page: an optional remote machine,
+// given by name or by address, and one of seven options.
 
 #include "app/main_window.h"
 
@@ -8,6 +9,11 @@ namespace velquin::builders {
 class NbtstatPage : public app::PageUnit {
  public:
   explicit NbtstatPage(app::TfrmMain& main);
+
+  // Picking an option withdraws the line built before it.
+  void Act_RB42_EnterExecute();
+  // Writes the nbtstat command line into Edit1.
+  void Act_btnNB_SetExecute();
 
  private:
   app::TfrmMain& main_;

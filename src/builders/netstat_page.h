@@ -1,5 +1,6 @@
 #pragma once
-// The netstat page of the data selection page.
+// The netstat page of the data selection page: one display out of seven,
+// a refinement for the protocol statistics, and a list of protocol names.
 
 #include "app/main_window.h"
 
@@ -8,6 +9,12 @@ namespace velquin::builders {
 class NetstatPage : public app::PageUnit {
  public:
   explicit NetstatPage(app::TfrmMain& main);
+
+  // A new display clears the refinement and shows only the fields it uses.
+  void RadioGroup3Click();
+  void RadioGroup3_2Click();
+  // Writes the netstat command line into Edit1.
+  void Act_btnNetstat_ClickExecute();
 
  private:
   app::TfrmMain& main_;

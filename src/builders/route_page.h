@@ -1,5 +1,6 @@
 #pragma once
-// The route page of the data selection page.
+// The route page of the data selection page: a global option, a route
+// command and the five fields of a route.
 
 #include "app/main_window.h"
 
@@ -8,6 +9,9 @@ namespace velquin::builders {
 class RoutePage : public app::PageUnit {
  public:
   explicit RoutePage(app::TfrmMain& main);
+
+  // Writes the route command line into Edit1.
+  void Act_btnRoute_ClickExecute();
 
  private:
   app::TfrmMain& main_;

@@ -1,5 +1,6 @@
 #pragma once
-// The tracert page of the data selection page.
+// The tracert page of the data selection page: a target and four options,
+// three of them with a value.
 
 #include "app/main_window.h"
 
@@ -8,6 +9,9 @@ namespace velquin::builders {
 class TracertPage : public app::PageUnit {
  public:
   explicit TracertPage(app::TfrmMain& main);
+
+  // Writes the tracert command line into Edit1.
+  void Act_btnTrace_ClickExecute();
 
  private:
   app::TfrmMain& main_;

@@ -1,5 +1,6 @@
 #pragma once
-// The pathping page of the data selection page.
+// The pathping page of the data selection page: a target and ten options,
+// seven of them with a value.
 
 #include "app/main_window.h"
 
@@ -8,6 +9,10 @@ namespace velquin::builders {
 class PathpingPage : public app::PageUnit {
  public:
   explicit PathpingPage(app::TfrmMain& main);
+
+  // btnPPing: writes the command line into Edit1, or refuses without a
+  // target.
+  void btnPPingClick();
 
  private:
   app::TfrmMain& main_;

@@ -10,6 +10,8 @@
 #include "builders/route_page.h"
 #include "builders/tracert_page.h"
 #include "net/net_page.h"
+#include "results/batch_page.h"
+#include "results/data_page.h"
 
 namespace velquin {
 
@@ -27,6 +29,9 @@ Program::Program(platform::Platform& platform)
   m.addUnit<builders::ArpPage>();
   m.addUnit<builders::NslookupPage>();
   m.addUnit<builders::PathpingPage>();
+  // Kept results, then the batch run that gathers into them.
+  results::DataPage& data = m.addUnit<results::DataPage>();
+  m.addUnit<results::BatchPage>(data);
 }
 
 Program::~Program() = default;

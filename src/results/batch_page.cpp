@@ -1,0 +1,123 @@
+#include "results/batch_page.h"
+
+namespace velquin::results {
+
+using form::Align;
+using form::Kind;
+
+namespace {
+
+// A file may end its lines in CR, LF or CR LF; the memo shows CR LF only.
+std::string withCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+BatchPage::BatchPage(app::TfrmMain& main, DataPage& data)
+    : main_(main), data_(data) {
+  form::Form& f = main_.form();
+  // The command file comes first in the tab order, the buttons after it.
+  f.add({.name = "Memo3", .kind = Kind::Memo, .parent = "TabSheet4",
+         .style = {.align = Align::Client,
+                   .scrollBars = form::ScrollBars::Both}});
+  f.add({.name = "Panel7", .kind = Kind::Panel, .parent = "TabSheet4",
+         .bounds = {0, 0, 185, 0}, .style = {.align = Align::Right}});
+  f.add({.name = "Button3", .kind = Kind::Button, .parent = "Panel7",
+         .text = "ファイル読込", .bounds = {24, 12, 137, 23},
+         .action = "Act_fileOpen"});
+  f.add({.name = "Button4", .kind = Kind::Button, .parent = "Panel7",
+         .text = "自動実行", .bounds = {24, 44, 137, 23},
+         .action = "Act_file_Do"});
+  f.add({.name = "btnSaveT", .kind = Kind::Button, .parent = "Panel7",
+         .text = "実行File保存", .bounds = {24, 76, 137, 23}});
+
+  f.addAction({"Act_fileOpen", "選択&表示", "ファイル読込",
+               [this] { Act_fileOpenExecute(); }});
+  f.addAction({"Act_file_Do", "選択&表示", "実　行",
+               [this] { Act_file_DoExecute(); }});
+  f["btnSaveT"].onClick = [this] { btnSaveTClick(); };
+  f["btnTeach"].onClick = [this] { btnTeachClick(); };
+
+  openDialog1_.title = "設定ﾌｧｲﾙ";
+  openDialog1_.filter = "Textﾌｧｲﾙ|*.txt|CSVﾌｧｲﾙ|*.csv|すべてのﾌｧｲﾙ|*.*";
+  openDialog1_.filterIndex = 1;
+}
+
+void BatchPage::Act_fileOpenExecute() {
+  platform::Platform& os = main_.platform();
+  openDialog1_.initialFolder = main_.startFolder() + "\\Data";
+  // A remembered path would make the dialog open in that file's folder
+  // instead of Data.
+  openDialog1_.fileName.clear();
+  if (!os.openDialog(openDialog1_)) return;
+  std::string text;
+  platform::IoResult r = os.readTextFile(openDialog1_.fileName, text);
+  if (!r.ok) {
+    os.showMessage(r.message);
+    return;
+  }
+  main_["Memo3"].setText(withCrLf(text));
+}
+
+void BatchPage::Act_file_DoExecute() {
+  form::Control& memo3 = main_["Memo3"];
+  // The count is taken once; each line is read when its turn comes, so
+  // edits made while a command runs change what later lines hold.
+  const size_t n = memo3.lines().size();
+  std::vector<std::string> lossy;
+  for (size_t i = 0; i == 0 || i < n; ++i) {
+    // The window is closing for good: nothing more is started.
+    if (main_.platform().quitting()) break;
+    const std::vector<std::string> lines = memo3.lines();
+    const std::string line = i < lines.size() ? lines[i] : std::string();
+    if (!runLine(line, lossy)) break;
+  }
+  data_.tellLossy(lossy);
+}
+
+bool BatchPage::runLine(const std::string& line,
+                        std::vector<std::string>& lossy) {
+  if (line.starts_with("//")) return true;
+  if (line.starts_with(">>")) {
+    const std::string path = main_.startFolder() + "\\Data\\" + line.substr(2);
+    form::Control& memo1 = main_["Memo1"];
+    bool lost = false;
+    platform::IoResult r = data_.writeLines(path, memo1, &lost);
+    if (!r.ok) {
+      main_.platform().showMessage(r.message);
+      return false;
+    }
+    if (lost) lossy.push_back(path);
+    memo1.setModified(false);
+    memo1.setText("");
+    return true;
+  }
+  main_["Edit1"].setText(line);
+  main_.form().execute("Act_btnDO");
+  // The runner refuses an empty command line with its own message, and the
+  // batch is abandoned with it.
+  if (line.empty()) return false;
+  data_.appendResult();
+  return true;
+}
+
+void BatchPage::btnTeachClick() {
+  form::Control& memo3 = main_["Memo3"];
+  memo3.setText(memo3.text() + main_["Edit1"].text());
+}
+
+void BatchPage::btnSaveTClick() { data_.saveMemoAs(main_["Memo3"]); }
+
+}  // namespace velquin::results

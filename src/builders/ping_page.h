@@ -1,5 +1,8 @@
 #pragma once
-// The ping page of the data selection page.
+// The ping page of the data selection page: a target address and up to ten
+// options on a panel of detail settings that opens on request.
+
+#include <string_view>
 
 #include "app/main_window.h"
 
@@ -9,7 +12,27 @@ class PingPage : public app::PageUnit {
  public:
   explicit PingPage(app::TfrmMain& main);
 
+  // The page gets its size: the command line is emptied, nothing else.
+  void TS_pingResize();
+  // Detail settings button: opens the option panel, or closes it again.
+  void Act_btnPingS_ClickExecute();
+  // Each value field is emptied every time it receives the focus, so the
+  // user types over the console's default shown there.
+  void Act_Ed3n_EnterExecute();
+  void Act_Ed3l_EnterExecute();
+  void Act_Ed3i_EnterExecute();
+  void Act_Ed3v_EnterExecute();
+  void Act_Ed3r_EnterExecute();
+  void Act_Ed3s_EnterExecute();
+  void Act_Ed3w_EnterExecute();
+  // Confirm button: builds the ping command line into Edit1.
+  void Act_btnPingC_ClickExecute();
+
  private:
+  void declareOptions();
+  void bindEnter(const char* field, const char* action,
+                 void (PingPage::*handler)());
+
   app::TfrmMain& main_;
 };
 

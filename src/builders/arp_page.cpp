@@ -16,21 +16,21 @@ ArpPage::ArpPage(app::TfrmMain& main) : main_(main) {
          .text = "arp"});
 
   f.add({.name = "RadioGroup5", .kind = Kind::RadioGroup, .parent = "TS_arp",
-         .text = "オプション選択", .bounds = {16, 12, 300, 124},
+         .text = "オプション選択", .bounds = {8, 8, 300, 124},
          .items = {"すべてのエントリを表示", "IPとMacのアドレス対照表",
                    "ｲﾝﾀｰﾌｪｲｽのarpエントリの表示",
                    "ｴﾝﾄﾘを追加、ＩＰｱﾄﾞﾚｽを物理ｱﾄﾞﾚｽの関連付",
                    "ＩＰアドレスで指定したarpエントリを削除"},
          .action = "ActRG_select"});
   f.add({.name = "Edit_arp1", .kind = Kind::Edit, .parent = "TS_arp",
-         .text = kIpAddress, .bounds = {336, 28, 160, 20}});
+         .text = kIpAddress, .bounds = {324, 24, 160, 20}});
   f.add({.name = "Edit_arp2", .kind = Kind::Edit, .parent = "TS_arp",
-         .text = kMacAddress, .bounds = {336, 58, 160, 20}});
+         .text = kMacAddress, .bounds = {324, 54, 160, 20}});
   f.add({.name = "Label28", .kind = Kind::Label, .parent = "TS_arp",
-         .text = "aa-bb-cc-dd-ee-ff", .bounds = {340, 82, 120, 14},
+         .text = "aa-bb-cc-dd-ee-ff", .bounds = {326, 78, 120, 14},
          .visible = false});
   f.add({.name = "Button5", .kind = Kind::Button, .parent = "TS_arp",
-         .text = "&S 確　定", .bounds = {336, 113, 84, 23},
+         .text = "&S 確　定", .bounds = {324, 109, 84, 23},
          .action = "Act_btn_arpSet"});
 
   f["Edit_arp1"].onEnter = [this] { Act_Edit_clear1Execute(); };

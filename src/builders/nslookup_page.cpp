@@ -16,9 +16,9 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
          .text = "nslookup"});
 
   f.add({.name = "Label29", .kind = Kind::Label, .parent = "TS_nslookup",
-         .text = "nslookup のコマンド選択", .bounds = {16, 14, 160, 14}});
+         .text = "nslookup のコマンド選択", .bounds = {8, 10, 160, 14}});
   f.add({.name = "cmblookup1", .kind = Kind::ComboBox, .parent = "TS_nslookup",
-         .bounds = {16, 32, 300, 20},
+         .bounds = {8, 26, 300, 20},
          .items = {"set オプション", "IPアドレスorドメイン名を問合せる",
                    "サーバを指定して問合せる",
                    "DNSサーバを変更、IPは現在のサーバで検索",
@@ -30,13 +30,13 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
   // The query and server fields share their row with the set options: a
   // change of command kind shows either the fields or the option list.
   f.add({.name = "Edit_lookup1", .kind = Kind::Edit, .parent = "TS_nslookup",
-         .text = kQueryName, .bounds = {16, 66, 150, 20}, .visible = false});
+         .text = kQueryName, .bounds = {8, 60, 150, 20}, .visible = false});
   // The form's own preset is spelt without the long-vowel mark; the
   // placeholder written by a pick has it.
   f.add({.name = "Edit_lookup2", .kind = Kind::Edit, .parent = "TS_nslookup",
-         .text = "サーバ名", .bounds = {174, 66, 150, 20}, .visible = false});
+         .text = "サーバ名", .bounds = {166, 60, 150, 20}, .visible = false});
   f.add({.name = "cmblookup2", .kind = Kind::ComboBox, .parent = "TS_nslookup",
-         .bounds = {16, 66, 310, 20},
+         .bounds = {8, 60, 310, 20},
          .items = {"デフォルトサーバと全てのオプションの設定情報を表示",
                    "デバッグ情報を表示する", "詳細なデバッグ情報を表示する",
                    "問合せにデフォルトドメイン名を付加える",
@@ -51,14 +51,14 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
          .itemIndex = 0, .visible = false});
   // The yes/No choice and the value field take turns beside the option.
   f.add({.name = "cmblookup3", .kind = Kind::ComboBox, .parent = "TS_nslookup",
-         .bounds = {334, 66, 64, 20}, .items = {"yes", "No"}, .itemIndex = 0,
+         .bounds = {326, 60, 64, 20}, .items = {"yes", "No"}, .itemIndex = 0,
          .visible = false});
   f.add({.name = "Edit11", .kind = Kind::Edit, .parent = "TS_nslookup",
-         .bounds = {334, 66, 70, 20}, .visible = false});
+         .bounds = {326, 60, 70, 20}, .visible = false});
   f.add({.name = "Label31", .kind = Kind::Label, .parent = "TS_nslookup",
-         .bounds = {410, 69, 130, 14}});
+         .bounds = {402, 63, 130, 14}});
   f.add({.name = "Button6", .kind = Kind::Button, .parent = "TS_nslookup",
-         .text = "&S 確　定", .bounds = {16, 104, 84, 23},
+         .text = "&S 確　定", .bounds = {8, 98, 84, 23},
          .action = "Act_btnlookup_Set"});
 
   f["cmblookup1"].onChange = [this] { Act_cmb1_SelectExecute(); };

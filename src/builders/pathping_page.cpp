@@ -25,13 +25,13 @@ PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
          .text = "pathping"});
 
   f.add({.name = "Label32", .kind = Kind::Label, .parent = "TS_pathping",
-         .text = "相手先ホスト名またはIPアドレス", .bounds = {16, 13, 180, 14}});
+         .text = "相手先ホスト名またはIPアドレス", .bounds = {8, 13, 180, 14}});
   f.add({.name = "Edit_pping0", .kind = Kind::Edit, .parent = "TS_pathping",
-         .bounds = {204, 10, 220, 20}});
+         .bounds = {196, 10, 220, 20}});
 
   auto option = [&f](const char* name, int row, const char* caption) {
     f.add({.name = name, .kind = Kind::CheckBox, .parent = "TS_pathping",
-           .text = caption, .bounds = {16, rowTop(row), 250, 17}});
+           .text = caption, .bounds = {8, rowTop(row), 256, 17}});
   };
   auto value = [&f](const char* name, int row, const char* preset,
                     int width) {
@@ -60,10 +60,10 @@ PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
   const int noteTop = rowTop(7) + 19;
   const form::Font small{.height = 10};
   f.add({.name = "Label35", .kind = Kind::Label, .parent = "TS_pathping",
-         .text = "Windows XP/", .bounds = {32, noteTop, 60, 12},
+         .text = "Windows XP/", .bounds = {24, noteTop, 60, 12},
          .font = small});
   f.add({.name = "Label36", .kind = Kind::Label, .parent = "TS_pathping",
-         .text = "Windows Server 2003", .bounds = {92, noteTop, 100, 12},
+         .text = "Windows Server 2003", .bounds = {84, noteTop, 100, 12},
          .font = small});
   option("CB_pping8", 8, "IPv4またはIPv6のどちらを使うかを指定");
   value("Edit_pping7", 8, "4", 30);
@@ -71,7 +71,7 @@ PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
   option("CB_pping10", 10, "MACﾌﾚｰﾑ内のVLANでの優先度を指定");
 
   f.add({.name = "btnPPing", .kind = Kind::Button, .parent = "TS_pathping",
-         .text = "&S 確　定", .bounds = {488, rowTop(10) - 3, 84, 23}});
+         .text = "&S 確　定", .bounds = {496, rowTop(10) - 3, 84, 23}});
   f["btnPPing"].onClick = [this] { btnPPingClick(); };
 }
 

@@ -1,0 +1,600 @@
+#include "win32/controls.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "form/form.h"
+#include "win32/renderer.h"
+#include "win32/text.h"
+
+namespace velquin::win32 {
+
+using form::Kind;
+using form::Prop;
+
+namespace {
+const wchar_t kObjectProp[] = L"VelquinObject";
+}
+
+NativeControl* objectOf(HWND h) {
+  return h ? static_cast<NativeControl*>(GetPropW(h, kObjectProp)) : nullptr;
+}
+
+NativeControl::NativeControl(const NativeParams& p)
+    : r_(p.renderer), model_(p.model), parent_(p.parent) {}
+
+NativeControl::~NativeControl() {
+  if (hwnd_ && IsWindow(hwnd_)) RemovePropW(hwnd_, kObjectProp);
+}
+
+HWND NativeControl::make(const wchar_t* cls, DWORD style, DWORD exStyle,
+                         const std::wstring& text, HWND parent, int id) {
+  HWND h = CreateWindowExW(exStyle, cls, text.c_str(), style | WS_CHILD, 0, 0,
+                           0, 0, parent ? parent : parent_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), this);
+  if (!h) return nullptr;
+  SetPropW(h, kObjectProp, this);
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(r_.font(model_.font())),
+               FALSE);
+  return h;
+}
+
+void NativeControl::apply(Prop prop) {
+  switch (prop) {
+    case Prop::Text:
+      setNativeText(model_.text());
+      break;
+    case Prop::Visible:
+      applyVisible();
+      break;
+    case Prop::Enabled:
+      EnableWindow(hwnd_, model_.enabled());
+      break;
+    case Prop::Bounds:
+      place();
+      break;
+    case Prop::Font:
+      applyFont();
+      break;
+    default:
+      break;
+  }
+}
+
+void NativeControl::applyVisible() {
+  ShowWindow(hwnd_, model_.visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+void NativeControl::applyFont() {
+  SendMessageW(hwnd_, WM_SETFONT,
+               reinterpret_cast<WPARAM>(r_.font(model_.font())), TRUE);
+}
+
+void NativeControl::setNativeText(const std::string& utf8) {
+  std::wstring want = widen(utf8);
+  int len = GetWindowTextLengthW(hwnd_);
+  std::wstring have(len + 1, L'\0');
+  GetWindowTextW(hwnd_, have.data(), len + 1);
+  have.resize(len);
+  // Setting an unchanged text would fire a change that echoes back.
+  if (have == want) return;
+  Renderer::Quiet q(r_);
+  SetWindowTextW(hwnd_, want.c_str());
+}
+
+std::string NativeControl::readText() const {
+  int len = GetWindowTextLengthW(hwnd_);
+  std::wstring w(len + 1, L'\0');
+  int got = GetWindowTextW(hwnd_, w.data(), len + 1);
+  w.resize(got);
+  return narrow(w);
+}
+
+void NativeControl::command(HWND, UINT) {}
+
+void NativeControl::place() {
+  const form::Rect& b = model_.bounds();
+  SetWindowPos(hwnd_, nullptr, r_.scale(b.left), r_.scale(b.top),
+               r_.scale(b.width), r_.scale(b.height),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NativeControl::addHint() {
+  if (model_.hint().empty() || !r_.tooltip()) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = GetParent(hwnd_);
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  std::wstring text = widen(model_.hint());
+  ti.lpszText = text.data();
+  SendMessageW(r_.tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+namespace {
+
+// Panels, pages and group boxes: a window of our own class that hands the
+// notifications of its children on to them.
+class ContainerCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    if (model_.kind() != Kind::Page && model_.visible()) style |= WS_VISIBLE;
+    hwnd_ = make(Renderer::containerClass(), style, WS_EX_CONTROLPARENT, L"");
+  }
+  void apply(Prop prop) override {
+    if (prop == Prop::Text) {
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return;
+    }
+    if (prop == Prop::Visible && model_.kind() == Kind::Page) {
+      pageVisibility();
+      return;
+    }
+    NativeControl::apply(prop);
+  }
+  // A page shows only while it is the active page of its page control.
+  void pageVisibility() {
+    const form::Control* pc = model_.parent();
+    bool on = model_.visible() && pc && pc->activePage() == &model_;
+    ShowWindow(hwnd_, on ? SW_SHOWNA : SW_HIDE);
+  }
+};
+
+class EditCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = WS_TABSTOP | ES_AUTOHSCROLL;
+    if (model_.visible()) style |= WS_VISIBLE;
+    if (!model_.enabled()) style |= WS_DISABLED;
+    if (model_.readOnly()) style |= ES_READONLY;
+    hwnd_ = make(L"EDIT", style, WS_EX_CLIENTEDGE, widen(model_.text()));
+    // A command line has no length limit.
+    SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
+    addHint();
+  }
+  void apply(Prop prop) override {
+    if (prop == Prop::ReadOnly) {
+      SendMessageW(hwnd_, EM_SETREADONLY, model_.readOnly(), 0);
+      return;
+    }
+    NativeControl::apply(prop);
+  }
+  void command(HWND, UINT code) override {
+    if (code == EN_SETFOCUS) {
+      r_.fromUser([this] { model_.form().userFocus(model_); });
+    } else if (code == EN_CHANGE && !r_.quiet()) {
+      std::string t = readText();
+      r_.fromUser([this, &t] { model_.userSetText(std::move(t)); });
+    }
+  }
+};
+
+class MemoCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    const form::Style& s = model_.style();
+    DWORD style = WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+    if (s.wantReturn) style |= ES_WANTRETURN;
+    if (!s.wordWrap) style |= ES_AUTOHSCROLL;
+    if (s.scrollBars == form::ScrollBars::Both ||
+        s.scrollBars == form::ScrollBars::Vertical)
+      style |= WS_VSCROLL;
+    if (s.scrollBars == form::ScrollBars::Both ||
+        s.scrollBars == form::ScrollBars::Horizontal)
+      style |= WS_HSCROLL;
+    if (model_.visible()) style |= WS_VISIBLE;
+    if (model_.readOnly()) style |= ES_READONLY;
+    hwnd_ = make(L"EDIT", style, WS_EX_CLIENTEDGE, L"");
+    // The output of a command may be of any size.
+    SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
+    setNativeText(model_.text());
+  }
+  void apply(Prop prop) override {
+    if (prop == Prop::ReadOnly) {
+      SendMessageW(hwnd_, EM_SETREADONLY, model_.readOnly(), 0);
+      return;
+    }
+    if (prop == Prop::Text) {
+      // The model's text is the truth here; no comparison of a large text.
+      Renderer::Quiet q(r_);
+      SetWindowTextW(hwnd_, widen(model_.text()).c_str());
+      return;
+    }
+    NativeControl::apply(prop);
+  }
+  void append(std::string_view text) override {
+    Renderer::Quiet q(r_);
+    std::wstring w = widen(text);
+    int len = GetWindowTextLengthW(hwnd_);
+    SendMessageW(hwnd_, EM_SETSEL, len, len);
+    SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(w.c_str()));
+  }
+  void command(HWND, UINT code) override {
+    if (code == EN_SETFOCUS) {
+      r_.fromUser([this] { model_.form().userFocus(model_); });
+    } else if (code == EN_CHANGE && !r_.quiet()) {
+      // A large text is read back only when a handler asks for it.
+      model_.markTextStale();
+    }
+  }
+};
+
+class ButtonCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = WS_TABSTOP | BS_NOTIFY |
+                  (model_.style().isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    if (model_.visible()) style |= WS_VISIBLE;
+    if (!model_.enabled()) style |= WS_DISABLED;
+    hwnd_ = make(L"BUTTON", style, 0, widen(model_.text()));
+    addHint();
+  }
+  void command(HWND, UINT code) override {
+    if (code == BN_SETFOCUS)
+      r_.fromUser([this] { model_.form().userFocus(model_); });
+    else if (code == BN_CLICKED)
+      r_.fromUser([this] { model_.form().userClick(model_); });
+  }
+};
+
+class CheckBoxCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    // Not an automatic check box: the model toggles, the window follows.
+    DWORD style = WS_TABSTOP | BS_NOTIFY | BS_CHECKBOX;
+    if (model_.visible()) style |= WS_VISIBLE;
+    if (!model_.enabled()) style |= WS_DISABLED;
+    hwnd_ = make(L"BUTTON", style, 0, widen(model_.text()));
+    SendMessageW(hwnd_, BM_SETCHECK, model_.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+    addHint();
+  }
+  void apply(Prop prop) override {
+    if (prop == Prop::Checked) {
+      SendMessageW(hwnd_, BM_SETCHECK,
+                   model_.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+      return;
+    }
+    NativeControl::apply(prop);
+  }
+  void command(HWND, UINT code) override {
+    if (code == BN_SETFOCUS)
+      r_.fromUser([this] { model_.form().userFocus(model_); });
+    else if (code == BN_CLICKED)
+      r_.fromUser([this] { model_.form().userClick(model_); });
+  }
+};
+
+class LabelCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = SS_LEFT | SS_NOTIFY;
+    if (model_.visible()) style |= WS_VISIBLE;
+    hwnd_ = make(L"STATIC", style, 0, widen(model_.text()));
+    addHint();
+  }
+  void apply(Prop prop) override {
+    NativeControl::apply(prop);
+    if (prop == Prop::Text || prop == Prop::Font) place();
+  }
+  void place() override {
+    const form::Rect& b = model_.bounds();
+    int w = r_.scale(b.width), h = r_.scale(b.height);
+    if (model_.style().autoSize) {
+      // A label is as wide as its caption (the accelerator mark not drawn).
+      HDC dc = GetDC(hwnd_);
+      HGDIOBJ old = SelectObject(dc, r_.font(model_.font()));
+      std::wstring t = widen(model_.text());
+      RECT rc{0, 0, 0, 0};
+      DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &rc,
+                DT_CALCRECT | DT_SINGLELINE);
+      SelectObject(dc, old);
+      ReleaseDC(hwnd_, dc);
+      w = rc.right + 2;
+      h = rc.bottom > h ? rc.bottom : h;
+    }
+    SetWindowPos(hwnd_, nullptr, r_.scale(b.left), r_.scale(b.top), w, h,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void command(HWND, UINT code) override {
+    if (code == STN_CLICKED)
+      r_.fromUser([this] { model_.form().userClick(model_); });
+  }
+};
+
+// A framed group of option buttons, one native radio button per item.
+class RadioGroupCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = WS_CLIPSIBLINGS;
+    if (model_.visible()) style |= WS_VISIBLE;
+    if (!model_.enabled()) style |= WS_DISABLED;
+    hwnd_ = make(Renderer::containerClass(), style, WS_EX_CONTROLPARENT, L"");
+    rebuild();
+  }
+  void rebuild() {
+    for (HWND b : buttons_) DestroyWindow(b);
+    buttons_.clear();
+    const auto& items = model_.items();
+    for (size_t i = 0; i < items.size(); ++i) {
+      DWORD style = WS_VISIBLE | BS_RADIOBUTTON | BS_NOTIFY |
+                    (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+      HWND b = make(L"BUTTON", style, 0, widen(items[i]), hwnd_,
+                    static_cast<int>(i) + 1);
+      r_.setName(b, model_.name() + "#" + std::to_string(i));
+      buttons_.push_back(b);
+    }
+    checks();
+    layoutItems();
+  }
+  void checks() {
+    for (size_t i = 0; i < buttons_.size(); ++i)
+      SendMessageW(buttons_[i], BM_SETCHECK,
+                   static_cast<int>(i) == model_.itemIndex() ? BST_CHECKED
+                                                             : BST_UNCHECKED,
+                   0);
+  }
+  // Items fill the columns top to bottom, left to right, in rows of equal
+  // height below the caption.
+  void layoutItems() {
+    if (buttons_.empty()) return;
+    const form::Rect& b = model_.bounds();
+    int cols = model_.style().columns > 0 ? model_.style().columns : 1;
+    int n = static_cast<int>(buttons_.size());
+    int perCol = (n + cols - 1) / cols;
+    int left = r_.scale(form::kGroupBorder + 4);
+    int top = r_.scale(form::kGroupCaption);
+    int width = r_.scale(b.width) - 2 * left;
+    int height = r_.scale(b.height) - top - r_.scale(form::kGroupBorder);
+    int colW = width / cols;
+    int rowH = perCol ? height / perCol : height;
+    int itemH = r_.scale(17) < rowH ? r_.scale(17) : rowH;
+    for (int i = 0; i < n; ++i) {
+      int c = i / perCol, row = i % perCol;
+      SetWindowPos(buttons_[i], nullptr, left + c * colW,
+                   top + row * rowH + (rowH - itemH) / 2, colW - 2, itemH,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  void apply(Prop prop) override {
+    switch (prop) {
+      case Prop::ItemIndex:
+        checks();
+        break;
+      case Prop::Items:
+        rebuild();
+        break;
+      case Prop::Text:
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        break;
+      case Prop::Enabled:
+        EnableWindow(hwnd_, model_.enabled());
+        for (HWND b : buttons_) EnableWindow(b, model_.enabled());
+        break;
+      case Prop::Font:
+        applyFont();
+        break;
+      default:
+        NativeControl::apply(prop);
+    }
+  }
+  void applyFont() override {
+    NativeControl::applyFont();
+    for (HWND b : buttons_)
+      SendMessageW(b, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(r_.font(model_.font())), TRUE);
+  }
+  void place() override {
+    NativeControl::place();
+    layoutItems();
+  }
+  bool owns(HWND h) const override {
+    if (h == hwnd_) return true;
+    for (HWND b : buttons_)
+      if (b == h) return true;
+    return false;
+  }
+  HWND focusTarget() const override {
+    int i = model_.itemIndex();
+    if (i >= 0 && i < static_cast<int>(buttons_.size())) return buttons_[i];
+    return buttons_.empty() ? hwnd_ : buttons_.front();
+  }
+  void command(HWND from, UINT code) override {
+    int index = -1;
+    for (size_t i = 0; i < buttons_.size(); ++i)
+      if (buttons_[i] == from) index = static_cast<int>(i);
+    if (index < 0) return;
+    if (code == BN_SETFOCUS) {
+      r_.fromUser([this] { model_.form().userFocus(model_); });
+    } else if (code == BN_CLICKED) {
+      r_.fromUser([this, index] { model_.form().userPickItem(model_, index); });
+      checks();  // a refused pick leaves the old choice on screen
+    }
+  }
+
+ private:
+  std::vector<HWND> buttons_;
+};
+
+class ComboCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL |
+                  (model_.style().comboStyle == form::ComboStyle::DropDownList
+                       ? CBS_DROPDOWNLIST
+                       : CBS_DROPDOWN);
+    if (model_.visible()) style |= WS_VISIBLE;
+    if (!model_.enabled()) style |= WS_DISABLED;
+    hwnd_ = make(L"COMBOBOX", style, 0, L"");
+    fill();
+    addHint();
+  }
+  void fill() {
+    Renderer::Quiet q(r_);
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    for (const auto& item : model_.items())
+      SendMessageW(hwnd_, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(widen(item).c_str()));
+    select();
+  }
+  void select() {
+    Renderer::Quiet q(r_);
+    SendMessageW(hwnd_, CB_SETCURSEL, model_.itemIndex(), 0);
+    if (model_.itemIndex() < 0) setNativeText(model_.text());
+  }
+  void place() override {
+    // The height of a combo box's window includes its drop-down list.
+    const form::Rect& b = model_.bounds();
+    SetWindowPos(hwnd_, nullptr, r_.scale(b.left), r_.scale(b.top),
+                 r_.scale(b.width), r_.scale(b.height + 160),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void apply(Prop prop) override {
+    switch (prop) {
+      case Prop::Items:
+        fill();
+        break;
+      case Prop::ItemIndex:
+        select();
+        break;
+      case Prop::Text:
+        if (model_.itemIndex() >= 0) select();
+        else setNativeText(model_.text());
+        break;
+      default:
+        NativeControl::apply(prop);
+    }
+  }
+  bool owns(HWND h) const override {
+    return h == hwnd_ || GetParent(h) == hwnd_;
+  }
+  void command(HWND, UINT code) override {
+    if (r_.quiet()) return;
+    if (code == CBN_SETFOCUS) {
+      r_.fromUser([this] { model_.form().userFocus(model_); });
+    } else if (code == CBN_SELCHANGE) {
+      int i = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+      r_.fromUser([this, i] { model_.form().userPickItem(model_, i); });
+    } else if (code == CBN_EDITCHANGE) {
+      std::string t = readText();
+      r_.fromUser([this, &t] { model_.userSetText(std::move(t)); });
+    }
+  }
+};
+
+class PageControlCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    if (model_.visible()) style |= WS_VISIBLE;
+    hwnd_ = make(WC_TABCONTROLW, style, WS_EX_CONTROLPARENT, L"");
+    tabs();
+  }
+  // Tab items exist only for the pages whose tab is visible.
+  void tabs() {
+    Renderer::Quiet q(r_);
+    TabCtrl_DeleteAllItems(hwnd_);
+    tabPage_.clear();
+    auto pages = model_.pages();
+    for (size_t i = 0; i < pages.size(); ++i) {
+      if (!pages[i]->tabVisible()) continue;
+      std::wstring t = widen(pages[i]->text());
+      TCITEMW item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = t.data();
+      SendMessageW(hwnd_, TCM_INSERTITEMW, tabPage_.size(),
+                   reinterpret_cast<LPARAM>(&item));
+      tabPage_.push_back(static_cast<int>(i));
+    }
+    current();
+  }
+  void current() {
+    Renderer::Quiet q(r_);
+    int sel = -1;
+    for (size_t t = 0; t < tabPage_.size(); ++t)
+      if (tabPage_[t] == model_.activePageIndex()) sel = static_cast<int>(t);
+    TabCtrl_SetCurSel(hwnd_, sel);
+    for (form::Control* page : model_.pages())
+      if (NativeControl* n = r_.native(*page)) n->apply(Prop::Visible);
+  }
+  void apply(Prop prop) override {
+    if (prop == Prop::ActivePage) {
+      current();
+      return;
+    }
+    NativeControl::apply(prop);
+  }
+  void pageTabChanged() { tabs(); }
+  LRESULT notify(const NMHDR& n) override {
+    if (n.code == TCN_SELCHANGE && !r_.quiet()) {
+      int t = TabCtrl_GetCurSel(hwnd_);
+      if (t >= 0 && t < static_cast<int>(tabPage_.size())) {
+        int page = tabPage_[t];
+        r_.fromUser([this, page] { model_.form().userSelectPage(model_, page); });
+      }
+      current();
+    }
+    return 0;
+  }
+  void command(HWND, UINT) override {}
+
+ private:
+  std::vector<int> tabPage_;
+};
+
+class PageCtl : public ContainerCtl {
+ public:
+  using ContainerCtl::ContainerCtl;
+  void apply(Prop prop) override {
+    if (prop == Prop::TabVisible || prop == Prop::Text) {
+      if (auto* pc = dynamic_cast<PageControlCtl*>(r_.native(*model_.parent())))
+        pc->pageTabChanged();
+      return;
+    }
+    ContainerCtl::apply(prop);
+  }
+};
+
+class StatusBarCtl : public NativeControl {
+ public:
+  using NativeControl::NativeControl;
+  void create() override {
+    DWORD style = CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_SIZEGRIP;
+    if (model_.visible()) style |= WS_VISIBLE;
+    hwnd_ = make(STATUSCLASSNAMEW, style, 0, L"");
+    SendMessageW(hwnd_, SB_SIMPLE, TRUE, 0);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<NativeControl> makeNative(const NativeParams& p) {
+  switch (p.model.kind()) {
+    case Kind::Edit: return std::make_unique<EditCtl>(p);
+    case Kind::Memo: return std::make_unique<MemoCtl>(p);
+    case Kind::Button: return std::make_unique<ButtonCtl>(p);
+    case Kind::CheckBox: return std::make_unique<CheckBoxCtl>(p);
+    case Kind::Label: return std::make_unique<LabelCtl>(p);
+    case Kind::RadioGroup: return std::make_unique<RadioGroupCtl>(p);
+    case Kind::ComboBox: return std::make_unique<ComboCtl>(p);
+    case Kind::PageControl: return std::make_unique<PageControlCtl>(p);
+    case Kind::Page: return std::make_unique<PageCtl>(p);
+    case Kind::StatusBar: return std::make_unique<StatusBarCtl>(p);
+    case Kind::Panel:
+    case Kind::GroupBox:
+      return std::make_unique<ContainerCtl>(p);
+  }
+  return nullptr;
+}
+
+}  // namespace velquin::win32

@@ -1,0 +1,69 @@
+#pragma once
+// One small class per kind of control. Each owns its native window(s),
+// applies model properties to them and turns the notifications that its
+// parent hands over into the model's user entry points.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "form/control.h"
+
+namespace velquin::win32 {
+
+class Renderer;
+
+// What a control is created from.
+struct NativeParams {
+  Renderer& renderer;
+  form::Control& model;
+  HWND parent;
+};
+
+class NativeControl {
+ public:
+  explicit NativeControl(const NativeParams& p);
+  virtual ~NativeControl();
+  NativeControl(const NativeControl&) = delete;
+  NativeControl& operator=(const NativeControl&) = delete;
+
+  virtual void create() = 0;
+  // A property of the model changed; the default handles the common ones.
+  virtual void apply(form::Prop prop);
+  virtual void append(std::string_view) {}
+  virtual std::string readText() const;
+  // WM_COMMAND / WM_NOTIFY sent by this control's window (or its parts).
+  virtual void command(HWND from, UINT code);
+  virtual LRESULT notify(const NMHDR&) { return 0; }
+  // The window that this control's children are created in.
+  virtual HWND container() const { return hwnd_; }
+  // Where the native focus goes when the model moves the focus here.
+  virtual HWND focusTarget() const { return hwnd_; }
+  virtual bool owns(HWND h) const { return h == hwnd_; }
+  virtual void place();
+  virtual void applyFont();
+
+  HWND hwnd() const { return hwnd_; }
+  form::Control& model() const { return model_; }
+
+ protected:
+  HWND make(const wchar_t* cls, DWORD style, DWORD exStyle,
+            const std::wstring& text, HWND parent = nullptr, int id = 0);
+  void applyVisible();
+  void setNativeText(const std::string& utf8);
+  void addHint();
+
+  Renderer& r_;
+  form::Control& model_;
+  HWND parent_;
+  HWND hwnd_ = nullptr;
+};
+
+std::unique_ptr<NativeControl> makeNative(const NativeParams& p);
+
+// The object that stands for a native window, or null.
+NativeControl* objectOf(HWND h);
+
+}  // namespace velquin::win32

@@ -1,0 +1,224 @@
+#include "win32/platform_win32.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "win32/renderer.h"
+#include "win32/text.h"
+
+namespace velquin::win32 {
+
+HWND Win32Platform::owner() const { return main_ ? main_->hwnd() : nullptr; }
+
+void Win32Platform::showMessage(const std::string& text) {
+  MessageBoxW(owner(), widen(text).c_str(), L"Velquin", MB_OK);
+}
+
+bool Win32Platform::askYesNo(const std::string& caption,
+                             const std::string& text) {
+  return MessageBoxW(owner(), widen(text).c_str(), widen(caption).c_str(),
+                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool Win32Platform::openDialog(platform::FileDialog& dialog) {
+  return fileDialog(dialog, false);
+}
+
+bool Win32Platform::saveDialog(platform::FileDialog& dialog) {
+  return fileDialog(dialog, true);
+}
+
+bool Win32Platform::fileDialog(platform::FileDialog& dialog, bool save) {
+  // "Name|*.ext|..." becomes the NUL-separated, double-NUL-ended list.
+  std::wstring filter = widen(dialog.filter);
+  for (wchar_t& c : filter)
+    if (c == L'|') c = L'\0';
+  filter.push_back(L'\0');
+  filter.push_back(L'\0');
+  std::vector<wchar_t> file(32768, L'\0');
+  std::wstring name = widen(dialog.fileName);
+  if (name.size() < file.size()) name.copy(file.data(), name.size());
+  std::wstring folder = widen(dialog.initialFolder);
+  std::wstring title = widen(dialog.title);
+
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = static_cast<DWORD>(dialog.filterIndex);
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  // The dialogs never move the folder in which commands run.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (save) {
+    if (dialog.askBeforeReplace) ofn.Flags |= OFN_OVERWRITEPROMPT;
+  } else {
+    ofn.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+  }
+  BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (!ok) return false;
+  dialog.fileName = narrow(file.data());
+  dialog.filterIndex = static_cast<int>(ofn.nFilterIndex);
+  return true;
+}
+
+void Win32Platform::shellOpen(const std::string& target) {
+  ShellExecuteW(owner(), L"open", widen(target).c_str(), L"", L"", SW_SHOWNORMAL);
+}
+
+platform::DriveType Win32Platform::driveType(const std::string& root) {
+  switch (GetDriveTypeW(widen(root).c_str())) {
+    case DRIVE_NO_ROOT_DIR: return platform::DriveType::NoRoot;
+    case DRIVE_REMOVABLE: return platform::DriveType::Removable;
+    case DRIVE_FIXED: return platform::DriveType::Fixed;
+    case DRIVE_REMOTE: return platform::DriveType::Remote;
+    case DRIVE_CDROM: return platform::DriveType::CdRom;
+    case DRIVE_RAMDISK: return platform::DriveType::RamDisk;
+    default: return platform::DriveType::Unknown;
+  }
+}
+
+std::string Win32Platform::currentFolder() {
+  DWORD n = GetCurrentDirectoryW(0, nullptr);
+  std::wstring w(n, L'\0');
+  DWORD got = GetCurrentDirectoryW(n, w.data());
+  w.resize(got);
+  return narrow(w);
+}
+
+platform::IoResult Win32Platform::readTextFile(const std::string& path,
+                                               std::string& text) {
+  HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return {false, systemMessage(GetLastError())};
+  std::string bytes;
+  char buf[65536];
+  DWORD got = 0;
+  BOOL ok;
+  while ((ok = ReadFile(f, buf, sizeof buf, &got, nullptr)) && got > 0)
+    bytes.append(buf, got);
+  DWORD err = GetLastError();
+  CloseHandle(f);
+  if (!ok) return {false, systemMessage(err)};
+  text = narrow(fromCodePage(CP_ACP, bytes));
+  return {};
+}
+
+platform::IoResult Win32Platform::writeTextFile(const std::string& path,
+                                                const std::string& text,
+                                                bool* lossy) {
+  const std::wstring target = widen(path);
+  auto failed = [&](DWORD err) {
+    return platform::IoResult{
+        false, "ファイル " + path + " を作成できません。\r\n" + systemMessage(err)};
+  };
+  // The temporary file lives beside the target, so the final rename stays
+  // on one volume and replaces the old file in one step.
+  std::wstring folder = target;
+  size_t slash = folder.find_last_of(L"\\/");
+  folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+  if (folder.empty()) folder = L"\\";
+  if (target.empty() || slash + 1 == target.size())
+    return failed(ERROR_INVALID_NAME);
+  wchar_t tmp[MAX_PATH + 16];
+  if (folder.size() >= MAX_PATH - 14 ||
+      !GetTempFileNameW(folder.c_str(), L"vq", 0, tmp))
+    return failed(GetLastError());
+  std::string bytes = toCodePage(CP_ACP, widen(text), lossy);
+  HANDLE f = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) {
+    DWORD err = GetLastError();
+    DeleteFileW(tmp);
+    return failed(err);
+  }
+  DWORD written = 0;
+  BOOL ok = bytes.empty() ||
+            (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()),
+                       &written, nullptr) &&
+             written == bytes.size());
+  if (ok) ok = FlushFileBuffers(f);
+  DWORD err = GetLastError();
+  CloseHandle(f);
+  if (ok && !MoveFileExW(tmp, target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = FALSE;
+    err = GetLastError();
+  }
+  if (!ok) {
+    DeleteFileW(tmp);
+    return failed(err);
+  }
+  return {};
+}
+
+size_t Win32Platform::completePrefix(std::string_view bytes) {
+  const UINT acp = GetACP();
+  size_t i = 0, whole = 0;
+  while (i < bytes.size()) {
+    auto c = static_cast<unsigned char>(bytes[i]);
+    size_t len = 1;
+    if (acp == CP_UTF8) {
+      len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    } else if (IsDBCSLeadByteEx(acp, c)) {
+      len = 2;
+    }
+    if (i + len > bytes.size()) break;
+    i += len;
+    whole = i;
+  }
+  return whole;
+}
+
+std::string Win32Platform::ansiToUtf8(std::string_view bytes) {
+  return narrow(fromCodePage(CP_ACP, bytes));
+}
+
+void Win32Platform::dispatch(MSG& msg) {
+  if (main_ && main_->preTranslate(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+void Win32Platform::pumpMessages(int waitMs) {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit for the main loop, once the running handlers return.
+      exitCode_ = static_cast<int>(msg.wParam);
+      quitting_ = true;
+      return;
+    }
+    dispatch(msg);
+  }
+  if (waitMs > 0 && !quitting_)
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(waitMs),
+                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void Win32Platform::closeMainWindow() {
+  if (HWND h = owner()) PostMessageW(h, WM_CLOSE, 0, 0);
+}
+
+int Win32Platform::run() {
+  MSG msg;
+  for (;;) {
+    // A close asked for inside a running command takes effect once every
+    // handler on the stack has returned.
+    if (quitting_ && (!main_ || main_->handlerDepth() == 0)) break;
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) exitCode_ = static_cast<int>(msg.wParam);
+      break;
+    }
+    dispatch(msg);
+  }
+  if (main_ && IsWindow(main_->hwnd())) DestroyWindow(main_->hwnd());
+  return exitCode_;
+}
+
+}  // namespace velquin::win32

@@ -1,0 +1,55 @@
+#pragma once
+// The operating system for the program: message boxes, dialogs, files in
+// the ANSI code page, the shell, and the message pump that the command
+// runner calls while it waits.
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace velquin::win32 {
+
+class Renderer;
+
+class Win32Platform : public platform::Platform {
+ public:
+  Win32Platform() = default;
+  // The main window: owner of boxes and dialogs, and the keyboard handling
+  // of every message that the pump dispatches.
+  void attach(Renderer* main) { main_ = main; }
+  HWND owner() const;
+
+  void showMessage(const std::string& text) override;
+  bool askYesNo(const std::string& caption, const std::string& text) override;
+  bool openDialog(platform::FileDialog& dialog) override;
+  bool saveDialog(platform::FileDialog& dialog) override;
+  void shellOpen(const std::string& target) override;
+  platform::DriveType driveType(const std::string& root) override;
+  std::string currentFolder() override;
+  platform::IoResult readTextFile(const std::string& path,
+                                  std::string& text) override;
+  platform::IoResult writeTextFile(const std::string& path,
+                                   const std::string& text,
+                                   bool* lossy) override;
+  size_t completePrefix(std::string_view bytes) override;
+  std::string ansiToUtf8(std::string_view bytes) override;
+  void pumpMessages(int waitMs) override;
+  void closeMainWindow() override;
+  bool quitting() override { return quitting_; }
+
+  // The main window is closing for good (also set by WM_QUIT in a pump).
+  void setQuitting() { quitting_ = true; }
+  // Translates and dispatches one message as the main loop does.
+  void dispatch(MSG& msg);
+  // The message loop of the program; returns the exit code.
+  int run();
+
+ private:
+  bool fileDialog(platform::FileDialog& dialog, bool save);
+
+  Renderer* main_ = nullptr;
+  bool quitting_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace velquin::win32

@@ -1,0 +1,455 @@
+#include "win32/renderer.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cwctype>
+#include <exception>
+#include <stdexcept>
+
+#include "win32/controls.h"
+#include "win32/text.h"
+
+namespace velquin::win32 {
+
+using form::Kind;
+
+namespace {
+
+const wchar_t kMainClass[] = L"TfrmMain";
+const wchar_t kContainerClass[] = L"VelquinContainer";
+const wchar_t kNameProp[] = L"Name";
+const wchar_t kFaceName[] = L"ＭＳ Ｐゴシック";
+constexpr int kFontHeight = 12;
+
+void registerClasses() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), kMainClass, &wc)) return;
+  wc = {};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpfnWndProc = Renderer::containerProc;
+  wc.lpszClassName = kContainerClass;
+  RegisterClassExW(&wc);
+  wc.lpfnWndProc = Renderer::mainProc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  wc.lpszClassName = kMainClass;
+  RegisterClassExW(&wc);
+}
+
+// Position of the accelerator character in a caption ("&G" -> 'g'), or 0.
+wchar_t mnemonic(const std::string& caption) {
+  std::wstring w = widen(caption);
+  for (size_t i = 0; i + 1 < w.size(); ++i) {
+    if (w[i] != L'&') continue;
+    if (w[i + 1] == L'&') {
+      ++i;
+      continue;
+    }
+    return static_cast<wchar_t>(std::towlower(w[i + 1]));
+  }
+  return 0;
+}
+
+// Notifications from a child window go to the object that stands for it.
+bool routeChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND: {
+      HWND from = reinterpret_cast<HWND>(lp);
+      if (NativeControl* o = objectOf(from)) {
+        o->command(from, HIWORD(wp));
+        result = 0;
+        return true;
+      }
+      return false;
+    }
+    case WM_NOTIFY: {
+      auto* n = reinterpret_cast<NMHDR*>(lp);
+      if (NativeControl* o = objectOf(n->hwndFrom)) {
+        result = o->notify(*n);
+        return true;
+      }
+      return false;
+    }
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      NativeControl* o = objectOf(reinterpret_cast<HWND>(lp));
+      if (!o) return false;
+      if (o->model().kind() == Kind::Edit || o->model().kind() == Kind::Memo)
+        return false;  // read-only fields keep the system's look
+      int color = o->model().font().color;
+      if (color >= 0)
+        SetTextColor(dc, RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF,
+                             color & 0xFF));
+      SetBkMode(dc, TRANSPARENT);
+      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      return true;
+    }
+    case WM_SETCURSOR: {
+      NativeControl* o = objectOf(reinterpret_cast<HWND>(wp));
+      if (o && o->model().style().handCursor) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        result = TRUE;
+        return true;
+      }
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+void paintContainer(HWND h, NativeControl* o, Renderer& r) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  if (o) {
+    const form::Control& m = o->model();
+    RECT rc;
+    GetClientRect(h, &rc);
+    if (m.kind() == Kind::GroupBox || m.kind() == Kind::RadioGroup) {
+      HGDIOBJ old = SelectObject(dc, r.font(m.font()));
+      TEXTMETRICW tm;
+      GetTextMetricsW(dc, &tm);
+      RECT frame = rc;
+      frame.top += tm.tmHeight / 2;
+      DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+      std::wstring t = widen(m.text());
+      if (!t.empty()) {
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        SetTextColor(dc, GetSysColor(m.enabledInTree() ? COLOR_BTNTEXT
+                                                       : COLOR_GRAYTEXT));
+        RECT tr{r.scale(8), 0, rc.right - r.scale(8), tm.tmHeight};
+        DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &tr,
+                  DT_SINGLELINE | DT_LEFT | DT_TOP);
+      }
+      SelectObject(dc, old);
+    } else if (m.kind() == Kind::Panel && m.style().bevel) {
+      DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+    }
+  }
+  EndPaint(h, &ps);
+}
+
+}  // namespace
+
+const wchar_t* Renderer::containerClass() { return kContainerClass; }
+
+LRESULT CALLBACK Renderer::containerProc(HWND h, UINT msg, WPARAM wp,
+                                         LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    // Bind the object to its window before any other message arrives.
+    SetPropW(h, L"VelquinObject", cs->lpCreateParams);
+    return DefWindowProcW(h, msg, wp, lp);
+  }
+  LRESULT result = 0;
+  if (routeChild(msg, wp, lp, result)) return result;
+  if (msg == WM_PAINT) {
+    NativeControl* o = objectOf(h);
+    HWND top = GetAncestor(h, GA_ROOT);
+    auto* r = reinterpret_cast<Renderer*>(GetWindowLongPtrW(top, GWLP_USERDATA));
+    if (r) {
+      paintContainer(h, o, *r);
+      return 0;
+    }
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+Renderer::Renderer(form::Form& form) : form_(form) { registerClasses(); }
+
+Renderer::~Renderer() {
+  form_.setView(nullptr);
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  natives_.clear();
+  for (auto& [key, f] : fonts_) DeleteObject(f);
+  for (ATOM a : atoms_) GlobalDeleteAtom(a);
+}
+
+void Renderer::create(HWND owner) {
+  const form::Rect& b = form_.windowBounds();
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi_ <= 0) dpi_ = 96;
+  hwnd_ = CreateWindowExW(
+      WS_EX_CONTROLPARENT, kMainClass, widen(form_.caption()).c_str(),
+      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top, scale(b.width),
+      scale(b.height), owner, nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd_) throw std::runtime_error("the main window cannot be created");
+  setName(hwnd_, form_.name());
+  // A window that knows its monitor takes that monitor's DPI.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  if (auto fn = reinterpret_cast<GetDpiForWindowFn>(GetProcAddress(
+          GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"))) {
+    if (UINT d = fn(hwnd_)) {
+      if (static_cast<int>(d) != dpi_) {
+        dpi_ = static_cast<int>(d);
+        SetWindowPos(hwnd_, nullptr, 0, 0, scale(b.width), scale(b.height),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+    }
+  }
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(360));
+
+  for (const auto& c : form_.controls()) {
+    HWND parent = hwnd_;
+    if (c->parent())
+      if (NativeControl* p = native(*c->parent())) parent = p->container();
+    auto n = makeNative({*this, *c, parent});
+    n->create();
+    setName(n->hwnd(), c->name());
+    byModel_[c.get()] = n.get();
+    natives_.push_back(std::move(n));
+  }
+  form_.setView(this);
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  fromUser([&] { form_.setClientSize(unscale(rc.right), unscale(rc.bottom)); });
+  placeAll();
+  for (const auto& c : form_.controls())
+    if (c->kind() == Kind::PageControl) native(*c)->apply(form::Prop::ActivePage);
+  syncWindowBounds();
+}
+
+void Renderer::placeAll() {
+  for (auto& n : natives_) n->place();
+}
+
+NativeControl* Renderer::native(const form::Control& c) const {
+  auto it = byModel_.find(&c);
+  return it == byModel_.end() ? nullptr : it->second;
+}
+
+void Renderer::setName(HWND h, const std::string& name) {
+  if (!h) return;
+  ATOM a = GlobalAddAtomW(widen(name).c_str());
+  if (!a) return;
+  atoms_.push_back(a);
+  SetPropW(h, kNameProp, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(a)));
+}
+
+HFONT Renderer::font(const form::Font& f) {
+  int h = f.height ? f.height : kFontHeight;
+  auto key = std::make_tuple(f.bold, scale(h));
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  HFONT font = CreateFontW(-scale(h), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL,
+                           FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                           kFaceName);
+  fonts_[key] = font;
+  return font;
+}
+
+void Renderer::reportError(const std::string& what) {
+  MessageBoxW(hwnd_, widen(what).c_str(), L"Velquin", MB_OK | MB_ICONERROR);
+}
+
+void Renderer::fromUser(const std::function<void()>& act) {
+  ++depth_;
+  try {
+    act();
+  } catch (const std::exception& e) {
+    reportError(e.what());
+  } catch (...) {
+    reportError("unexpected error");
+  }
+  --depth_;
+}
+
+void Renderer::changed(form::Control& control, form::Prop prop) {
+  if (NativeControl* n = native(control)) n->apply(prop);
+}
+
+void Renderer::appended(form::Control& memo, std::string_view text) {
+  if (NativeControl* n = native(memo)) n->append(text);
+}
+
+void Renderer::focusMoved(form::Control* control) {
+  if (!control) return;
+  NativeControl* n = native(*control);
+  if (!n) return;
+  HWND focus = GetFocus();
+  if (focus && n->owns(focus)) return;
+  SetFocus(n->focusTarget());
+}
+
+void Renderer::windowChanged() {
+  if (!hwnd_) return;
+  std::wstring caption = widen(form_.caption());
+  int len = GetWindowTextLengthW(hwnd_);
+  std::wstring have(len + 1, L'\0');
+  GetWindowTextW(hwnd_, have.data(), len + 1);
+  have.resize(len);
+  if (have != caption) SetWindowTextW(hwnd_, caption.c_str());
+  const form::Rect& b = form_.windowBounds();
+  RECT now;
+  GetWindowRect(hwnd_, &now);
+  if (now.left != b.left || now.top != b.top ||
+      now.right - now.left != b.width || now.bottom - now.top != b.height) {
+    Quiet q(*this);
+    SetWindowPos(hwnd_, nullptr, b.left, b.top, b.width, b.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+std::string Renderer::readText(const form::Control& memo) {
+  NativeControl* n = native(memo);
+  return n ? n->readText() : std::string();
+}
+
+void Renderer::syncWindowBounds() {
+  if (IsIconic(hwnd_)) return;  // a minimised window keeps its bounds
+  RECT rc;
+  GetWindowRect(hwnd_, &rc);
+  form_.setWindowBounds(
+      {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top});
+}
+
+void Renderer::applyDpi(int dpi) {
+  dpi_ = dpi;
+  for (auto& [key, f] : fonts_) DeleteObject(f);
+  fonts_.clear();
+  for (auto& n : natives_) n->applyFont();
+  placeAll();
+}
+
+LRESULT CALLBACK Renderer::mainProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    // Bind the renderer to its window before any other message arrives.
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    auto* self = static_cast<Renderer*>(cs->lpCreateParams);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = h;
+    return DefWindowProcW(h, msg, wp, lp);
+  }
+  auto* r = reinterpret_cast<Renderer*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!r) return DefWindowProcW(h, msg, wp, lp);
+  try {
+    return r->handleMain(msg, wp, lp);
+  } catch (const std::exception& e) {
+    r->reportError(e.what());
+  } catch (...) {
+    r->reportError("unexpected error");
+  }
+  return 0;
+}
+
+LRESULT Renderer::handleMain(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  if (routeChild(msg, wp, lp, result)) return result;
+  switch (msg) {
+    case WM_SIZE:
+      if (wp != SIZE_MINIMIZED) {
+        int w = unscale(LOWORD(lp)), h = unscale(HIWORD(lp));
+        fromUser([&] { form_.setClientSize(w, h); });
+      }
+      if (!quiet()) syncWindowBounds();
+      return 0;
+    case WM_MOVE:
+      if (!quiet()) syncWindowBounds();
+      return 0;
+    case WM_CLOSE:
+      if (onClose) {
+        fromUser(onClose);
+        return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && onActivate) fromUser(onActivate);
+      break;
+    case 0x02E0: {  // WM_DPICHANGED
+      applyDpi(HIWORD(wp));
+      auto* rc = reinterpret_cast<RECT*>(lp);
+      SetWindowPos(hwnd_, nullptr, rc->left, rc->top, rc->right - rc->left,
+                   rc->bottom - rc->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+bool Renderer::accelerator(wchar_t ch) {
+  ch = static_cast<wchar_t>(std::towlower(ch));
+  const auto& all = form_.controls();
+  for (size_t i = 0; i < all.size(); ++i) {
+    form::Control& c = *all[i];
+    if (!c.showing() || !c.enabledInTree() || mnemonic(c.text()) != ch) continue;
+    switch (c.kind()) {
+      case Kind::Button:
+      case Kind::CheckBox:
+        fromUser([&] { form_.userClick(c); });
+        return true;
+      case Kind::RadioGroup:
+        fromUser([&] { form_.setFocus(c); });
+        return true;
+      case Kind::Label:
+        fromUser([&] {
+          if (!c.style().focusControl.empty()) {
+            form_.userAccelerator(c);
+            return;
+          }
+          // Without a named target, the next control that can take it.
+          for (size_t j = i + 1; j < all.size(); ++j)
+            if (form_.setFocus(*all[j])) return;
+        });
+        return true;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+bool Renderer::pressDefault() {
+  for (const auto& c : form_.controls()) {
+    if (c->kind() == Kind::Button && c->style().isDefault && c->showing() &&
+        c->enabledInTree()) {
+      form::Control& b = *c;
+      fromUser([&] { form_.userClick(b); });
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Renderer::preTranslate(MSG& msg) {
+  if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+  if (msg.message == WM_SYSCHAR) {
+    if (accelerator(static_cast<wchar_t>(msg.wParam))) return true;
+  } else if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+    HWND focus = GetFocus();
+    wchar_t cls[32] = L"";
+    if (focus) GetClassNameW(focus, cls, 32);
+    LONG style = focus ? GetWindowLongW(focus, GWL_STYLE) : 0;
+    bool takesEnter = false;
+    if (lstrcmpiW(cls, L"Button") == 0) {
+      LONG type = style & BS_TYPEMASK;
+      takesEnter = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+    } else if (lstrcmpiW(cls, L"Edit") == 0) {
+      takesEnter = (style & ES_MULTILINE) && (style & ES_WANTRETURN);
+      HWND combo = GetParent(focus);
+      if (combo && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) takesEnter = true;
+    } else if (lstrcmpiW(cls, L"ComboBox") == 0) {
+      takesEnter = SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    }
+    if (!takesEnter) return pressDefault();
+  }
+  return IsDialogMessageW(hwnd_, &msg) != FALSE;
+}
+
+}  // namespace velquin::win32

@@ -1,0 +1,18 @@
+#pragma once
+// UTF-8 in the program, UTF-16 at the Win32 call, the ANSI code page in files.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace velquin::win32 {
+
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view wide);
+std::wstring fromCodePage(UINT codePage, std::string_view bytes);
+// usedDefault is set when some character has no form in the code page.
+std::string toCodePage(UINT codePage, std::wstring_view wide, bool* usedDefault);
+std::string systemMessage(DWORD error);
+
+}  // namespace velquin::win32

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Pictures of every page of the real window under Wine on a private Xvfb
+# display, as PNG files in the given folder (default build/screenshots).
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+out="$(realpath -m "${1:-$VELQUIN_ROOT/build/screenshots}")"
+mkdir -p "$out"
+shots="$VELQUIN_ROOT/build/win32/velquin_shots.exe"
+velquin_wine_prefix
+# A Wine server started without a display makes later windows fail, and
+# one started with a display must not outlive it.
+wineserver -k 2>/dev/null || true
+Xvfb :97 -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+sleep 1
+export DISPLAY=:97
+velquin_wine_driver x11
+rm -f "$WINEPREFIX/.velquin-null"
+wine "$shots" "$(winepath -w "$out")"
+for f in "$out"/*.bmp; do
+  convert "$f" "${f%.bmp}.png" && rm -f "$f"
+done
+velquin_wine_driver null
+touch "$WINEPREFIX/.velquin-null"
+ls "$out"

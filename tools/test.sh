@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native tests (under AddressSanitizer and
+# UndefinedBehaviorSanitizer) and the Windows build's tests under Wine.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+cmake -S . -B build/native -DVELQUIN_SANITIZE=ON >/dev/null
+cmake --build build/native -j "$jobs"
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake --build build/win32 -j "$jobs"
+
+source tools/wine-env.sh
+velquin_wine_prefix
+# One Wine server for the whole run (a program then starts in a fraction of
+# a second), ended when the run ends.
+unset DISPLAY
+wineserver -k 2>/dev/null || true
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+status=0
+ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
+ctest --test-dir build/win32 --output-on-failure || status=1
+exit $status

@@ -9,6 +9,7 @@
 #include "builders/ping_page.h"
 #include "builders/route_page.h"
 #include "builders/tracert_page.h"
+#include "exec/runner.h"
 #include "net/net_page.h"
 #include "results/batch_page.h"
 #include "results/data_page.h"
@@ -32,6 +33,8 @@ Program::Program(platform::Platform& platform)
   // Kept results, then the batch run that gathers into them.
   results::DataPage& data = m.addUnit<results::DataPage>();
   m.addUnit<results::BatchPage>(data);
+  // The command runner behind the run, stop and Ctrl-C buttons.
+  runner_ = std::make_unique<exec::Runner>(m.form(), platform);
 }
 
 Program::~Program() = default;

@@ -10,6 +10,10 @@
 
 namespace velquin {
 
+namespace exec {
+class Runner;
+}
+
 class Program {
  public:
   explicit Program(platform::Platform& platform);
@@ -18,9 +22,13 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   app::TfrmMain& main() { return *main_; }
+  exec::Runner& runner() { return *runner_; }
 
  private:
   std::unique_ptr<app::TfrmMain> main_;
+  // Declared after main_ so that it is destroyed first: it registers its
+  // actions on the main window and refers to its controls.
+  std::unique_ptr<exec::Runner> runner_;
 };
 
 }  // namespace velquin

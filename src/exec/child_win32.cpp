@@ -1,0 +1,252 @@
+// Child processes on Windows: a hidden new console, standard output and
+// error on one anonymous pipe that only this program reads, standard input
+// the null device, and a job object that holds the child and everything it
+// starts, so that a stop ends the whole tree.
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exec/child_process.h"
+
+namespace velquin::exec {
+
+namespace {
+
+constexpr DWORD kPipeSize = 64 * 1024;
+// Longest command line that CreateProcessW accepts, in UTF-16 units with
+// its terminating zero.
+constexpr size_t kMaxCommandLine = 32767;
+// How long a stop waits for the ended child to be gone.
+constexpr DWORD kTerminateWaitMs = 1000;
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h = nullptr)
+      : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+  ~Handle() { reset(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  void reset() {
+    if (h_) CloseHandle(h_);
+    h_ = nullptr;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+std::wstring widen(const std::string& s) {
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(),
+                                    static_cast<int>(s.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()),
+                      w.data(), n);
+  return w;
+}
+
+// This program has no console of its own; it attaches to a child's console
+// only to raise Ctrl-C there, and is itself among the processes that receive
+// it. This handler keeps it alive through that.
+BOOL WINAPI ignoreInterrupt(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+}
+
+void prepareConsoleHandling() {
+  static const bool done = [] {
+    SetConsoleCtrlHandler(ignoreInterrupt, TRUE);
+    // Children inherit whether Ctrl-C is ignored: make sure they take it,
+    // whatever this program was started with. The handler above still
+    // guards this process.
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    return true;
+  }();
+  (void)done;
+}
+
+class Win32Child final : public ChildProcess {
+ public:
+  Win32Child(Handle process, DWORD pid, Handle job, Handle readEnd)
+      : process_(std::move(process)),
+        pid_(pid),
+        job_(std::move(job)),
+        out_(std::move(readEnd)) {}
+
+  ~Win32Child() override {
+    if (!exited_ && !terminated_) terminate();
+    if (job_ && !terminated_) {
+      // The child ended by itself: what it left running stays, as when the
+      // same command is started from a console. Closing a job that still
+      // ends its processes on close would end them.
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION none{};
+      SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation,
+                              &none, sizeof none);
+    }
+  }
+
+  bool running() override {
+    if (exited_) return false;
+    // Waiting on the handle rather than comparing the exit code with
+    // STILL_ACTIVE: a child that returns 259 has ended too.
+    if (WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) exited_ = true;
+    return !exited_;
+  }
+
+  size_t available() override {
+    DWORD n = 0;
+    if (!PeekNamedPipe(out_.get(), nullptr, 0, nullptr, &n, nullptr)) return 0;
+    return n;
+  }
+
+  size_t read(char* buffer, size_t size) override {
+    DWORD n = 0;
+    const DWORD want = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
+    if (want == 0 || !ReadFile(out_.get(), buffer, want, &n, nullptr)) return 0;
+    return n;
+  }
+
+  void interrupt() override {
+    // Raise Ctrl-C in the child's own console, as if typed there: attach to
+    // it, raise the event for every process of that console, detach.
+    // Nothing is sent to the window in front or to any other console.
+    prepareConsoleHandling();
+    const bool hadConsole = FreeConsole() != 0;
+    if (AttachConsole(pid_)) {
+      GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+      FreeConsole();
+    }
+    if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
+  }
+
+  void terminate() override {
+    terminated_ = true;
+    if (job_) TerminateJobObject(job_.get(), 0);
+    // Also when the job could not take the child.
+    TerminateProcess(process_.get(), 0);
+    WaitForSingleObject(process_.get(), kTerminateWaitMs);
+  }
+
+ private:
+  Handle process_;
+  DWORD pid_;
+  Handle job_;
+  Handle out_;
+  bool exited_ = false;
+  bool terminated_ = false;
+};
+
+// Limits the handles that a child inherits to the ones named, so that no
+// other inheritable handle of this program reaches it.
+class InheritList {
+ public:
+  InheritList(HANDLE a, HANDLE b) : handles_{a, b} {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    if (size == 0) return;
+    storage_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+    if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                   handles_, sizeof handles_, nullptr,
+                                   nullptr)) {
+      DeleteProcThreadAttributeList(list);
+      return;
+    }
+    list_ = list;
+  }
+  ~InheritList() {
+    if (list_) DeleteProcThreadAttributeList(list_);
+  }
+  InheritList(const InheritList&) = delete;
+  InheritList& operator=(const InheritList&) = delete;
+  LPPROC_THREAD_ATTRIBUTE_LIST get() const { return list_; }
+
+ private:
+  HANDLE handles_[2];
+  std::vector<char> storage_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
+  // The command line goes to the system as typed, in UTF-16; CreateProcessW
+  // may write into it, so it is a private copy.
+  std::wstring command = widen(commandLine);
+  if (command.empty() || command.size() >= kMaxCommandLine) return nullptr;
+
+  prepareConsoleHandling();
+
+  // Only the write end is inheritable: the child must not hold the read end,
+  // or it could swallow its own output.
+  HANDLE r = nullptr;
+  HANDLE w = nullptr;
+  if (!CreatePipe(&r, &w, nullptr, kPipeSize)) return nullptr;
+  Handle readEnd(r);
+  Handle writeEnd(w);
+  if (!SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT,
+                            HANDLE_FLAG_INHERIT))
+    return nullptr;
+
+  // Standard input is the null device: a child that reads input sees its
+  // end at once instead of waiting for input that never comes.
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  Handle nullInput(CreateFileW(L"NUL", GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               &inheritable, OPEN_EXISTING, 0, nullptr));
+  if (!nullInput) return nullptr;
+
+  InheritList inherit(writeEnd.get(), nullInput.get());
+
+  STARTUPINFOEXW si{};
+  si.StartupInfo.cb = sizeof si;
+  si.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  si.StartupInfo.wShowWindow = SW_HIDE;
+  si.StartupInfo.hStdInput = nullInput.get();
+  si.StartupInfo.hStdOutput = writeEnd.get();
+  si.StartupInfo.hStdError = writeEnd.get();
+  si.lpAttributeList = inherit.get();
+  DWORD flags = CREATE_NEW_CONSOLE | CREATE_SUSPENDED;
+  // Without the list (a system that lacks it) the two handles above are
+  // still the only inheritable ones this program holds.
+  if (si.lpAttributeList) flags |= EXTENDED_STARTUPINFO_PRESENT;
+
+  // The job ends every process in it when its last handle closes, so a stop
+  // or a crash of this program leaves nothing of the command running.
+  Handle job(CreateJobObjectW(nullptr, nullptr));
+  if (job) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation,
+                                 &limits, sizeof limits))
+      job.reset();
+  }
+
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, flags,
+                      nullptr, nullptr, &si.StartupInfo, &pi))
+    return nullptr;
+  Handle process(pi.hProcess);
+  Handle thread(pi.hThread);
+
+  // Created suspended, so that it cannot start anything before it is in
+  // the job. A job that cannot take it still leaves the child itself to end.
+  if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
+  if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+    TerminateProcess(process.get(), 0);
+    return nullptr;
+  }
+  // This program's copies of the child's ends close here; the read end is
+  // all it keeps.
+  return std::make_unique<Win32Child>(std::move(process), pi.dwProcessId,
+                                      std::move(job), std::move(readEnd));
+}
+
+}  // namespace velquin::exec

@@ -1,0 +1,202 @@
+#include "exec/runner.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "exec/child_process.h"
+
+namespace velquin::exec {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// Pacing of the polling loop. While output flows, the next pass follows at
+// once; once the child is quiet, passes wait for a window message, first
+// briefly and then for longer, so a silent child costs next to no processor
+// time and the window still answers at once.
+constexpr milliseconds kSpin{2};          // quiet this long: start waiting
+constexpr milliseconds kBriefQuiet{50};   // quiet this long: wait longer
+constexpr int kBriefWaitMs = 1;
+constexpr int kIdleWaitMs = 20;
+// Text read is put into the view at the latest this long after it arrived.
+// An append costs more the more text the view already holds, so a fast child
+// gets a few large appends instead of one per read.
+constexpr milliseconds kGather{30};
+// Most bytes taken in one pass while the child runs, so the window's
+// messages are handled between reads even when output pours in.
+constexpr size_t kReadPerPass = 256 * 1024;
+
+constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
+
+}  // namespace
+
+struct Runner::Run {
+  std::unique_ptr<ChildProcess> child;
+  std::string tail;     // bytes of a character cut off at the end of a read
+  std::string pending;  // decoded text not yet in the view
+  Clock::time_point pendingSince;
+};
+
+Runner::Runner(form::Form& form, platform::Platform& platform)
+    : platform_(platform),
+      edit1_(form["Edit1"]),
+      memo0_(form["Memo0"]),
+      pageControl1_(form["PageControl1"]),
+      tabSheet2_(form["TabSheet2"]),
+      stopFlag_(form["Edit_flg"]),
+      ctrlCFlag_(form["Edit_ctrl"]) {
+  form.addAction({"Act_btnDO", "選択&表示", "&G 実　行",
+                  [this] { Act_btnDOExecute(); }});
+  form.addAction({"Act_Break", "選択&表示", "強制終了",
+                  [this] { Act_BreakExecute(); }});
+  form.addAction({"Act_btnCTL", "選択&表示", "Ctrl-C",
+                  [this] { Act_btnCTLExecute(); }});
+}
+
+Runner::~Runner() = default;
+
+void Runner::Act_BreakExecute() {
+  if (!runs_.empty()) stopFlag_.setText("1");
+}
+
+void Runner::Act_btnCTLExecute() {
+  if (!runs_.empty()) ctrlCFlag_.setText("1");
+}
+
+void Runner::Act_btnDOExecute() {
+  // The window is closing for good: nothing new is started.
+  if (platform_.quitting()) return;
+  const std::string command = edit1_.text();
+  if (command.empty()) {
+    platform_.showMessage(kEmptyCommand);
+    return;
+  }
+  // A run started inside another one empties the view; what the outer run
+  // has read so far goes there first, as if it had been shown at once.
+  for (Run* outer : runs_) flush(*outer);
+
+  pageControl1_.setActivePage(tabSheet2_);
+  memo0_.setText(command + "\r\n");
+
+  Run run;
+  run.child = startChild(command);
+  if (!run.child) return;  // the view keeps only the command line
+
+  // Keeps the list of runs right however the loop is left, and drops the
+  // requests that came too late for the last run to see them.
+  struct Active {
+    Runner& r;
+    explicit Active(Runner& runner, Run& run) : r(runner) {
+      r.runs_.push_back(&run);
+    }
+    ~Active() {
+      r.runs_.pop_back();
+      if (r.runs_.empty()) {
+        r.stopFlag_.setText("0");
+        r.ctrlCFlag_.setText("0");
+      }
+    }
+  } active(*this, run);
+
+  poll(run);
+  // A character cut off by the very end of the output is shown as the
+  // code page makes it out rather than dropped.
+  if (!run.tail.empty()) {
+    std::string rest = platform_.ansiToUtf8(run.tail);
+    std::erase(rest, '\0');
+    run.pending += rest;
+    run.tail.clear();
+  }
+  flush(run);
+  run.child.reset();  // closes every handle of the run
+}
+
+void Runner::poll(Run& run) {
+  ChildProcess& child = *run.child;
+  Clock::time_point lastOutput = Clock::now();
+  for (;;) {
+    // The exit is queried before the pipe is read, so the pass that sees the
+    // child ended still reads every byte it wrote.
+    const bool running = child.running();
+    size_t waiting = child.available();
+    if (running) waiting = std::min(waiting, kReadPerPass);
+    const bool got = waiting > 0 && readWaiting(run, waiting) > 0;
+    const Clock::time_point now = Clock::now();
+    if (got) lastOutput = now;
+    if (!run.pending.empty() && now - run.pendingSince >= kGather) flush(run);
+
+    if (stopFlag_.text() == "1") {
+      stopFlag_.setText("0");
+      child.terminate();
+      return;
+    }
+    if (ctrlCFlag_.text() == "1") {
+      child.interrupt();
+      ctrlCFlag_.setText("0");
+    }
+
+    platform_.pumpMessages(running ? waitBeforeNextPass(run, lastOutput, now)
+                                   : 0);
+    if (platform_.quitting()) {
+      child.terminate();
+      return;
+    }
+    if (!running) return;
+  }
+}
+
+size_t Runner::readWaiting(Run& run, size_t count) {
+  if (buffer_.size() < count) buffer_.resize(count);
+  size_t got = 0;
+  while (got < count) {
+    const size_t n = run.child->read(buffer_.data() + got, count - got);
+    if (n == 0) break;
+    got += n;
+  }
+  if (got > 0)
+    take(run, std::string_view(buffer_.data(), got), Clock::now());
+  return got;
+}
+
+void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
+  // Only whole characters are decoded; the bytes of one cut off by the end of
+  // this read wait for the next read.
+  std::string joined;
+  std::string_view data = bytes;
+  if (!run.tail.empty()) {
+    joined = run.tail;
+    joined.append(bytes);
+    data = joined;
+  }
+  const size_t whole = platform_.completePrefix(data);
+  std::string text = platform_.ansiToUtf8(data.substr(0, whole));
+  run.tail.assign(data.substr(whole));
+  // A zero byte cannot stand in the view's text; it is left out and every
+  // other byte is kept.
+  std::erase(text, '\0');
+  if (text.empty()) return;
+  if (run.pending.empty()) run.pendingSince = now;
+  run.pending += text;
+}
+
+void Runner::flush(Run& run) {
+  if (run.pending.empty()) return;
+  memo0_.append(run.pending);
+  run.pending.clear();
+}
+
+int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
+                               Clock::time_point now) const {
+  const Clock::duration quiet = now - lastOutput;
+  int wait = quiet < kSpin ? 0 : quiet < kBriefQuiet ? kBriefWaitMs : kIdleWaitMs;
+  if (!run.pending.empty()) {
+    // Wake in time to show the gathered text.
+    const auto left = std::chrono::duration_cast<milliseconds>(
+        run.pendingSince + kGather - now);
+    wait = std::clamp(static_cast<int>(left.count()), 0, wait);
+  }
+  return wait;
+}
+
+}  // namespace velquin::exec

@@ -1,0 +1,65 @@
+#pragma once
+// The command runner: runs the command line of Edit1 as a hidden child
+// process and streams what it prints into the output view Memo0, with the
+// stop and Ctrl-C requests that reach the running command through the hidden
+// flag fields Edit_flg and Edit_ctrl.
+//
+// Everything runs on the user-interface thread. While a command runs, the
+// polling loop handles window messages at every pass, so any handler may run
+// in the middle of a run: a stop, a Ctrl-C, a change of page, a batch, even a
+// second run, which then runs to its end inside the first one's loop.
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/form.h"
+#include "platform/platform.h"
+
+namespace velquin::exec {
+
+class Runner {
+ public:
+  // Finds the shared controls by name and registers the three actions.
+  Runner(form::Form& form, platform::Platform& platform);
+  ~Runner();
+  Runner(const Runner&) = delete;
+  Runner& operator=(const Runner&) = delete;
+
+  // Runs the text of Edit1 and returns once the command has ended, has been
+  // stopped, or could not be started, or once the window closes for good.
+  void Act_btnDOExecute();
+  // Requests for the running command, acted on within its next pass. Made
+  // while nothing runs they are dropped: a stop must never end a command
+  // that the user starts later.
+  void Act_BreakExecute();
+  void Act_btnCTLExecute();
+
+  // Number of runs in progress (more than one when a run was started inside
+  // another).
+  size_t activeRuns() const { return runs_.size(); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Run;
+
+  void poll(Run& run);
+  size_t readWaiting(Run& run, size_t count);
+  void take(Run& run, std::string_view bytes, Clock::time_point now);
+  void flush(Run& run);
+  int waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
+                         Clock::time_point now) const;
+
+  platform::Platform& platform_;
+  form::Control& edit1_;
+  form::Control& memo0_;
+  form::Control& pageControl1_;
+  form::Control& tabSheet2_;
+  form::Control& stopFlag_;
+  form::Control& ctrlCFlag_;
+  std::vector<Run*> runs_;     // innermost last
+  std::vector<char> buffer_;   // read buffer, reused within one pass
+};
+
+}  // namespace velquin::exec

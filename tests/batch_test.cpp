@@ -278,5 +278,63 @@ TEST_F(Batch, SaveLinesThatLoseCharactersAreToldOnceAtTheEnd) {
                 dataPath("a.txt") + "\r\n" + dataPath("b.txt")}));
 }
 
+// The scenarios below run real child processes through the command runner.
+
+TEST_F(Batch, WithTheRunnerEachSaveLineWritesItsOutputsInTheCodePage) {
+  // The second command prints "日本" in code page 932 bytes.
+  load("echo first one\r\n>>a.txt\r\n// note\r\n"
+       "printf \"\\x93\\xfa\\x96\\x7b\\n\"\r\n>>b.txt\r\n");
+  runBatch();
+  EXPECT_EQ(readBytes(posix("Data/a.txt")),
+            kSep + "echo first one\r\nfirst one\r\n");
+  EXPECT_EQ(readBytes(posix("Data/b.txt")),
+            kSep + "printf \"\\x93\\xfa\\x96\\x7b\\n\"\r\n" + toCp932("日本") +
+                "\r\n");
+  EXPECT_EQ(toCp932("日本"), "\x93\xfa\x96\x7b");
+  EXPECT_EQ(text("Memo1"), "");
+  EXPECT_TRUE(os.messages.empty());
+  // The results page shows the last command while the batch runs.
+  EXPECT_EQ(main()["PageControl1"].activePage()->name(), "TabSheet2");
+}
+
+TEST_F(Batch, WithTheRunnerAnEmptyLineStopsTheBatch) {
+  showBatchPage();
+  type("Memo3", "echo one\r\n\r\necho two\r\n");
+  runBatch();
+  EXPECT_EQ(os.messages, (std::vector<std::string>{kNoCommand}));
+  EXPECT_EQ(text("Memo1"), kSep + "echo one\r\none\n");
+  EXPECT_EQ(text("Memo0"), "echo one\r\none\n");
+}
+
+TEST_F(Batch, WithTheRunnerACommandThatCannotStartIsKeptAndTheBatchGoesOn) {
+  showBatchPage();
+  // With a leading blank this is no comment but a command, which no
+  // program answers to.
+  type("Memo3", " // comment\r\n// comment\r\necho after");
+  runBatch();
+  EXPECT_EQ(text("Memo1"),
+            kSep + " // comment\r\n" + kSep + "echo after\r\nafter\n");
+  EXPECT_TRUE(os.messages.empty());
+}
+
+TEST_F(Batch, WithTheRunnerStopEndsTheCurrentCommandOnly) {
+  showBatchPage();
+  type("Memo3", "sleep 30\r\necho after");
+  os.duringPump.push_back([this] { click("btnBreak"); });
+  runBatch();
+  EXPECT_EQ(text("Memo1"), kSep + "sleep 30\r\n" + kSep + "echo after\r\nafter\n");
+  EXPECT_EQ(text("Edit_flg"), "0");
+}
+
+TEST_F(Batch, WithTheRunnerClosingTheWindowEndsTheCommandAndTheBatch) {
+  showBatchPage();
+  type("Memo3", "sleep 30\r\necho after\r\n>>a.txt");
+  os.duringPump.push_back([this] { os.quit = true; });
+  runBatch();
+  EXPECT_EQ(text("Memo0"), "sleep 30\r\n");
+  EXPECT_EQ(text("Edit1"), "sleep 30");
+  EXPECT_FALSE(std::filesystem::exists(posix("Data/a.txt")));
+}
+
 }  // namespace
 }  // namespace velquin::test

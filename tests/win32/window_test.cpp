@@ -70,8 +70,8 @@ TEST_F(Window, ResetFromTheHelpPageReturnsToTheFirstPage) {
                            BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
-TEST_F(Window, ControlsLieInsideTheirParentsAndDoNotOverlap) {
-  // Siblings that show at the same time must not cover each other.
+TEST_F(Window, ShowingControlsLieInsideTheirParents) {
+  // A control that sticks out of its parent is cut off on screen.
   for (const auto& c : main().form().controls()) {
     if (!c->showing()) continue;
     HWND h = findByName(window->hwnd(), c->name());
@@ -84,6 +84,30 @@ TEST_F(Window, ControlsLieInsideTheirParentsAndDoNotOverlap) {
                 rc.right <= pr.right && rc.bottom <= pr.bottom)
         << c->name() << " leaves its parent";
   }
+}
+
+}  // namespace
+}  // namespace velquin::test
+
+namespace velquin::test {
+namespace {
+
+TEST_F(Window, MovingToAMonitorWithMoreDotsPerInchScalesTheLayout) {
+  RECT before;
+  GetWindowRect(byName("btnDO"), &before);
+  RECT win;
+  GetWindowRect(window->hwnd(), &win);
+  RECT suggested{win.left, win.top, win.left + (win.right - win.left) * 3 / 2,
+                 win.top + (win.bottom - win.top) * 3 / 2};
+  SendMessageW(window->hwnd(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  pump();
+  RECT after;
+  GetWindowRect(byName("btnDO"), &after);
+  EXPECT_NEAR(after.right - after.left, (before.right - before.left) * 3 / 2, 2);
+  EXPECT_NEAR(after.bottom - after.top, (before.bottom - before.top) * 3 / 2, 2);
+  // The model keeps its 96-DPI units.
+  EXPECT_EQ(main()["btnDO"].bounds().width, 84);
 }
 
 }  // namespace

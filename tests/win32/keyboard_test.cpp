@@ -1,0 +1,81 @@
+// Keyboard use of the real window: accelerators, the default button, hints.
+#include "wine_app.h"
+
+#include <commctrl.h>
+
+#include "win32/text.h"
+
+namespace velquin::test {
+namespace {
+
+using Keyboard = WineApp;
+
+// A key as the message loop receives it for the focused window.
+void key(HWND focus, UINT message, WPARAM wp) {
+  PostMessageW(focus, message, wp, message == WM_SYSCHAR ? (1 << 29) : 0);
+}
+
+TEST_F(Keyboard, AltAndTheUnderlinedLetterClicksAButton) {
+  int runs = 0;
+  main().form().addAction({"Act_btnDO", "test", "", [&] { ++runs; }});
+  SetFocus(byName("Edit1"));
+  key(GetFocus(), WM_SYSCHAR, 'g');  // "&G 実　行"
+  pump();
+  EXPECT_EQ(runs, 1);
+}
+
+TEST_F(Keyboard, EnterInTheCommandLinePressesTheDefaultButton) {
+  int runs = 0;
+  main().form().addAction({"Act_btnDO", "test", "", [&] { ++runs; }});
+  SetFocus(byName("Edit1"));
+  key(GetFocus(), WM_KEYDOWN, VK_RETURN);
+  pump();
+  EXPECT_EQ(runs, 1);
+  // A focused push button takes Enter itself.
+  SetFocus(byName("btnTeach"));
+  key(GetFocus(), WM_KEYDOWN, VK_RETURN);
+  pump();
+  EXPECT_EQ(runs, 1);
+}
+
+TEST_F(Keyboard, ALabelsAcceleratorFocusesItsField) {
+  click("RadioGroup1#1");  // ping: "&A 相手アドレスを入力して下さい。"
+  SetFocus(byName("Edit1"));
+  key(GetFocus(), WM_SYSCHAR, 'a');
+  pump();
+  EXPECT_EQ(GetFocus(), byName("Edit3"));
+  EXPECT_EQ(main().form().focused(), &main()["Edit3"]);
+}
+
+TEST_F(Keyboard, AcceleratorsOfHiddenPagesDoNothing) {
+  // The ping page is not in front: Alt+B must not open its detail panel.
+  SetFocus(byName("Edit1"));
+  key(GetFocus(), WM_SYSCHAR, 'b');
+  pump();
+  EXPECT_FALSE(main()["PanelPING"].visible());
+}
+
+TEST_F(Keyboard, TheStopButtonShowsItsHint) {
+  HWND tips = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
+    wchar_t cls[64];
+    GetClassNameW(h, cls, 64);
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0) {
+      *reinterpret_cast<HWND*>(lp) = h;
+      return FALSE;
+    }
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&tips));
+  ASSERT_NE(tips, nullptr);
+  wchar_t buf[128] = L"";
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = GetParent(byName("btnBreak"));
+  ti.uId = reinterpret_cast<UINT_PTR>(byName("btnBreak"));
+  ti.lpszText = buf;
+  SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_EQ(win32::narrow(buf), "コマンドの動作を停止します");
+}
+
+}  // namespace
+}  // namespace velquin::test

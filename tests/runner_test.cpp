@@ -1,0 +1,380 @@
+// The command runner with real child processes (sh -c children), driven as
+// the user drives it: type a command line, press "&G 実　行", and act on the
+// window while the command runs. Every wait is bounded: a command still
+// running at its deadline makes the window close, and the test fails.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "exec/runner.h"
+#include "support/app_fixture.h"
+
+namespace velquin::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// One thing the user does while a command runs: when the condition holds at
+// a pass of the runner's loop, the action runs (once, in order).
+struct Step {
+  std::function<bool()> when;
+  std::function<void()> then;
+};
+
+// Remembers how the view was told about the output view.
+class ViewRecorder : public form::View {
+ public:
+  void changed(form::Control& c, form::Prop prop) override {
+    if (c.name() == "Memo0" && prop == form::Prop::Text) texts.push_back(c.text());
+  }
+  void appended(form::Control& memo, std::string_view text) override {
+    if (memo.name() == "Memo0") appends.emplace_back(text);
+  }
+  void focusMoved(form::Control*) override {}
+  void windowChanged() override {}
+  std::string readText(const form::Control& memo) override { return memo.text(); }
+
+  std::vector<std::string> texts;
+  std::vector<std::string> appends;
+};
+
+int openDescriptors() {
+  int n = 0;
+  if (DIR* d = opendir("/proc/self/fd")) {
+    while (readdir(d)) ++n;
+    closedir(d);
+  }
+  return n;
+}
+
+// A process is gone once it no longer exists or is a zombie that nobody
+// has reaped yet (it runs no more).
+bool processGone(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  size_t close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() &&
+         line[close + 2] == 'Z';
+}
+
+bool goneWithin(pid_t pid, std::chrono::milliseconds limit) {
+  const auto end = Clock::now() + limit;
+  while (!processGone(pid)) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+class Runner : public AppTest {
+ protected:
+  ~Runner() override { form().setView(nullptr); }
+
+  std::string memo() { return text("Memo0"); }
+  // What follows the command line in the output view.
+  std::string output() {
+    const std::string m = memo();
+    const size_t end = m.find("\r\n");
+    return end == std::string::npos ? std::string() : m.substr(end + 2);
+  }
+  bool outputHas(const std::string& s) {
+    return output().find(s) != std::string::npos;
+  }
+
+  // Back on the data selection page by its tab, the user types a command
+  // line into the command line field.
+  void typeCommand(const std::string& command) {
+    form().userSelectPage(main()["PageControl1"], 0);
+    type("Edit1", command);
+    ASSERT_EQ(text("Edit1"), command);
+  }
+
+  // Types the command line and presses the run button; steps act as the
+  // user at the passes of the loop. Returns when the run has returned.
+  void run(const std::string& command, std::vector<Step> steps = {},
+           std::chrono::seconds limit = 15s) {
+    typeCommand(command);
+    clickRun(std::move(steps), limit);
+  }
+
+  void clickRun(std::vector<Step> steps = {}, std::chrono::seconds limit = 15s,
+                const char* button = "btnDO") {
+    struct Driver {
+      std::vector<Step> steps;
+      size_t next = 0;
+      Clock::time_point deadline;
+      bool timedOut = false;
+      std::function<void()> tick;
+    } d{std::move(steps), 0, Clock::now() + limit, false, {}};
+    d.tick = [this, &d] {
+      // Stays queued, also for the loops of runs started by a step.
+      os.duringPump.push_back(d.tick);
+      if (Clock::now() > d.deadline) {
+        d.timedOut = true;
+        os.quit = true;
+        return;
+      }
+      std::this_thread::sleep_for(200us);
+      if (d.next < d.steps.size() &&
+          (!d.steps[d.next].when || d.steps[d.next].when()))
+        d.steps[d.next++].then();
+    };
+    os.duringPump.push_back(d.tick);
+    click(button);
+    os.duringPump.clear();
+    EXPECT_FALSE(d.timedOut) << "the run did not end in time";
+    EXPECT_EQ(d.next, d.steps.size()) << "not every step was taken";
+    if (d.timedOut) os.quit = false;
+  }
+
+  // The pid that "echo $!" printed on the first line of the output.
+  pid_t printedPid() { return static_cast<pid_t>(std::stol(output())); }
+};
+
+TEST_F(Runner, ShowsTheCommandLineThenTheOutputOnTheResultsPage) {
+  ViewRecorder view;
+  form().setView(&view);
+  main()["Memo0"].setText("old output");
+  ASSERT_EQ(main()["PageControl1"].activePage()->name(), "TabSheet1");
+
+  const std::string command = R"(sh -c "printf 'one\n'; printf 'two' >&2")";
+  run(command);
+  EXPECT_EQ(main()["PageControl1"].activePage()->name(), "TabSheet2");
+  EXPECT_EQ(memo(), command + "\r\none\ntwo");
+  // The command line is set once; the output only ever goes in as appends
+  // at the end, never by rewriting the whole text.
+  ASSERT_EQ(view.texts.size(), 2u);
+  EXPECT_EQ(view.texts[1], command + "\r\n");
+  std::string appended;
+  for (const std::string& a : view.appends) appended += a;
+  EXPECT_EQ(appended, "one\ntwo");
+  EXPECT_TRUE(os.messages.empty());
+
+  // Nothing printed: the command line and CR LF, nothing after them.
+  run("true");
+  EXPECT_EQ(memo(), "true\r\n");
+}
+
+TEST_F(Runner, EmptyCommandLineShowsTheMessageAndNothingRuns) {
+  main()["Memo0"].setText("kept");
+  clickRun();
+  EXPECT_EQ(os.messages, std::vector<std::string>{"データを入力設定して下さい。"});
+  EXPECT_EQ(main()["PageControl1"].activePage()->name(), "TabSheet1");
+  EXPECT_EQ(memo(), "kept");
+  EXPECT_EQ(os.pumps, 0);
+
+  // Blanks are a command line: it cannot start and only it is shown.
+  run("   ");
+  EXPECT_EQ(os.messages.size(), 1u);
+  EXPECT_EQ(memo(), "   \r\n");
+}
+
+TEST_F(Runner, ArgumentsReachTheProgramAsAWindowsProgramWouldSplitThem) {
+  run(R"(printf [%s] "a b" c\"d "e""f" g\\h "\\"x)");
+  EXPECT_EQ(output(), R"([a b][c"d][e"f][g\\h][\x])");
+}
+
+TEST_F(Runner, ProgramsThatCannotStartShowOnlyTheCommandLineAndLeakNothing) {
+  const std::string tooLong = "printf " + std::string(300 * 1024, 'x');
+  for (const std::string& command :
+       {std::string("no-such-program-velquin -x"),
+        std::string("/no/such/folder/prog"), os.folder, tooLong}) {
+    run(command);
+    EXPECT_EQ(memo(), command + "\r\n") << command.substr(0, 40);
+  }
+  EXPECT_TRUE(os.messages.empty());
+
+  const int before = openDescriptors();
+  for (int i = 0; i < 1000; ++i) {
+    main()["Edit1"].setText("no-such-program-velquin " + std::to_string(i));
+    click("btnDO");
+  }
+  EXPECT_EQ(memo(), "no-such-program-velquin 999\r\n");
+  EXPECT_EQ(openDescriptors(), before);
+  // No child left behind either, not even one waiting to be reaped.
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(Runner, AMegabyteOfOutputArrivesWholeAndInOrder) {
+  std::string expected;
+  for (int i = 1; i <= 200000; ++i) expected += std::to_string(i) + "\n";
+  ASSERT_GT(expected.size(), 1u << 20);
+  run("seq 1 200000");
+  EXPECT_TRUE(memo() == "seq 1 200000\r\n" + expected)
+      << "got " << memo().size() << " characters";
+}
+
+TEST_F(Runner, ShiftJisCharacterSplitAcrossReadsShowsWhole) {
+  // 0x82 0xA0 is "あ"; the second byte comes long after the first was read.
+  run(R"(sh -c "printf 'x\202'; sleep 0.3; printf '\240y'")");
+  EXPECT_EQ(output(), "xあy");
+
+  // A character cut off by the very end of the output is not dropped.
+  run(R"(sh -c "printf 'z\202'")");
+  EXPECT_EQ(output(), "z?");
+}
+
+TEST_F(Runner, ZeroByteKeepsEveryOtherByte) {
+  run(R"(sh -c "printf 'ab\0cd\n\0\0ef'")");
+  EXPECT_EQ(output(), "abcd\nef");
+}
+
+TEST_F(Runner, ChildThatReadsItsInputEndsInsteadOfHanging) {
+  run(R"(sh -c "cat; read line; echo done")");
+  EXPECT_EQ(output(), "done\n");
+}
+
+TEST_F(Runner, StopEndsTheChildAndEverythingItStartedKeepingTheOutput) {
+  long pumpsAtStop = -1;
+  run(R"(sh -c "sleep 30 & echo $!; echo started; wait")",
+      {{[&] { return outputHas("started"); },
+        [&] {
+          click("btnBreak");
+          EXPECT_EQ(text("Edit_flg"), "1");
+          pumpsAtStop = os.pumps;
+        }}});
+  // Acted on in the very next pass, before the window was pumped again.
+  EXPECT_EQ(os.pumps, pumpsAtStop);
+  EXPECT_EQ(text("Edit_flg"), "0");
+  EXPECT_TRUE(outputHas("\nstarted\n"));
+  EXPECT_TRUE(goneWithin(printedPid(), 2000ms)) << "the grandchild still runs";
+  EXPECT_EQ(main()["PageControl1"].activePage()->name(), "TabSheet2");
+}
+
+TEST_F(Runner, CtrlCReachesTheChildAndItsProcessGroup) {
+  run(R"(sh -c "trap 'echo caught; exit 3' INT; echo ready; while :; do sleep 0.05; done")",
+      {{[&] { return outputHas("ready"); }, [&] { click("btnCtrl"); }}});
+  EXPECT_TRUE(outputHas("ready\ncaught\n")) << memo();
+  EXPECT_EQ(text("Edit_ctrl"), "0");
+}
+
+TEST_F(Runner, RequestsMadeWhileNothingRunsAreDropped) {
+  click("btnBreak");
+  click("btnCtrl");
+  EXPECT_EQ(text("Edit_flg"), "0");
+  EXPECT_EQ(text("Edit_ctrl"), "0");
+  run(R"(sh -c "trap 'echo caught' INT; echo a; sleep 0.2; echo b")");
+  EXPECT_EQ(output(), "a\nb\n");
+
+  // Requests that come in the last pass, after the child was seen to end,
+  // are dropped with the run instead of ending the next command.
+  const long start = os.pumps;
+  run(R"(sh -c "sleep 0.1; printf x")",
+      {{nullptr, [] { std::this_thread::sleep_for(400ms); }},
+       {nullptr, [&] {
+          click("btnBreak");
+          click("btnCtrl");
+        }}});
+  EXPECT_EQ(os.pumps - start, 2);
+  EXPECT_EQ(text("Edit_flg"), "0");
+  EXPECT_EQ(text("Edit_ctrl"), "0");
+  run(R"(sh -c "echo a; sleep 0.2; echo b")");
+  EXPECT_EQ(output(), "a\nb\n");
+}
+
+TEST_F(Runner, RunStartedDuringARunRunsToItsEndInsideIt) {
+  const std::string inner = R"(sh -c "printf inner")";
+  run(R"(sh -c "printf A; sleep 0.4; printf B")",
+      {{[&] { return outputHas("A"); },
+        [&] {
+          typeCommand(inner);
+          click("btnDO");
+          EXPECT_EQ(program->runner().activeRuns(), 1u);
+        }}});
+  // The second run emptied the view and ran to its end; then the first
+  // went on appending its own output.
+  EXPECT_EQ(memo(), inner + "\r\ninnerB");
+  EXPECT_EQ(program->runner().activeRuns(), 0u);
+
+  // A stop reaches the innermost run only.
+  const std::string stopped = R"(sh -c "printf C; sleep 30")";
+  run(R"(sh -c "printf A; sleep 0.4; printf B")",
+      {{[&] { return outputHas("A"); },
+        [&] {
+          typeCommand(stopped);
+          click("btnDO");
+        }},
+       {[&] { return outputHas("C"); }, [&] { click("btnBreak"); }}});
+  EXPECT_EQ(memo(), stopped + "\r\nCB");
+}
+
+TEST_F(Runner, ChildInheritsOnlyItsOwnStandardHandles) {
+  // A descriptor this process opened without close-on-exec, and an outer
+  // run's pipe, are both open while the inner command lists its own.
+  const int stray = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(stray, 0);
+  const std::string list = R"(sh -c "ls /proc/$$/fd; true")";
+  run(R"(sh -c "printf A; sleep 0.3")",
+      {{[&] { return outputHas("A"); },
+        [&] {
+          typeCommand(list);
+          click("btnDO");
+        }}});
+  ::close(stray);
+  EXPECT_EQ(memo(), list + "\r\n0\n1\n2\n");
+}
+
+TEST_F(Runner, ClosingTheWindowEndsEveryRunAndItsTree) {
+  const std::string inner = R"(sh -c "sleep 30 & echo $!; echo in; wait")";
+  pid_t outerGrandchild = 0;
+  pid_t innerGrandchild = 0;
+  run(R"(sh -c "sleep 30 & echo $!; echo out; wait")",
+      {{[&] { return outputHas("out"); },
+        [&] {
+          outerGrandchild = printedPid();
+          typeCommand(inner);
+          click("btnDO");
+          // The inner run has returned on the close; the outer one has not
+          // seen it yet.
+          EXPECT_TRUE(goneWithin(innerGrandchild, 2000ms));
+          EXPECT_FALSE(processGone(outerGrandchild));
+        }},
+       {[&] { return outputHas("in\n"); },
+        [&] {
+          innerGrandchild = printedPid();
+          os.quit = true;
+        }}});
+  EXPECT_TRUE(goneWithin(outerGrandchild, 2000ms));
+  EXPECT_EQ(output(), std::to_string(innerGrandchild) + "\nin\n");
+  EXPECT_EQ(program->runner().activeRuns(), 0u);
+
+  // Nothing new starts in a window that is closing.
+  main()["Edit1"].setText("echo late");
+  click("btnDO");
+  EXPECT_EQ(output(), std::to_string(innerGrandchild) + "\nin\n");
+}
+
+TEST_F(Runner, StopInABatchEndsTheCurrentCommandAndTheBatchGoesOn) {
+  form().userSelectPage(main()["PageControl1"], 3);
+  type("Memo3", "sh -c \"echo first; sleep 30\"\r\nsh -c \"printf second\"\r\n");
+  clickRun({{[&] { return outputHas("first"); }, [&] { click("btnBreak"); }}},
+           15s, "Button4");
+  EXPECT_EQ(memo(), "sh -c \"printf second\"\r\nsecond");
+  EXPECT_NE(text("Memo1").find("first\n"), std::string::npos);
+  EXPECT_NE(text("Memo1").find("second"), std::string::npos);
+}
+
+TEST_F(Runner, ClosingTheWindowDuringABatchEndsItThere) {
+  form().userSelectPage(main()["PageControl1"], 3);
+  type("Memo3", "sh -c \"echo first; sleep 30\"\r\nsh -c \"printf second\"\r\n");
+  clickRun({{[&] { return outputHas("first"); }, [&] { os.quit = true; }}}, 15s,
+           "Button4");
+  EXPECT_TRUE(outputHas("first"));
+  EXPECT_EQ(text("Memo1").find("second"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velquin::test

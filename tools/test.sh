@@ -8,7 +8,7 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 
 cmake -S . -B build/native -DVELQUIN_SANITIZE=ON >/dev/null
 cmake --build build/native -j "$jobs"
-cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win32 -j "$jobs"
 
 source tools/wine-env.sh

@@ -71,9 +71,12 @@ TEST_F(Arp, EachPickShowsItsFieldsAndLeavesTheCommandLineAlone) {
     int item;
     bool arp1, arp2, format;
   };
-  for (const Shown& s : {Shown{3, true, true, true}, Shown{0, false, false, false},
-                         Shown{2, true, false, false}, Shown{4, true, false, false},
-                         Shown{1, true, false, false}}) {
+  const Shown picks[] = {{3, true, true, true},
+                         {0, false, false, false},
+                         {2, true, false, false},
+                         {4, true, false, false},
+                         {1, true, false, false}};
+  for (const Shown& s : picks) {
     pick("RadioGroup5", s.item);
     EXPECT_EQ(main()["Edit_arp1"].showing(), s.arp1) << s.item;
     EXPECT_EQ(main()["Edit_arp2"].showing(), s.arp2) << s.item;

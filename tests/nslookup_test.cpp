@@ -155,11 +155,12 @@ TEST_F(Nslookup, OptionShowsItsChoiceOrValueWithItsNote) {
     const char* valueText;
   };
   // In this order option 11 finds the value that option 10 left.
+  const char* types = "A,CNAME,MX,NS,PTR,SOA";
   const Shown picks[] = {{1, true, false, false, "", ""},
                          {9, false, true, true, "回", "64"},
                          {10, false, true, true, "秒", "5"},
-                         {11, false, true, true, "A,CNAME,MX,NS,PTR,SOA", "5"},
-                         {12, false, true, false, "A,CNAME,MX,NS,PTR,SOA", "IN"},
+                         {11, false, true, true, types, "5"},
+                         {12, false, true, false, types, "IN"},
                          {14, false, true, true, "シリアルナンバー", ""},
                          {7, false, false, false, "シリアルナンバー", ""}};
   pick("cmblookup1", 0);

@@ -38,6 +38,11 @@ PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
     f.add({.name = name, .kind = Kind::Edit, .parent = "TS_pathping",
            .text = preset, .bounds = {kValueLeft, rowTop(row) - 2, width, 20}});
   };
+  auto millis = [&f](const char* name, int row) {
+    f.add({.name = name, .kind = Kind::Label, .parent = "TS_pathping",
+           .text = "ミリ秒",
+           .bounds = {kValueLeft + 66, rowTop(row) + 1, 40, 14}});
+  };
   // Declared row by row so that Tab goes from each box to its value.
   option("CB_pping1", 1, "名前解決を実行せず、IPアドレス表示");
   option("CB_pping2", 2, "ネットワークを通過するホップ数の最大値");
@@ -46,17 +51,15 @@ PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
   value("Edit_pping2", 3, "", 200);
   option("CB_pping4", 4, "pingを実行する間隔を指定する");
   value("Edit_pping3", 4, "250", 60);
-  f.add({.name = "Label33", .kind = Kind::Label, .parent = "TS_pathping",
-         .text = "ミリ秒", .bounds = {kValueLeft + 66, rowTop(4) + 1, 40, 14}});
+  millis("Label33", 4);
   option("CB_pping5", 5, "混雑をチェックするクエリーの回数を指定");
   value("Edit_pping4", 5, "100", 60);
   option("CB_pping6", 6, "エコー要求に対する待ち時間を指定");
   value("Edit_pping5", 6, "3000", 60);
-  f.add({.name = "Label34", .kind = Kind::Label, .parent = "TS_pathping",
-         .text = "ミリ秒", .bounds = {kValueLeft + 66, rowTop(6) + 1, 40, 14}});
+  millis("Label34", 6);
   option("CB_pping7", 7, "クエリーの送信元アドレスを指定する");
   value("Edit_pping6", 7, "", 140);
-  // The options below are known to the later systems only.
+  // A note on the options below: the systems that know them.
   const int noteTop = rowTop(7) + 19;
   const form::Font small{.height = 10};
   f.add({.name = "Label35", .kind = Kind::Label, .parent = "TS_pathping",

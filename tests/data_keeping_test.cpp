@@ -135,41 +135,30 @@ TEST_F(DataKeeping, OnlyKeepingAnewIsOfferedWhileNothingIsKept) {
   EXPECT_EQ(buttons(), "1000");
 }
 
-TEST_F(DataKeeping, WriteButtonCopiesTheOutputLinesWithoutAskingWhenEmpty) {
+TEST_F(DataKeeping, WriteButtonCopiesThenAsksWhetherToAppendOrReplace) {
   run("printf \"one\\ntwo\\n\"");
   EXPECT_EQ(text("Memo0"), "printf \"one\\ntwo\\n\"\r\none\ntwo\n");
+  showDataPage();
   click("btnSave2");
   EXPECT_TRUE(os.questions.empty());
   // A copy of the lines: every line ends in CR LF, the last one too.
-  EXPECT_EQ(text("Memo1"), "printf \"one\\ntwo\\n\"\r\none\r\ntwo\r\n");
-}
-
-TEST_F(DataKeeping, WriteButtonAsksThenAppendsOnYesAndReplacesOnNo) {
-  run("echo first");
-  click("btnSave2");
-  const std::string kept = text("Memo1");
+  const std::string kept = "printf \"one\\ntwo\\n\"\r\none\r\ntwo\r\n";
+  EXPECT_EQ(text("Memo1"), kept);
+  // The page's buttons are left for its next showing to bring up to date.
+  EXPECT_EQ(buttons(), "1000");
 
   run("echo second");
   os.yesNoAnswers = {true};
   click("btnSave2");
   EXPECT_EQ(os.questions,
             (std::vector<std::string>{"書込|追加書込を行いますか？"}));
-  EXPECT_EQ(text("Memo1"), kept + kSep + text("Memo0"));
+  EXPECT_EQ(text("Memo1"), kept + kSep + "echo second\r\nsecond\n");
 
   run("echo third");
   os.yesNoAnswers = {false};
   click("btnSave2");
   EXPECT_EQ(os.questions.size(), 2u);
   EXPECT_EQ(text("Memo1"), "echo third\r\nthird\r\n");
-}
-
-TEST_F(DataKeeping, WriteButtonLeavesThePageButtonsAsTheyWere) {
-  run("echo result");
-  showDataPage();
-  EXPECT_EQ(buttons(), "1000");
-  click("btnSave2");
-  EXPECT_NE(text("Memo1"), "");
-  EXPECT_EQ(buttons(), "1000");
 }
 
 TEST_F(DataKeeping, SavedFileHoldsTheLinesInTheCodePageWithCrLf) {

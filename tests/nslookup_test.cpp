@@ -1,16 +1,25 @@
 // The nslookup page, driven as a user: pick a command kind (and for
 // "set オプション" an option with its yes/No or value), fill the fields,
 // press the confirm button.
+#include <algorithm>
 #include <ostream>
+#include <string>
 
 #include "support/app_fixture.h"
 
 namespace velquin::test {
 namespace {
 
-class Nslookup : public AppTest {
+class NslookupPage : public AppTest {
  protected:
-  Nslookup() { chooseTool(app::kNslookup); }
+  // The command line with every blank shown as "_", so that the expected
+  // lines below can be read blank by blank.
+  std::string line() {
+    std::string s = text("Edit1");
+    std::replace(s.begin(), s.end(), ' ', '_');
+    return s;
+  }
+  NslookupPage() { chooseTool(app::kNslookup); }
   bool shows(std::string_view name) { return main()[name].showing(); }
   // nullptr leaves the field untouched; "" enters it and leaves it empty.
   void fill(const char* field, const char* typed) {
@@ -32,11 +41,11 @@ struct KindCase {
   int kind;
   const char* l1;
   const char* l2;
-  const char* line;  // Edit1 after the confirm button
+  const char* line;  // Edit1 after the confirm button, blanks as "_"
 };
 void PrintTo(const KindCase& c, std::ostream* os) { *os << c.line; }
 
-class NslookupKind : public Nslookup,
+class NslookupKind : public NslookupPage,
                      public ::testing::WithParamInterface<KindCase> {};
 
 TEST_P(NslookupKind, ConfirmWritesTheCommandLine) {
@@ -44,36 +53,38 @@ TEST_P(NslookupKind, ConfirmWritesTheCommandLine) {
   pick("cmblookup1", c.kind);
   fill("Edit_lookup1", c.l1);
   fill("Edit_lookup2", c.l2);
+  type("Edit1", "ipconfig /all");  // whatever stood there is replaced
   click("Button6");
-  EXPECT_EQ(text("Edit1"), c.line);
+  EXPECT_EQ(line(), c.line);
 }
 
 // A pick writes the placeholders, the server's with the long-vowel mark.
 INSTANTIATE_TEST_SUITE_P(
-    Kinds, NslookupKind,
+    NslookupPage, NslookupKind,
     ::testing::Values(
-        KindCase{1, nullptr, nullptr, "nslookup 問合せ名"},
-        KindCase{1, "www.example.jp", nullptr, "nslookup www.example.jp"},
-        KindCase{2, "host1", "192.168.1.1", "nslookup host1 192.168.1.1"},
-        KindCase{2, nullptr, nullptr, "nslookup 問合せ名 サーバー名"},
-        KindCase{3, "ns1", nullptr, "nslookup server ns1"},
-        KindCase{4, "ns1", nullptr, "nslookup lserver ns1"},
-        KindCase{5, "example.jp", nullptr, "nslookup ls example.jp"},
-        KindCase{6, nullptr, nullptr, "nslookup finger ユーザ名"},
-        KindCase{7, nullptr, nullptr, "nslookup root"}));
+        KindCase{1, nullptr, nullptr, "nslookup_問合せ名"},
+        KindCase{1, "www.example.jp", nullptr, "nslookup_www.example.jp"},
+        KindCase{2, "host1", "192.168.1.1", "nslookup_host1_192.168.1.1"},
+        KindCase{2, nullptr, nullptr, "nslookup_問合せ名_サーバー名"},
+        KindCase{3, "ns1", nullptr, "nslookup_server_ns1"},
+        KindCase{4, "ns1", nullptr, "nslookup_lserver_ns1"},
+        KindCase{5, "example.jp", nullptr, "nslookup_ls_example.jp"},
+        KindCase{6, nullptr, nullptr, "nslookup_finger_ユーザ名"},
+        KindCase{7, nullptr, nullptr, "nslookup_root"}));
 
 struct SetCase {
   const char* query;  // nullptr: the query field was never used
   int option;
   int yesNo;          // chosen under an on/off option first; -1: untouched
   const char* value;  // typed into Edit11; nullptr: untouched
-  const char* line;   // Edit1 after the confirm button; nullptr: unchanged
+  const char* line;   // Edit1 after the confirm button, blanks as "_";
+                      // nullptr: unchanged
 };
 void PrintTo(const SetCase& c, std::ostream* os) {
   *os << c.option << " " << (c.line ? c.line : "(nothing)");
 }
 
-class NslookupSet : public Nslookup,
+class NslookupSet : public NslookupPage,
                     public ::testing::WithParamInterface<SetCase> {};
 
 TEST_P(NslookupSet, ConfirmWritesTheCommandLine) {
@@ -87,36 +98,36 @@ TEST_P(NslookupSet, ConfirmWritesTheCommandLine) {
   setOption(c.yesNo >= 0 ? nullptr : c.query, c.option);
   fill("Edit11", c.value);
   click("Button6");
-  EXPECT_EQ(text("Edit1"), c.line ? c.line : "previous");
+  EXPECT_EQ(line(), c.line ? c.line : "previous");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Options, NslookupSet,
+    NslookupPage, NslookupSet,
     ::testing::Values(
-        SetCase{"host1", 0, -1, nullptr, "nslookup set all"},
-        SetCase{"host1", 1, -1, nullptr, "nslookup set debug host1"},
-        SetCase{"host1", 1, 1, nullptr, "nslookup set nodebug host1"},
-        SetCase{"host1", 2, 1, nullptr, "nslookup set nod2 host1"},
-        SetCase{"host1", 3, 0, nullptr, "nslookup set defname host1"},
-        SetCase{"host1", 4, 1, nullptr, "nslookup set norecurse host1"},
-        SetCase{"host1", 5, -1, nullptr, "nslookup set search host1"},
-        SetCase{"host1", 6, 1, nullptr, "nslookup set novc host1"},
-        SetCase{"example.jp", 7, -1, nullptr, "nslookup set domain=example.jp"},
+        SetCase{"host1", 0, -1, nullptr, "nslookup_set_all"},
+        SetCase{"host1", 1, -1, nullptr, "nslookup_set_debug_host1"},
+        SetCase{"host1", 1, 1, nullptr, "nslookup_set_nodebug_host1"},
+        SetCase{"host1", 2, 1, nullptr, "nslookup_set_nod2_host1"},
+        SetCase{"host1", 3, 0, nullptr, "nslookup_set_defname_host1"},
+        SetCase{"host1", 4, 1, nullptr, "nslookup_set_norecurse_host1"},
+        SetCase{"host1", 5, -1, nullptr, "nslookup_set_search_host1"},
+        SetCase{"host1", 6, 1, nullptr, "nslookup_set_novc_host1"},
+        SetCase{"example.jp", 7, -1, nullptr, "nslookup_set_domain=example.jp"},
         SetCase{"example.jp", 7, 1, nullptr, nullptr},
-        SetCase{"ns1", 8, -1, nullptr, "nslookup set root=ns1"},
+        SetCase{"ns1", 8, -1, nullptr, "nslookup_set_root=ns1"},
         SetCase{"ns1", 8, 1, nullptr, nullptr},
-        SetCase{"host1", 9, -1, nullptr, "nslookup set retry=64 host1"},
-        SetCase{"host1", 10, -1, nullptr, "nslookup set timeout=5 host1"},
-        SetCase{"host1", 11, -1, "MX", "nslookup set type=MX host1"},
-        SetCase{"host1", 12, -1, nullptr, "nslookup set class=IN host1"},
-        SetCase{"host1", 13, 0, nullptr, "nslookup set msxfr host1"},
-        SetCase{"host1", 13, 1, nullptr, "nslookup set nomsxfr host1"},
-        SetCase{"host1", 14, -1, nullptr, "nslookup set ixfrver= host1"},
-        SetCase{"host1", 14, -1, "2024", "nslookup set ixfrver=2024 host1"},
-        SetCase{"", 1, 1, nullptr, "nslookup set nodebug "},
-        SetCase{nullptr, 1, -1, nullptr, "nslookup set debug 問合せ名"}));
+        SetCase{"host1", 9, -1, nullptr, "nslookup_set_retry=64_host1"},
+        SetCase{"host1", 10, -1, nullptr, "nslookup_set_timeout=5_host1"},
+        SetCase{"host1", 11, -1, "MX", "nslookup_set_type=MX_host1"},
+        SetCase{"host1", 12, -1, nullptr, "nslookup_set_class=IN_host1"},
+        SetCase{"host1", 13, 0, nullptr, "nslookup_set_msxfr_host1"},
+        SetCase{"host1", 13, 1, nullptr, "nslookup_set_nomsxfr_host1"},
+        SetCase{"host1", 14, -1, nullptr, "nslookup_set_ixfrver=_host1"},
+        SetCase{"host1", 14, -1, "2024", "nslookup_set_ixfrver=2024_host1"},
+        SetCase{"", 1, 1, nullptr, "nslookup_set_nodebug_"},
+        SetCase{nullptr, 1, -1, nullptr, "nslookup_set_debug_問合せ名"}));
 
-TEST_F(Nslookup, ConfirmRightAfterStartShowsAllSettings) {
+TEST_F(NslookupPage, ConfirmRightAfterStartShowsAllSettings) {
   EXPECT_EQ(form().focused(), &main()["RadioGroup1"]);
   EXPECT_EQ(text("cmblookup1"), "set オプション");
   EXPECT_EQ(text("Edit_lookup2"), "サーバ名");  // the form's own spelling
@@ -125,10 +136,10 @@ TEST_F(Nslookup, ConfirmRightAfterStartShowsAllSettings) {
     EXPECT_FALSE(shows(hidden)) << hidden;
   EXPECT_TRUE(shows("Label31"));
   click("Button6");
-  EXPECT_EQ(text("Edit1"), "nslookup set all");
+  EXPECT_EQ(line(), "nslookup_set_all");
 }
 
-TEST_F(Nslookup, KindShowsItsFieldsAndConfirmHidesThemAgain) {
+TEST_F(NslookupPage, KindShowsItsFieldsAndConfirmHidesThemAgain) {
   pick("cmblookup1", 2);
   EXPECT_TRUE(shows("Edit_lookup1") && shows("Edit_lookup2"));
   EXPECT_FALSE(shows("cmblookup2"));
@@ -143,11 +154,11 @@ TEST_F(Nslookup, KindShowsItsFieldsAndConfirmHidesThemAgain) {
 
   pick("cmblookup1", 3);
   click("Button6");
-  EXPECT_EQ(text("Edit1"), "nslookup server 問合せ名");
+  EXPECT_EQ(line(), "nslookup_server_問合せ名");
   EXPECT_FALSE(shows("Edit_lookup1"));
 }
 
-TEST_F(Nslookup, OptionShowsItsChoiceOrValueWithItsNote) {
+TEST_F(NslookupPage, OptionShowsItsChoiceOrValueWithItsNote) {
   struct Shown {
     int option;
     bool yesNo, value, note;
@@ -175,7 +186,7 @@ TEST_F(Nslookup, OptionShowsItsChoiceOrValueWithItsNote) {
   }
 }
 
-TEST_F(Nslookup, FreeTextInAComboChoosesNothingAndConfirmWritesNothing) {
+TEST_F(NslookupPage, FreeTextInAComboChoosesNothingAndConfirmWritesNothing) {
   setOption("host1", 9);
   pick("cmblookup1", 2);  // the value and its note stay shown
   EXPECT_TRUE(shows("Edit11") && shows("Label31"));
@@ -185,22 +196,22 @@ TEST_F(Nslookup, FreeTextInAComboChoosesNothingAndConfirmWritesNothing) {
                shows("cmblookup2"));
   type("Edit1", "previous");
   click("Button6");
-  EXPECT_EQ(text("Edit1"), "previous");
+  EXPECT_EQ(line(), "previous");
 
   // A typed option, and a typed yes/No for an option that reads it.
   setOption(nullptr, 0);
   type("cmblookup2", "set all");
   click("Button6");
-  EXPECT_EQ(text("Edit1"), "previous");
+  EXPECT_EQ(line(), "previous");
   setOption(nullptr, 5);
   type("cmblookup3", "yes ");
   click("Button6");
-  EXPECT_EQ(text("Edit1"), "previous");
+  EXPECT_EQ(line(), "previous");
   // A value option does not read the yes/No box; the query name is the
   // placeholder that the pick of kind 2 wrote over host1.
   setOption(nullptr, 10);
   click("Button6");
-  EXPECT_EQ(text("Edit1"), "nslookup set timeout=5 問合せ名");
+  EXPECT_EQ(line(), "nslookup_set_timeout=5_問合せ名");
 }
 
 }  // namespace

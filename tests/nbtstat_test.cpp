@@ -1,6 +1,8 @@
 // The nbtstat page, driven as a user: type a machine, pick how it is given
 // and an option, confirm.
+#include <algorithm>
 #include <ostream>
+#include <string>
 
 #include "support/app_fixture.h"
 
@@ -9,18 +11,29 @@ namespace {
 
 constexpr int kNone = -1;  // the user picks nothing there
 
+class NbtstatPage : public AppTest {
+ protected:
+  // The command line with every blank shown as "_", so that the expected
+  // lines below can be read blank by blank.
+  std::string line() {
+    std::string s = text("Edit1");
+    std::replace(s.begin(), s.end(), ' ', '_');
+    return s;
+  }
+};
+
 struct NbtstatRow {
   const char* machine;  // typed into Edit4
   int addressForm;      // RadioGroup4_1 (item 1, by address, at start)
   int option;           // RadioGroup4_2
-  const char* line;     // Edit1 after the confirm button
+  const char* line;     // Edit1 after the confirm button, blanks as "_"
 };
 
 void PrintTo(const NbtstatRow& row, std::ostream* os) {
   *os << '"' << row.line << '"';
 }
 
-class NbtstatLine : public AppTest,
+class NbtstatLine : public NbtstatPage,
                     public ::testing::WithParamInterface<NbtstatRow> {};
 
 TEST_P(NbtstatLine, ConfirmWritesTheLine) {
@@ -31,31 +44,27 @@ TEST_P(NbtstatLine, ConfirmWritesTheLine) {
   if (row.option != kNone) pick("RadioGroup4_2", row.option);
   type("Edit1", "ipconfig /all");  // whatever stood there is replaced
   click("btnNB_Set");
-  EXPECT_EQ(text("Edit1"), row.line);
+  EXPECT_EQ(line(), row.line);
 }
 
-INSTANTIATE_TEST_SUITE_P(NbtstatPage, NbtstatLine, ::testing::ValuesIn(std::vector<NbtstatRow>{
+INSTANTIATE_TEST_SUITE_P(NbtstatPage, NbtstatLine, ::testing::Values(
     // No machine: the start keeps its blank and the address form is ignored.
-    {"", kNone, kNone, "nbtstat "},
-    {"", kNone, 1, "nbtstat " " -n"},  // two blanks
-    {"", 0, 3, "nbtstat " " -R"},
+    NbtstatRow{"", kNone, kNone, "nbtstat_"},
+    NbtstatRow{"", kNone, 1, "nbtstat__-n"},
+    NbtstatRow{"", 0, 3, "nbtstat__-R"},
     // A machine, by address (the start state) or by name.
-    {"10.0.0.5", kNone, kNone, "nbtstat -A 10.0.0.5"},
-    {"10.0.0.5", kNone, 2, "nbtstat -A 10.0.0.5 -r"},
-    {"SERVER1", 0, 0, "nbtstat -a SERVER1 -c"},
-    {"SERVER1", 0, 1, "nbtstat -a SERVER1 -n"},
+    NbtstatRow{"10.0.0.5", kNone, kNone, "nbtstat_-A_10.0.0.5"},
+    NbtstatRow{"10.0.0.5", kNone, 2, "nbtstat_-A_10.0.0.5_-r"},
+    NbtstatRow{"SERVER1", 0, 0, "nbtstat_-a_SERVER1_-c"},
     // Switches that differ only in case.
-    {"10.0.0.5", 1, 3, "nbtstat -A 10.0.0.5 -R"},
-    {"10.0.0.5", 1, 4, "nbtstat -A 10.0.0.5 -s"},
-    {"10.0.0.5", 1, 5, "nbtstat -A 10.0.0.5 -S"},
-    {"10.0.0.5", 1, 6, "nbtstat -A 10.0.0.5 -RR"},
+    NbtstatRow{"10.0.0.5", 1, 3, "nbtstat_-A_10.0.0.5_-R"},
+    NbtstatRow{"10.0.0.5", 1, 4, "nbtstat_-A_10.0.0.5_-s"},
+    NbtstatRow{"10.0.0.5", 1, 5, "nbtstat_-A_10.0.0.5_-S"},
+    NbtstatRow{"10.0.0.5", 1, 6, "nbtstat_-A_10.0.0.5_-RR"},
     // The machine goes in as typed, blanks included.
-    {" PC 1 ", 0, 0, "nbtstat -a " " PC 1 " " -c"},
-}));
+    NbtstatRow{" PC 1 ", 0, 0, "nbtstat_-a__PC_1__-c"}));
 
-using NbtstatPage = AppTest;
-
-TEST_F(NbtstatPage, ChoosingTheToolFocusesTheMachineFieldWithAddressFormChosen) {
+TEST_F(NbtstatPage, ChoosingTheToolFocusesTheMachineFieldWithAnAddressForm) {
   chooseTool(app::kNbtstat);
   EXPECT_EQ(form().focused(), &main()["Edit4"]);
   EXPECT_EQ(text("Edit4"), "");
@@ -67,16 +76,16 @@ TEST_F(NbtstatPage, PickingAnOptionWithdrawsTheLineUntilConfirmed) {
   chooseTool(app::kNbtstat);
   type("Edit4", "10.0.0.5");
   pick("RadioGroup4_2", 2);
-  EXPECT_EQ(text("Edit1"), "");
+  EXPECT_EQ(line(), "");
   click("btnNB_Set");
-  EXPECT_EQ(text("Edit1"), "nbtstat -A 10.0.0.5 -r");
+  EXPECT_EQ(line(), "nbtstat_-A_10.0.0.5_-r");
 
   pick("RadioGroup4_2", 3);
-  EXPECT_EQ(text("Edit1"), "");
+  EXPECT_EQ(line(), "");
   // The address form has no handler of its own: the line stays.
   click("btnNB_Set");
   pick("RadioGroup4_1", 0);
-  EXPECT_EQ(text("Edit1"), "nbtstat -A 10.0.0.5 -R");
+  EXPECT_EQ(line(), "nbtstat_-A_10.0.0.5_-R");
   // The machine field keeps its text when entered again.
   enter("RadioGroup4_2");
   enter("Edit4");
@@ -85,9 +94,9 @@ TEST_F(NbtstatPage, PickingAnOptionWithdrawsTheLineUntilConfirmed) {
   // Both are named actions as well.
   type("Edit1", "nbtstat -c");
   form().execute("Act_RB42_Enter");
-  EXPECT_EQ(text("Edit1"), "");
+  EXPECT_EQ(line(), "");
   form().execute("Act_btnNB_Set");
-  EXPECT_EQ(text("Edit1"), "nbtstat -a 10.0.0.5 -R");
+  EXPECT_EQ(line(), "nbtstat_-a_10.0.0.5_-R");
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The tracert page, driven as a user: type the target, tick options,
 // change their values, confirm.
+#include <algorithm>
 #include <array>
 #include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "support/app_fixture.h"
@@ -11,19 +14,30 @@ namespace {
 
 constexpr const char* kPreset = nullptr;  // a value field left as it is
 
+class TracertPage : public AppTest {
+ protected:
+  // The command line with every blank shown as "_", so that the expected
+  // lines below can be read blank by blank.
+  std::string line() {
+    std::string s = text("Edit1");
+    std::replace(s.begin(), s.end(), ' ', '_');
+    return s;
+  }
+};
+
 struct TracertRow {
   const char* target;               // typed into Edit6
   std::vector<const char*> ticked;  // check boxes clicked, in this order
   // Values typed into Edit6_2 (TTL), Edit6_3 (host list), Edit6_4 (time-out).
   std::array<const char*, 3> values;
-  const char* line;  // Edit1 after the confirm button
+  const char* line;  // Edit1 after the confirm button, blanks as "_"
 };
 
 void PrintTo(const TracertRow& row, std::ostream* os) {
   *os << '"' << row.line << '"';
 }
 
-class TracertLine : public AppTest,
+class TracertLine : public TracertPage,
                     public ::testing::WithParamInterface<TracertRow> {};
 
 TEST_P(TracertLine, ConfirmWritesTheLine) {
@@ -36,35 +50,35 @@ TEST_P(TracertLine, ConfirmWritesTheLine) {
     if (row.values[i]) type(fields[i], row.values[i]);
   type("Edit1", "ipconfig /all");  // whatever stood there is replaced
   click("btnTrace");
-  EXPECT_EQ(text("Edit1"), row.line);
+  EXPECT_EQ(line(), row.line);
 }
 
 constexpr std::array<const char*, 3> kPresets = {kPreset, kPreset, kPreset};
 
-INSTANTIATE_TEST_SUITE_P(TracertPage, TracertLine, ::testing::ValuesIn(std::vector<TracertRow>{
-    {"", {}, kPresets, "tracert "},
-    {"host1", {}, kPresets, "tracert host1"},
-    {"host1", {"CB_Trace1", "CB_Trace2", "CB_Trace3", "CB_Trace4"},
-     {kPreset, "10.0.0.1 10.0.0.2", kPreset},
-     "tracert -d -h 30 -j 10.0.0.1 10.0.0.2 -w 4000 host1"},
+INSTANTIATE_TEST_SUITE_P(TracertPage, TracertLine, ::testing::Values(
+    TracertRow{"", {}, kPresets, "tracert_"},
+    TracertRow{"host1", {"CB_Trace1", "CB_Trace2", "CB_Trace3", "CB_Trace4"},
+               {kPreset, "10.0.0.1 10.0.0.2", kPreset},
+               "tracert_-d_-h_30_-j_10.0.0.1_10.0.0.2_-w_4000_host1"},
     // Ticked in another order, appended in the page's order.
-    {"host1", {"CB_Trace4", "CB_Trace1"}, kPresets, "tracert -d -w 4000 host1"},
-    {"host1", {"CB_Trace2"}, {"999", kPreset, kPreset}, "tracert -h 999 host1"},
-    // An empty host list still brings its switch and its blank.
-    {"host1", {"CB_Trace3"}, kPresets, "tracert -j" "  " "host1"},
-    {"host1", {"CB_Trace3", "CB_Trace4"}, kPresets, "tracert -j" "  " "-w 4000 host1"},
-    {"host1", {"CB_Trace2"}, {"", kPreset, kPreset}, "tracert -h" "  " "host1"},
+    TracertRow{"host1", {"CB_Trace4", "CB_Trace1"}, kPresets,
+               "tracert_-d_-w_4000_host1"},
+    TracertRow{"host1", {"CB_Trace2"}, {"999", kPreset, kPreset},
+               "tracert_-h_999_host1"},
+    // An empty value still brings its switch and its blank.
+    TracertRow{"host1", {"CB_Trace3", "CB_Trace4"}, kPresets,
+               "tracert_-j__-w_4000_host1"},
+    TracertRow{"host1", {"CB_Trace2"}, {"", kPreset, kPreset},
+               "tracert_-h__host1"},
     // Values of unticked options count for nothing, emptied or not.
-    {"host1", {}, {"", "10.0.0.1", ""}, "tracert host1"},
+    TracertRow{"host1", {}, {"", "10.0.0.1", ""}, "tracert_host1"},
     // A box ticked and unticked again.
-    {"host1", {"CB_Trace1", "CB_Trace1"}, kPresets, "tracert host1"},
+    TracertRow{"host1", {"CB_Trace1", "CB_Trace1"}, kPresets, "tracert_host1"},
     // An empty target leaves the blank of the last piece at the end.
-    {"", {"CB_Trace4"}, kPresets, "tracert -w 4000 "},
+    TracertRow{"", {"CB_Trace4"}, kPresets, "tracert_-w_4000_"},
     // Texts go in as typed.
-    {" host 1", {"CB_Trace2"}, {" 5", kPreset, kPreset}, "tracert -h " " 5 " " host 1"},
-}));
-
-using TracertPage = AppTest;
+    TracertRow{" host 1", {"CB_Trace2"}, {" 5", kPreset, kPreset},
+               "tracert_-h__5__host_1"}));
 
 TEST_F(TracertPage, ChoosingTheToolFocusesTheTargetWithNothingTicked) {
   chooseTool(app::kTracert);
@@ -93,7 +107,7 @@ TEST_F(TracertPage, ValueFieldsKeepTheirTextAndStayUsableWithTheirBoxUnticked) {
   type("Edit6", "host1");
   click("CB_Trace4");
   form().execute("Act_btnTrace_Click");
-  EXPECT_EQ(text("Edit1"), "tracert -w 1000 host1");
+  EXPECT_EQ(line(), "tracert_-w_1000_host1");
 }
 
 }  // namespace

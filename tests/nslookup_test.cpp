@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "support/app_fixture.h"
 
@@ -183,6 +184,40 @@ TEST_F(NslookupPage, OptionShowsItsChoiceOrValueWithItsNote) {
     EXPECT_EQ(shows("Label31"), s.note);
     EXPECT_EQ(text("Label31"), s.noteText);
     EXPECT_EQ(text("Edit11"), s.valueText);
+  }
+}
+
+// The query fields, the option list, the yes/No box and the value field
+// share places and take turns: in every state the user can reach, what
+// shows stays inside the page and apart.
+TEST_F(NslookupPage, WhatShowsTogetherStaysApartInsideThePage) {
+  const form::Control& page = main()["TS_nslookup"];
+  auto expectTidy = [&page](const std::string& state) {
+    std::vector<const form::Control*> shown;
+    for (const form::Control* c : page.children())
+      if (c->showing()) shown.push_back(c);
+    for (size_t i = 0; i < shown.size(); ++i) {
+      const form::Rect& a = shown[i]->bounds();
+      EXPECT_TRUE(a.left >= 0 && a.top >= 0 &&
+                  a.left + a.width <= page.bounds().width &&
+                  a.top + a.height <= page.bounds().height)
+          << state << ": " << shown[i]->name();
+      for (size_t j = i + 1; j < shown.size(); ++j) {
+        const form::Rect& b = shown[j]->bounds();
+        EXPECT_FALSE(a.left < b.left + b.width && b.left < a.left + a.width &&
+                     a.top < b.top + b.height && b.top < a.top + a.height)
+            << state << ": " << shown[i]->name() << " / " << shown[j]->name();
+      }
+    }
+  };
+  for (int option = 0; option < 15; ++option) {
+    pick("cmblookup1", 0);
+    pick("cmblookup2", option);
+    for (int kind = 7; kind >= 0; --kind) {
+      pick("cmblookup1", kind);
+      expectTidy("option " + std::to_string(option) + ", kind " +
+                 std::to_string(kind));
+    }
   }
 }
 

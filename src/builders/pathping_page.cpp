@@ -66,7 +66,7 @@ PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
          .text = "Windows XP/", .bounds = {24, noteTop, 60, 12},
          .font = small});
   f.add({.name = "Label36", .kind = Kind::Label, .parent = "TS_pathping",
-         .text = "Windows Server 2003", .bounds = {84, noteTop, 100, 12},
+         .text = "Windows Server 2003", .bounds = {88, noteTop, 100, 12},
          .font = small});
   option("CB_pping8", 8, "IPv4またはIPv6のどちらを使うかを指定");
   value("Edit_pping7", 8, "4", 30);

@@ -73,11 +73,13 @@ void prepareConsoleHandling() {
 
 class Win32Child final : public ChildProcess {
  public:
-  Win32Child(Handle process, DWORD pid, Handle job, Handle readEnd)
+  Win32Child(Handle process, DWORD pid, Handle job, Handle readEnd,
+             Handle writeEnd)
       : process_(std::move(process)),
         pid_(pid),
         job_(std::move(job)),
-        out_(std::move(readEnd)) {}
+        out_(std::move(readEnd)),
+        keepOpen_(std::move(writeEnd)) {}
 
   ~Win32Child() override {
     if (!exited_ && !terminated_) terminate();
@@ -138,6 +140,11 @@ class Win32Child final : public ChildProcess {
   DWORD pid_;
   Handle job_;
   Handle out_;
+  // This program's copy of the write end stays open for the whole run, so
+  // the pipe never breaks under the loop: output still waiting when the
+  // child ends is peeked and read like any other. The loop ends on the
+  // child's exit, not on the end of the pipe.
+  Handle keepOpen_;
   bool exited_ = false;
   bool terminated_ = false;
 };
@@ -243,10 +250,11 @@ std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
     TerminateProcess(process.get(), 0);
     return nullptr;
   }
-  // This program's copies of the child's ends close here; the read end is
-  // all it keeps.
+  // The write end must not reach a child started later.
+  SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0);
   return std::make_unique<Win32Child>(std::move(process), pi.dwProcessId,
-                                      std::move(job), std::move(readEnd));
+                                      std::move(job), std::move(readEnd),
+                                      std::move(writeEnd));
 }
 
 }  // namespace velquin::exec

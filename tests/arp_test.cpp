@@ -11,13 +11,6 @@ namespace {
 
 class ArpPage : public AppTest {
  protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
   ArpPage() { chooseTool(app::kArp); }
   // nullptr leaves the field untouched; "" enters it and leaves it empty.
   void fill(const char* field, const char* typed) {

@@ -12,13 +12,6 @@ namespace {
 
 class IpconfigPage : public AppTest {
  protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
 
   // The adapter field, its label and the confirm button come and go
   // together.

@@ -11,16 +11,7 @@ namespace {
 
 constexpr int kNone = -1;  // the user picks nothing there
 
-class NbtstatPage : public AppTest {
- protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
-};
+class NbtstatPage : public AppTest {};
 
 struct NbtstatRow {
   const char* machine;  // typed into Edit4

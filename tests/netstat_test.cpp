@@ -13,16 +13,7 @@ namespace {
 constexpr int kNone = -1;                 // the user picks nothing there
 constexpr const char* kPreset = nullptr;  // the protocol field left as it is
 
-class NetstatPage : public AppTest {
- protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
-};
+class NetstatPage : public AppTest {};
 
 struct NetstatRow {
   int display;            // RadioGroup3

@@ -13,13 +13,6 @@ namespace {
 
 class NslookupPage : public AppTest {
  protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
   NslookupPage() { chooseTool(app::kNslookup); }
   bool shows(std::string_view name) { return main()[name].showing(); }
   // nullptr leaves the field untouched; "" enters it and leaves it empty.

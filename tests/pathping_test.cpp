@@ -13,13 +13,6 @@ namespace {
 
 class PathpingPage : public AppTest {
  protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
   PathpingPage() { chooseTool(app::kPathping); }
   void tick(int box) { click("CB_pping" + std::to_string(box)); }
 };

@@ -13,16 +13,7 @@ namespace {
 
 constexpr const char* kNoAddress = "相手アドレスを入力して下さい。";
 
-class PingPage : public AppTest {
- protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
-};
+class PingPage : public AppTest {};
 
 struct PingRow {
   const char* address;                // typed into Edit3 ("" = left empty)

@@ -16,16 +16,7 @@ constexpr const char* kPreset = nullptr;  // a field left as it is
 constexpr const char* kFields[] = {"Edit5_1", "Edit5_2", "Edit5_3", "Edit5_4",
                                    "Edit5_5"};
 
-class RoutePage : public AppTest {
- protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
-};
+class RoutePage : public AppTest {};
 
 struct RouteRow {
   int option;   // RadioGroup5_1

@@ -14,16 +14,7 @@ namespace {
 
 constexpr const char* kPreset = nullptr;  // a value field left as it is
 
-class TracertPage : public AppTest {
- protected:
-  // The command line with every blank shown as "_", so that the expected
-  // lines below can be read blank by blank.
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
-  }
-};
+class TracertPage : public AppTest {};
 
 struct TracertRow {
   const char* target;               // typed into Edit6

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,13 @@ class AppTest : public ::testing::Test {
   }
   void type(std::string_view name, const std::string& t) {
     form().userType(form()[name], t);
+  }
+  // The command line field with every blank shown as "_", so that the
+  // expected lines in the tests can be read blank by blank.
+  std::string line() {
+    std::string s = text("Edit1");
+    std::replace(s.begin(), s.end(), ' ', '_');
+    return s;
   }
   // Picks a tool in the selector, as the user does on the first page.
   void chooseTool(int tool) { pick("RadioGroup1", tool); }

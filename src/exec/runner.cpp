@@ -21,8 +21,12 @@ constexpr int kBriefWaitMs = 1;
 constexpr int kIdleWaitMs = 20;
 // Text read is put into the view at the latest this long after it arrived.
 // An append costs more the more text the view already holds, so a fast child
-// gets a few large appends instead of one per read.
+// gets a few large appends instead of one per read; and as the view fills,
+// the interval grows with the cost of the last append, which keeps the time
+// spent appending to a small share however much the view holds.
 constexpr milliseconds kGather{30};
+constexpr milliseconds kGatherMost{1000};
+constexpr int kGatherPerAppendCost = 4;
 // Most bytes taken in one pass while the child runs, so the window's
 // messages are handled between reads even when output pours in.
 constexpr size_t kReadPerPass = 256 * 1024;
@@ -78,6 +82,7 @@ void Runner::Act_btnDOExecute() {
 
   pageControl1_.setActivePage(tabSheet2_);
   memo0_.setText(command + "\r\n");
+  appendCost_ = {};
 
   Run run;
   run.child = startChild(command);
@@ -124,7 +129,8 @@ void Runner::poll(Run& run) {
     const bool got = waiting > 0 && readWaiting(run, waiting) > 0;
     const Clock::time_point now = Clock::now();
     if (got) lastOutput = now;
-    if (!run.pending.empty() && now - run.pendingSince >= kGather) flush(run);
+    if (!run.pending.empty() && now - run.pendingSince >= gatherInterval())
+      flush(run);
 
     if (stopFlag_.text() == "1") {
       stopFlag_.setText("0");
@@ -182,8 +188,15 @@ void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
 
 void Runner::flush(Run& run) {
   if (run.pending.empty()) return;
+  const Clock::time_point start = Clock::now();
   memo0_.append(run.pending);
+  appendCost_ = Clock::now() - start;
   run.pending.clear();
+}
+
+Runner::Clock::duration Runner::gatherInterval() const {
+  return std::clamp<Clock::duration>(appendCost_ * kGatherPerAppendCost,
+                                     kGather, kGatherMost);
 }
 
 int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
@@ -193,7 +206,7 @@ int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
   if (!run.pending.empty()) {
     // Wake in time to show the gathered text.
     const auto left = std::chrono::duration_cast<milliseconds>(
-        run.pendingSince + kGather - now);
+        run.pendingSince + gatherInterval() - now);
     wait = std::clamp(static_cast<int>(left.count()), 0, wait);
   }
   return wait;

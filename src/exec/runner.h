@@ -48,6 +48,7 @@ class Runner {
   size_t readWaiting(Run& run, size_t count);
   void take(Run& run, std::string_view bytes, Clock::time_point now);
   void flush(Run& run);
+  Clock::duration gatherInterval() const;
   int waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
                          Clock::time_point now) const;
 
@@ -60,6 +61,7 @@ class Runner {
   form::Control& ctrlCFlag_;
   std::vector<Run*> runs_;     // innermost last
   std::vector<char> buffer_;   // read buffer, reused within one pass
+  Clock::duration appendCost_{};  // how long the last append to the view took
 };
 
 }  // namespace velquin::exec

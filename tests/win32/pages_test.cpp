@@ -1,0 +1,409 @@
+// The tool pages in the real window: clicks and typing on the native
+// controls build each page's command line, and a run shows what the
+// system's own console programs print.
+#include "wine_app.h"
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "win32/text.h"
+
+namespace velquin::test {
+namespace {
+
+// What a console program prints into a pipe, decoded here from the
+// Japanese code page on our own: the reference for the output view.
+std::string systemOutput(const std::string& command) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return "(no pipe)";
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  std::wstring cmd = win32::widen(command);
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr,
+                                      TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                      &si, &pi);
+  CloseHandle(writeEnd);
+  std::string bytes;
+  if (started) {
+    const DWORD deadline = GetTickCount() + 20000;
+    for (;;) {
+      DWORD waiting = 0;
+      if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr))
+        break;  // the program has ended and everything is read
+      if (waiting > 0) {
+        char buf[4096];
+        DWORD got = 0;
+        if (!ReadFile(readEnd, buf, std::min<DWORD>(waiting, sizeof buf), &got,
+                      nullptr))
+          break;
+        bytes.append(buf, got);
+        continue;
+      }
+      if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+        PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr);
+        if (waiting == 0) break;
+        continue;
+      }
+      if (static_cast<LONG>(GetTickCount() - deadline) > 0) {
+        TerminateProcess(pi.hProcess, 1);
+        bytes += "(did not end)";
+        break;
+      }
+      Sleep(5);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(readEnd);
+  return win32::narrow(win32::fromCodePage(932, bytes));
+}
+
+// Hiragana, katakana (full and half width) and ideographs in a text.
+int japaneseCharacters(const std::string& utf8) {
+  int n = 0;
+  for (wchar_t c : win32::widen(utf8))
+    if ((c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+        (c >= 0xFF61 && c <= 0xFF9F))
+      ++n;
+  return n;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string l = text.substr(start, end - start);
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    out.push_back(l);
+    start = end + 1;
+  }
+  return out;
+}
+
+const wchar_t kWatchdogFired[] = L"VelquinTestWatchdog";
+constexpr UINT_PTR kWatchdogTimer = 0x7E57;
+
+// Presses the stop button of a run that takes too long, as a user would.
+void CALLBACK watchdog(HWND main, UINT, UINT_PTR id, DWORD) {
+  KillTimer(main, id);
+  SetPropW(main, kWatchdogFired, reinterpret_cast<HANDLE>(1));
+  SendMessageW(findByName(main, "btnBreak"), BM_CLICK, 0, 0);
+}
+
+class ToolPages : public WineApp {
+ protected:
+  void chooseTool(int tool) { click("RadioGroup1#" + std::to_string(tool)); }
+  bool ticked(const std::string& name) {
+    return SendMessageW(byName(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  // Focus arriving in a field, by a click or by Tab.
+  void enterField(const std::string& name) {
+    SetFocus(byName(name));
+    pump(10);
+  }
+  // An item picked from a combo box's list: the combo box shows it and
+  // tells its parent, as it does for the user's pick.
+  void choose(const std::string& combo, int index) {
+    HWND h = byName(combo);
+    SendMessageW(h, CB_SETCURSEL, index, 0);
+    SendMessageW(GetParent(h), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(h));
+    pump(10);
+  }
+  // Keys typed into the edit part of a combo box, one character at a time.
+  void typeKeys(const std::string& combo, const std::string& text) {
+    HWND edit = FindWindowExW(byName(combo), nullptr, L"Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    pump(10);
+    for (wchar_t c : win32::widen(text)) SendMessageW(edit, WM_CHAR, c, 1);
+    pump(10);
+  }
+  // Alt and a letter, as the focused window receives them.
+  void altKey(char letter) {
+    PostMessageW(GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(letter), 1 << 29);
+    pump(20);
+  }
+  // The command line field's native text, every blank shown as "_".
+  std::string line() {
+    std::string s = text("Edit1");
+    std::replace(s.begin(), s.end(), ' ', '_');
+    return s;
+  }
+  // Presses the run button and returns once the command has ended; a
+  // command still running after limitMs is stopped and the test fails.
+  ::testing::AssertionResult runToEnd(UINT limitMs = 20000) {
+    HWND top = window->hwnd();
+    RemovePropW(top, kWatchdogFired);
+    SetTimer(top, kWatchdogTimer, limitMs, watchdog);
+    click("btnDO");
+    KillTimer(top, kWatchdogTimer);
+    if (RemovePropW(top, kWatchdogFired))
+      return ::testing::AssertionFailure()
+             << "\"" << main()["Edit1"].text() << "\" ran longer than "
+             << limitMs << " ms and was stopped";
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(ToolPages, IpconfigAllShowsTheSystemsOutputWithItsJapaneseText) {
+  ASSERT_EQ(GetACP(), 932u) << "the program serves the Japanese code page";
+  chooseTool(app::kIpconfig);
+  click("RadioGroup2#0");
+  EXPECT_EQ(text("Edit1"), "ipconfig /all");
+  EXPECT_FALSE(visible("btnIP_C"));
+  EXPECT_FALSE(visible("Edit2"));
+
+  ASSERT_TRUE(runToEnd());
+  EXPECT_TRUE(visible("Memo0"));
+  const std::string printed = systemOutput("ipconfig /all");
+  ASSERT_GT(japaneseCharacters(printed), 20) << printed;
+  EXPECT_EQ(text("Memo0"), "ipconfig /all\r\n" + printed);
+}
+
+TEST_F(ToolPages, PingTwiceToTheLoopbackShowsBothReplies) {
+  chooseTool(app::kPing);
+  EXPECT_EQ(GetFocus(), byName("Edit3"));
+  typeInto("Edit3", "127.0.0.1");
+  click("btnPing_S");
+  ASSERT_TRUE(visible("PanelPING"));
+  click("CB_ping2");
+  EXPECT_TRUE(ticked("CB_ping2"));
+  // The console's default makes room for the user's own value.
+  EXPECT_EQ(text("Edit3_n"), "4");
+  enterField("Edit3_n");
+  EXPECT_EQ(text("Edit3_n"), "");
+  typeInto("Edit3_n", "2");
+  click("btnPingC");
+  EXPECT_EQ(line(), "Ping_-n_2_127.0.0.1");
+  EXPECT_TRUE(os.messages.empty());
+
+  ASSERT_TRUE(runToEnd());
+  const std::vector<std::string> shown = linesOf(text("Memo0"));
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), "Ping -n 2 127.0.0.1");
+  const auto replies = std::count_if(shown.begin(), shown.end(), [](auto& l) {
+    return l.find("127.0.0.1") != std::string::npos &&
+           l.find("TTL=") != std::string::npos;
+  });
+  EXPECT_EQ(replies, 2) << text("Memo0");
+}
+
+TEST_F(ToolPages, NetstatAllShowsTheSystemsTable) {
+  chooseTool(app::kNetstat);
+  click("RadioGroup3#1");
+  EXPECT_FALSE(visible("RadioGroup3_2"));
+  click("btnNetstat");
+  EXPECT_EQ(line(), "netstat_-a");
+
+  ASSERT_TRUE(runToEnd());
+  const std::string shown = text("Memo0");
+  EXPECT_EQ(shown.rfind("netstat -a\r\n", 0), 0u) << shown;
+  // The title and the column heading; the rows come and go with the
+  // machine's connections.
+  int heading = 0;
+  for (const std::string& l : linesOf(systemOutput("netstat -a"))) {
+    if (l.empty()) continue;
+    EXPECT_NE(shown.find(l), std::string::npos) << l;
+    if (++heading == 2) break;
+  }
+  EXPECT_EQ(heading, 2);
+  EXPECT_GT(japaneseCharacters(shown), 0);
+}
+
+TEST_F(ToolPages, ArpAllRunsTheSystemsArp) {
+  chooseTool(app::kArp);
+  click("RadioGroup5#0");
+  EXPECT_FALSE(visible("Edit_arp1"));
+  EXPECT_FALSE(visible("Edit_arp2"));
+  click("Button5");
+  EXPECT_EQ(line(), "arp_-a");
+
+  ASSERT_TRUE(runToEnd());
+  EXPECT_EQ(text("Memo0"), "arp -a\r\n" + systemOutput("arp -a"));
+}
+
+// One user step on the real window.
+struct Step {
+  enum Kind { Click, Type, Enter, Choose, Alt } kind;
+  const char* name;
+  const char* text = "";
+  int index = 0;
+};
+Step Click(const char* name) { return {Step::Click, name}; }
+Step Type(const char* name, const char* text) { return {Step::Type, name, text}; }
+Step Enter(const char* name) { return {Step::Enter, name}; }
+Step Choose(const char* combo, int index) {
+  return {Step::Choose, combo, "", index};
+}
+Step Alt(const char* letter) { return {Step::Alt, "", letter}; }
+
+struct Flow {
+  const char* what;
+  int tool;
+  std::vector<Step> steps;
+  const char* line;     // Edit1 afterwards, blanks shown as "_"
+  const char* message;  // the message box shown, or ""
+};
+
+void PrintTo(const Flow& f, std::ostream* os) { *os << f.what; }
+
+class ToolPageFlow : public ToolPages,
+                     public ::testing::WithParamInterface<Flow> {};
+
+TEST_P(ToolPageFlow, WritesItsLineIntoTheCommandLineField) {
+  const Flow& flow = GetParam();
+  chooseTool(flow.tool);
+  for (const Step& s : flow.steps) {
+    switch (s.kind) {
+      case Step::Click: click(s.name); break;
+      case Step::Type: typeInto(s.name, s.text); break;
+      case Step::Enter: enterField(s.name); break;
+      case Step::Choose: choose(s.name, s.index); break;
+      case Step::Alt: altKey(s.text[0]); break;
+    }
+  }
+  EXPECT_EQ(line(), flow.line);
+  // The model and the window agree on the line.
+  std::string model = main()["Edit1"].text();
+  std::replace(model.begin(), model.end(), ' ', '_');
+  EXPECT_EQ(model, flow.line);
+  if (*flow.message)
+    EXPECT_EQ(os.messages, std::vector<std::string>{flow.message});
+  else
+    EXPECT_TRUE(os.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(ToolPages, ToolPageFlow, ::testing::Values(
+    Flow{"ipconfig: release of an adapter whose name has a blank",
+         app::kIpconfig,
+         {Click("RadioGroup2#1"), Type("Edit2", "LAN 1"), Click("btnIP_C")},
+         "ipconfig_/release_LAN_1", ""},
+    Flow{"ipconfig: renew, confirmed with Alt+S", app::kIpconfig,
+         {Click("RadioGroup2#2"), Type("Edit2", "eth0"), Alt("s")},
+         "ipconfig_/renew_eth0", ""},
+    Flow{"ping: options without a value, two blanks after each",
+         app::kPing,
+         {Type("Edit3", "10.0.0.1"), Click("btnPing_S"), Click("CB_ping1"),
+          Click("CB_ping4"), Click("CB_ping10"), Click("btnPingC")},
+         "Ping_-a__-f__-t__10.0.0.1", ""},
+    Flow{"ping: a value field entered and left empty", app::kPing,
+         {Type("Edit3", "host1"), Click("btnPing_S"), Click("CB_ping2"),
+          Enter("Edit3_n"), Click("btnPingC")},
+         "Ping_-n__host1", ""},
+    Flow{"ping: no address, the line is written all the same", app::kPing,
+         {Click("btnPingC")}, "Ping_", "相手アドレスを入力して下さい。"},
+    Flow{"netstat: protocol statistics with the names emptied",
+         app::kNetstat,
+         {Click("RadioGroup3#3"), Click("RadioGroup3_2#1"), Type("Edit5", ""),
+          Click("btnNetstat")},
+         "netstat_-s_-p_", ""},
+    Flow{"netstat: protocols typed for display 4, Alt+S", app::kNetstat,
+         {Click("RadioGroup3#4"), Type("Edit5", "udp"), Alt("s")},
+         "netstat_-p_udp", ""},
+    Flow{"nbtstat: no address", app::kNbtstat,
+         {Click("RadioGroup4_2#1"), Click("btnNB_Set")}, "nbtstat__-n", ""},
+    Flow{"nbtstat: a machine by name", app::kNbtstat,
+         {Click("RadioGroup4_1#0"), Type("Edit4", "SERVER1"),
+          Click("RadioGroup4_2#0"), Click("btnNB_Set")},
+         "nbtstat_-a_SERVER1_-c", ""},
+    Flow{"route: the presets as they stand", app::kRoute,
+         {Click("btnRoute_Click")},
+         "route___192.168.1.1_MASK_255.255.255.255_192.168.1.1", ""},
+    Flow{"route: add with metric and interface", app::kRoute,
+         {Click("RadioGroup5_2#2"), Type("Edit5_4", "2"), Type("Edit5_5", "3"),
+          Click("btnRoute_Click")},
+         "route_ADD__192.168.1.1_MASK_255.255.255.255_192.168.1.1_METRIC_2_IF_3",
+         ""},
+    Flow{"tracert: every box", app::kTracert,
+         {Type("Edit6", "host1"), Click("CB_Trace1"), Click("CB_Trace2"),
+          Click("CB_Trace3"), Type("Edit6_3", "10.0.0.1 10.0.0.2"),
+          Click("CB_Trace4"), Click("btnTrace")},
+         "tracert_-d_-h_30_-j_10.0.0.1_10.0.0.2_-w_4000_host1", ""},
+    Flow{"arp: all entries", app::kArp,
+         {Click("RadioGroup5#0"), Click("Button5")}, "arp_-a", ""},
+    Flow{"arp: an address never entered keeps its placeholder", app::kArp,
+         {Click("RadioGroup5#1"), Click("Button5")}, "arp_-a_IPアドレス", ""},
+    Flow{"arp: a static entry", app::kArp,
+         {Click("RadioGroup5#3"), Type("Edit_arp1", "192.168.1.20"),
+          Type("Edit_arp2", "00-11-22-33-44-55"), Click("Button5")},
+         "arp_-s_192.168.1.20_00-11-22-33-44-55", ""},
+    Flow{"nslookup: confirmed right after start", app::kNslookup,
+         {Click("Button6")}, "nslookup_set_all", ""},
+    Flow{"nslookup: a query to a given server", app::kNslookup,
+         {Choose("cmblookup1", 2), Type("Edit_lookup1", "host1"),
+          Type("Edit_lookup2", "192.168.1.1"), Click("Button6")},
+         "nslookup_host1_192.168.1.1", ""},
+    Flow{"nslookup: retry with its preset and the name of a query",
+         app::kNslookup,
+         {Choose("cmblookup1", 1), Type("Edit_lookup1", "host1"),
+          Choose("cmblookup1", 0), Choose("cmblookup2", 9), Click("Button6")},
+         "nslookup_set_retry=64_host1", ""},
+    Flow{"nslookup: an on/off option set to No, Alt+S", app::kNslookup,
+         {Choose("cmblookup1", 1), Choose("cmblookup1", 0),
+          Choose("cmblookup2", 1), Choose("cmblookup3", 1), Alt("s")},
+         "nslookup_set_nodebug_問合せ名", ""},
+    Flow{"pathping: every box, the two empty fields left empty",
+         app::kPathping,
+         {Type("Edit_pping0", "host1"), Click("CB_pping1"), Click("CB_pping2"),
+          Click("CB_pping3"), Click("CB_pping4"), Click("CB_pping5"),
+          Click("CB_pping6"), Click("CB_pping7"), Click("CB_pping8"),
+          Click("CB_pping9"), Click("CB_pping10"), Click("btnPPing")},
+         "pathping_-n_-h_30_-g__-p_250_-q_100_-w_3000_-i__-4_-R_-T_host1", ""},
+    Flow{"pathping: no target, the line stays", app::kPathping,
+         {Type("Edit1", "pathping host0"), Click("CB_pping1"),
+          Click("btnPPing")},
+         "pathping_host0", "相手先のアドレス等を入力して下さい。"}));
+
+TEST_F(ToolPages, ResizingTheIpconfigPageBringsTheAdapterControlsBack) {
+  chooseTool(app::kIpconfig);
+  click("RadioGroup2#3");
+  EXPECT_EQ(text("Edit1"), "ipconfig /flushdns");
+  EXPECT_FALSE(visible("btnIP_C"));
+
+  RECT rc;
+  GetWindowRect(window->hwnd(), &rc);
+  SetWindowPos(window->hwnd(), nullptr, 0, 0, rc.right - rc.left + 40,
+               rc.bottom - rc.top + 30, SWP_NOMOVE | SWP_NOZORDER);
+  pump();
+  for (const char* name : {"Label2", "Edit2", "btnIP_C"})
+    EXPECT_TRUE(visible(name)) << name;
+  EXPECT_EQ(text("Edit1"), "");
+  EXPECT_EQ(SendMessageW(byName("RadioGroup2#3"), BM_GETCHECK, 0, 0),
+            BST_CHECKED);
+  // Item 3 takes no adapter: the button shown again writes nothing.
+  click("btnIP_C");
+  EXPECT_EQ(text("Edit1"), "");
+}
+
+TEST_F(ToolPages, FreeTextInTheNslookupCommandKindChoosesNothing) {
+  chooseTool(app::kNslookup);
+  typeInto("Edit1", "nslookup host0");
+  choose("cmblookup1", 2);
+  EXPECT_TRUE(visible("Edit_lookup1"));
+  EXPECT_TRUE(visible("Edit_lookup2"));
+  EXPECT_EQ(text("Edit_lookup2"), "サーバー名");
+  typeKeys("cmblookup1", "x");
+  EXPECT_EQ(main()["cmblookup1"].itemIndex(), -1);
+  EXPECT_FALSE(visible("Edit_lookup1"));
+  EXPECT_FALSE(visible("Edit_lookup2"));
+  EXPECT_FALSE(visible("cmblookup2"));
+  click("Button6");
+  EXPECT_EQ(text("Edit1"), "nslookup host0");
+}
+
+}  // namespace
+}  // namespace velquin::test

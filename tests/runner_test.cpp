@@ -39,7 +39,9 @@ class ViewRecorder : public form::View {
     if (c.name() == "Memo0" && prop == form::Prop::Text) texts.push_back(c.text());
   }
   void appended(form::Control& memo, std::string_view text) override {
-    if (memo.name() == "Memo0") appends.emplace_back(text);
+    if (memo.name() != "Memo0") return;
+    appends.emplace_back(text);
+    if (pumps) pumpsAtAppend.push_back(*pumps);
   }
   void focusMoved(form::Control*) override {}
   void windowChanged() override {}
@@ -47,6 +49,8 @@ class ViewRecorder : public form::View {
 
   std::vector<std::string> texts;
   std::vector<std::string> appends;
+  const long* pumps = nullptr;  // the platform's pass count, when given
+  std::vector<long> pumpsAtAppend;
 };
 
 int openDescriptors() {
@@ -208,13 +212,23 @@ TEST_F(Runner, ProgramsThatCannotStartShowOnlyTheCommandLineAndLeakNothing) {
   EXPECT_EQ(errno, ECHILD);
 }
 
-TEST_F(Runner, AMegabyteOfOutputArrivesWholeAndInOrder) {
+TEST_F(Runner, AMegabyteOfOutputArrivesWholeAndInOrderInBoundedAppends) {
+  ViewRecorder view;
+  view.pumps = &os.pumps;
+  form().setView(&view);
   std::string expected;
   for (int i = 1; i <= 200000; ++i) expected += std::to_string(i) + "\n";
   ASSERT_GT(expected.size(), 1u << 20);
   run("seq 1 200000");
   EXPECT_TRUE(memo() == "seq 1 200000\r\n" + expected)
       << "got " << memo().size() << " characters";
+  // However fast the child writes, the window handles its messages between
+  // appends, each of which takes a bounded share.
+  ASSERT_GT(view.appends.size(), 1u);
+  for (size_t i = 0; i < view.appends.size(); ++i) {
+    EXPECT_LE(view.appends[i].size(), 256u * 1024) << i;
+    if (i > 0) EXPECT_GT(view.pumpsAtAppend[i], view.pumpsAtAppend[i - 1]) << i;
+  }
 }
 
 TEST_F(Runner, ShiftJisCharacterSplitAcrossReadsShowsWhole) {

@@ -19,17 +19,36 @@ constexpr milliseconds kSpin{2};          // quiet this long: start waiting
 constexpr milliseconds kBriefQuiet{50};   // quiet this long: wait longer
 constexpr int kBriefWaitMs = 1;
 constexpr int kIdleWaitMs = 20;
-// Text read is put into the view at the latest this long after it arrived.
-// An append costs more the more text the view already holds, so a fast child
-// gets a few large appends instead of one per read; and as the view fills,
-// the interval grows with the cost of the last append, which keeps the time
-// spent appending to a small share however much the view holds.
+// Text read is put into the view at the latest this long after it arrived,
+// so a fast child gets a few large appends instead of one per read.
 constexpr milliseconds kGather{30};
-constexpr milliseconds kGatherMost{1000};
-constexpr int kGatherPerAppendCost = 4;
+// The view's native control takes time for every character appended, and
+// for every append (with the repaint that follows it) a time that grows with
+// the text it already holds. So one append takes at least kAppendLeast bytes
+// and a kAppendShare-th of the text on view, when that much has gathered:
+// the number of appends then grows only slowly with the output, which keeps
+// the total time linear. And it takes no more, so that window messages are
+// handled between appends however fast the child writes.
+constexpr size_t kAppendLeast = 256 * 1024;
+constexpr size_t kAppendShare = 16;
+// Decoded text waiting for the view beyond which the pipe is left alone for
+// a pass: a child that writes faster than the view shows waits on its full
+// pipe instead of filling this program's memory.
+constexpr size_t kBacklogAppends = 4;
 // Most bytes taken in one pass while the child runs, so the window's
 // messages are handled between reads even when output pours in.
 constexpr size_t kReadPerPass = 256 * 1024;
+
+// Where an append of at most limit bytes of text ends: after the last line
+// end that fits, else at the last whole UTF-8 character.
+size_t appendCut(const std::string& text, size_t limit) {
+  if (text.size() <= limit) return text.size();
+  const size_t lineEnd = text.rfind('\n', limit - 1);
+  if (lineEnd != std::string::npos) return lineEnd + 1;
+  size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return cut > 0 ? cut : limit;
+}
 
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
 
@@ -78,11 +97,11 @@ void Runner::Act_btnDOExecute() {
   }
   // A run started inside another one empties the view; what the outer run
   // has read so far goes there first, as if it had been shown at once.
-  for (Run* outer : runs_) flush(*outer);
+  for (Run* outer : runs_) flush(*outer, kWhole);
 
   pageControl1_.setActivePage(tabSheet2_);
   memo0_.setText(command + "\r\n");
-  appendCost_ = {};
+  shown_ = command.size() + 2;
 
   Run run;
   run.child = startChild(command);
@@ -113,24 +132,30 @@ void Runner::Act_btnDOExecute() {
     run.pending += rest;
     run.tail.clear();
   }
-  flush(run);
+  flush(run, kWhole);
   run.child.reset();  // closes every handle of the run
 }
 
 void Runner::poll(Run& run) {
   ChildProcess& child = *run.child;
   Clock::time_point lastOutput = Clock::now();
+  bool ended = false;
   for (;;) {
-    // The exit is queried before the pipe is read, so the pass that sees the
-    // child ended still reads every byte it wrote.
-    const bool running = child.running();
-    size_t waiting = child.available();
-    if (running) waiting = std::min(waiting, kReadPerPass);
-    const bool got = waiting > 0 && readWaiting(run, waiting) > 0;
+    if (!ended) {
+      // The exit is queried before the pipe is read, so the pass that sees
+      // the child ended still reads every byte it wrote; nothing is read
+      // after that pass.
+      ended = !child.running();
+      size_t waiting = child.available();
+      if (!ended) {
+        waiting = std::min(waiting, kReadPerPass);
+        if (run.pending.size() >= kBacklogAppends * appendLimit()) waiting = 0;
+      }
+      if (waiting > 0 && readWaiting(run, waiting) > 0) lastOutput = Clock::now();
+    }
     const Clock::time_point now = Clock::now();
-    if (got) lastOutput = now;
-    if (!run.pending.empty() && now - run.pendingSince >= gatherInterval())
-      flush(run);
+    if (!run.pending.empty() && (ended || now - run.pendingSince >= kGather))
+      flush(run, appendLimit());
 
     if (stopFlag_.text() == "1") {
       stopFlag_.setText("0");
@@ -142,13 +167,14 @@ void Runner::poll(Run& run) {
       ctrlCFlag_.setText("0");
     }
 
-    platform_.pumpMessages(running ? waitBeforeNextPass(run, lastOutput, now)
-                                   : 0);
+    // Once the child has ended, the passes left only put what was read into
+    // the view, a share at a time.
+    platform_.pumpMessages(ended ? 0 : waitBeforeNextPass(run, lastOutput, now));
     if (platform_.quitting()) {
       child.terminate();
       return;
     }
-    if (!running) return;
+    if (ended && run.pending.empty()) return;
   }
 }
 
@@ -186,17 +212,17 @@ void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
   run.pending += text;
 }
 
-void Runner::flush(Run& run) {
+void Runner::flush(Run& run, size_t limit) {
   if (run.pending.empty()) return;
-  const Clock::time_point start = Clock::now();
-  memo0_.append(run.pending);
-  appendCost_ = Clock::now() - start;
-  run.pending.clear();
+  const size_t cut = appendCut(run.pending, limit);
+  memo0_.append(std::string_view(run.pending).substr(0, cut));
+  shown_ += cut;
+  // What is left is due at once: pendingSince stays.
+  run.pending.erase(0, cut);
 }
 
-Runner::Clock::duration Runner::gatherInterval() const {
-  return std::clamp<Clock::duration>(appendCost_ * kGatherPerAppendCost,
-                                     kGather, kGatherMost);
+size_t Runner::appendLimit() const {
+  return std::max(kAppendLeast, shown_ / kAppendShare);
 }
 
 int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
@@ -206,7 +232,7 @@ int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
   if (!run.pending.empty()) {
     // Wake in time to show the gathered text.
     const auto left = std::chrono::duration_cast<milliseconds>(
-        run.pendingSince + gatherInterval() - now);
+        run.pendingSince + kGather - now);
     wait = std::clamp(static_cast<int>(left.count()), 0, wait);
   }
   return wait;

@@ -47,8 +47,10 @@ class Runner {
   void poll(Run& run);
   size_t readWaiting(Run& run, size_t count);
   void take(Run& run, std::string_view bytes, Clock::time_point now);
-  void flush(Run& run);
-  Clock::duration gatherInterval() const;
+  // Appends at most limit bytes of the run's decoded text to the view.
+  void flush(Run& run, size_t limit);
+  static constexpr size_t kWhole = static_cast<size_t>(-1);
+  size_t appendLimit() const;
   int waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
                          Clock::time_point now) const;
 
@@ -61,7 +63,7 @@ class Runner {
   form::Control& ctrlCFlag_;
   std::vector<Run*> runs_;     // innermost last
   std::vector<char> buffer_;   // read buffer, reused within one pass
-  Clock::duration appendCost_{};  // how long the last append to the view took
+  size_t shown_ = 0;           // bytes of text in the view
 };
 
 }  // namespace velquin::exec

@@ -113,8 +113,7 @@ class Runner : public AppTest {
     clickRun(std::move(steps), limit);
   }
 
-  void clickRun(std::vector<Step> steps = {}, std::chrono::seconds limit = 15s,
-                const char* button = "btnDO") {
+  void clickRun(std::vector<Step> steps = {}, std::chrono::seconds limit = 15s) {
     struct Driver {
       std::vector<Step> steps;
       size_t next = 0;
@@ -136,7 +135,7 @@ class Runner : public AppTest {
         d.steps[d.next++].then();
     };
     os.duringPump.push_back(d.tick);
-    click(button);
+    click("btnDO");
     os.duringPump.clear();
     EXPECT_FALSE(d.timedOut) << "the run did not end in time";
     EXPECT_EQ(d.next, d.steps.size()) << "not every step was taken";
@@ -384,25 +383,6 @@ TEST_F(Runner, ClosingTheWindowEndsEveryRunAndItsTree) {
   main()["Edit1"].setText("echo late");
   click("btnDO");
   EXPECT_EQ(output(), std::to_string(innerGrandchild) + "\nin\n");
-}
-
-TEST_F(Runner, StopInABatchEndsTheCurrentCommandAndTheBatchGoesOn) {
-  form().userSelectPage(main()["PageControl1"], 3);
-  type("Memo3", "sh -c \"echo first; sleep 30\"\r\nsh -c \"printf second\"\r\n");
-  clickRun({{[&] { return outputHas("first"); }, [&] { click("btnBreak"); }}},
-           15s, "Button4");
-  EXPECT_EQ(memo(), "sh -c \"printf second\"\r\nsecond");
-  EXPECT_NE(text("Memo1").find("first\n"), std::string::npos);
-  EXPECT_NE(text("Memo1").find("second"), std::string::npos);
-}
-
-TEST_F(Runner, ClosingTheWindowDuringABatchEndsItThere) {
-  form().userSelectPage(main()["PageControl1"], 3);
-  type("Memo3", "sh -c \"echo first; sleep 30\"\r\nsh -c \"printf second\"\r\n");
-  clickRun({{[&] { return outputHas("first"); }, [&] { os.quit = true; }}}, 15s,
-           "Button4");
-  EXPECT_TRUE(outputHas("first"));
-  EXPECT_EQ(text("Memo1").find("second"), std::string::npos);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ NetstatPage::NetstatPage(app::TfrmMain& main) : main_(main) {
 
   f.add({.name = "RadioGroup3", .kind = Kind::RadioGroup,
          .parent = "TS_netstat", .text = "&O オプション選択",
-         .bounds = {8, 4, 330, 150},
+         .bounds = {8, 4, 280, 150},
          .items = {"IPアドレスやポート番号の情報を表示",
                    "コネクション状況がListeningも含めて全て表示",
                    "Ethernet統計情報を表示",
@@ -19,17 +19,18 @@ NetstatPage::NetstatPage(app::TfrmMain& main) : main_(main) {
                    "特定のプロトコルに関する統計情報を表示",
                    "コンピュータのルーティング情報を表示",
                    "接続のプロセスID及びアクティブな接続を表示"}});
-  // Refinements of the protocol statistics (display 3), set in under it.
+  // Refinements of the protocol statistics (display 3), to the right of
+  // the displays.
   f.add({.name = "RadioGroup3_2", .kind = Kind::RadioGroup,
          .parent = "TS_netstat", .text = "&A 追加オプション",
-         .bounds = {24, 160, 314, 58},
+         .bounds = {296, 30, 284, 56},
          .items = {"IPアドレスやポート番号の情報を表示",
                    "特定のプロトコルに関する統計情報を表示"},
          .visible = false});
-  // Protocol names, beside the refinement that uses them; display 4 uses
-  // them too. Blanks separate several names.
+  // Protocol names, used by display 4 and by refinement 1: level with the
+  // one and right under the other. Blanks separate several names.
   f.add({.name = "Edit5", .kind = Kind::Edit, .parent = "TS_netstat",
-         .text = "TCP UDP", .bounds = {346, 193, 150, 20}, .visible = false,
+         .text = "TCP UDP", .bounds = {304, 93, 160, 20}, .visible = false,
          .hint = "プロトコル名 (TCP UDP など)"});
   f.add({.name = "btnNetstat", .kind = Kind::Button, .parent = "TS_netstat",
          .text = "&S 確　定", .bounds = {496, 252, 84, 23}});

@@ -1,5 +1,8 @@
 #include "wine_app.h"
 
+#include <commdlg.h>
+#include <dlgs.h>
+
 #include <filesystem>
 
 #include "win32/text.h"
@@ -102,6 +105,164 @@ void WineApp::pump(int ms) {
   do {
     os.pumpMessages(1);
   } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+namespace {
+
+// The modal windows of a thread that a user could act on now: dialogs
+// (class #32770) that are visible and not disabled by a box above them.
+std::vector<HWND> activeDialogs(DWORD thread) {
+  std::vector<HWND> found;
+  EnumThreadWindows(thread, [](HWND h, LPARAM lp) -> BOOL {
+    wchar_t cls[16] = L"";
+    GetClassNameW(h, cls, 16);
+    if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h) && IsWindowEnabled(h))
+      reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A file dialog's name field: a combo box on current systems, an edit field
+// on older ones.
+HWND fileNameField(HWND dialog) {
+  if (HWND h = GetDlgItem(dialog, cmb13)) return h;
+  return GetDlgItem(dialog, edt1);
+}
+
+DialogHand::Seen look(HWND dialog) {
+  DialogHand::Seen seen;
+  seen.caption = windowText(dialog);
+  EnumChildWindows(dialog, [](HWND h, LPARAM lp) -> BOOL {
+    wchar_t cls[16] = L"";
+    GetClassNameW(h, cls, 16);
+    std::string t = windowText(h);
+    if (lstrcmpiW(cls, L"Static") == 0 && !t.empty()) {
+      auto& text = *reinterpret_cast<std::string*>(lp);
+      text += (text.empty() ? "" : "\n") + t;
+    }
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&seen.text));
+  if (HWND name = fileNameField(dialog)) {
+    seen.fileName = windowText(name);
+    wchar_t folder[MAX_PATH] = L"";
+    DWORD_PTR got = 0;
+    if (SendMessageTimeoutW(dialog, CDM_GETFOLDERPATH, MAX_PATH,
+                            reinterpret_cast<LPARAM>(folder), SMTO_BLOCK, 2000,
+                            &got) && static_cast<LONG_PTR>(got) > 0)
+      seen.folder = win32::narrow(folder);
+  }
+  return seen;
+}
+
+// Posted, not sent: the press may open another modal window, and the
+// helper must be free to answer that one too.
+void pressButton(HWND dialog, int id) {
+  if (HWND b = GetDlgItem(dialog, id))
+    PostMessageW(b, BM_CLICK, 0, 0);
+  else
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+// What a user does to get rid of a window: Cancel, else No, else OK.
+void cancel(HWND dialog) {
+  for (int id : {IDCANCEL, IDNO, IDOK})
+    if (GetDlgItem(dialog, id)) return pressButton(dialog, id);
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+}
+
+bool pastTick(DWORD deadline) {
+  return static_cast<LONG>(GetTickCount() - deadline) >= 0;
+}
+
+}  // namespace
+
+DialogHand::DialogHand(std::vector<Step> steps, int timeoutMs)
+    : steps_(std::move(steps)),
+      uiThread_(GetCurrentThreadId()),
+      deadline_(GetTickCount() + static_cast<DWORD>(timeoutMs)) {
+  helper_ = std::thread([this] { work(); });
+}
+
+DialogHand::~DialogHand() { finish(); }
+
+const std::vector<DialogHand::Seen>& DialogHand::finish() {
+  if (helper_.joinable()) {
+    while (!allTaken() && !pastTick(deadline_)) Sleep(20);
+    stop_ = true;
+    helper_.join();
+  }
+  return seen_;
+}
+
+void DialogHand::work() {
+  HWND candidate = nullptr;
+  while (!stop_) {
+    const bool late = pastTick(deadline_);
+    std::vector<HWND> now = activeDialogs(uiThread_);
+    // A box over a dialog disables it: the one left is the one in front.
+    HWND top = now.empty() ? nullptr : now.front();
+    if (!top) {
+      candidate = nullptr;
+      Sleep(20);
+      continue;
+    }
+    // A window is taken once it has stayed in front for two looks, so that
+    // one caught between closing a box and closing itself is not answered.
+    if (top != candidate) {
+      candidate = top;
+      Sleep(30);
+      continue;
+    }
+    candidate = nullptr;
+    Seen seen = look(top);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      seen_.push_back(seen);
+    }
+    if (taken_ < steps_.size() && !late) {
+      steps_[taken_](top);
+      ++taken_;
+    } else {
+      cancel(top);
+    }
+    // Wait until the answer has taken effect before looking again.
+    DWORD settle = GetTickCount() + 5000;
+    while (!stop_ && !pastTick(settle) && IsWindow(top) &&
+           IsWindowVisible(top) && IsWindowEnabled(top))
+      Sleep(10);
+  }
+}
+
+DialogHand::Step DialogHand::chooseFile(const std::string& path) {
+  return [path](HWND dialog) {
+    std::wstring name = win32::widen(path);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(fileNameField(dialog), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(name.c_str()), SMTO_BLOCK,
+                        2000, &result);
+    pressButton(dialog, IDOK);
+  };
+}
+
+DialogHand::Step DialogHand::press(int buttonId) {
+  return [buttonId](HWND dialog) { pressButton(dialog, buttonId); };
+}
+
+Deadline::Deadline(HWND window, int ms)
+    : cancel_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  helper_ = std::thread([this, window, ms] {
+    if (WaitForSingleObject(cancel_, static_cast<DWORD>(ms)) == WAIT_TIMEOUT) {
+      fired_ = true;
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+  });
+}
+
+Deadline::~Deadline() {
+  SetEvent(cancel_);
+  helper_.join();
+  CloseHandle(cancel_);
 }
 
 }  // namespace velquin::test

@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "program.h"
@@ -48,6 +52,69 @@ class WineApp : public ::testing::Test {
   RecordingPlatform os;
   std::unique_ptr<Program> program;
   std::unique_ptr<win32::Renderer> window;
+};
+
+// A user's hand on the modal windows that the program opens on its own
+// thread: file dialogs, the questions they ask, message boxes. A helper
+// thread waits for each new one to appear, notes what it shows and answers
+// it with the next step, while the program's thread sits in the dialog's own
+// loop, as it does for a real user. A window that appears when no step is
+// left is noted and cancelled. Every wait is bounded: once the time is up,
+// whatever is still open is cancelled, so that a test fails, never hangs.
+class DialogHand {
+ public:
+  struct Seen {
+    std::string caption;
+    std::string text;    // its static texts, one a line: a box's message
+    std::string folder;  // a file dialog's folder when it appeared
+    std::string fileName;  // and the name it proposed
+    bool operator==(const Seen&) const = default;
+  };
+  using Step = std::function<void(HWND dialog)>;
+
+  explicit DialogHand(std::vector<Step> steps, int timeoutMs = 15000);
+  ~DialogHand();
+  DialogHand(const DialogHand&) = delete;
+  DialogHand& operator=(const DialogHand&) = delete;
+
+  // Waits until every step has been taken or the time is up, stops the
+  // helper and returns every window it saw, in order.
+  const std::vector<Seen>& finish();
+  bool allTaken() const { return taken_ == steps_.size(); }
+
+  // Types the name into a file dialog's file name field and presses OK.
+  static Step chooseFile(const std::string& path);
+  // Presses a button of a dialog or message box: IDOK, IDYES, IDNO...
+  static Step press(int buttonId);
+
+ private:
+  void work();
+
+  std::vector<Step> steps_;
+  DWORD uiThread_;
+  DWORD deadline_;
+  std::atomic<size_t> taken_{0};
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<Seen> seen_;
+  std::thread helper_;
+};
+
+// Ends whatever the program is doing if it takes longer than a bound: the
+// window is closed as by its close box, which ends a running command and a
+// batch. For waits that run inside a click, such as a whole batch.
+class Deadline {
+ public:
+  Deadline(HWND window, int ms);
+  ~Deadline();
+  Deadline(const Deadline&) = delete;
+  Deadline& operator=(const Deadline&) = delete;
+  bool fired() const { return fired_; }
+
+ private:
+  HANDLE cancel_;
+  std::atomic<bool> fired_{false};
+  std::thread helper_;
 };
 
 }  // namespace velquin::test

@@ -102,6 +102,21 @@ void CALLBACK watchdog(HWND main, UINT, UINT_PTR id, DWORD) {
   SendMessageW(findByName(main, "btnBreak"), BM_CLICK, 0, 0);
 }
 
+// One user step on the real window.
+struct Step {
+  enum Kind { Click, Type, Enter, Choose, Alt } kind;
+  const char* name;
+  const char* text = "";
+  int index = 0;
+};
+Step Click(const char* name) { return {Step::Click, name}; }
+Step Type(const char* name, const char* text) { return {Step::Type, name, text}; }
+Step Enter(const char* name) { return {Step::Enter, name}; }
+Step Choose(const char* combo, int index) {
+  return {Step::Choose, combo, "", index};
+}
+Step Alt(const char* letter) { return {Step::Alt, "", letter}; }
+
 class ToolPages : public WineApp {
  protected:
   void chooseTool(int tool) { click("RadioGroup1#" + std::to_string(tool)); }
@@ -136,6 +151,17 @@ class ToolPages : public WineApp {
   void altKey(char letter) {
     PostMessageW(GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(letter), 1 << 29);
     pump(20);
+  }
+  void perform(const std::vector<Step>& steps) {
+    for (const Step& s : steps) {
+      switch (s.kind) {
+        case Step::Click: click(s.name); break;
+        case Step::Type: typeInto(s.name, s.text); break;
+        case Step::Enter: enterField(s.name); break;
+        case Step::Choose: choose(s.name, s.index); break;
+        case Step::Alt: altKey(s.text[0]); break;
+      }
+    }
   }
   // The command line field's native text, every blank shown as "_".
   std::string line() {
@@ -236,21 +262,6 @@ TEST_F(ToolPages, ArpAllRunsTheSystemsArp) {
   EXPECT_EQ(text("Memo0"), "arp -a\r\n" + systemOutput("arp -a"));
 }
 
-// One user step on the real window.
-struct Step {
-  enum Kind { Click, Type, Enter, Choose, Alt } kind;
-  const char* name;
-  const char* text = "";
-  int index = 0;
-};
-Step Click(const char* name) { return {Step::Click, name}; }
-Step Type(const char* name, const char* text) { return {Step::Type, name, text}; }
-Step Enter(const char* name) { return {Step::Enter, name}; }
-Step Choose(const char* combo, int index) {
-  return {Step::Choose, combo, "", index};
-}
-Step Alt(const char* letter) { return {Step::Alt, "", letter}; }
-
 struct Flow {
   const char* what;
   int tool;
@@ -267,15 +278,7 @@ class ToolPageFlow : public ToolPages,
 TEST_P(ToolPageFlow, WritesItsLineIntoTheCommandLineField) {
   const Flow& flow = GetParam();
   chooseTool(flow.tool);
-  for (const Step& s : flow.steps) {
-    switch (s.kind) {
-      case Step::Click: click(s.name); break;
-      case Step::Type: typeInto(s.name, s.text); break;
-      case Step::Enter: enterField(s.name); break;
-      case Step::Choose: choose(s.name, s.index); break;
-      case Step::Alt: altKey(s.text[0]); break;
-    }
-  }
+  perform(flow.steps);
   EXPECT_EQ(line(), flow.line);
   // The model and the window agree on the line.
   std::string model = main()["Edit1"].text();
@@ -404,6 +407,82 @@ TEST_F(ToolPages, FreeTextInTheNslookupCommandKindChoosesNothing) {
   click("Button6");
   EXPECT_EQ(text("Edit1"), "nslookup host0");
 }
+
+// Tab from a page's first control: every control of the page in reading
+// order, each value field right after its box, the confirm button last.
+struct TabWalk {
+  const char* what;
+  int tool;
+  std::vector<Step> steps;
+  const char* start;
+  std::vector<const char*> walk;
+};
+
+void PrintTo(const TabWalk& w, std::ostream* os) { *os << w.what; }
+
+class ToolPageTabs : public ToolPages,
+                     public ::testing::WithParamInterface<TabWalk> {
+ protected:
+  // The window that has the focus, by name; the edit part of a combo box
+  // stands for the combo box.
+  std::string focusName() {
+    HWND f = GetFocus();
+    std::string name = nameOf(f);
+    return name.empty() ? nameOf(GetParent(f)) : name;
+  }
+};
+
+TEST_P(ToolPageTabs, TabWalksThePageInReadingOrder) {
+  const TabWalk& w = GetParam();
+  chooseTool(w.tool);
+  perform(w.steps);
+  SetFocus(byName(w.start));
+  pump(10);
+  ASSERT_EQ(focusName(), w.start);
+  for (const char* next : w.walk) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    pump(5);
+    EXPECT_EQ(focusName(), next);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ToolPages, ToolPageTabs, ::testing::Values(
+    TabWalk{"ipconfig, release", app::kIpconfig, {Click("RadioGroup2#1")},
+            "RadioGroup2#1", {"Edit2", "btnIP_C", "btnDO"}},
+    TabWalk{"ping with its detail panel open", app::kPing,
+            {Click("btnPing_S")}, "Edit3",
+            {"btnPing_S", "CB_ping1", "CB_ping2", "Edit3_n", "CB_ping3",
+             "Edit3_l", "CB_ping4", "CB_ping5", "Edit3_i", "CB_ping6",
+             "Edit3_v", "CB_ping7", "Edit3_r", "CB_ping8", "Edit3_s",
+             "CB_ping9", "Edit3_w", "CB_ping10", "btnPingC", "btnDO"}},
+    TabWalk{"ping with its detail panel closed", app::kPing, {}, "Edit3",
+            {"btnPing_S", "btnPingC", "btnDO"}},
+    TabWalk{"netstat, protocol statistics by protocol", app::kNetstat,
+            {Click("RadioGroup3#3"), Click("RadioGroup3_2#1")},
+            "RadioGroup3#3", {"RadioGroup3_2#1", "Edit5", "btnNetstat"}},
+    TabWalk{"nbtstat", app::kNbtstat, {Click("RadioGroup4_2#2")},
+            "RadioGroup4_1#1", {"Edit4", "RadioGroup4_2#2", "btnNB_Set"}},
+    TabWalk{"route", app::kRoute, {}, "RadioGroup5_1#0",
+            {"RadioGroup5_2#0", "Edit5_1", "Edit5_2", "Edit5_3", "Edit5_4",
+             "Edit5_5", "btnRoute_Click", "btnDO"}},
+    TabWalk{"tracert", app::kTracert, {}, "Edit6",
+            {"CB_Trace1", "CB_Trace2", "Edit6_2", "CB_Trace3", "Edit6_3",
+             "CB_Trace4", "Edit6_4", "btnTrace", "btnDO"}},
+    TabWalk{"arp, a static entry", app::kArp, {Click("RadioGroup5#3")},
+            "RadioGroup5#3", {"Edit_arp1", "Edit_arp2", "Button5", "btnDO"}},
+    TabWalk{"nslookup, a query to a given server", app::kNslookup,
+            {Choose("cmblookup1", 2)}, "cmblookup1",
+            {"Edit_lookup1", "Edit_lookup2", "Button6", "btnDO"}},
+    TabWalk{"nslookup, a set option with a value", app::kNslookup,
+            {Choose("cmblookup1", 1), Choose("cmblookup1", 0),
+             Choose("cmblookup2", 9)},
+            "cmblookup1", {"cmblookup2", "Edit11", "Button6", "btnDO"}},
+    TabWalk{"pathping", app::kPathping, {}, "Edit_pping0",
+            {"CB_pping1", "CB_pping2", "Edit_pping1", "CB_pping3",
+             "Edit_pping2", "CB_pping4", "Edit_pping3", "CB_pping5",
+             "Edit_pping4", "CB_pping6", "Edit_pping5", "CB_pping7",
+             "Edit_pping6", "CB_pping8", "Edit_pping7", "CB_pping9",
+             "CB_pping10", "btnPPing", "btnDO"}}));
 
 }  // namespace
 }  // namespace velquin::test

@@ -68,19 +68,24 @@ std::vector<std::string> filesIn(const std::string& folder) {
   return names;
 }
 
-// A folder that nobody may write into. Wine maps a folder's read-only mark
-// to permissions that root ignores, so the folder is made immutable with
-// the host's chattr, which a process under Wine may start like any other
-// program. Such a process cannot be waited for: it leaves a mark file
-// beside the folder once done, and that is awaited, within a bound.
+// A folder that nobody may write into: without write permission and, for
+// root, whom permissions do not stop, immutable as well. Wine has no call
+// for either, so the host's own chmod and chattr do it, through a shell that
+// a process under Wine may start like any other program. Such a process
+// cannot be waited for: it leaves a mark file beside the folder once done,
+// and that is awaited, within a bound.
 class LockedFolder {
  public:
   explicit LockedFolder(const std::string& path)
-      : unix_(unixPath(path)), done_(path + ".done") {
-    locked_ = !unix_.empty() && chattr("+i");
+      : path_(path), unix_(unixPath(path)) {
+    locked_ = !unix_.empty() &&
+              shell("chmod a-w '" + unix_ + "'; chattr +i '" + unix_ +
+                    "' 2>/dev/null") &&
+              !writable();
   }
   ~LockedFolder() {
-    if (!unix_.empty()) chattr("-i");
+    if (!unix_.empty())
+      shell("chattr -i '" + unix_ + "' 2>/dev/null; chmod u+w '" + unix_ + "'");
   }
   bool locked() const { return locked_; }
 
@@ -97,12 +102,12 @@ class LockedFolder {
     HeapFree(GetProcessHeap(), 0, p);
     return out;
   }
-  bool chattr(const char* flag) {
-    const std::wstring done = win32::widen(done_);
+  bool shell(const std::string& script) {
+    const std::wstring done = win32::widen(path_ + ".done");
     DeleteFileW(done.c_str());
-    std::wstring cmd = L"\"Z:\\bin\\sh\" -c \"chattr " + win32::widen(flag) +
-                       L" '" + win32::widen(unix_) + L"' && touch '" +
-                       win32::widen(unix_) + L".done'\"";
+    std::wstring cmd = L"\"Z:\\bin\\sh\" -c \"" +
+                       win32::widen(script + "; touch '" + unix_ + ".done'") +
+                       L"\"";
     STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE,
@@ -116,9 +121,18 @@ class LockedFolder {
     }
     return false;
   }
+  bool writable() const {
+    std::wstring probe = win32::widen(path_ + "\\probe.tmp");
+    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_NEW, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    DeleteFileW(probe.c_str());
+    return true;
+  }
 
+  std::string path_;
   std::string unix_;
-  std::string done_;
   bool locked_ = false;
 };
 
@@ -157,6 +171,16 @@ class Results : public WineApp {
     std::wstring w = win32::widen(text);
     SendMessageW(memo, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(w.c_str()));
     pump(10);
+  }
+
+  // Runs ipconfig, keeps its output anew on the data page and types a note
+  // below it; what is kept then.
+  std::string keepWithNote(const std::string& note) {
+    run("ipconfig");
+    showPage(kDataPage);
+    click("btnNreInp");
+    typeAtEnd("Memo1", note);
+    return text("Memo1");
   }
 
   // Which of the data page's four buttons can be pressed, in their order.
@@ -314,11 +338,7 @@ TEST_F(Results, SavingAsksBeforeReplacingAndShowsThePathInTheCaption) {
 }
 
 TEST_F(Results, AFailedSaveShowsTheSystemsTextAndLeavesTheOldFile) {
-  run("ipconfig");
-  showPage(kDataPage);
-  click("btnNreInp");
-  typeAtEnd("Memo1", "メモ");
-  const std::string kept = text("Memo1");
+  const std::string kept = keepWithNote("メモ");
   const std::string target = dataPath("kept.txt");
   const std::string failed = "ファイル " + target + " を作成できません。\r\n" +
                              win32::systemMessage(ERROR_ACCESS_DENIED);
@@ -353,11 +373,7 @@ TEST_F(Results, AFailedSaveShowsTheSystemsTextAndLeavesTheOldFile) {
 }
 
 TEST_F(Results, TextTheCodePageCannotHoldIsToldAfterTheSave) {
-  run("ipconfig");
-  showPage(kDataPage);
-  click("btnNreInp");
-  typeAtEnd("Memo1", "한국어");
-  const std::string kept = text("Memo1");
+  const std::string kept = keepWithNote("한국어");
   const std::string target = dataPath("kept.txt");
   chooseFile("btnSave", target);
   EXPECT_EQ(os.messages, std::vector<std::string>{std::string(results::kLossyNote) +

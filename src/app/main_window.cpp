@@ -22,13 +22,15 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::declareShell() {
   form::Form& f = form_;
-  // The status bar is docked first so that it stays below the button panel.
+  // The status bar is docked first so that it stays below the button panel;
+  // the pages come before the buttons in the tab order (a Client control
+  // takes what the docked ones leave, wherever it is declared).
   f.add({.name = "StatusBar1", .kind = Kind::StatusBar,
          .bounds = {0, 0, 0, 19}, .style = {.align = Align::Bottom}});
-  f.add({.name = "Panel2", .kind = Kind::Panel, .bounds = {0, 0, 0, 25},
-         .style = {.align = Align::Bottom, .bevel = false}});
   f.add({.name = "PageControl1", .kind = Kind::PageControl,
          .style = {.align = Align::Client}});
+  f.add({.name = "Panel2", .kind = Kind::Panel, .bounds = {0, 0, 0, 25},
+         .style = {.align = Align::Bottom, .bevel = false}});
   f.add({.name = "TabSheet1", .kind = Kind::Page, .parent = "PageControl1",
          .text = "データ選択"});
   f.add({.name = "TabSheet2", .kind = Kind::Page, .parent = "PageControl1",
@@ -96,12 +98,13 @@ void TfrmMain::declareSelector() {
                    "net", "arp", "nslookup", "pathping"},
          .action = "Act_RB_Click"});
   f.addAction({"Act_RB_Click", "選択&表示", "", [this] { Act_RB_ClickExecute(); }});
+  // The tool pages come before the command line in the tab order.
+  f.add({.name = "PageControl2", .kind = Kind::PageControl, .parent = "TabSheet1",
+         .style = {.align = Align::Client}});
   f.add({.name = "Panel3", .kind = Kind::Panel, .parent = "TabSheet1",
          .bounds = {0, 0, 0, 30}, .style = {.align = Align::Bottom}});
   f.add({.name = "Edit1", .kind = Kind::Edit, .parent = "Panel3",
          .bounds = {4, 5, 0, 20}, .style = {.rightMargin = 4}});
-  f.add({.name = "PageControl2", .kind = Kind::PageControl, .parent = "TabSheet1",
-         .style = {.align = Align::Client}});
 }
 
 void TfrmMain::declareTopPage() {

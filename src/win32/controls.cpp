@@ -341,6 +341,26 @@ class RadioGroupCtl : public NativeControl {
                    static_cast<int>(i) == model_.itemIndex() ? BST_CHECKED
                                                              : BST_UNCHECKED,
                    0);
+    // An unchecked radio button loses its tab stop; a group with no choice
+    // yet must still be reachable with Tab, through its first item.
+    if (model_.itemIndex() < 0 && !buttons_.empty()) {
+      LONG_PTR style = GetWindowLongPtrW(buttons_.front(), GWL_STYLE);
+      SetWindowLongPtrW(buttons_.front(), GWL_STYLE, style | WS_TABSTOP);
+    }
+  }
+  bool key(UINT vk) override {
+    const int n = static_cast<int>(buttons_.size());
+    HWND focus = GetFocus();
+    int at = -1;
+    for (int i = 0; i < n; ++i)
+      if (buttons_[i] == focus) at = i;
+    if (at < 0 || n == 0) return false;
+    const int step = (vk == VK_UP || vk == VK_LEFT) ? -1 : 1;
+    const int next = (at + step + n) % n;
+    SetFocus(buttons_[next]);
+    r_.fromUser([this, next] { model_.form().userPickItem(model_, next); });
+    checks();
+    return true;
   }
   // Items fill the columns top to bottom, left to right, in rows of equal
   // height below the caption.

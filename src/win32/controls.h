@@ -37,6 +37,9 @@ class NativeControl {
   // WM_COMMAND / WM_NOTIFY sent by this control's window (or its parts).
   virtual void command(HWND from, UINT code);
   virtual LRESULT notify(const NMHDR&) { return 0; }
+  // A navigation key pressed while this control has the focus; true when
+  // the control took it.
+  virtual bool key(UINT) { return false; }
   // The window that this control's children are created in.
   virtual HWND container() const { return hwnd_; }
   // Where the native focus goes when the model moves the focus here.

@@ -385,9 +385,16 @@ LRESULT Renderer::handleMain(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool Renderer::accelerator(wchar_t ch) {
   ch = static_cast<wchar_t>(std::towlower(ch));
-  const auto& all = form_.controls();
-  for (size_t i = 0; i < all.size(); ++i) {
-    form::Control& c = *all[i];
+  // Controls in the order of the window tree, as the keyboard reaches them:
+  // a page's own controls come before the shared buttons below the pages.
+  std::vector<form::Control*> order;
+  std::function<void(form::Control*)> visit = [&](form::Control* c) {
+    order.push_back(c);
+    for (form::Control* child : c->children()) visit(child);
+  };
+  for (form::Control* root : form_.roots()) visit(root);
+  for (size_t i = 0; i < order.size(); ++i) {
+    form::Control& c = *order[i];
     if (!c.showing() || !c.enabledInTree() || mnemonic(c.text()) != ch) continue;
     switch (c.kind()) {
       case Kind::Button:
@@ -404,8 +411,8 @@ bool Renderer::accelerator(wchar_t ch) {
             return;
           }
           // Without a named target, the next control that can take it.
-          for (size_t j = i + 1; j < all.size(); ++j)
-            if (form_.setFocus(*all[j])) return;
+          for (size_t j = i + 1; j < order.size(); ++j)
+            if (form_.setFocus(*order[j])) return;
         });
         return true;
       default:
@@ -431,6 +438,12 @@ bool Renderer::preTranslate(MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
   if (msg.message == WM_SYSCHAR) {
     if (accelerator(static_cast<wchar_t>(msg.wParam))) return true;
+  } else if (msg.message == WM_KEYDOWN &&
+             (msg.wParam == VK_UP || msg.wParam == VK_DOWN ||
+              msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT)) {
+    // Arrows inside a radio group choose as they move, as users expect.
+    if (NativeControl* o = objectOf(GetFocus()))
+      if (o->key(static_cast<UINT>(msg.wParam))) return true;
   } else if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
     HWND focus = GetFocus();
     wchar_t cls[32] = L"";

@@ -79,3 +79,41 @@ TEST_F(Keyboard, TheStopButtonShowsItsHint) {
 
 }  // namespace
 }  // namespace velquin::test
+
+namespace velquin::test {
+namespace {
+
+TEST_F(Keyboard, AToolSelectorWithNoChoiceIsStillReachedByTab) {
+  EXPECT_TRUE(GetWindowLongPtrW(byName("RadioGroup1#0"), GWL_STYLE) & WS_TABSTOP);
+  click("RadioGroup1#1");
+  main().form().userSelectPage(main()["PageControl1"], 4);
+  pump();
+  click("btnReflesh");  // the reset leaves no tool chosen again
+  ASSERT_EQ(main()["RadioGroup1"].itemIndex(), -1);
+  EXPECT_TRUE(GetWindowLongPtrW(byName("RadioGroup1#0"), GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST_F(Keyboard, ArrowsInsideARadioGroupChooseAsTheyMove) {
+  // arp, nslookup and net leave the focus on the selector.
+  click("RadioGroup1#7");
+  key(GetFocus(), WM_KEYDOWN, VK_DOWN);
+  pump();
+  EXPECT_EQ(main()["RadioGroup1"].itemIndex(), 8);
+  EXPECT_TRUE(visible("TS_nslookup"));
+  EXPECT_EQ(GetFocus(), byName("RadioGroup1#8"));
+  key(GetFocus(), WM_KEYDOWN, VK_UP);
+  pump();
+  key(GetFocus(), WM_KEYDOWN, VK_UP);
+  pump();
+  EXPECT_EQ(main()["RadioGroup1"].itemIndex(), 6);
+  EXPECT_TRUE(visible("TS_net"));
+}
+
+TEST_F(Keyboard, TheToolPageComesBeforeTheCommandLineInTabOrder) {
+  click("RadioGroup1#1");  // ping: the focus is on its address field
+  HWND next = GetNextDlgTabItem(window->hwnd(), byName("RadioGroup1#1"), FALSE);
+  EXPECT_EQ(next, byName("Edit3"));
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -409,7 +409,8 @@ TEST_F(ToolPages, FreeTextInTheNslookupCommandKindChoosesNothing) {
 }
 
 // Tab from a page's first control: every control of the page in reading
-// order, each value field right after its box, the confirm button last.
+// order, each value field right after its box, the confirm button, then
+// the command line below the pages.
 struct TabWalk {
   const char* what;
   int tool;
@@ -448,15 +449,15 @@ TEST_P(ToolPageTabs, TabWalksThePageInReadingOrder) {
 
 INSTANTIATE_TEST_SUITE_P(ToolPages, ToolPageTabs, ::testing::Values(
     TabWalk{"ipconfig, release", app::kIpconfig, {Click("RadioGroup2#1")},
-            "RadioGroup2#1", {"Edit2", "btnIP_C", "btnDO"}},
+            "RadioGroup2#1", {"Edit2", "btnIP_C", "Edit1"}},
     TabWalk{"ping with its detail panel open", app::kPing,
             {Click("btnPing_S")}, "Edit3",
             {"btnPing_S", "CB_ping1", "CB_ping2", "Edit3_n", "CB_ping3",
              "Edit3_l", "CB_ping4", "CB_ping5", "Edit3_i", "CB_ping6",
              "Edit3_v", "CB_ping7", "Edit3_r", "CB_ping8", "Edit3_s",
-             "CB_ping9", "Edit3_w", "CB_ping10", "btnPingC", "btnDO"}},
+             "CB_ping9", "Edit3_w", "CB_ping10", "btnPingC", "Edit1"}},
     TabWalk{"ping with its detail panel closed", app::kPing, {}, "Edit3",
-            {"btnPing_S", "btnPingC", "btnDO"}},
+            {"btnPing_S", "btnPingC", "Edit1"}},
     TabWalk{"netstat, protocol statistics by protocol", app::kNetstat,
             {Click("RadioGroup3#3"), Click("RadioGroup3_2#1")},
             "RadioGroup3#3", {"RadioGroup3_2#1", "Edit5", "btnNetstat"}},
@@ -464,25 +465,25 @@ INSTANTIATE_TEST_SUITE_P(ToolPages, ToolPageTabs, ::testing::Values(
             "RadioGroup4_1#1", {"Edit4", "RadioGroup4_2#2", "btnNB_Set"}},
     TabWalk{"route", app::kRoute, {}, "RadioGroup5_1#0",
             {"RadioGroup5_2#0", "Edit5_1", "Edit5_2", "Edit5_3", "Edit5_4",
-             "Edit5_5", "btnRoute_Click", "btnDO"}},
+             "Edit5_5", "btnRoute_Click", "Edit1"}},
     TabWalk{"tracert", app::kTracert, {}, "Edit6",
             {"CB_Trace1", "CB_Trace2", "Edit6_2", "CB_Trace3", "Edit6_3",
-             "CB_Trace4", "Edit6_4", "btnTrace", "btnDO"}},
+             "CB_Trace4", "Edit6_4", "btnTrace", "Edit1"}},
     TabWalk{"arp, a static entry", app::kArp, {Click("RadioGroup5#3")},
-            "RadioGroup5#3", {"Edit_arp1", "Edit_arp2", "Button5", "btnDO"}},
+            "RadioGroup5#3", {"Edit_arp1", "Edit_arp2", "Button5", "Edit1"}},
     TabWalk{"nslookup, a query to a given server", app::kNslookup,
             {Choose("cmblookup1", 2)}, "cmblookup1",
-            {"Edit_lookup1", "Edit_lookup2", "Button6", "btnDO"}},
+            {"Edit_lookup1", "Edit_lookup2", "Button6", "Edit1"}},
     TabWalk{"nslookup, a set option with a value", app::kNslookup,
             {Choose("cmblookup1", 1), Choose("cmblookup1", 0),
              Choose("cmblookup2", 9)},
-            "cmblookup1", {"cmblookup2", "Edit11", "Button6", "btnDO"}},
+            "cmblookup1", {"cmblookup2", "Edit11", "Button6", "Edit1"}},
     TabWalk{"pathping", app::kPathping, {}, "Edit_pping0",
             {"CB_pping1", "CB_pping2", "Edit_pping1", "CB_pping3",
              "Edit_pping2", "CB_pping4", "Edit_pping3", "CB_pping5",
              "Edit_pping4", "CB_pping6", "Edit_pping5", "CB_pping7",
              "Edit_pping6", "CB_pping8", "Edit_pping7", "CB_pping9",
-             "CB_pping10", "btnPPing", "btnDO"}}));
+             "CB_pping10", "btnPPing", "Edit1"}}));
 
 }  // namespace
 }  // namespace velquin::test

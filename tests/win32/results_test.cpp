@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "results/data_page.h"
 #include "win32/text.h"
@@ -232,6 +233,12 @@ TEST_F(Results, ACommandFileLoadedWithTheOpenDialogSavesEachPartInData) {
   EXPECT_EQ(seen[0].folder, folder + "\\Data");
   EXPECT_EQ(text("Memo3"),
             "ipconfig /all\r\n>>a.txt\r\n// note\r\narp -a\r\n>>b.txt\r\n");
+  // Cancelled, the dialog leaves the command file as it was.
+  seen = clickThrough("Button3", {DialogHand::press(IDCANCEL)});
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].folder, folder + "\\Data");
+  EXPECT_EQ(text("Memo3"),
+            "ipconfig /all\r\n>>a.txt\r\n// note\r\narp -a\r\n>>b.txt\r\n");
 
   {
     DialogHand watch({});
@@ -296,6 +303,35 @@ TEST_F(Results, ASaveLineThatCannotWriteEndsTheBatchAndKeepsTheResults) {
   EXPECT_EQ(text("Memo0").rfind("ipconfig\r\n", 0), 0u);
   EXPECT_EQ(text("Memo1"), kSep + text("Memo0"));
   EXPECT_EQ(filesIn(folder + "\\Data"), std::vector<std::string>{});
+}
+
+TEST_F(Results, TheStopButtonEndsOnlyTheCommandThatABatchIsRunning) {
+  showPage(kBatchPage);
+  typeAtEnd("Memo3", "ping -n 30 127.0.0.1\r\n>>p.txt\r\ncmd /c echo next\r\n");
+  // The user presses the stop button once the ping shows in the view; it
+  // would run for half a minute otherwise.
+  HWND memo0 = byName("Memo0"), stop = byName("btnBreak");
+  std::thread hand([memo0, stop] {
+    for (int i = 0; i < 500; ++i) {
+      if (windowText(memo0).rfind("ping -n 30", 0) == 0) {
+        Sleep(300);
+        PostMessageW(stop, BM_CLICK, 0, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  Deadline bound(window->hwnd(), 20000);
+  click("Button4");
+  hand.join();
+  ASSERT_FALSE(bound.fired()) << "the ping was not stopped";
+
+  EXPECT_EQ(readBytes(dataPath("p.txt"))
+                .rfind(toCp932(kSep + "ping -n 30 127.0.0.1\r\n"), 0),
+            0u);
+  EXPECT_EQ(text("Memo0"), "cmd /c echo next\r\nnext\r\n");
+  EXPECT_EQ(text("Memo1"), kSep + text("Memo0"));
+  EXPECT_EQ(text("Edit_flg"), "0");
 }
 
 TEST_F(Results, SavingAsksBeforeReplacingAndShowsThePathInTheCaption) {

@@ -49,6 +49,13 @@ void NativeControl::apply(Prop prop) {
       applyVisible();
       break;
     case Prop::Enabled:
+      // A button that disables itself when pressed would leave the keyboard
+      // focus nowhere; it goes on to the next control instead.
+      if (!model_.enabled() && GetFocus() == hwnd_) {
+        HWND root = GetAncestor(hwnd_, GA_ROOT);
+        HWND next = GetNextDlgTabItem(root, hwnd_, FALSE);
+        if (next && next != hwnd_) SetFocus(next);
+      }
       EnableWindow(hwnd_, model_.enabled());
       break;
     case Prop::Bounds:

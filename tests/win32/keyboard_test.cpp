@@ -117,3 +117,21 @@ TEST_F(Keyboard, TheToolPageComesBeforeTheCommandLineInTabOrder) {
 
 }  // namespace
 }  // namespace velquin::test
+
+namespace velquin::test {
+namespace {
+
+TEST_F(Keyboard, AButtonThatDisablesItselfPassesTheFocusOn) {
+  main()["Memo0"].setText("ipconfig\r\n");  // an output to keep
+  main().form().userSelectPage(main()["PageControl1"], 2);  // data saving
+  pump();
+  click("btnNreInp");  // keeping disables the button that was pressed
+  ASSERT_FALSE(IsWindowEnabled(byName("btnNreInp")));
+  HWND focus = GetFocus();
+  ASSERT_NE(focus, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(focus));
+  EXPECT_EQ(focus, byName("btnAddInp"));
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -83,12 +83,6 @@ void Control::setChecked(bool on) {
   notify(Prop::Checked);
 }
 
-void Control::setItems(std::vector<std::string> items) {
-  items_ = std::move(items);
-  if (itemIndex_ >= static_cast<int>(items_.size())) itemIndex_ = -1;
-  notify(Prop::Items);
-}
-
 void Control::setItemIndex(int index) {
   if (index < -1) index = -1;
   if (index >= static_cast<int>(items_.size()))
@@ -145,18 +139,6 @@ void Control::setActivePageIndex(int index) {
 void Control::setActivePage(Control& page) {
   int i = page.pageIndex();
   if (page.parent_ == this && i >= 0) setActivePageIndex(i);
-}
-
-void Control::setReadOnly(bool on) {
-  if (readOnly_ == on) return;
-  readOnly_ = on;
-  notify(Prop::ReadOnly);
-}
-
-void Control::setFont(Font font) {
-  if (font_ == font) return;
-  font_ = font;
-  notify(Prop::Font);
 }
 
 void Control::setBounds(Rect r) {

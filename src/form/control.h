@@ -38,8 +38,7 @@ enum class ScrollBars { None, Vertical, Horizontal, Both };
 
 // Properties the renderer is told about when a handler changes them.
 enum class Prop {
-  Text, Visible, Enabled, Checked, Items, ItemIndex, ActivePage, TabVisible,
-  Bounds, Font, ReadOnly,
+  Text, Visible, Enabled, Checked, ItemIndex, ActivePage, TabVisible, Bounds,
 };
 
 struct Rect {
@@ -108,7 +107,6 @@ class Control {
   void setChecked(bool on);
 
   const std::vector<std::string>& items() const { return items_; }
-  void setItems(std::vector<std::string> items);
   int itemIndex() const { return itemIndex_; }
   // Radio groups: runs the click handler when the choice changes to a valid
   // item; -1 clears without a click; past the end picks the last item.
@@ -128,21 +126,13 @@ class Control {
   void setActivePage(Control& page);
 
   bool readOnly() const { return readOnly_; }
-  void setReadOnly(bool on);
-
   const std::string& hint() const { return hint_; }
-  void setHint(std::string hint) { hint_ = std::move(hint); }
-
   const Font& font() const { return font_; }
-  void setFont(Font font);
-
   const Style& style() const { return style_; }
-  Style& mutableStyle() { return style_; }  // declaration time only
 
   // Placement in 96-DPI units relative to the parent's client area.
   const Rect& bounds() const { return bounds_; }
   void setBounds(Rect r);  // design placement; the layout may override it
-  const Rect& designBounds() const { return design_; }
 
   // Memos: lines and appends. Text is the lines joined by CR LF.
   std::vector<std::string> lines() const;

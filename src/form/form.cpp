@@ -87,27 +87,6 @@ void Form::setWindowBounds(Rect r) {
   if (view_) view_->windowChanged();
 }
 
-void Form::setTop(int v) {
-  Rect r = window_;
-  r.top = v;
-  setWindowBounds(r);
-}
-void Form::setLeft(int v) {
-  Rect r = window_;
-  r.left = v;
-  setWindowBounds(r);
-}
-void Form::setWidth(int v) {
-  Rect r = window_;
-  r.width = v;
-  setWindowBounds(r);
-}
-void Form::setHeight(int v) {
-  Rect r = window_;
-  r.height = v;
-  setWindowBounds(r);
-}
-
 void Form::setClientSize(int width, int height) {
   clientW_ = width;
   clientH_ = height;
@@ -283,10 +262,7 @@ void Form::userPickItem(Control& c, int index) {
   if (c.kind_ == Kind::RadioGroup) {
     c.setItemIndex(index);
   } else if (c.kind_ == Kind::ComboBox) {
-    c.itemIndex_ = index;
-    c.text_ = c.items_[index];
-    c.textStale_ = false;
-    c.notify(Prop::ItemIndex);
+    c.setItemIndex(index);
     if (c.onChange) c.onChange();
   }
 }

@@ -78,15 +78,9 @@ class Form {
   void setCaption(std::string caption);
   const Rect& windowBounds() const { return window_; }
   void setWindowBounds(Rect r);  // outer rectangle, screen pixels
-  void setTop(int v);
-  void setLeft(int v);
-  void setWidth(int v);
-  void setHeight(int v);
   // Client area in 96-DPI units; lays the controls out again and runs the
   // resize event of every showing control whose size changed.
   void setClientSize(int width, int height);
-  int clientWidth() const { return clientW_; }
-  int clientHeight() const { return clientH_; }
   void relayout();
 
   // Focus

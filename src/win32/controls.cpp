@@ -40,6 +40,13 @@ HWND NativeControl::make(const wchar_t* cls, DWORD style, DWORD exStyle,
   return h;
 }
 
+DWORD NativeControl::stateStyle() const {
+  DWORD style = 0;
+  if (model_.visible()) style |= WS_VISIBLE;
+  if (!model_.enabled()) style |= WS_DISABLED;
+  return style;
+}
+
 void NativeControl::apply(Prop prop) {
   switch (prop) {
     case Prop::Text:
@@ -61,9 +68,6 @@ void NativeControl::apply(Prop prop) {
     case Prop::Bounds:
       place();
       break;
-    case Prop::Font:
-      applyFont();
-      break;
     default:
       break;
   }
@@ -80,22 +84,14 @@ void NativeControl::applyFont() {
 
 void NativeControl::setNativeText(const std::string& utf8) {
   std::wstring want = widen(utf8);
-  int len = GetWindowTextLengthW(hwnd_);
-  std::wstring have(len + 1, L'\0');
-  GetWindowTextW(hwnd_, have.data(), len + 1);
-  have.resize(len);
   // Setting an unchanged text would fire a change that echoes back.
-  if (have == want) return;
+  if (windowText(hwnd_) == want) return;
   Renderer::Quiet q(r_);
   SetWindowTextW(hwnd_, want.c_str());
 }
 
 std::string NativeControl::readText() const {
-  int len = GetWindowTextLengthW(hwnd_);
-  std::wstring w(len + 1, L'\0');
-  int got = GetWindowTextW(hwnd_, w.data(), len + 1);
-  w.resize(got);
-  return narrow(w);
+  return narrow(windowText(hwnd_));
 }
 
 void NativeControl::command(HWND, UINT) {}
@@ -154,21 +150,12 @@ class EditCtl : public NativeControl {
  public:
   using NativeControl::NativeControl;
   void create() override {
-    DWORD style = WS_TABSTOP | ES_AUTOHSCROLL;
-    if (model_.visible()) style |= WS_VISIBLE;
-    if (!model_.enabled()) style |= WS_DISABLED;
+    DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | stateStyle();
     if (model_.readOnly()) style |= ES_READONLY;
     hwnd_ = make(L"EDIT", style, WS_EX_CLIENTEDGE, widen(model_.text()));
     // A command line has no length limit.
     SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
     addHint();
-  }
-  void apply(Prop prop) override {
-    if (prop == Prop::ReadOnly) {
-      SendMessageW(hwnd_, EM_SETREADONLY, model_.readOnly(), 0);
-      return;
-    }
-    NativeControl::apply(prop);
   }
   void command(HWND, UINT code) override {
     if (code == EN_SETFOCUS) {
@@ -194,7 +181,7 @@ class MemoCtl : public NativeControl {
     if (s.scrollBars == form::ScrollBars::Both ||
         s.scrollBars == form::ScrollBars::Horizontal)
       style |= WS_HSCROLL;
-    if (model_.visible()) style |= WS_VISIBLE;
+    style |= stateStyle();
     if (model_.readOnly()) style |= ES_READONLY;
     hwnd_ = make(L"EDIT", style, WS_EX_CLIENTEDGE, L"");
     // The output of a command may be of any size.
@@ -202,10 +189,6 @@ class MemoCtl : public NativeControl {
     setNativeText(model_.text());
   }
   void apply(Prop prop) override {
-    if (prop == Prop::ReadOnly) {
-      SendMessageW(hwnd_, EM_SETREADONLY, model_.readOnly(), 0);
-      return;
-    }
     if (prop == Prop::Text) {
       // The model's text is the truth here; no comparison of a large text.
       Renderer::Quiet q(r_);
@@ -235,11 +218,8 @@ class ButtonCtl : public NativeControl {
  public:
   using NativeControl::NativeControl;
   void create() override {
-    DWORD style = WS_TABSTOP | BS_NOTIFY |
-                  (model_.style().isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-    if (model_.visible()) style |= WS_VISIBLE;
-    if (!model_.enabled()) style |= WS_DISABLED;
-    hwnd_ = make(L"BUTTON", style, 0, widen(model_.text()));
+    hwnd_ = make(L"BUTTON", WS_TABSTOP | BS_NOTIFY | buttonStyle() | stateStyle(),
+                 0, widen(model_.text()));
     addHint();
   }
   void command(HWND, UINT code) override {
@@ -247,34 +227,37 @@ class ButtonCtl : public NativeControl {
       r_.fromUser([this] { model_.form().userFocus(model_); });
     else if (code == BN_CLICKED)
       r_.fromUser([this] { model_.form().userClick(model_); });
+  }
+
+ protected:
+  virtual DWORD buttonStyle() const {
+    return model_.style().isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
   }
 };
 
-class CheckBoxCtl : public NativeControl {
+// Not an automatic check box: the model toggles, the window follows.
+class CheckBoxCtl : public ButtonCtl {
  public:
-  using NativeControl::NativeControl;
+  using ButtonCtl::ButtonCtl;
   void create() override {
-    // Not an automatic check box: the model toggles, the window follows.
-    DWORD style = WS_TABSTOP | BS_NOTIFY | BS_CHECKBOX;
-    if (model_.visible()) style |= WS_VISIBLE;
-    if (!model_.enabled()) style |= WS_DISABLED;
-    hwnd_ = make(L"BUTTON", style, 0, widen(model_.text()));
-    SendMessageW(hwnd_, BM_SETCHECK, model_.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-    addHint();
+    ButtonCtl::create();
+    showCheck();
   }
   void apply(Prop prop) override {
     if (prop == Prop::Checked) {
-      SendMessageW(hwnd_, BM_SETCHECK,
-                   model_.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+      showCheck();
       return;
     }
-    NativeControl::apply(prop);
+    ButtonCtl::apply(prop);
   }
-  void command(HWND, UINT code) override {
-    if (code == BN_SETFOCUS)
-      r_.fromUser([this] { model_.form().userFocus(model_); });
-    else if (code == BN_CLICKED)
-      r_.fromUser([this] { model_.form().userClick(model_); });
+
+ protected:
+  DWORD buttonStyle() const override { return BS_CHECKBOX; }
+
+ private:
+  void showCheck() {
+    SendMessageW(hwnd_, BM_SETCHECK,
+                 model_.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 };
 
@@ -282,14 +265,13 @@ class LabelCtl : public NativeControl {
  public:
   using NativeControl::NativeControl;
   void create() override {
-    DWORD style = SS_LEFT | SS_NOTIFY;
-    if (model_.visible()) style |= WS_VISIBLE;
-    hwnd_ = make(L"STATIC", style, 0, widen(model_.text()));
+    hwnd_ = make(L"STATIC", SS_LEFT | SS_NOTIFY | stateStyle(), 0,
+                 widen(model_.text()));
     addHint();
   }
   void apply(Prop prop) override {
     NativeControl::apply(prop);
-    if (prop == Prop::Text || prop == Prop::Font) place();
+    if (prop == Prop::Text) place();
   }
   void place() override {
     const form::Rect& b = model_.bounds();
@@ -321,15 +303,8 @@ class RadioGroupCtl : public NativeControl {
  public:
   using NativeControl::NativeControl;
   void create() override {
-    DWORD style = WS_CLIPSIBLINGS;
-    if (model_.visible()) style |= WS_VISIBLE;
-    if (!model_.enabled()) style |= WS_DISABLED;
-    hwnd_ = make(Renderer::containerClass(), style, WS_EX_CONTROLPARENT, L"");
-    rebuild();
-  }
-  void rebuild() {
-    for (HWND b : buttons_) DestroyWindow(b);
-    buttons_.clear();
+    hwnd_ = make(Renderer::containerClass(), WS_CLIPSIBLINGS | stateStyle(),
+                 WS_EX_CONTROLPARENT, L"");
     const auto& items = model_.items();
     for (size_t i = 0; i < items.size(); ++i) {
       DWORD style = WS_VISIBLE | BS_RADIOBUTTON | BS_NOTIFY |
@@ -396,18 +371,12 @@ class RadioGroupCtl : public NativeControl {
       case Prop::ItemIndex:
         checks();
         break;
-      case Prop::Items:
-        rebuild();
-        break;
       case Prop::Text:
         InvalidateRect(hwnd_, nullptr, TRUE);
         break;
       case Prop::Enabled:
         EnableWindow(hwnd_, model_.enabled());
         for (HWND b : buttons_) EnableWindow(b, model_.enabled());
-        break;
-      case Prop::Font:
-        applyFont();
         break;
       default:
         NativeControl::apply(prop);
@@ -458,20 +427,15 @@ class ComboCtl : public NativeControl {
     DWORD style = WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL |
                   (model_.style().comboStyle == form::ComboStyle::DropDownList
                        ? CBS_DROPDOWNLIST
-                       : CBS_DROPDOWN);
-    if (model_.visible()) style |= WS_VISIBLE;
-    if (!model_.enabled()) style |= WS_DISABLED;
+                       : CBS_DROPDOWN) |
+                  stateStyle();
     hwnd_ = make(L"COMBOBOX", style, 0, L"");
-    fill();
-    addHint();
-  }
-  void fill() {
     Renderer::Quiet q(r_);
-    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
     for (const auto& item : model_.items())
       SendMessageW(hwnd_, CB_ADDSTRING, 0,
                    reinterpret_cast<LPARAM>(widen(item).c_str()));
     select();
+    addHint();
   }
   void select() {
     Renderer::Quiet q(r_);
@@ -487,9 +451,6 @@ class ComboCtl : public NativeControl {
   }
   void apply(Prop prop) override {
     switch (prop) {
-      case Prop::Items:
-        fill();
-        break;
       case Prop::ItemIndex:
         select();
         break;
@@ -522,9 +483,9 @@ class PageControlCtl : public NativeControl {
  public:
   using NativeControl::NativeControl;
   void create() override {
-    DWORD style = WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    if (model_.visible()) style |= WS_VISIBLE;
-    hwnd_ = make(WC_TABCONTROLW, style, WS_EX_CONTROLPARENT, L"");
+    hwnd_ = make(WC_TABCONTROLW,
+                 WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | stateStyle(),
+                 WS_EX_CONTROLPARENT, L"");
     tabs();
   }
   // Tab items exist only for the pages whose tab is visible.
@@ -596,9 +557,9 @@ class StatusBarCtl : public NativeControl {
  public:
   using NativeControl::NativeControl;
   void create() override {
-    DWORD style = CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_SIZEGRIP;
-    if (model_.visible()) style |= WS_VISIBLE;
-    hwnd_ = make(STATUSCLASSNAMEW, style, 0, L"");
+    hwnd_ = make(STATUSCLASSNAMEW,
+                 CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_SIZEGRIP | stateStyle(),
+                 0, L"");
     SendMessageW(hwnd_, SB_SIMPLE, TRUE, 0);
   }
 };

@@ -55,6 +55,8 @@ class NativeControl {
   HWND make(const wchar_t* cls, DWORD style, DWORD exStyle,
             const std::wstring& text, HWND parent = nullptr, int id = 0);
   void applyVisible();
+  // WS_VISIBLE and WS_DISABLED as the model's state asks at creation.
+  DWORD stateStyle() const;
   void setNativeText(const std::string& utf8);
   void addHint();
 

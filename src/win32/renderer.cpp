@@ -289,11 +289,7 @@ void Renderer::focusMoved(form::Control* control) {
 void Renderer::windowChanged() {
   if (!hwnd_) return;
   std::wstring caption = widen(form_.caption());
-  int len = GetWindowTextLengthW(hwnd_);
-  std::wstring have(len + 1, L'\0');
-  GetWindowTextW(hwnd_, have.data(), len + 1);
-  have.resize(len);
-  if (have != caption) SetWindowTextW(hwnd_, caption.c_str());
+  if (windowText(hwnd_) != caption) SetWindowTextW(hwnd_, caption.c_str());
   const form::Rect& b = form_.windowBounds();
   RECT now;
   GetWindowRect(hwnd_, &now);

@@ -39,6 +39,14 @@ std::string toCodePage(UINT codePage, std::wstring_view wide,
   return out;
 }
 
+std::wstring windowText(HWND h) {
+  int len = GetWindowTextLengthW(h);
+  std::wstring w(len + 1, L'\0');
+  int got = GetWindowTextW(h, w.data(), len + 1);
+  w.resize(got > 0 ? got : 0);
+  return w;
+}
+
 std::string systemMessage(DWORD error) {
   wchar_t* buf = nullptr;
   DWORD n = FormatMessageW(

@@ -14,5 +14,7 @@ std::wstring fromCodePage(UINT codePage, std::string_view bytes);
 // usedDefault is set when some character has no form in the code page.
 std::string toCodePage(UINT codePage, std::wstring_view wide, bool* usedDefault);
 std::string systemMessage(DWORD error);
+// The text of a window (caption or edit contents), as the window holds it.
+std::wstring windowText(HWND h);
 
 }  // namespace velquin::win32

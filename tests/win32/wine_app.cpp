@@ -39,13 +39,7 @@ HWND findByName(HWND top, const std::string& name) {
   return s.found;
 }
 
-std::string windowText(HWND h) {
-  int len = GetWindowTextLengthW(h);
-  std::wstring w(len + 1, L'\0');
-  int got = GetWindowTextW(h, w.data(), len + 1);
-  w.resize(got);
-  return win32::narrow(w);
-}
+std::string windowText(HWND h) { return win32::narrow(win32::windowText(h)); }
 
 WineApp::WineApp() {
   wchar_t tmp[MAX_PATH];

@@ -10,11 +10,11 @@ velquin_wine_prefix
 # A Wine server started without a display makes later windows fail, and
 # one started with a display must not outlive it.
 wineserver -k 2>/dev/null || true
-Xvfb :97 -screen 0 1024x768x24 >/dev/null 2>&1 &
+Xvfb "${VELQUIN_DISPLAY:-:97}" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
-export DISPLAY=:97
+export DISPLAY="${VELQUIN_DISPLAY:-:97}"
 velquin_wine_driver x11
 rm -f "$WINEPREFIX/.velquin-null"
 wine "$shots" "$(winepath -w "$out")"

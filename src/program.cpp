@@ -20,21 +20,22 @@ Program::Program(platform::Platform& platform)
     : main_(std::make_unique<app::TfrmMain>(platform)) {
   app::TfrmMain& m = *main_;
   // Tool pages in the order of their index in PageControl2.
-  m.addUnit<builders::IpconfigPage>();
-  m.addUnit<builders::PingPage>();
-  m.addUnit<builders::NetstatPage>();
-  m.addUnit<builders::NbtstatPage>();
-  m.addUnit<builders::RoutePage>();
-  m.addUnit<builders::TracertPage>();
-  m.addUnit<net::NetPage>();
-  m.addUnit<builders::ArpPage>();
-  m.addUnit<builders::NslookupPage>();
-  m.addUnit<builders::PathpingPage>();
+  m.addTool<builders::IpconfigPage>(app::kIpconfig);
+  m.addTool<builders::PingPage>(app::kPing);
+  m.addTool<builders::NetstatPage>(app::kNetstat);
+  m.addTool<builders::NbtstatPage>(app::kNbtstat);
+  m.addTool<builders::RoutePage>(app::kRoute);
+  m.addTool<builders::TracertPage>(app::kTracert);
+  m.addTool<net::NetPage>(app::kNet);
+  m.addTool<builders::ArpPage>(app::kArp);
+  m.addTool<builders::NslookupPage>(app::kNslookup);
+  m.addTool<builders::PathpingPage>(app::kPathping);
   // Kept results, then the batch run that gathers into them.
   results::DataPage& data = m.addUnit<results::DataPage>();
   m.addUnit<results::BatchPage>(data);
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
+  m.form().checkNames();
 }
 
 Program::~Program() = default;

@@ -141,9 +141,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::FormShow() {
   for (form::Control* page : form_["PageControl2"].pages())
     page->setTabVisible(false);
-  for (const char* name : {"PageControl3", "PageControl4"})
-    if (form::Control* pc = form_.find(name))
-      for (form::Control* page : pc->pages()) page->setTabVisible(false);
+  for (auto& unit : units_) unit->formShown();
   form_["PageControl2"].setActivePageIndex(0);
 }
 
@@ -174,17 +172,12 @@ void TfrmMain::PageControl1Change() {
 }
 
 void TfrmMain::Act_RB_ClickExecute() {
-  // Control that takes the focus when each tool's page comes forward;
-  // "" leaves the focus where it is.
-  static constexpr const char* kFocus[kToolCount] = {
-      "RadioGroup2", "Edit3", "RadioGroup3", "Edit4", "RadioGroup5_1",
-      "Edit6", "", "", "", ""};
   form_["btnReflesh"].setEnabled(true);
   const int tool = form_["RadioGroup1"].itemIndex();
   for (int k = 0; k < kToolCount; ++k) {
     if (tool != k) continue;
     form_["PageControl2"].setActivePageIndex(k + 1);
-    if (*kFocus[k]) form_.setFocus(form_[kFocus[k]]);
+    if (tools_[k]) tools_[k]->toolChosen();
   }
   form_["TS_Top"].setTabVisible(false);
   form_["Edit1"].setText("");

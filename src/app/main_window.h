@@ -4,6 +4,7 @@
 // fields, the bottom panel and the page controls) and the page units.
 
 #include <memory>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,12 @@ namespace velquin::app {
 class PageUnit {
  public:
   virtual ~PageUnit() = default;
+  // The window is shown for the first time: pages hide the tabs of their
+  // own page controls here.
+  virtual void formShown() {}
+  // The tool selector brought this unit's page to the front: the unit puts
+  // the focus where the user starts.
+  virtual void toolChosen() {}
 };
 
 inline constexpr const char* kProductName = "Velquin";
@@ -52,6 +59,13 @@ class TfrmMain {
     units_.push_back(std::move(u));
     return ref;
   }
+  // A tool's page unit, told when the selector brings its page forward.
+  template <class Unit>
+  Unit& addTool(Tool tool) {
+    Unit& unit = addUnit<Unit>();
+    tools_[tool] = &unit;
+    return unit;
+  }
 
   // Window events
   void FormCreate();
@@ -82,6 +96,7 @@ class TfrmMain {
   form::Form form_;
   std::string startFolder_;
   std::vector<std::unique_ptr<PageUnit>> units_;
+  PageUnit* tools_[kToolCount] = {};
 };
 
 inline constexpr const char* kMakerName = "Velquin Project";

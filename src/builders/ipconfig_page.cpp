@@ -87,4 +87,6 @@ void IpconfigPage::Act_btnIPC_ClickExecute() {
     main_["Edit1"].setText(main_["Edit2_1"].text() + main_["Edit2"].text());
 }
 
+void IpconfigPage::toolChosen() { main_.form().setFocus(main_["RadioGroup2"]); }
+
 }  // namespace velquin::builders

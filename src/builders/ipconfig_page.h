@@ -10,6 +10,8 @@ namespace velquin::builders {
 class IpconfigPage : public app::PageUnit {
  public:
   explicit IpconfigPage(app::TfrmMain& main);
+  // The page comes forward: the user starts at RadioGroup2.
+  void toolChosen() override;
 
   // The page gets its size (first showing, window resized): the adapter
   // controls come back and the command line and adapter name are emptied.

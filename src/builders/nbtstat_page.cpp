@@ -65,4 +65,6 @@ void NbtstatPage::Act_btnNB_SetExecute() {
   f["Edit1"].setText(line);
 }
 
+void NbtstatPage::toolChosen() { main_.form().setFocus(main_["Edit4"]); }
+
 }  // namespace velquin::builders

@@ -9,6 +9,8 @@ namespace velquin::builders {
 class NbtstatPage : public app::PageUnit {
  public:
   explicit NbtstatPage(app::TfrmMain& main);
+  // The page comes forward: the user starts at Edit4.
+  void toolChosen() override;
 
   // Picking an option withdraws the line built before it.
   void Act_RB42_EnterExecute();

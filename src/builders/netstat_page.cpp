@@ -77,4 +77,6 @@ void NetstatPage::Act_btnNetstat_ClickExecute() {
   f["Edit1"].setText(line);
 }
 
+void NetstatPage::toolChosen() { main_.form().setFocus(main_["RadioGroup3"]); }
+
 }  // namespace velquin::builders

@@ -9,6 +9,8 @@ namespace velquin::builders {
 class NetstatPage : public app::PageUnit {
  public:
   explicit NetstatPage(app::TfrmMain& main);
+  // The page comes forward: the user starts at RadioGroup3.
+  void toolChosen() override;
 
   // A new display clears the refinement and shows only the fields it uses.
   void RadioGroup3Click();

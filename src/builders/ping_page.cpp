@@ -165,4 +165,6 @@ void PingPage::Act_btnPingC_ClickExecute() {
   main_["Edit1"].setText(line);
 }
 
+void PingPage::toolChosen() { main_.form().setFocus(main_["Edit3"]); }
+
 }  // namespace velquin::builders

@@ -11,6 +11,8 @@ namespace velquin::builders {
 class PingPage : public app::PageUnit {
  public:
   explicit PingPage(app::TfrmMain& main);
+  // The page comes forward: the user starts at Edit3.
+  void toolChosen() override;
 
   // The page gets its size: the command line is emptied, nothing else.
   void TS_pingResize();

@@ -82,4 +82,6 @@ void RoutePage::Act_btnRoute_ClickExecute() {
   f["Edit1"].setText(line);
 }
 
+void RoutePage::toolChosen() { main_.form().setFocus(main_["RadioGroup5_1"]); }
+
 }  // namespace velquin::builders

@@ -9,6 +9,8 @@ namespace velquin::builders {
 class RoutePage : public app::PageUnit {
  public:
   explicit RoutePage(app::TfrmMain& main);
+  // The page comes forward: the user starts at RadioGroup5_1.
+  void toolChosen() override;
 
   // Writes the route command line into Edit1.
   void Act_btnRoute_ClickExecute();

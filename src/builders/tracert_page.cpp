@@ -58,4 +58,6 @@ void TracertPage::Act_btnTrace_ClickExecute() {
   f["Edit1"].setText(line);
 }
 
+void TracertPage::toolChosen() { main_.form().setFocus(main_["Edit6"]); }
+
 }  // namespace velquin::builders

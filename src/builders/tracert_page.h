@@ -9,6 +9,8 @@ namespace velquin::builders {
 class TracertPage : public app::PageUnit {
  public:
   explicit TracertPage(app::TfrmMain& main);
+  // The page comes forward: the user starts at Edit6.
+  void toolChosen() override;
 
   // Writes the tracert command line into Edit1.
   void Act_btnTrace_ClickExecute();

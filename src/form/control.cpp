@@ -99,6 +99,20 @@ void Control::setItemIndex(int index) {
   if (kind_ == Kind::RadioGroup && index >= 0) runClick();
 }
 
+void Control::clearItems() {
+  if (items_.empty() && itemIndex_ < 0 && text_.empty()) return;
+  items_.clear();
+  itemIndex_ = -1;
+  text_.clear();
+  textStale_ = false;
+  notify(Prop::Items);
+}
+
+void Control::addItem(std::string item) {
+  items_.push_back(std::move(item));
+  notify(Prop::Items);
+}
+
 void Control::setTabVisible(bool on) {
   if (tabVisible_ == on) return;
   tabVisible_ = on;

@@ -38,7 +38,8 @@ enum class ScrollBars { None, Vertical, Horizontal, Both };
 
 // Properties the renderer is told about when a handler changes them.
 enum class Prop {
-  Text, Visible, Enabled, Checked, ItemIndex, ActivePage, TabVisible, Bounds,
+  Text, Visible, Enabled, Checked, ItemIndex, Items, ActivePage, TabVisible,
+  Bounds,
 };
 
 struct Rect {
@@ -112,6 +113,10 @@ class Control {
   // item; -1 clears without a click; past the end picks the last item.
   // Combo boxes: also sets the text to the chosen item; no change event.
   void setItemIndex(int index);
+  // Combo box lists filled by handlers: emptying leaves no item chosen and
+  // no text; neither runs a change event.
+  void clearItems();
+  void addItem(std::string item);
 
   // Pages
   bool tabVisible() const { return tabVisible_; }

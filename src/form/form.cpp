@@ -29,6 +29,11 @@ Control& Form::add(const Decl& d) {
   c->hint_ = d.hint;
   c->font_ = d.font;
   c->action = d.action;
+  c->onClick = d.onClick;
+  c->onEnter = d.onEnter;
+  c->onChange = d.onChange;
+  c->onResize = d.onResize;
+  c->onShow = d.onShow;
   Control& ref = *c;
   byName_[d.name] = c.get();
   controls_.push_back(std::move(c));
@@ -60,6 +65,18 @@ std::vector<Control*> Form::roots() const {
 void Form::addAction(Action action) {
   std::string key = action.name;
   actions_[key] = std::move(action);
+}
+
+void Form::checkNames() const {
+  for (const auto& c : controls_) {
+    if (!c->action.empty() && !findAction(c->action))
+      throw std::logic_error(c->name() + " runs the unknown action " +
+                             c->action);
+    const std::string& target = c->style().focusControl;
+    if (!target.empty() && !find(target))
+      throw std::logic_error(c->name() + " leads to the unknown control " +
+                             target);
+  }
 }
 
 const Action* Form::findAction(std::string_view name) const {

@@ -47,7 +47,15 @@ struct Decl {
   bool readOnly = false;
   std::string hint;
   Font font;
+  // What the control does: the named action that its click runs, or its own
+  // click handler, and its other events. Declared with the control so that
+  // a page reads as one block per control.
   std::string action;
+  Handler onClick;
+  Handler onEnter;
+  Handler onChange;
+  Handler onResize;
+  Handler onShow;
 };
 
 class Form {
@@ -69,6 +77,11 @@ class Form {
   std::vector<Control*> roots() const;
 
   void addAction(Action action);
+  // Every name that a declaration refers to (a control's action, a label's
+  // accelerator target) exists; throws naming the first that does not.
+  // Run once the whole window is declared, so a misspelt name fails at
+  // start-up instead of when the user first clicks.
+  void checkNames() const;
   const Action* findAction(std::string_view name) const;
   // Runs the action's handler synchronously; unknown names throw.
   void execute(std::string_view name);

@@ -430,12 +430,17 @@ class ComboCtl : public NativeControl {
                        : CBS_DROPDOWN) |
                   stateStyle();
     hwnd_ = make(L"COMBOBOX", style, 0, L"");
+    fill();
+    addHint();
+  }
+  // The list as the model holds it, filled anew (handlers refill it).
+  void fill() {
     Renderer::Quiet q(r_);
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
     for (const auto& item : model_.items())
       SendMessageW(hwnd_, CB_ADDSTRING, 0,
                    reinterpret_cast<LPARAM>(widen(item).c_str()));
     select();
-    addHint();
   }
   void select() {
     Renderer::Quiet q(r_);
@@ -453,6 +458,9 @@ class ComboCtl : public NativeControl {
     switch (prop) {
       case Prop::ItemIndex:
         select();
+        break;
+      case Prop::Items:
+        fill();
         break;
       case Prop::Text:
         if (model_.itemIndex() >= 0) select();

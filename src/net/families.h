@@ -1,0 +1,17 @@
+#pragma once
+// The families of net sub-commands, each in its own unit. A family declares
+// its option pages and binds its sub-commands' handlers on the page.
+
+#include <memory>
+#include <vector>
+
+#include "net/net_page.h"
+
+namespace velquin::net {
+
+// Builds every family in the order of its sub-commands.
+void addFamilies(NetPage& page, std::vector<std::unique_ptr<Family>>& out);
+
+std::unique_ptr<Family> makeAccountCommands(NetPage& page);  // 01, 02
+
+}  // namespace velquin::net

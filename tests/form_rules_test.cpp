@@ -111,6 +111,32 @@ TEST_F(FormRules, FreeTextTypedIntoAComboLeavesNoItemChosen) {
   EXPECT_EQ(f["Combo"].text(), "free");
 }
 
+TEST_F(FormRules, AListFilledByAHandlerRunsNoChangeEvent) {
+  Control& c = f["Combo"];
+  c.clearItems();
+  EXPECT_EQ(c.itemIndex(), -1);
+  EXPECT_EQ(c.text(), "");
+  c.addItem("p");
+  c.addItem("q");
+  c.setItemIndex(0);
+  EXPECT_EQ(c.text(), "p");
+  f.userPickItem(c, 1);
+  EXPECT_EQ(c.text(), "q");
+  EXPECT_EQ(log, (std::vector<std::string>{"Combo.enter", "Combo.change"}));
+}
+
+TEST_F(FormRules, AMisspeltNameFailsWhenTheWindowIsChecked) {
+  f.addAction({"Act_Test", "test", "", [] {}});
+  f["Button"].action = "Act_Test";
+  EXPECT_NO_THROW(f.checkNames());
+  f["Button"].action = "Act_Tset";
+  EXPECT_THROW(f.checkNames(), std::logic_error);
+  f["Button"].action = "Act_Test";
+  f.add({.name = "Caption", .kind = Kind::Label, .parent = "Page0",
+         .style = {.focusControl = "Feild"}});
+  EXPECT_THROW(f.checkNames(), std::logic_error);
+}
+
 TEST_F(FormRules, ActionsRunTheirHandlerSynchronously) {
   int runs = 0;
   f.addAction({"Act_Test", "test", "", [&] { ++runs; }});

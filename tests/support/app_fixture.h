@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "program.h"
 #include "support/scripted_platform.h"
@@ -46,6 +47,25 @@ class AppTest : public ::testing::Test {
   }
   // Picks a tool in the selector, as the user does on the first page.
   void chooseTool(int tool) { pick("RadioGroup1", tool); }
+
+  // User steps written as they read: "click CB_net_02", "pick ComboBox1 1",
+  // "enter Edit_net2", "type Edit_net2 PC 1" (the rest of the step is the
+  // text, blanks included; "type Edit_net2 " types nothing), "tool 6".
+  void steps(const std::vector<std::string>& list) {
+    for (const std::string& s : list) {
+      const size_t a = s.find(' ');
+      const std::string verb = s.substr(0, a);
+      const size_t b = s.find(' ', a + 1);
+      const std::string name = s.substr(a + 1, b == std::string::npos ? b : b - a - 1);
+      const std::string rest = b == std::string::npos ? "" : s.substr(b + 1);
+      if (verb == "click") click(name);
+      else if (verb == "enter") enter(name);
+      else if (verb == "type") type(name, rest);
+      else if (verb == "pick") pick(name, std::stoi(rest));
+      else if (verb == "tool") chooseTool(std::stoi(name));
+      else ADD_FAILURE() << "unknown step: " << s;
+    }
+  }
 
   ScriptedPlatform os;
   std::unique_ptr<Program> program;

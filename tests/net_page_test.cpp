@@ -1,0 +1,144 @@
+// The net page's frame and its account sub-commands, driven as a user:
+// choose a category, tick a sub-command box, fill its options, confirm.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/app_fixture.h"
+
+namespace velquin::test {
+namespace {
+
+class NetPage : public AppTest {
+ protected:
+  NetPage() {
+    chooseTool(app::kNet);
+    type("Edit1", "ipconfig");  // what a builder that acts replaces
+  }
+  bool shown(const char* name) { return (*this)[name].showing(); }
+  std::string front(const char* pageControl) {
+    return (*this)[pageControl].activePage()->name();
+  }
+};
+
+struct NetRow {
+  std::vector<std::string> steps;  // then btnNet is clicked
+  const char* line;                // Edit1 afterwards, blanks as "_"
+};
+
+void PrintTo(const NetRow& row, std::ostream* os) { *os << '"' << row.line << '"'; }
+
+class NetLine : public NetPage, public ::testing::WithParamInterface<NetRow> {};
+
+TEST_P(NetLine, ConfirmWritesTheLineOfTheTickedBox) {
+  steps(GetParam().steps);
+  click("btnNet");
+  EXPECT_EQ(line(), GetParam().line);
+  EXPECT_TRUE(os.messages.empty());
+}
+
+const std::vector<std::string> kAllPolicies = {
+    "click CB_Net_ac1", "click CB_Net_ac2", "click CB_Net_ac3",
+    "click CB_Net_ac4", "click CB_Net_ac5"};
+
+std::vector<std::string> operator+(std::vector<std::string> a,
+                                   const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+INSTANTIATE_TEST_SUITE_P(NetPage, NetLine, ::testing::Values(
+    // Nothing ticked: the line stays.
+    NetRow{{}, "ipconfig"},
+    // net accounts: each piece is followed by its blank, the domain last.
+    NetRow{{"click CB_net_01"}, "net_accounts_"},
+    NetRow{{"click CB_net_01", "pick ComboBox2 1"}, "net_accounts_/domain"},
+    NetRow{std::vector<std::string>{"click CB_net_01", "pick ComboBox2 1"} +
+               kAllPolicies,
+           "net_accounts_/forcelogoff:No_/minpwlen:6_/maxpwage:90_/minpwage:0_"
+           "/uniquepw:24_/domain"},
+    NetRow{{"click CB_net_01", "click CB_Net_ac2", "enter Edit_ac2",
+            "type Edit_ac2 8"},
+           "net_accounts_/minpwlen:8_"},
+    // An entered field is empty: the switch keeps its colon and blank.
+    NetRow{{"click CB_net_01", "click CB_Net_ac1", "enter Edit_ac1"},
+           "net_accounts_/forcelogoff:_"},
+    // Clicking the box again (from elsewhere) brings the presets back and
+    // keeps the ticks.
+    NetRow{{"click CB_net_01", "click CB_Net_ac3", "enter Edit_ac3",
+            "type Edit_ac3 30", "click CB_net_01"},
+           "net_accounts_/maxpwage:90_"},
+    // net computer: the name as typed, no backslashes; the placeholder
+    // goes in when the field was never entered.
+    NetRow{{"click CB_net_02"}, "net_computer_コンピュータ名_/add"},
+    NetRow{{"click CB_net_02", "enter Edit_net2", "type Edit_net2 PC1"},
+           "net_computer_PC1_/add"},
+    NetRow{{"click CB_net_02", "pick ComboBox1 1", "enter Edit_net2",
+            "type Edit_net2 PC1"},
+           "net_computer_PC1_/del"},
+    NetRow{{"click CB_net_02", "enter Edit_net2"}, "net_computer__/add"},
+    // The focused, ticked box clicked again unticks without a reset: the
+    // operations stay on view, nothing is built.
+    NetRow{{"click CB_net_02", "click CB_net_02"}, "ipconfig"},
+    // A ticked box clicked after typing elsewhere is reset, ticked again and
+    // set up afresh: operation 0, placeholder back.
+    NetRow{{"click CB_net_02", "pick ComboBox1 1", "enter Edit_net2",
+            "type Edit_net2 PC1", "click CB_net_02"},
+           "net_computer_コンピュータ名_/add"},
+    // A category choice unticks every box.
+    NetRow{{"click CB_net_02", "pick RadioGroup4 1"}, "ipconfig"},
+    // Leaving for another tool and coming back keeps the ticked box and
+    // the texts.
+    NetRow{{"pick RadioGroup4 2", "pick RadioGroup4 0", "click CB_net_02",
+            "enter Edit_net2", "type Edit_net2 PC9", "tool 0",
+            "tool 6"},
+           "net_computer_PC9_/add"}));
+
+TEST_F(NetPage, TheResetUnticksHidesAndEmptiesTheOptionArea) {
+  (*this)["Memo4"].setText("hello");
+  steps({"click CB_net_01", "click CB_net_02", "enter Edit_net2",
+         "type Edit_net2 PC1", "pick RadioGroup4 3"});
+  for (int n = 1; n <= 22; ++n) {
+    std::string box = (n < 10 ? "CB_net_0" : "CB_net_") + std::to_string(n);
+    EXPECT_FALSE((*this)[box].checked()) << box;
+  }
+  for (const char* c : {"ComboBox1", "Edit_net1", "Edit_net2", "Edit_net3",
+                        "Edit_net4", "Memo4", "Panel10"})
+    EXPECT_FALSE((*this)[c].visible()) << c;
+  for (const char* c : {"Edit_net1", "Edit_net2", "Edit_net3", "Edit_net4",
+                        "LBL_Net1"})
+    EXPECT_EQ(text(c), "") << c;
+  EXPECT_EQ((*this)["ComboBox1"].itemIndex(), -1);
+  EXPECT_EQ(front("PageControl3"), "TS_Net4");
+  EXPECT_EQ(front("PageControl4"), "TS_Select1");
+  // The account page and the message keep what they hold.
+  EXPECT_EQ(text("Edit_ac1"), "No");
+  EXPECT_EQ(text("Memo4"), "hello");
+}
+
+TEST_F(NetPage, BoxesBringTheirOptionsForward) {
+  click("CB_net_01");
+  EXPECT_EQ(front("PageControl4"), "TS_Select2");
+  EXPECT_FALSE(shown("ComboBox1"));
+  // Another box: the account page goes, the operation list comes.
+  click("CB_net_02");
+  EXPECT_FALSE((*this)["CB_net_01"].checked());
+  EXPECT_EQ(front("PageControl4"), "TS_Select1");
+  EXPECT_TRUE(shown("ComboBox1"));
+  EXPECT_EQ(text("ComboBox1"), "登録");
+  EXPECT_EQ(text("Edit_net2"), "コンピュータ名");
+  // Entering a value field empties it every time.
+  steps({"enter Edit_net2", "type Edit_net2 PC1", "enter ComboBox1",
+         "enter Edit_net2"});
+  EXPECT_EQ(text("Edit_net2"), "");
+}
+
+TEST_F(NetPage, ComingBackShowsTheFirstPagesAndKeepsTheChoices) {
+  steps({"pick RadioGroup4 1", "tool 0", "tool 6"});
+  EXPECT_EQ((*this)["RadioGroup4"].itemIndex(), 1);
+  EXPECT_EQ(front("PageControl3"), "TS_Net1");
+  EXPECT_EQ(front("PageControl4"), "TS_Select1");
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -2,6 +2,8 @@
 // The arp page of the data selection page: one of five operations on the
 // address resolution table, with the one or two fields each needs.
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -9,6 +11,7 @@ namespace velquin::builders {
 class ArpPage : public app::PageUnit {
  public:
   explicit ArpPage(app::TfrmMain& main);
+  ~ArpPage() override;
 
   // A pick in RadioGroup5: shows the operation's fields with placeholders.
   void ActRG_selectExecute();
@@ -20,6 +23,8 @@ class ArpPage : public app::PageUnit {
 
  private:
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

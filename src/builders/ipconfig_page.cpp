@@ -4,11 +4,22 @@ namespace velquin::builders {
 
 using form::Kind;
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct IpconfigPage::Controls {
+  form::Control& Edit2;
+  form::Control& Label2;
+  form::Control& btnIP_C;
+  form::Control& Edit1;
+  form::Control& RadioGroup2;
+  form::Control& Edit2_1;
+};
+
 IpconfigPage::IpconfigPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "TS_ipconfig", .kind = Kind::Page, .parent = "PageControl2",
-         .text = "ipconfig"});
-  f["TS_ipconfig"].onResize = [this] { TS_ipconfigResize(); };
+         .text = "ipconfig",
+         .onResize = [this] { TS_ipconfigResize(); }});
 
   // The operations, one per row; the item texts use full-width letters.
   f.add({.name = "RadioGroup2", .kind = Kind::RadioGroup,
@@ -42,51 +53,55 @@ IpconfigPage::IpconfigPage(app::TfrmMain& main) : main_(main) {
          .action = "Act_btnIPC_Click"});
   f.addAction({"Act_btnIPC_Click", "ipconfig", "&S 確　定",
                [this] { Act_btnIPC_ClickExecute(); }});
+  c_.reset(new Controls{main_["Edit2"], main_["Label2"], main_["btnIP_C"],
+      main_["Edit1"], main_["RadioGroup2"], main_["Edit2_1"]});
 }
 
 void IpconfigPage::showAdapterControls(bool on) {
-  main_["Edit2"].setVisible(on);
-  main_["Label2"].setVisible(on);
-  main_["btnIP_C"].setVisible(on);
+  c_->Edit2.setVisible(on);
+  c_->Label2.setVisible(on);
+  c_->btnIP_C.setVisible(on);
 }
 
 void IpconfigPage::TS_ipconfigResize() {
   showAdapterControls(true);
-  main_["Edit1"].setText("");
-  main_["Edit2"].setText("");
+  c_->Edit1.setText("");
+  c_->Edit2.setText("");
 }
 
 void IpconfigPage::Act_RB2_ClickExecute() {
   showAdapterControls(false);
-  main_["Edit1"].setText("");
-  main_["Edit2"].setText("");
+  c_->Edit1.setText("");
+  c_->Edit2.setText("");
 
   // Independent tests: -1 (nothing chosen) matches none of them.
-  const int item = main_["RadioGroup2"].itemIndex();
-  if (item == 0) main_["Edit1"].setText("ipconfig /all");
+  const int item = c_->RadioGroup2.itemIndex();
+  if (item == 0) c_->Edit1.setText("ipconfig /all");
   if (item == 1) {
     showAdapterControls(true);
-    main_["Edit2_1"].setText("ipconfig /release ");
+    c_->Edit2_1.setText("ipconfig /release ");
   }
   if (item == 2) {
     showAdapterControls(true);
-    main_["Edit2_1"].setText("ipconfig /renew ");
+    c_->Edit2_1.setText("ipconfig /renew ");
   }
-  if (item == 3) main_["Edit1"].setText("ipconfig /flushdns");
-  if (item == 4) main_["Edit1"].setText("ipconfig /registerdns");
-  if (item == 5) main_["Edit1"].setText("ipconfig /displaydns");
-  if (item == 6) main_["Edit1"].setText("ipconfig /showclassid");
-  if (item == 7) main_["Edit1"].setText("ipconfig /setclassid");
+  if (item == 3) c_->Edit1.setText("ipconfig /flushdns");
+  if (item == 4) c_->Edit1.setText("ipconfig /registerdns");
+  if (item == 5) c_->Edit1.setText("ipconfig /displaydns");
+  if (item == 6) c_->Edit1.setText("ipconfig /showclassid");
+  if (item == 7) c_->Edit1.setText("ipconfig /setclassid");
 }
 
 void IpconfigPage::Act_btnIPC_ClickExecute() {
   // The prefix ends in the blank that separates it from the adapter name.
   // Any other item leaves the command line as it is.
-  const int item = main_["RadioGroup2"].itemIndex();
+  const int item = c_->RadioGroup2.itemIndex();
   if (item == 1 || item == 2)
-    main_["Edit1"].setText(main_["Edit2_1"].text() + main_["Edit2"].text());
+    c_->Edit1.setText(c_->Edit2_1.text() + c_->Edit2.text());
 }
 
-void IpconfigPage::toolChosen() { main_.form().setFocus(main_["RadioGroup2"]); }
+void IpconfigPage::toolChosen() { main_.form().setFocus(c_->RadioGroup2); }
+
+IpconfigPage::~IpconfigPage() = default;
 
 }  // namespace velquin::builders

@@ -3,6 +3,8 @@
 // operations picked from a radio group, plus an adapter name for the two
 // operations that take one (release and renew).
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -10,6 +12,7 @@ namespace velquin::builders {
 class IpconfigPage : public app::PageUnit {
  public:
   explicit IpconfigPage(app::TfrmMain& main);
+  ~IpconfigPage() override;
   // The page comes forward: the user starts at RadioGroup2.
   void toolChosen() override;
 
@@ -26,6 +29,8 @@ class IpconfigPage : public app::PageUnit {
   void showAdapterControls(bool on);
 
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

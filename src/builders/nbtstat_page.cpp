@@ -4,6 +4,15 @@ namespace velquin::builders {
 
 using form::Kind;
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct NbtstatPage::Controls {
+  form::Control& Edit4;
+  form::Control& RadioGroup4_1;
+  form::Control& RadioGroup4_2;
+  form::Control& Edit1;
+};
+
 NbtstatPage::NbtstatPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "TS_nbtstat", .kind = Kind::Page, .parent = "PageControl2",
@@ -36,6 +45,8 @@ NbtstatPage::NbtstatPage(app::TfrmMain& main) : main_(main) {
                [this] { Act_RB42_EnterExecute(); }});
   f.addAction({"Act_btnNB_Set", "nbtstat", "&S 確　定",
                [this] { Act_btnNB_SetExecute(); }});
+  c_.reset(new Controls{main_["Edit4"], main_["RadioGroup4_1"],
+      main_["RadioGroup4_2"], main_["Edit1"]});
 }
 
 void NbtstatPage::Act_RB42_EnterExecute() {
@@ -43,10 +54,9 @@ void NbtstatPage::Act_RB42_EnterExecute() {
 }
 
 void NbtstatPage::Act_btnNB_SetExecute() {
-  form::Form& f = main_.form();
-  const std::string machine = f["Edit4"].text();
-  const int form = f["RadioGroup4_1"].itemIndex();
-  const int option = f["RadioGroup4_2"].itemIndex();
+  const std::string machine = c_->Edit4.text();
+  const int form = c_->RadioGroup4_1.itemIndex();
+  const int option = c_->RadioGroup4_2.itemIndex();
   std::string line;
   if (!machine.empty()) {
     if (form == 0) line = "nbtstat -a " + machine;
@@ -62,9 +72,11 @@ void NbtstatPage::Act_btnNB_SetExecute() {
   if (option == 4) line += " -s";
   if (option == 5) line += " -S";
   if (option == 6) line += " -RR";
-  f["Edit1"].setText(line);
+  c_->Edit1.setText(line);
 }
 
-void NbtstatPage::toolChosen() { main_.form().setFocus(main_["Edit4"]); }
+void NbtstatPage::toolChosen() { main_.form().setFocus(c_->Edit4); }
+
+NbtstatPage::~NbtstatPage() = default;
 
 }  // namespace velquin::builders

@@ -2,6 +2,8 @@
 // The nbtstat page of the data selection page: an optional remote machine,
 // given by name or by address, and one of seven options.
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -9,6 +11,7 @@ namespace velquin::builders {
 class NbtstatPage : public app::PageUnit {
  public:
   explicit NbtstatPage(app::TfrmMain& main);
+  ~NbtstatPage() override;
   // The page comes forward: the user starts at Edit4.
   void toolChosen() override;
 
@@ -19,6 +22,8 @@ class NbtstatPage : public app::PageUnit {
 
  private:
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

@@ -4,6 +4,15 @@ namespace velquin::builders {
 
 using form::Kind;
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct NetstatPage::Controls {
+  form::Control& RadioGroup3;
+  form::Control& Edit5;
+  form::Control& RadioGroup3_2;
+  form::Control& Edit1;
+};
+
 NetstatPage::NetstatPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "TS_netstat", .kind = Kind::Page, .parent = "PageControl2",
@@ -18,7 +27,8 @@ NetstatPage::NetstatPage(app::TfrmMain& main) : main_(main) {
                    "TCP、UDP、IP、ICMPにおける統計情報を表示",
                    "特定のプロトコルに関する統計情報を表示",
                    "コンピュータのルーティング情報を表示",
-                   "接続のプロセスID及びアクティブな接続を表示"}});
+                   "接続のプロセスID及びアクティブな接続を表示"},
+         .onClick = [this] { RadioGroup3Click(); }});
   // Refinements of the protocol statistics (display 3), to the right of
   // the displays.
   f.add({.name = "RadioGroup3_2", .kind = Kind::RadioGroup,
@@ -26,41 +36,39 @@ NetstatPage::NetstatPage(app::TfrmMain& main) : main_(main) {
          .bounds = {296, 30, 284, 56},
          .items = {"IPアドレスやポート番号の情報を表示",
                    "特定のプロトコルに関する統計情報を表示"},
-         .visible = false});
+         .visible = false,
+         .onClick = [this] { RadioGroup3_2Click(); }});
   // Protocol names, used by display 4 and by refinement 1: level with the
   // one and right under the other. Blanks separate several names.
   f.add({.name = "Edit5", .kind = Kind::Edit, .parent = "TS_netstat",
          .text = "TCP UDP", .bounds = {304, 93, 160, 20}, .visible = false,
          .hint = "プロトコル名 (TCP UDP など)"});
   f.add({.name = "btnNetstat", .kind = Kind::Button, .parent = "TS_netstat",
-         .text = "&S 確　定", .bounds = {496, 252, 84, 23}});
+         .text = "&S 確　定", .bounds = {496, 252, 84, 23},
+         .onClick = [this] { Act_btnNetstat_ClickExecute(); }});
 
-  f["RadioGroup3"].onClick = [this] { RadioGroup3Click(); };
-  f["RadioGroup3_2"].onClick = [this] { RadioGroup3_2Click(); };
-  f["btnNetstat"].onClick = [this] { Act_btnNetstat_ClickExecute(); };
   f.addAction({"Act_btnNetstat_Click", "netstat", "&S確　定",
                [this] { Act_btnNetstat_ClickExecute(); }});
+  c_.reset(new Controls{main_["RadioGroup3"], main_["Edit5"],
+      main_["RadioGroup3_2"], main_["Edit1"]});
 }
 
 void NetstatPage::RadioGroup3Click() {
-  form::Form& f = main_.form();
-  const int display = f["RadioGroup3"].itemIndex();
-  f["Edit5"].setVisible(false);
-  f["RadioGroup3_2"].setItemIndex(-1);
-  f["RadioGroup3_2"].setVisible(display == 3);
-  f["Edit5"].setVisible(display == 4);
+  const int display = c_->RadioGroup3.itemIndex();
+  c_->Edit5.setVisible(false);
+  c_->RadioGroup3_2.setItemIndex(-1);
+  c_->RadioGroup3_2.setVisible(display == 3);
+  c_->Edit5.setVisible(display == 4);
 }
 
 void NetstatPage::RadioGroup3_2Click() {
-  form::Form& f = main_.form();
-  f["Edit5"].setVisible(f["RadioGroup3_2"].itemIndex() == 1);
+  c_->Edit5.setVisible(c_->RadioGroup3_2.itemIndex() == 1);
 }
 
 void NetstatPage::Act_btnNetstat_ClickExecute() {
-  form::Form& f = main_.form();
-  const int display = f["RadioGroup3"].itemIndex();
-  const int refinement = f["RadioGroup3_2"].itemIndex();
-  const std::string protocols = f["Edit5"].text();
+  const int display = c_->RadioGroup3.itemIndex();
+  const int refinement = c_->RadioGroup3_2.itemIndex();
+  const std::string protocols = c_->Edit5.text();
   std::string line;
   if (display == 0) line = "netstat -n";
   if (display == 1) line = "netstat -a";
@@ -74,9 +82,11 @@ void NetstatPage::Act_btnNetstat_ClickExecute() {
   if (display == 5) line = "netstat -r";
   if (display == 6) line = "netstat -o";
   if (display == -1) line = "netstat";
-  f["Edit1"].setText(line);
+  c_->Edit1.setText(line);
 }
 
-void NetstatPage::toolChosen() { main_.form().setFocus(main_["RadioGroup3"]); }
+void NetstatPage::toolChosen() { main_.form().setFocus(c_->RadioGroup3); }
+
+NetstatPage::~NetstatPage() = default;
 
 }  // namespace velquin::builders

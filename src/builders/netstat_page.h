@@ -2,6 +2,8 @@
 // The netstat page of the data selection page: one display out of seven,
 // a refinement for the protocol statistics, and a list of protocol names.
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -9,6 +11,7 @@ namespace velquin::builders {
 class NetstatPage : public app::PageUnit {
  public:
   explicit NetstatPage(app::TfrmMain& main);
+  ~NetstatPage() override;
   // The page comes forward: the user starts at RadioGroup3.
   void toolChosen() override;
 
@@ -20,6 +23,8 @@ class NetstatPage : public app::PageUnit {
 
  private:
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

@@ -10,6 +10,19 @@ constexpr const char* kServerName = "サーバー名";
 constexpr const char* kUserName = "ユーザ名";
 }  // namespace
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct NslookupPage::Controls {
+  form::Control& Edit_lookup1;
+  form::Control& Edit_lookup2;
+  form::Control& cmblookup2;
+  form::Control& cmblookup1;
+  form::Control& Edit11;
+  form::Control& cmblookup3;
+  form::Control& Label31;
+  form::Control& Edit1;
+};
+
 NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "TS_nslookup", .kind = Kind::Page, .parent = "PageControl2",
@@ -26,15 +39,18 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
                    "ドメインに関する情報一覧表示",
                    "デフォルトサーバにユーザ情報を問合せる",
                    "デフォルトサーバをルートサーバに設定する"},
-         .itemIndex = 0});
+         .itemIndex = 0,
+         .onChange = [this] { Act_cmb1_SelectExecute(); }});
   // The query and server fields share their row with the set options: a
   // change of command kind shows either the fields or the option list.
   f.add({.name = "Edit_lookup1", .kind = Kind::Edit, .parent = "TS_nslookup",
-         .text = kQueryName, .bounds = {8, 60, 150, 20}, .visible = false});
+         .text = kQueryName, .bounds = {8, 60, 150, 20}, .visible = false,
+         .onEnter = [this] { Edit_lookup1Enter(); }});
   // The form's own preset is spelt without the long-vowel mark; the
   // placeholder written by a pick has it.
   f.add({.name = "Edit_lookup2", .kind = Kind::Edit, .parent = "TS_nslookup",
-         .text = "サーバ名", .bounds = {166, 60, 150, 20}, .visible = false});
+         .text = "サーバ名", .bounds = {166, 60, 150, 20}, .visible = false,
+         .onEnter = [this] { Edit_lookup2Enter(); }});
   f.add({.name = "cmblookup2", .kind = Kind::ComboBox, .parent = "TS_nslookup",
          .bounds = {8, 60, 310, 20},
          .items = {"デフォルトサーバと全てのオプションの設定情報を表示",
@@ -48,7 +64,8 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
                    "検索するレコードクラスを設定する",
                    "高速ゾーン転送モードを使う",
                    "差分ゾーン転送モードを使い、現在のナンバーを指定"},
-         .itemIndex = 0, .visible = false});
+         .itemIndex = 0, .visible = false,
+         .onChange = [this] { Act_cmb2_SelectExecute(); }});
   // The yes/No choice and the value field take turns beside the option.
   f.add({.name = "cmblookup3", .kind = Kind::ComboBox, .parent = "TS_nslookup",
          .bounds = {326, 60, 64, 20}, .items = {"yes", "No"}, .itemIndex = 0,
@@ -61,10 +78,6 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
          .text = "&S 確　定", .bounds = {8, 98, 84, 23},
          .action = "Act_btnlookup_Set"});
 
-  f["cmblookup1"].onChange = [this] { Act_cmb1_SelectExecute(); };
-  f["cmblookup2"].onChange = [this] { Act_cmb2_SelectExecute(); };
-  f["Edit_lookup1"].onEnter = [this] { Edit_lookup1Enter(); };
-  f["Edit_lookup2"].onEnter = [this] { Edit_lookup2Enter(); };
 
   f.addAction({"Act_cmb1_Select", "lookup", "",
                [this] { Act_cmb1_SelectExecute(); }});
@@ -72,19 +85,21 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
                [this] { Act_cmb2_SelectExecute(); }});
   f.addAction({"Act_btnlookup_Set", "lookup", "&S 確　定",
                [this] { Act_btnlookup_SetExecute(); }});
+  c_.reset(new Controls{main_["Edit_lookup1"], main_["Edit_lookup2"],
+      main_["cmblookup2"], main_["cmblookup1"], main_["Edit11"],
+      main_["cmblookup3"], main_["Label31"], main_["Edit1"]});
 }
 
 void NslookupPage::Act_cmb1_SelectExecute() {
-  form::Form& f = main_.form();
-  form::Control& query = f["Edit_lookup1"];
-  form::Control& server = f["Edit_lookup2"];
-  form::Control& option = f["cmblookup2"];
+  form::Control& query = c_->Edit_lookup1;
+  form::Control& server = c_->Edit_lookup2;
+  form::Control& option = c_->cmblookup2;
   query.setVisible(false);
   server.setVisible(false);
   option.setVisible(false);
   // Kind 7 (root) takes no input, and free text typed into the box (-1)
   // shows nothing either.
-  const int kind = f["cmblookup1"].itemIndex();
+  const int kind = c_->cmblookup1.itemIndex();
   if (kind == 0) option.setVisible(true);
   if (kind == 1 || kind == 3 || kind == 4 || kind == 5) {
     query.setText(kQueryName);
@@ -103,14 +118,13 @@ void NslookupPage::Act_cmb1_SelectExecute() {
 }
 
 void NslookupPage::Act_cmb2_SelectExecute() {
-  form::Form& f = main_.form();
-  form::Control& value = f["Edit11"];
-  form::Control& yesNo = f["cmblookup3"];
-  form::Control& note = f["Label31"];
+  form::Control& value = c_->Edit11;
+  form::Control& yesNo = c_->cmblookup3;
+  form::Control& note = c_->Label31;
   value.setVisible(false);
   yesNo.setVisible(false);
   note.setVisible(false);
-  const int option = f["cmblookup2"].itemIndex();
+  const int option = c_->cmblookup2.itemIndex();
   // On/off options keep the yes/No choice the user made before.
   if (option >= 1 && option <= 6) yesNo.setVisible(true);
   if (option == 9) {
@@ -137,30 +151,28 @@ void NslookupPage::Act_cmb2_SelectExecute() {
   }
 }
 
-void NslookupPage::Edit_lookup1Enter() { main_["Edit_lookup1"].setText(""); }
+void NslookupPage::Edit_lookup1Enter() { c_->Edit_lookup1.setText(""); }
 
-void NslookupPage::Edit_lookup2Enter() { main_["Edit_lookup2"].setText(""); }
+void NslookupPage::Edit_lookup2Enter() { c_->Edit_lookup2.setText(""); }
 
 void NslookupPage::Act_btnlookup_SetExecute() {
-  form::Form& f = main_.form();
   // The user picks the command kind again to see these fields.
-  f["Edit_lookup1"].setVisible(false);
-  f["Edit_lookup2"].setVisible(false);
-  f["cmblookup2"].setVisible(false);
+  c_->Edit_lookup1.setVisible(false);
+  c_->Edit_lookup2.setVisible(false);
+  c_->cmblookup2.setVisible(false);
   const std::optional<std::string> line =
-      f["cmblookup1"].itemIndex() == 0 ? setCommand() : queryCommand();
-  if (line) f["Edit1"].setText(*line);
+      c_->cmblookup1.itemIndex() == 0 ? setCommand() : queryCommand();
+  if (line) c_->Edit1.setText(*line);
 }
 
 std::optional<std::string> NslookupPage::setCommand() const {
-  const form::Form& f = main_.form();
   // The query name ends every set command, although its field is hidden
   // while "set オプション" is chosen: it holds what the last query kind or
   // the user left there.
-  const std::string l1 = f["Edit_lookup1"].text();
-  const std::string v = f["Edit11"].text();
-  const int option = f["cmblookup2"].itemIndex();
-  const int yesNo = f["cmblookup3"].itemIndex();
+  const std::string l1 = c_->Edit_lookup1.text();
+  const std::string v = c_->Edit11.text();
+  const int option = c_->cmblookup2.itemIndex();
+  const int yesNo = c_->cmblookup3.itemIndex();
   auto onOff = [&](const char* yes, const char* no)
       -> std::optional<std::string> {
     if (yesNo == 0) return yes + l1;
@@ -191,10 +203,9 @@ std::optional<std::string> NslookupPage::setCommand() const {
 }
 
 std::optional<std::string> NslookupPage::queryCommand() const {
-  const form::Form& f = main_.form();
-  const std::string l1 = f["Edit_lookup1"].text();
-  const std::string l2 = f["Edit_lookup2"].text();
-  const int kind = f["cmblookup1"].itemIndex();
+  const std::string l1 = c_->Edit_lookup1.text();
+  const std::string l2 = c_->Edit_lookup2.text();
+  const int kind = c_->cmblookup1.itemIndex();
   if (kind == 1) return "nslookup " + l1;
   if (kind == 2) return "nslookup " + l1 + " " + l2;
   if (kind == 3) return "nslookup server " + l1;
@@ -204,5 +215,7 @@ std::optional<std::string> NslookupPage::queryCommand() const {
   if (kind == 7) return "nslookup root";
   return std::nullopt;
 }
+
+NslookupPage::~NslookupPage() = default;
 
 }  // namespace velquin::builders

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -12,6 +14,7 @@ namespace velquin::builders {
 class NslookupPage : public app::PageUnit {
  public:
   explicit NslookupPage(app::TfrmMain& main);
+  ~NslookupPage() override;
 
   // Change of cmblookup1: shows the fields of the command kind.
   void Act_cmb1_SelectExecute();
@@ -31,6 +34,8 @@ class NslookupPage : public app::PageUnit {
   std::optional<std::string> queryCommand() const;
 
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

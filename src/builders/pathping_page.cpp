@@ -19,6 +19,30 @@ constexpr int rowTop(int row) {
 }
 }  // namespace
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct PathpingPage::Controls {
+  form::Control& Edit_pping0;
+  form::Control& CB_pping1;
+  form::Control& CB_pping2;
+  form::Control& Edit_pping1;
+  form::Control& CB_pping3;
+  form::Control& Edit_pping2;
+  form::Control& CB_pping4;
+  form::Control& Edit_pping3;
+  form::Control& CB_pping5;
+  form::Control& Edit_pping4;
+  form::Control& CB_pping6;
+  form::Control& Edit_pping5;
+  form::Control& CB_pping7;
+  form::Control& Edit_pping6;
+  form::Control& CB_pping8;
+  form::Control& Edit_pping7;
+  form::Control& CB_pping9;
+  form::Control& CB_pping10;
+  form::Control& Edit1;
+};
+
 PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "TS_pathping", .kind = Kind::Page, .parent = "PageControl2",
@@ -74,30 +98,38 @@ PathpingPage::PathpingPage(app::TfrmMain& main) : main_(main) {
   option("CB_pping10", 10, "MACﾌﾚｰﾑ内のVLANでの優先度を指定");
 
   f.add({.name = "btnPPing", .kind = Kind::Button, .parent = "TS_pathping",
-         .text = "&S 確　定", .bounds = {496, rowTop(10) - 3, 84, 23}});
-  f["btnPPing"].onClick = [this] { btnPPingClick(); };
+         .text = "&S 確　定", .bounds = {496, rowTop(10) - 3, 84, 23},
+         .onClick = [this] { btnPPingClick(); }});
+  c_.reset(new Controls{main_["Edit_pping0"], main_["CB_pping1"],
+      main_["CB_pping2"], main_["Edit_pping1"], main_["CB_pping3"],
+      main_["Edit_pping2"], main_["CB_pping4"], main_["Edit_pping3"],
+      main_["CB_pping5"], main_["Edit_pping4"], main_["CB_pping6"],
+      main_["Edit_pping5"], main_["CB_pping7"], main_["Edit_pping6"],
+      main_["CB_pping8"], main_["Edit_pping7"], main_["CB_pping9"],
+      main_["CB_pping10"], main_["Edit1"]});
 }
 
 void PathpingPage::btnPPingClick() {
-  form::Form& f = main_.form();
-  if (f["Edit_pping0"].text().empty()) {
+  if (c_->Edit_pping0.text().empty()) {
     main_.platform().showMessage("相手先のアドレス等を入力して下さい。");
     return;
   }
   // Every piece begins with its blank; values go in as typed.
   std::string options;
-  if (f["CB_pping1"].checked()) options += " -n";
-  if (f["CB_pping2"].checked()) options += " -h " + f["Edit_pping1"].text();
-  if (f["CB_pping3"].checked()) options += " -g " + f["Edit_pping2"].text();
-  if (f["CB_pping4"].checked()) options += " -p " + f["Edit_pping3"].text();
-  if (f["CB_pping5"].checked()) options += " -q " + f["Edit_pping4"].text();
-  if (f["CB_pping6"].checked()) options += " -w " + f["Edit_pping5"].text();
-  if (f["CB_pping7"].checked()) options += " -i " + f["Edit_pping6"].text();
+  if (c_->CB_pping1.checked()) options += " -n";
+  if (c_->CB_pping2.checked()) options += " -h " + c_->Edit_pping1.text();
+  if (c_->CB_pping3.checked()) options += " -g " + c_->Edit_pping2.text();
+  if (c_->CB_pping4.checked()) options += " -p " + c_->Edit_pping3.text();
+  if (c_->CB_pping5.checked()) options += " -q " + c_->Edit_pping4.text();
+  if (c_->CB_pping6.checked()) options += " -w " + c_->Edit_pping5.text();
+  if (c_->CB_pping7.checked()) options += " -i " + c_->Edit_pping6.text();
   // The IP version: the digit straight after the hyphen, as in " -4".
-  if (f["CB_pping8"].checked()) options += " -" + f["Edit_pping7"].text();
-  if (f["CB_pping9"].checked()) options += " -R";
-  if (f["CB_pping10"].checked()) options += " -T";
-  f["Edit1"].setText("pathping" + options + " " + f["Edit_pping0"].text());
+  if (c_->CB_pping8.checked()) options += " -" + c_->Edit_pping7.text();
+  if (c_->CB_pping9.checked()) options += " -R";
+  if (c_->CB_pping10.checked()) options += " -T";
+  c_->Edit1.setText("pathping" + options + " " + c_->Edit_pping0.text());
 }
+
+PathpingPage::~PathpingPage() = default;
 
 }  // namespace velquin::builders

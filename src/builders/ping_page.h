@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -11,6 +13,7 @@ namespace velquin::builders {
 class PingPage : public app::PageUnit {
  public:
   explicit PingPage(app::TfrmMain& main);
+  ~PingPage() override;
   // The page comes forward: the user starts at Edit3.
   void toolChosen() override;
 
@@ -32,10 +35,11 @@ class PingPage : public app::PageUnit {
 
  private:
   void declareOptions();
-  void bindEnter(const char* field, const char* action,
-                 void (PingPage::*handler)());
+  form::Handler enterAction(const char* action, void (PingPage::*handler)());
 
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

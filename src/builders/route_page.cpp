@@ -4,6 +4,19 @@ namespace velquin::builders {
 
 using form::Kind;
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct RoutePage::Controls {
+  form::Control& RadioGroup5_1;
+  form::Control& RadioGroup5_2;
+  form::Control& Edit5_1;
+  form::Control& Edit5_2;
+  form::Control& Edit5_3;
+  form::Control& Edit5_4;
+  form::Control& Edit5_5;
+  form::Control& Edit1;
+};
+
 RoutePage::RoutePage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "TS_route", .kind = Kind::Page, .parent = "PageControl2",
@@ -51,17 +64,19 @@ RoutePage::RoutePage(app::TfrmMain& main) : main_(main) {
          .action = "Act_btnRoute_Click"});
   f.addAction({"Act_btnRoute_Click", "route", "&S 確　定",
                [this] { Act_btnRoute_ClickExecute(); }});
+  c_.reset(new Controls{main_["RadioGroup5_1"], main_["RadioGroup5_2"],
+      main_["Edit5_1"], main_["Edit5_2"], main_["Edit5_3"], main_["Edit5_4"],
+      main_["Edit5_5"], main_["Edit1"]});
 }
 
 void RoutePage::Act_btnRoute_ClickExecute() {
-  form::Form& f = main_.form();
-  const int option = f["RadioGroup5_1"].itemIndex();
-  const int command = f["RadioGroup5_2"].itemIndex();
-  const std::string destination = f["Edit5_1"].text();
-  const std::string mask = f["Edit5_2"].text();
-  const std::string gateway = f["Edit5_3"].text();
-  const std::string metric = f["Edit5_4"].text();
-  const std::string ifIndex = f["Edit5_5"].text();
+  const int option = c_->RadioGroup5_1.itemIndex();
+  const int command = c_->RadioGroup5_2.itemIndex();
+  const std::string destination = c_->Edit5_1.text();
+  const std::string mask = c_->Edit5_2.text();
+  const std::string gateway = c_->Edit5_3.text();
+  const std::string metric = c_->Edit5_4.text();
+  const std::string ifIndex = c_->Edit5_5.text();
 
   // Every piece ends in a blank and every field part begins with one, so
   // blanks add up where two meet; the console command takes that.
@@ -79,9 +94,11 @@ void RoutePage::Act_btnRoute_ClickExecute() {
   if (!gateway.empty()) line += " " + gateway;
   if (!metric.empty()) line += " METRIC " + metric;
   if (!ifIndex.empty()) line += " IF " + ifIndex;
-  f["Edit1"].setText(line);
+  c_->Edit1.setText(line);
 }
 
-void RoutePage::toolChosen() { main_.form().setFocus(main_["RadioGroup5_1"]); }
+void RoutePage::toolChosen() { main_.form().setFocus(c_->RadioGroup5_1); }
+
+RoutePage::~RoutePage() = default;
 
 }  // namespace velquin::builders

@@ -2,6 +2,8 @@
 // The route page of the data selection page: a global option, a route
 // command and the five fields of a route.
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -9,6 +11,7 @@ namespace velquin::builders {
 class RoutePage : public app::PageUnit {
  public:
   explicit RoutePage(app::TfrmMain& main);
+  ~RoutePage() override;
   // The page comes forward: the user starts at RadioGroup5_1.
   void toolChosen() override;
 
@@ -17,6 +20,8 @@ class RoutePage : public app::PageUnit {
 
  private:
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

@@ -4,6 +4,20 @@ namespace velquin::builders {
 
 using form::Kind;
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct TracertPage::Controls {
+  form::Control& CB_Trace1;
+  form::Control& CB_Trace2;
+  form::Control& Edit6_2;
+  form::Control& CB_Trace3;
+  form::Control& Edit6_3;
+  form::Control& CB_Trace4;
+  form::Control& Edit6_4;
+  form::Control& Edit6;
+  form::Control& Edit1;
+};
+
 TracertPage::TracertPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "TS_tracert", .kind = Kind::Page, .parent = "PageControl2",
@@ -45,19 +59,23 @@ TracertPage::TracertPage(app::TfrmMain& main) : main_(main) {
          .action = "Act_btnTrace_Click"});
   f.addAction({"Act_btnTrace_Click", "tracert", "&S確　定",
                [this] { Act_btnTrace_ClickExecute(); }});
+  c_.reset(new Controls{main_["CB_Trace1"], main_["CB_Trace2"],
+      main_["Edit6_2"], main_["CB_Trace3"], main_["Edit6_3"],
+      main_["CB_Trace4"], main_["Edit6_4"], main_["Edit6"], main_["Edit1"]});
 }
 
 void TracertPage::Act_btnTrace_ClickExecute() {
-  form::Form& f = main_.form();
   std::string line = "tracert ";
-  if (f["CB_Trace1"].checked()) line += "-d ";
-  if (f["CB_Trace2"].checked()) line += "-h " + f["Edit6_2"].text() + " ";
-  if (f["CB_Trace3"].checked()) line += "-j " + f["Edit6_3"].text() + " ";
-  if (f["CB_Trace4"].checked()) line += "-w " + f["Edit6_4"].text() + " ";
-  line += f["Edit6"].text();
-  f["Edit1"].setText(line);
+  if (c_->CB_Trace1.checked()) line += "-d ";
+  if (c_->CB_Trace2.checked()) line += "-h " + c_->Edit6_2.text() + " ";
+  if (c_->CB_Trace3.checked()) line += "-j " + c_->Edit6_3.text() + " ";
+  if (c_->CB_Trace4.checked()) line += "-w " + c_->Edit6_4.text() + " ";
+  line += c_->Edit6.text();
+  c_->Edit1.setText(line);
 }
 
-void TracertPage::toolChosen() { main_.form().setFocus(main_["Edit6"]); }
+void TracertPage::toolChosen() { main_.form().setFocus(c_->Edit6); }
+
+TracertPage::~TracertPage() = default;
 
 }  // namespace velquin::builders

@@ -2,6 +2,8 @@
 // The tracert page of the data selection page: a target and four options,
 // three of them with a value.
 
+#include <memory>
+
 #include "app/main_window.h"
 
 namespace velquin::builders {
@@ -9,6 +11,7 @@ namespace velquin::builders {
 class TracertPage : public app::PageUnit {
  public:
   explicit TracertPage(app::TfrmMain& main);
+  ~TracertPage() override;
   // The page comes forward: the user starts at Edit6.
   void toolChosen() override;
 
@@ -17,6 +20,8 @@ class TracertPage : public app::PageUnit {
 
  private:
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
 };
 
 }  // namespace velquin::builders

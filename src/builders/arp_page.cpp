@@ -45,7 +45,6 @@ ArpPage::ArpPage(app::TfrmMain& main) : main_(main) {
          .text = "&S 確　定", .bounds = {324, 109, 84, 23},
          .action = "Act_btn_arpSet"});
 
-
   f.addAction({"ActRG_select", "arp", "", [this] { ActRG_selectExecute(); }});
   f.addAction({"Act_Edit_clear1", "arp", "",
                [this] { Act_Edit_clear1Execute(); }});

@@ -78,7 +78,6 @@ NslookupPage::NslookupPage(app::TfrmMain& main) : main_(main) {
          .text = "&S 確　定", .bounds = {8, 98, 84, 23},
          .action = "Act_btnlookup_Set"});
 
-
   f.addAction({"Act_cmb1_Select", "lookup", "",
                [this] { Act_cmb1_SelectExecute(); }});
   f.addAction({"Act_cmb2_Select", "lookup", "",

@@ -193,6 +193,7 @@ class UserCommands : public Family {
 
     constexpr int kRight = 166;  // second column
     constexpr int kField = 82;   // a field beside its box
+    constexpr int kRightField = kRight + 86;  // room for "homeのﾊﾟｽ"
     auto row = [](int k) { return 64 + k * 22; };
     auto edit = [&](const char* name, int left, int top, const char* preset,
                     Control** clearedOnEnter, int width = 74) {
@@ -213,16 +214,16 @@ class UserCommands : public Family {
     label("Label19", p, "有効期限なしは空白", {4 + kField, row(4), 90, 12},
           true, kSmall);
     CB_user05 = option("CB_user05", p, "ﾌﾙﾈｰﾑ", kRight, row(0));
-    Edit_user5 = edit("Edit_user5", kRight + kField, row(0), "", nullptr);
-    CB_user06 = option("CB_user06", p, "homeのﾊﾟｽ", kRight, row(1));
+    Edit_user5 = edit("Edit_user5", kRightField, row(0), "", nullptr, 70);
+    CB_user06 = option("CB_user06", p, "homeのﾊﾟｽ", kRight, row(1), 86);
     Edit_user6 =
-        edit("Edit_user6", kRight + kField, row(1), "パス名", &Edit_user6);
+        edit("Edit_user6", kRightField, row(1), "パス名", &Edit_user6, 70);
     CB_user07 = option("CB_user07", p, "ﾌﾟﾛﾌｧｲﾙ", kRight, row(2));
     Edit_user7 =
-        edit("Edit_user7", kRight + kField, row(2), "パス名", &Edit_user7);
+        edit("Edit_user7", kRightField, row(2), "パス名", &Edit_user7, 70);
     CB_user08 = option("CB_user08", p, "スクリプト", kRight, row(3));
     Edit_user8 =
-        edit("Edit_user8", kRight + kField, row(3), "パス名", &Edit_user8);
+        edit("Edit_user8", kRightField, row(3), "パス名", &Edit_user8, 70);
     add({.name = "btnNext", .kind = Kind::Button, .parent = p,
          .text = "次ページ", .bounds = {242, 156, 80, 23},
          .onClick = [this] { btnNextClick(); }});

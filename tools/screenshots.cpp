@@ -100,6 +100,24 @@ int wmain(int argc, wchar_t** argv) {
              [&, button] { f.userClick(*button); });
     }
   }
+  // The net page: each category, then the option pages of their own, the
+  // user pages with every field of their operation and mode on view.
+  shot(L"7_net_0", [&] { f.userPickItem(f["RadioGroup1"], 6); });
+  for (int k = 1; k < 4; ++k)
+    shot(L"7_net_" + std::to_wstring(k),
+         [&, k] { f.userPickItem(f["RadioGroup4"], k); });
+  shot(L"7_net_TS_Select2", [&] {
+    f.userPickItem(f["RadioGroup4"], 0);
+    f.userClick(f["CB_net_01"]);
+  });
+  shot(L"7_net_TS_Select3", [&] {
+    f.userClick(f["CB_net_03"]);
+    f.userPickItem(f["RG_user"], 1);
+  });
+  shot(L"7_net_TS_Select4", [&] {
+    f.userClick(f["btnNext"]);
+    f.userPickItem(f["CMB_user04"], 3);
+  });
   const char* pages[] = {"TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
   for (int i = 0; i < 4; ++i)
     shot(L"p" + std::to_wstring(i + 2) + L"_" + velquin::win32::widen(pages[i]),

@@ -19,6 +19,10 @@ unset DISPLAY
 wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# Start the prefix's background services here, away from ctest: started by
+# the first test program, they would inherit ctest's output pipe and keep it
+# open, and ctest would wait for its end until the test's time-out.
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 status=0
 ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1

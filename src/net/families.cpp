@@ -4,6 +4,7 @@ namespace velquin::net {
 
 void addFamilies(NetPage& page, std::vector<std::unique_ptr<Family>>& out) {
   out.push_back(makeAccountCommands(page));
+  out.push_back(makeUserCommands(page));
 }
 
 }  // namespace velquin::net

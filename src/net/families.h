@@ -13,5 +13,6 @@ namespace velquin::net {
 void addFamilies(NetPage& page, std::vector<std::unique_ptr<Family>>& out);
 
 std::unique_ptr<Family> makeAccountCommands(NetPage& page);  // 01, 02
+std::unique_ptr<Family> makeUserCommands(NetPage& page);     // 03
 
 }  // namespace velquin::net

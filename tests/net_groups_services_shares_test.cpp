@@ -10,21 +10,19 @@
 namespace velquin::test {
 namespace {
 
-using Steps = std::vector<std::string>;
-
-Steps operator+(Steps a, const Steps& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 struct NetCase {
-  const char* what;
-  Steps steps;          // then btnNet is clicked
-  const char* line;     // Edit1 afterwards, blanks as "_"; nullptr: unchanged
-  const char* message;  // the one message shown, or nullptr for none
+  // Steps separated by "; ": "Name=text" enters the field and types the
+  // text (blanks kept); any other step is one of AppTest::steps.
+  std::string steps;
+  // The option area before confirming: the texts of Edit_net2 and
+  // Edit_net3, in [] when shown and in () when hidden, and "panel" when
+  // the share options are on view.
+  const char* view;
+  const char* line;     // Edit1 after confirm, blanks as "_"; nullptr: kept
+  const char* message;  // the one message shown, or nullptr
 };
 
-void PrintTo(const NetCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const NetCase& c, std::ostream* os) { *os << c.steps; }
 
 class NetOptions : public AppTest,
                    public ::testing::WithParamInterface<NetCase> {
@@ -33,272 +31,167 @@ class NetOptions : public AppTest,
     chooseTool(app::kNet);
     type("Edit1", "ipconfig");
   }
+  void perform(const std::string& list) {
+    for (size_t at = 0; at <= list.size();) {
+      size_t end = list.find("; ", at);
+      if (end == std::string::npos) end = list.size();
+      const std::string step = list.substr(at, end - at);
+      const size_t eq = step.find('=');
+      if (eq != std::string::npos && step.find(' ') > eq) {
+        enter(step.substr(0, eq));
+        type(step.substr(0, eq), step.substr(eq + 1));
+      } else {
+        steps({step});
+      }
+      at = end + 2;
+    }
+  }
+  std::string view() {
+    std::string v;
+    for (const char* name : {"Edit_net2", "Edit_net3"}) {
+      const bool on = (*this)[name].visible();
+      v += (v.empty() ? "" : " ") + std::string(on ? "[" : "(") + text(name) +
+           (on ? "]" : ")");
+    }
+    return (*this)["Panel10"].visible() ? v + " panel" : v;
+  }
 };
 
-constexpr const char* kNeedGroup = "グループ名を入力して下さい。";
-constexpr const char* kNeedBoth = "グループ名とユーザー名を入力して下さい。";
-constexpr const char* kNeedService = "サービス名を入力して下さい。";
-constexpr const char* kNeedShare = "共有名とドライブ+パスを入力して下さい。";
-constexpr const char* kNeedShareName = "共有名を入力して下さい。";
-constexpr const char* kNeedMapping = "デバイス名とＰＣ名+共有名を入力して下さい。";
-constexpr const char* kNeedDevice = "デバイス名を入力して下さい。";
-
-const Steps kGroup = {"click CB_net_04"};
-const Steps kLocal = {"click CB_net_05"};
-const Steps kStart = {"pick RadioGroup4 1", "click CB_net_06"};
-const Steps kStop = {"pick RadioGroup4 1", "click CB_net_07"};
-const Steps kPause = {"pick RadioGroup4 1", "click CB_net_08"};
-const Steps kContinue = {"pick RadioGroup4 1", "click CB_net_09"};
-const Steps kShare = {"pick RadioGroup4 2", "click CB_net_10"};
-const Steps kUse = {"pick RadioGroup4 2", "click CB_net_11"};
-const Steps kStaffBob = {"enter Edit_net2", "type Edit_net2 Staff",
-                         "enter Edit_net3", "type Edit_net3 bob"};
-const Steps kSpooler = {"enter Edit_net2", "type Edit_net2 Spooler"};
-
-TEST_P(NetOptions, ConfirmWritesTheLineOrAsks) {
+TEST_P(NetOptions, ShowsTheFieldsAndConfirmWritesTheLineOrAsks) {
   const NetCase& c = GetParam();
-  steps(c.steps);
+  perform(c.steps);
+  EXPECT_TRUE((*this)["ComboBox1"].showing());
+  EXPECT_FALSE((*this)["Edit_net1"].visible());
+  EXPECT_EQ(view(), c.view);
   click("btnNet");
   EXPECT_EQ(line(), c.line ? c.line : "ipconfig");
-  if (c.message)
-    EXPECT_EQ(os.messages, std::vector<std::string>{c.message});
-  else
-    EXPECT_EQ(os.messages, std::vector<std::string>{});
+  EXPECT_EQ(os.messages, c.message ? std::vector<std::string>{c.message}
+                                   : std::vector<std::string>{});
 }
+
+const std::string kLocal = "click CB_net_05; pick ComboBox1 ";
 
 INSTANTIATE_TEST_SUITE_P(NetGroups, NetOptions, ::testing::Values(
-    NetCase{"group, as ticked", kGroup, "net_group", nullptr},
-    NetCase{"group, domain", kGroup + Steps{"pick ComboBox1 1"},
-            "net_group_/domain", nullptr},
-    NetCase{"localgroup, as ticked", kLocal, "net_localgroup", nullptr},
-    NetCase{"localgroup add", kLocal + Steps{"pick ComboBox1 1",
-            "enter Edit_net2", "type Edit_net2 Staff"},
-            "net_localgroup_Staff_/add", nullptr},
-    NetCase{"localgroup delete, blanks kept", kLocal + Steps{"pick ComboBox1 2",
-            "enter Edit_net2", "type Edit_net2  Sales A"},
+    NetCase{"click CB_net_04", "() ()", "net_group", nullptr},
+    NetCase{"click CB_net_04; pick ComboBox1 1", "() ()", "net_group_/domain",
+            nullptr},
+    // Ticking writes no placeholder; every change writes both, hidden too.
+    NetCase{"click CB_net_05", "() ()", "net_localgroup", nullptr},
+    NetCase{kLocal + "0", "(グループ名) (ユーザー名)", "net_localgroup", nullptr},
+    NetCase{kLocal + "1", "[グループ名] (ユーザー名)", nullptr,
+            "グループ名を入力して下さい。"},
+    NetCase{kLocal + "2; Edit_net2= Sales A", "[ Sales A] (ユーザー名)",
             "net_localgroup__Sales_A_/delete", nullptr},
-    NetCase{"localgroup add, field not entered",
-            kLocal + Steps{"pick ComboBox1 1"}, nullptr, kNeedGroup},
-    NetCase{"localgroup delete, field emptied",
-            kLocal + Steps{"pick ComboBox1 2", "enter Edit_net2"}, nullptr,
-            kNeedGroup},
-    NetCase{"user added", kLocal + Steps{"pick ComboBox1 3"} + kStaffBob,
+    NetCase{kLocal + "1; Edit_net2=Staff; pick ComboBox1 2",
+            "[グループ名] (ユーザー名)", nullptr, "グループ名を入力して下さい。"},
+    NetCase{kLocal + "3; Edit_net2=Staff; Edit_net3=bob", "[Staff] [bob]",
             "net_localgroup_Staff_bob_/add", nullptr},
-    NetCase{"user removed", kLocal + Steps{"pick ComboBox1 4"} + kStaffBob,
+    NetCase{kLocal + "4; Edit_net2=Staff; Edit_net3=bob", "[Staff] [bob]",
             "net_localgroup_Staff_bob_/delete", nullptr},
-    NetCase{"user removed, user still the placeholder",
-            kLocal + Steps{"pick ComboBox1 4", "enter Edit_net2",
-                           "type Edit_net2 Staff"},
-            nullptr, kNeedBoth},
-    NetCase{"user added, group emptied",
-            kLocal + Steps{"pick ComboBox1 3", "enter Edit_net2",
-                           "enter Edit_net3", "type Edit_net3 bob"},
-            nullptr, kNeedBoth},
-    // A text that only holds the placeholder is a name like any other.
-    NetCase{"user added, names holding the placeholders",
-            kLocal + Steps{"pick ComboBox1 3", "enter Edit_net2",
-                           "type Edit_net2 グループ名1", "enter Edit_net3",
-                           "type Edit_net3 ユーザー名 "},
-            "net_localgroup_グループ名1_ユーザー名__/add", nullptr},
-    // A change of operation puts the placeholder back over the name.
-    NetCase{"group typed, then the operation changed",
-            kLocal + Steps{"pick ComboBox1 1", "enter Edit_net2",
-                           "type Edit_net2 Staff", "pick ComboBox1 2"},
-            nullptr, kNeedGroup}));
+    NetCase{kLocal + "4; Edit_net2=Staff", "[Staff] [ユーザー名]", nullptr,
+            "グループ名とユーザー名を入力して下さい。"}));
+
+const std::string kStart = "pick RadioGroup4 1; click CB_net_06";
+const std::string kStop = "pick RadioGroup4 1; click CB_net_07";
+constexpr const char* kNeedService = "サービス名を入力して下さい。";
 
 INSTANTIATE_TEST_SUITE_P(NetServices, NetOptions, ::testing::Values(
-    NetCase{"start, as ticked", kStart, "net_start", nullptr},
-    NetCase{"start a service", kStart + Steps{"pick ComboBox1 1"} + kSpooler,
-            "net_start_Spooler", nullptr},
-    NetCase{"start, field not entered", kStart + Steps{"pick ComboBox1 1"},
-            nullptr, kNeedService},
-    NetCase{"start, back to the list",
-            kStart + Steps{"pick ComboBox1 1"} + kSpooler +
-                Steps{"pick ComboBox1 0"},
-            "net_start", nullptr},
-    NetCase{"stop", kStop + kSpooler, "net_stop_Spooler", nullptr},
-    NetCase{"pause", kPause + kSpooler, "net_pause_Spooler", nullptr},
-    NetCase{"continue", kContinue + kSpooler, "net_continue_Spooler", nullptr},
-    NetCase{"stop, placeholder left", kStop, nullptr, kNeedService},
-    NetCase{"pause, field emptied", kPause + Steps{"enter Edit_net2"}, nullptr,
+    NetCase{kStart, "() ()", "net_start", nullptr},
+    NetCase{kStart + "; pick ComboBox1 1", "[サービス名] ()", nullptr,
             kNeedService},
-    NetCase{"continue, placeholder left", kContinue, nullptr, kNeedService},
+    NetCase{kStart + "; pick ComboBox1 1; Edit_net2=Print Spooler",
+            "[Print Spooler] ()", "net_start_Print_Spooler", nullptr},
+    NetCase{kStart + "; pick ComboBox1 1; Edit_net2=x; pick ComboBox1 0",
+            "(サービス名) ()", "net_start", nullptr},
+    NetCase{kStop, "[サービス名] ()", nullptr, kNeedService},
+    NetCase{kStop + "; Edit_net2=Spooler", "[Spooler] ()", "net_stop_Spooler",
+            nullptr},
     // One blank is a name: the line ends in two blanks.
-    NetCase{"stop, one blank", kStop + Steps{"enter Edit_net2",
-            "type Edit_net2  "}, "net_stop__", nullptr},
-    NetCase{"start, two words unquoted", kStart + Steps{"pick ComboBox1 1",
-            "enter Edit_net2", "type Edit_net2 Print Spooler"},
-            "net_start_Print_Spooler", nullptr}));
+    NetCase{kStop + "; Edit_net2= ", "[ ] ()", "net_stop__", nullptr},
+    NetCase{"pick RadioGroup4 1; click CB_net_08; Edit_net2=Spooler",
+            "[Spooler] ()", "net_pause_Spooler", nullptr},
+    NetCase{"pick RadioGroup4 1; click CB_net_08; enter Edit_net2", "[] ()",
+            nullptr, kNeedService},
+    NetCase{"pick RadioGroup4 1; click CB_net_09; Edit_net2=Spooler",
+            "[Spooler] ()", "net_continue_Spooler", nullptr}));
 
-// The share: DOCS on D:\Shared, then the share options.
-const Steps kDocs = kShare + Steps{"pick ComboBox1 1", "enter Edit_net2",
-                                   "type Edit_net2 DOCS", "enter Edit_net3",
-                                   "type Edit_net3 D:\\Shared"};
-const Steps kMapZ = kUse + Steps{"pick ComboBox1 1", "enter Edit_net2",
-                                 "type Edit_net2 Z", "enter Edit_net3",
-                                 "type Edit_net3 \\\\PC1\\Temp"};
+const std::string kShare = "pick RadioGroup4 2; click CB_net_10";
+const std::string kDocs =
+    kShare + "; pick ComboBox1 1; Edit_net2=DOCS; Edit_net3=D:\\Shared";
+constexpr const char* kDocsView = "[DOCS] [D:\\Shared] panel";
+constexpr const char* kNeedShare = "共有名とドライブ+パスを入力して下さい。";
 
 INSTANTIATE_TEST_SUITE_P(NetShares, NetOptions, ::testing::Values(
-    NetCase{"share, as ticked", kShare, "net_share", nullptr},
-    NetCase{"share, no options", kDocs, "net_share_DOCS=D:\\Shared", nullptr},
-    NetCase{"share, five users and a remark",
-            kDocs + Steps{"click CheckBox1", "type Edit7 5", "click CheckBox2",
-                          "type Edit8 team files"},
-            "net_share_DOCS=D:\\Shared_/users:5_/remark:\"team_files\"",
+    NetCase{kShare, "() ()", "net_share", nullptr},
+    NetCase{kShare + "; pick ComboBox1 1",
+            "[共有名] [ドライブ+パス(C:\\Temp)] panel", nullptr, kNeedShare},
+    NetCase{kDocs, kDocsView, "net_share_DOCS=D:\\Shared", nullptr},
+    NetCase{kDocs + "; click CheckBox1; Edit7=5; click CheckBox2; "
+                    "Edit8=team files",
+            kDocsView, "net_share_DOCS=D:\\Shared_/users:5_/remark:\"team_files\"",
             nullptr},
-    NetCase{"share, unlimited, remark not ticked",
-            kDocs + Steps{"click CheckBox1", "type Edit7 -1", "type Edit8 x"},
+    NetCase{kDocs + "; click CheckBox1; Edit7=-1; Edit8=x", kDocsView,
             "net_share_DOCS=D:\\Shared_/unlimited", nullptr},
-    NetCase{"share, limit ticked but empty", kDocs + Steps{"click CheckBox1"},
-            "net_share_DOCS=D:\\Shared", nullptr},
-    NetCase{"share, limit not ticked", kDocs + Steps{"type Edit7 5"},
-            "net_share_DOCS=D:\\Shared", nullptr},
-    // Only "-1" exactly means no limit; any other text goes in as typed.
-    NetCase{"share, limit -1 and a blank",
-            kDocs + Steps{"click CheckBox1", "type Edit7 -1 "},
+    // Only "-1" exactly means no limit; other texts go in as typed, an
+    // empty one not at all; an unticked box's text is ignored.
+    NetCase{kDocs + "; click CheckBox1; Edit7=-1 ", kDocsView,
             "net_share_DOCS=D:\\Shared_/users:-1_", nullptr},
-    NetCase{"share, limit abc",
-            kDocs + Steps{"click CheckBox1", "type Edit7 abc"},
+    NetCase{kDocs + "; click CheckBox1; Edit7=abc", kDocsView,
             "net_share_DOCS=D:\\Shared_/users:abc", nullptr},
-    NetCase{"share, empty remark still quoted",
-            kDocs + Steps{"click CheckBox2"},
+    NetCase{kDocs + "; click CheckBox1", kDocsView, "net_share_DOCS=D:\\Shared",
+            nullptr},
+    NetCase{kDocs + "; Edit7=5", kDocsView, "net_share_DOCS=D:\\Shared", nullptr},
+    // The remark is quoted even when empty, and comes after the limit.
+    NetCase{kDocs + "; click CheckBox2", kDocsView,
             "net_share_DOCS=D:\\Shared_/remark:\"\"", nullptr},
-    NetCase{"share, the limit before the remark",
-            kDocs + Steps{"click CheckBox2", "type Edit8 r", "click CheckBox1",
-                          "type Edit7 -1"},
-            "net_share_DOCS=D:\\Shared_/unlimited_/remark:\"r\"", nullptr},
-    NetCase{"share, blanks unquoted",
-            kShare + Steps{"pick ComboBox1 1", "enter Edit_net2",
-                           "type Edit_net2 My Docs", "enter Edit_net3",
-                           "type Edit_net3 C:\\My Docs"},
-            "net_share_My_Docs=C:\\My_Docs", nullptr},
-    NetCase{"share, fields not entered", kShare + Steps{"pick ComboBox1 1"},
-            nullptr, kNeedShare},
-    NetCase{"share, path still the placeholder",
-            kShare + Steps{"pick ComboBox1 1", "enter Edit_net2",
-                           "type Edit_net2 DOCS"},
-            nullptr, kNeedShare},
-    NetCase{"share, name emptied", kDocs + Steps{"enter Edit_net2"}, nullptr,
+    NetCase{kDocs + "; click CheckBox2; Edit8=r; click CheckBox1; Edit7=-1",
+            kDocsView, "net_share_DOCS=D:\\Shared_/unlimited_/remark:\"r\"",
+            nullptr},
+    NetCase{kShare + "; pick ComboBox1 1; Edit_net2=DOCS",
+            "[DOCS] [ドライブ+パス(C:\\Temp)] panel", nullptr, kNeedShare},
+    NetCase{kDocs + "; enter Edit_net2", "[] [D:\\Shared] panel", nullptr,
             kNeedShare},
-    NetCase{"share ended", kShare + Steps{"pick ComboBox1 2", "enter Edit_net2",
-                                          "type Edit_net2 DOCS"},
-            "net_share_DOCS_/delete", nullptr},
-    NetCase{"share ended, the placeholder and a blank",
-            kShare + Steps{"pick ComboBox1 2", "enter Edit_net2",
-                           "type Edit_net2 共有名 "},
-            "net_share_共有名__/delete", nullptr},
-    NetCase{"share ended, name not entered",
-            kShare + Steps{"pick ComboBox1 2"}, nullptr, kNeedShareName},
-    // A second click on the focused box unticks it without a reset: the
-    // operations stay listed, but nothing is shown or built.
-    NetCase{"share, box clicked again",
-            kShare + Steps{"click CB_net_10", "pick ComboBox1 1"}, nullptr,
+    // A text that merely holds the placeholder is a name.
+    NetCase{kShare + "; pick ComboBox1 2; Edit_net2=共有名 ",
+            "[共有名 ] (ドライブ+パス(C:\\Temp))", "net_share_共有名__/delete",
+            nullptr},
+    NetCase{kShare + "; pick ComboBox1 2", "[共有名] (ドライブ+パス(C:\\Temp))",
+            nullptr, "共有名を入力して下さい。"},
+    // The focused box clicked again unticks without a reset: the list
+    // stays, a change shows nothing and confirm builds nothing.
+    NetCase{kShare + "; click CB_net_10; pick ComboBox1 1", "() ()", nullptr,
             nullptr}));
 
+const std::string kUse = "pick RadioGroup4 2; click CB_net_11";
+const std::string kMapZ =
+    kUse + "; pick ComboBox1 1; Edit_net2=Z; Edit_net3=\\\\PC1\\Temp";
+constexpr const char* kNeedMapping = "デバイス名とＰＣ名+共有名を入力して下さい。";
+
 INSTANTIATE_TEST_SUITE_P(NetUse, NetOptions, ::testing::Values(
-    NetCase{"use, as ticked", kUse, "net_use", nullptr},
-    NetCase{"use, drive mapped", kMapZ, "net_use_Z:_\\\\PC1\\Temp", nullptr},
+    NetCase{kUse, "() ()", "net_use", nullptr},
+    NetCase{kMapZ, "[Z] [\\\\PC1\\Temp]", "net_use_Z:_\\\\PC1\\Temp", nullptr},
     // The colon is always added, also after one typed.
-    NetCase{"use, device typed with its colon",
-            kMapZ + Steps{"enter Edit_net2", "type Edit_net2 Z:"},
+    NetCase{kMapZ + "; Edit_net2=Z:", "[Z:] [\\\\PC1\\Temp]",
             "net_use_Z::_\\\\PC1\\Temp", nullptr},
-    NetCase{"use, computer not entered",
-            kUse + Steps{"pick ComboBox1 1", "enter Edit_net2",
-                         "type Edit_net2 Z"},
+    NetCase{kUse + "; pick ComboBox1 1; enter Edit_net3; Edit_net2=Z", "[Z] []",
             nullptr, kNeedMapping},
-    NetCase{"use, device emptied", kMapZ + Steps{"enter Edit_net2"}, nullptr,
-            kNeedMapping},
-    NetCase{"use, drive removed", kUse + Steps{"pick ComboBox1 2",
-            "enter Edit_net2", "type Edit_net2 Z"}, "net_use_Z:_/d", nullptr},
-    NetCase{"use, removal without a device",
-            kUse + Steps{"pick ComboBox1 2"}, nullptr, kNeedDevice},
-    NetCase{"use, mapping typed, switched away and back",
-            kMapZ + Steps{"pick ComboBox1 2", "pick ComboBox1 1"}, nullptr,
-            kNeedMapping}));
+    NetCase{kMapZ + "; pick ComboBox1 2; pick ComboBox1 1",
+            "[デバイス名] [ＰＣ名+共有名(\\\\PC1\\Temp)]", nullptr, kNeedMapping},
+    NetCase{kUse + "; pick ComboBox1 2; Edit_net2=Z",
+            "[Z] (ＰＣ名+共有名(\\\\PC1\\Temp))", "net_use_Z:_/d", nullptr},
+    NetCase{kUse + "; pick ComboBox1 2", "[デバイス名] (ＰＣ名+共有名(\\\\PC1\\Temp))",
+            nullptr, "デバイス名を入力して下さい。"}));
 
 // The share options keep what the user set for the whole run: the page
-// reset, another sub-command, another tool and the operation changes leave
-// them alone.
+// reset, another sub-command and another tool leave them alone.
 TEST_F(NetOptions, ShareOptionsOutliveOtherSubCommandsAndTools) {
-  steps(kDocs + Steps{"click CheckBox1", "type Edit7 7", "click CheckBox2",
-                      "type Edit8 kept"} + kUse + Steps{"tool 0", "tool 6"});
-  EXPECT_FALSE((*this)["Panel10"].visible());
+  perform(kDocs + "; click CheckBox1; Edit7=7; click CheckBox2; Edit8=kept; " +
+          kUse + "; tool 0; tool 6");
   // Back on the net page the first category is in front while the choice
   // still says the third: the user picks another and comes back.
-  steps(Steps{"pick RadioGroup4 0"} + kDocs);
-  EXPECT_TRUE((*this)["Panel10"].showing());
-  EXPECT_TRUE((*this)["CheckBox1"].checked());
-  EXPECT_TRUE((*this)["CheckBox2"].checked());
-  EXPECT_EQ(text("Edit7"), "7");
-  EXPECT_EQ(text("Edit8"), "kept");
-  click("btnNet");
+  perform("pick RadioGroup4 0; " + kDocs + "; click btnNet");
   EXPECT_EQ(line(), "net_share_DOCS=D:\\Shared_/users:7_/remark:\"kept\"");
 }
-
-// What the option area shows for an operation: the fields on view and the
-// texts they hold.
-struct Shown {
-  const char* what;
-  Steps steps;
-  bool net2, net3, panel;
-  const char* text2;
-  const char* text3;
-};
-void PrintTo(const Shown& s, std::ostream* os) { *os << s.what; }
-
-class NetFields : public AppTest,
-                  public ::testing::WithParamInterface<Shown> {};
-
-TEST_P(NetFields, TheOperationShowsItsFields) {
-  const Shown& s = GetParam();
-  steps(Steps{"tool 6"} + s.steps);
-  EXPECT_TRUE((*this)["ComboBox1"].showing());
-  EXPECT_TRUE((*this)["ComboBox1"].enabled());
-  EXPECT_FALSE((*this)["Edit_net1"].visible());
-  EXPECT_EQ((*this)["Edit_net2"].visible(), s.net2);
-  EXPECT_EQ((*this)["Edit_net3"].visible(), s.net3);
-  EXPECT_EQ((*this)["Panel10"].visible(), s.panel);
-  EXPECT_EQ(text("Edit_net2"), s.text2);
-  EXPECT_EQ(text("Edit_net3"), s.text3);
-}
-
-constexpr const char* kPath = "ドライブ+パス(C:\\Temp)";
-constexpr const char* kRemote = "ＰＣ名+共有名(\\\\PC1\\Temp)";
-
-INSTANTIATE_TEST_SUITE_P(NetOptionArea, NetFields, ::testing::Values(
-    Shown{"group", kGroup, false, false, false, "", ""},
-    // Ticking writes no placeholder; any change writes both, hidden or not.
-    Shown{"localgroup ticked", kLocal, false, false, false, "", ""},
-    Shown{"localgroup list", kLocal + Steps{"pick ComboBox1 0"},
-          false, false, false, "グループ名", "ユーザー名"},
-    Shown{"localgroup add", kLocal + Steps{"pick ComboBox1 1"},
-          true, false, false, "グループ名", "ユーザー名"},
-    Shown{"localgroup delete", kLocal + Steps{"pick ComboBox1 2"},
-          true, false, false, "グループ名", "ユーザー名"},
-    Shown{"localgroup user add", kLocal + Steps{"pick ComboBox1 3"},
-          true, true, false, "グループ名", "ユーザー名"},
-    Shown{"localgroup user removed", kLocal + Steps{"pick ComboBox1 4"},
-          true, true, false, "グループ名", "ユーザー名"},
-    Shown{"start ticked", kStart, false, false, false, "", ""},
-    Shown{"start list", kStart + Steps{"pick ComboBox1 0"},
-          false, false, false, "サービス名", ""},
-    Shown{"start a service", kStart + Steps{"pick ComboBox1 1"},
-          true, false, false, "サービス名", ""},
-    Shown{"stop", kStop, true, false, false, "サービス名", ""},
-    Shown{"pause", kPause, true, false, false, "サービス名", ""},
-    Shown{"continue", kContinue, true, false, false, "サービス名", ""},
-    Shown{"share ticked", kShare, false, false, false, "", ""},
-    Shown{"share list", kShare + Steps{"pick ComboBox1 0"},
-          false, false, false, "共有名", kPath},
-    Shown{"share set", kShare + Steps{"pick ComboBox1 1"},
-          true, true, true, "共有名", kPath},
-    Shown{"share ended", kShare + Steps{"pick ComboBox1 2"},
-          true, false, false, "共有名", kPath},
-    Shown{"use ticked", kUse, false, false, false, "", ""},
-    Shown{"use mapping", kUse + Steps{"pick ComboBox1 1"},
-          true, true, false, "デバイス名", kRemote},
-    Shown{"use removal", kUse + Steps{"pick ComboBox1 2"},
-          true, false, false, "デバイス名", kRemote}));
 
 }  // namespace
 }  // namespace velquin::test

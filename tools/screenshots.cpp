@@ -118,6 +118,25 @@ int wmain(int argc, wchar_t** argv) {
     f.userClick(f["btnNext"]);
     f.userPickItem(f["CMB_user04"], 3);
   });
+  // net localgroup adding a user, net share with its options, net use.
+  {
+    struct NetShot {
+      const wchar_t* name;
+      int category;
+      const char* box;
+      int operation;
+    };
+    const NetShot netShots[] = {{L"7_net_localgroup", 0, "CB_net_05", 3},
+                                {L"7_net_share", 2, "CB_net_10", 1},
+                                {L"7_net_use", 2, "CB_net_11", 1}};
+    for (const NetShot& s : netShots)
+      shot(s.name, [&f, &s] {
+        f.userPickItem(f["RadioGroup1"], 6);
+        f.userPickItem(f["RadioGroup4"], s.category);
+        f.userClick(f[s.box]);
+        f.userPickItem(f["ComboBox1"], s.operation);
+      });
+  }
   const char* pages[] = {"TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
   for (int i = 0; i < 4; ++i)
     shot(L"p" + std::to_wstring(i + 2) + L"_" + velquin::win32::widen(pages[i]),

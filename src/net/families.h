@@ -14,5 +14,8 @@ void addFamilies(NetPage& page, std::vector<std::unique_ptr<Family>>& out);
 
 std::unique_ptr<Family> makeAccountCommands(NetPage& page);  // 01, 02
 std::unique_ptr<Family> makeUserCommands(NetPage& page);     // 03
+std::unique_ptr<Family> makeGroupCommands(NetPage& page);    // 04, 05
+std::unique_ptr<Family> makeServiceCommands(NetPage& page);  // 06 to 09
+std::unique_ptr<Family> makeShareCommands(NetPage& page);    // 10, 11
 
 }  // namespace velquin::net

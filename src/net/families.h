@@ -13,5 +13,9 @@ namespace velquin::net {
 void addFamilies(NetPage& page, std::vector<std::unique_ptr<Family>>& out);
 
 std::unique_ptr<Family> makeAccountCommands(NetPage& page);  // 01, 02
+std::unique_ptr<Family> makeViewCommands(NetPage& page);     // 12 to 14
+std::unique_ptr<Family> makePrintCommand(NetPage& page);     // 15
+std::unique_ptr<Family> makeConfigCommands(NetPage& page);   // 16 to 19
+std::unique_ptr<Family> makeTimeCommands(NetPage& page);     // 20 to 22
 
 }  // namespace velquin::net

@@ -1,7 +1,7 @@
 // The net page's sub-commands 12 to 22 (view, session, file, print, config,
-// name, send, statistics, time, help, helpmsg), driven as a user: choose the
-// category, tick the box, pick an operation, fill the fields, confirm.
+// name, send, statistics, time, help, helpmsg), driven as a user.
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,52 +10,42 @@
 namespace velquin::test {
 namespace {
 
-struct Step {
-  enum Kind { Tick, Click, Pick, Enter, Type } kind;
-  const char* name = "";
-  const char* text = "";
-  int index = 0;
-};
-// The category page of sub-command `number` chosen, then its box clicked.
-Step Tick(int number) { return {Step::Tick, "", "", number}; }
-Step Click(const char* name) { return {Step::Click, name}; }
-Step Op(int index) { return {Step::Pick, "ComboBox1", "", index}; }
-Step Enter(const char* field) { return {Step::Enter, field}; }
-Step Type(const char* field, const char* text) {
-  return {Step::Type, field, text};
-}
-const Step kConfirm = Click("btnNet");
-
+// Steps, separated by "|": "15" chooses the box's category and clicks box
+// 15, "again" clicks the same box once more, "op2" picks operation 2,
+// "3=text" enters Edit_net3 and types (nothing, for "3="), "m=text" types
+// the message into Memo4, "ok" confirms.
 struct NetRow {
-  const char* what;
-  std::vector<Step> steps;
-  const char* line;     // Edit1 afterwards, blanks as "_"; kBefore: unchanged
-  const char* message;  // the message box shown, or ""
-  // The option-area fields on view afterwards with their texts, or nullptr
-  // when the row does not look at them.
+  const char* steps;
+  const char* line;          // Edit1 afterwards, blanks as "_"
+  const char* message = "";  // the message box shown, or ""
+  // The option-area fields on view with their texts, or nullptr.
   const char* view = nullptr;
 };
+void PrintTo(const NetRow& row, std::ostream* os) { *os << row.steps; }
 
-constexpr const char* kBefore = "ipconfig_/all";
-
-void PrintTo(const NetRow& row, std::ostream* os) { *os << row.what; }
+constexpr const char* kBefore = "ipconfig_/all";  // Edit1 left as it was
 
 class NetOther : public AppTest, public ::testing::WithParamInterface<NetRow> {
  protected:
-  void perform(const Step& s) {
-    switch (s.kind) {
-      case Step::Tick:
-        pick("RadioGroup4", s.index >= 16 ? 3 : 2);
-        click("CB_net_" + std::to_string(s.index));
-        break;
-      case Step::Click: click(s.name); break;
-      case Step::Pick: pick(s.name, s.index); break;
-      case Step::Enter: enter(s.name); break;
-      case Step::Type: type(s.name, s.text); break;
+  void perform(const std::string& steps) {
+    std::istringstream in(steps);
+    std::string box;
+    for (std::string s; std::getline(in, s, '|');) {
+      if (s == "ok") {
+        click("btnNet");
+      } else if (s == "again") {
+        click(box);
+      } else if (s.rfind("op", 0) == 0) {
+        pick("ComboBox1", std::stoi(s.substr(2)));
+      } else if (s.size() > 1 && s[1] == '=') {
+        type(s[0] == 'm' ? "Memo4" : "Edit_net" + s.substr(0, 1), s.substr(2));
+      } else {
+        pick("RadioGroup4", std::stoi(s) >= 16 ? 3 : 2);
+        click(box = "CB_net_" + s);
+      }
     }
   }
-  // "Edit_net2=text | ..." for each value field on view, and the unit label
-  // when it says something.
+  // "Edit_net2=text | ..." for each field on view, then the unit label.
   std::string view() {
     std::string out;
     auto add = [&](const char* name, const std::string& t) {
@@ -73,205 +63,111 @@ TEST_P(NetOther, BuildsTheLineOrSaysWhatIsMissing) {
   const NetRow& row = GetParam();
   chooseTool(app::kNet);
   type("Edit1", "ipconfig /all");
-  for (const Step& s : row.steps) perform(s);
+  perform(row.steps);
   EXPECT_EQ(line(), row.line);
-  if (*row.message)
-    EXPECT_EQ(os.messages, std::vector<std::string>{row.message});
-  else
-    EXPECT_TRUE(os.messages.empty()) << os.messages.front();
-  if (row.view) EXPECT_EQ(view(), row.view);
+  EXPECT_EQ(os.messages, *row.message ? std::vector<std::string>{row.message}
+                                      : std::vector<std::string>{});
+  if (row.view) {
+    EXPECT_EQ(view(), row.view);
+  }
 }
 
+constexpr const char* kNoComputer = "コンピュータ名を入力して下さい。";
 INSTANTIATE_TEST_SUITE_P(View, NetOther, ::testing::Values(
-    NetRow{"listing at once, no field", {Tick(12), kConfirm}, "net_view", "",
-           ""},
-    NetRow{"shares of a computer", {Tick(12), Op(1),
-           Type("Edit_net2", "SERVER1"), kConfirm}, "net_view_\\\\SERVER1",
-           ""},
-    NetRow{"typed backslashes come on top of the builder's",
-           {Tick(12), Op(1), Type("Edit_net2", "\\\\SERVER1"), kConfirm},
-           "net_view_\\\\\\\\SERVER1", ""},
-    NetRow{"the placeholder is no name", {Tick(12), Op(1), kConfirm},
-           kBefore, "コンピュータ名を入力して下さい。",
-           "Edit_net2=コンピュータ名"},
-    NetRow{"back to the listing: the name is dropped and hidden",
-           {Tick(12), Op(1), Type("Edit_net2", "SERVER1"), Op(0), kConfirm},
-           "net_view", "", ""},
-    NetRow{"the box clicked again unticks it: operations on view, no line",
-           {Tick(12), Click("CB_net_12"), Op(1), kConfirm}, kBefore, "",
-           ""}));
-
+    NetRow{"12|ok", "net_view", "", ""},
+    NetRow{"12|op1|2=SERVER1|ok", "net_view_\\\\SERVER1"},
+    NetRow{"12|op1|2=\\\\SERVER1|ok", "net_view_\\\\\\\\SERVER1"},
+    NetRow{"12|op1|ok", kBefore, kNoComputer, "Edit_net2=コンピュータ名"},
+    NetRow{"12|op1|2=SERVER1|op0|ok", "net_view", "", ""},
+    // Unticked by a second click: the list stays, the builder is silent.
+    NetRow{"12|again|op1|ok", kBefore, "", ""}));
 INSTANTIATE_TEST_SUITE_P(Session, NetOther, ::testing::Values(
-    NetRow{"listing", {Tick(13), kConfirm}, "net_session", ""},
-    NetRow{"end a session", {Tick(13), Op(1), Type("Edit_net2", "SERVER1"),
-           kConfirm}, "net_session_\\\\SERVER1_/delete", ""},
-    NetRow{"name emptied", {Tick(13), Op(1), Enter("Edit_net2"), kConfirm},
-           kBefore, "コンピュータ名を入力して下さい。"}));
-
+    NetRow{"13|ok", "net_session"},
+    NetRow{"13|op1|2=SERVER1|ok", "net_session_\\\\SERVER1_/delete"},
+    NetRow{"13|op1|2=|ok", kBefore, kNoComputer}));
 INSTANTIATE_TEST_SUITE_P(File, NetOther, ::testing::Values(
-    NetRow{"listing", {Tick(14), kConfirm}, "net_file", ""},
-    NetRow{"close a file", {Tick(14), Op(1), Type("Edit_net2", "12"),
-           kConfirm}, "net_file_12_/close", ""},
-    NetRow{"number not typed", {Tick(14), Op(1), kConfirm}, kBefore,
-           "識別番号を入力して下さい。", "Edit_net2=識別番号"}));
+    NetRow{"14|ok", "net_file"},
+    NetRow{"14|op1|2=12|ok", "net_file_12_/close"},
+    NetRow{"14|op1|ok", kBefore, "識別番号を入力して下さい。"}));
 
 constexpr const char* kNoQueue =
     "コンピュータ名と共有プリンタ名を入力して下さい。";
 constexpr const char* kNoJob = "共有プリンタ名とジョブ番号等を入力して下さい。";
-
 INSTANTIATE_TEST_SUITE_P(Print, NetOther, ::testing::Values(
-    NetRow{"ticked and confirmed at once", {Tick(15), kConfirm}, kBefore,
-           kNoQueue, "Edit_net2=コンピュータ名 | Edit_net3=共有プリンタ名"},
-    NetRow{"the queue", {Tick(15), Type("Edit_net2", "PRNSRV"),
-           Type("Edit_net3", "LaserA"), kConfirm},
-           "net_print_\\\\PRNSRV\\LaserA", ""},
-    NetRow{"printer missing", {Tick(15), Type("Edit_net2", "PRNSRV"),
-           kConfirm}, kBefore, kNoQueue},
-    NetRow{"hold", {Tick(15), Op(1), Type("Edit_net2", "PRNSRV"),
-           Type("Edit_net3", "LaserA"), Type("Edit_net4", "7"), kConfirm},
-           "net_print_\\\\PRNSRV\\LaserA_7_/hold", ""},
-    NetRow{"release", {Tick(15), Op(2), Type("Edit_net2", "PRNSRV"),
-           Type("Edit_net3", "LaserA"), Type("Edit_net4", "7"), kConfirm},
-           "net_print_\\\\PRNSRV\\LaserA_7_/release", ""},
-    NetRow{"delete", {Tick(15), Op(3), Type("Edit_net2", "PRNSRV"),
-           Type("Edit_net3", "LaserA"), Type("Edit_net4", "7"), kConfirm},
-           "net_print_\\\\PRNSRV\\LaserA_7_/delete", ""},
-    NetRow{"a job operation without the computer has the job's message",
-           {Tick(15), Op(1), Type("Edit_net3", "LaserA"),
-            Type("Edit_net4", "7"), kConfirm}, kBefore, kNoJob},
-    NetRow{"job left as its placeholder", {Tick(15), Op(2),
-           Type("Edit_net2", "PRNSRV"), Type("Edit_net3", "LaserA"),
-           kConfirm}, kBefore, kNoJob},
-    NetRow{"job entered and left empty; the printer typed before stays",
-           {Tick(15), Op(3), Type("Edit_net2", "PRNSRV"),
-            Type("Edit_net3", "LaserA"), Enter("Edit_net4"), kConfirm},
-           kBefore, kNoJob,
+    NetRow{"15|ok", kBefore, kNoQueue,
+           "Edit_net2=コンピュータ名 | Edit_net3=共有プリンタ名"},
+    NetRow{"15|2=PRNSRV|3=LaserA|ok", "net_print_\\\\PRNSRV\\LaserA"},
+    NetRow{"15|2=PRNSRV|ok", kBefore, kNoQueue},
+    NetRow{"15|op1|2=PRNSRV|3=LaserA|4=7|ok",
+           "net_print_\\\\PRNSRV\\LaserA_7_/hold"},
+    NetRow{"15|op2|2=PRNSRV|3=LaserA|4=7|ok",
+           "net_print_\\\\PRNSRV\\LaserA_7_/release"},
+    NetRow{"15|op3|2=PRNSRV|3=LaserA|4=7|ok",
+           "net_print_\\\\PRNSRV\\LaserA_7_/delete"},
+    NetRow{"15|op1|3=LaserA|4=7|ok", kBefore, kNoJob},
+    NetRow{"15|op2|2=PRNSRV|3=LaserA|ok", kBefore, kNoJob},
+    NetRow{"15|op3|2=PRNSRV|3=LaserA|4=|ok", kBefore, kNoJob,
            "Edit_net2=PRNSRV | Edit_net3=LaserA | Edit_net4="},
-    NetRow{"another operation puts every placeholder back",
-           {Tick(15), Op(1), Type("Edit_net2", "PRNSRV"),
-            Type("Edit_net3", "LaserA"), Type("Edit_net4", "7"), Op(2)},
-           kBefore, "",
+    NetRow{"15|op1|2=PRNSRV|3=LaserA|4=7|op2", kBefore, "",
            "Edit_net2=コンピュータ名 | Edit_net3=共有プリンタ名 | "
            "Edit_net4=ジョブ番号"},
-    NetRow{"back to the queue hides the job field", {Tick(15), Op(1), Op(0)},
-           kBefore, "", "Edit_net2=コンピュータ名 | Edit_net3=共有プリンタ名"},
-    NetRow{"a printer name with a blank goes in unquoted",
-           {Tick(15), Type("Edit_net2", "PRNSRV"),
-            Type("Edit_net3", "Laser A"), kConfirm},
-           "net_print_\\\\PRNSRV\\Laser_A", ""}));
+    NetRow{"15|op1|op0", kBefore, "",
+           "Edit_net2=コンピュータ名 | Edit_net3=共有プリンタ名"},
+    NetRow{"15|2=PRNSRV|3=Laser A|ok", "net_print_\\\\PRNSRV\\Laser_A"}));
 
 INSTANTIATE_TEST_SUITE_P(Config, NetOther, ::testing::Values(
-    NetRow{"server at once", {Tick(16), kConfirm}, "net_config_server", "",
-           ""},
-    NetRow{"workstation", {Tick(16), Op(1), kConfirm},
-           "net_config_workstation", ""},
-    NetRow{"hidden", {Tick(16), Op(3), kConfirm},
-           "net_config_server_/hidden:_yes", "", ""},
-    NetRow{"idle time left empty keeps the blank after the colon",
-           {Tick(16), Op(2), kConfirm}, "net_config_server_/autodisconnect:_",
-           "", "Edit_net1= | LBL_Net1=分(切断無 -1)"},
-    NetRow{"idle time", {Tick(16), Op(2), Type("Edit_net1", "15"), kConfirm},
-           "net_config_server_/autodisconnect:_15", ""},
-    NetRow{"never disconnect", {Tick(16), Op(2), Type("Edit_net1", "-1"),
-           kConfirm}, "net_config_server_/autodisconnect:_-1", ""},
-    NetRow{"the minutes survive a visit to another operation",
-           {Tick(16), Op(2), Type("Edit_net1", "15"), Op(3), Op(2), kConfirm},
-           "net_config_server_/autodisconnect:_15", "",
-           "Edit_net1=15 | LBL_Net1=分(切断無 -1)"},
-    NetRow{"another operation hides the minutes and their unit",
-           {Tick(16), Op(2), Op(0)}, kBefore, "", ""},
-    NetRow{"ticking again empties the minutes",
-           {Tick(16), Op(2), Type("Edit_net1", "15"), Tick(16), Op(2),
-            kConfirm}, "net_config_server_/autodisconnect:_", ""}));
-
+    NetRow{"16|ok", "net_config_server", "", ""},
+    NetRow{"16|op1|ok", "net_config_workstation"},
+    NetRow{"16|op3|ok", "net_config_server_/hidden:_yes", "", ""},
+    NetRow{"16|op2|ok", "net_config_server_/autodisconnect:_", "",
+           "Edit_net1= | LBL_Net1=分(切断無 -1)"},
+    NetRow{"16|op2|1=-1|ok", "net_config_server_/autodisconnect:_-1"},
+    NetRow{"16|op2|1=15|op3|op2|ok", "net_config_server_/autodisconnect:_15",
+           "", "Edit_net1=15 | LBL_Net1=分(切断無 -1)"},
+    NetRow{"16|op2|op0", kBefore, "", ""},
+    NetRow{"16|op2|1=15|16|op2|ok", "net_config_server_/autodisconnect:_"}));
 INSTANTIATE_TEST_SUITE_P(Name, NetOther, ::testing::Values(
-    NetRow{"add", {Tick(17), Type("Edit_net2", "ALIAS1"), kConfirm},
-           "net_name_ALIAS1_/add", "", "Edit_net2=ALIAS1"},
-    NetRow{"delete", {Tick(17), Op(1), Type("Edit_net2", "ALIAS1"),
-           kConfirm}, "net_name_ALIAS1_/del", ""},
-    NetRow{"the alias stays across operations",
-           {Tick(17), Type("Edit_net2", "ALIAS1"), Op(1), Op(0), kConfirm},
-           "net_name_ALIAS1_/add", ""},
-    NetRow{"alias missing", {Tick(17), Op(1), kConfirm}, kBefore,
-           "エイリアス名を入力して下さい。"}));
-
+    NetRow{"17|2=ALIAS1|op1|op0|ok", "net_name_ALIAS1_/add"},
+    NetRow{"17|op1|2=ALIAS1|ok", "net_name_ALIAS1_/del"},
+    NetRow{"17|op1|ok", kBefore, "エイリアス名を入力して下さい。"}));
 INSTANTIATE_TEST_SUITE_P(Send, NetOther, ::testing::Values(
-    NetRow{"a message", {Tick(18), Type("Edit_net2", "PC2"),
-           Type("Memo4", "Meeting at 3"), kConfirm},
-           "net_send_PC2_Meeting_at_3", ""},
-    NetRow{"recipient left as its placeholder", {Tick(18),
-           Type("Memo4", "Meeting at 3"), kConfirm}, kBefore,
-           "送信先を入力して下さい。"},
-    NetRow{"an empty message ends the line in a blank",
-           {Tick(18), Type("Edit_net2", "PC2"), kConfirm}, "net_send_PC2_",
-           ""},
-    NetRow{"the lines of a message keep their line breaks",
-           {Tick(18), Type("Edit_net2", "PC2"), Type("Memo4", "Meeting\r\nat 3"),
-            kConfirm}, "net_send_PC2_Meeting\r\nat_3", ""},
-    NetRow{"another sub-command hides the message; it comes back whole",
-           {Tick(18), Type("Memo4", "Meeting"), Tick(17), Tick(18)}, kBefore,
-           "", "Edit_net2=送信先 | Memo4=Meeting"},
-    NetRow{"hidden by the reset", {Tick(18), Type("Memo4", "Meeting"),
-           Tick(19)}, kBefore, "", ""}));
-
+    NetRow{"18|2=PC2|m=Meeting at 3|ok", "net_send_PC2_Meeting_at_3"},
+    NetRow{"18|m=Meeting at 3|ok", kBefore, "送信先を入力して下さい。"},
+    NetRow{"18|2=PC2|ok", "net_send_PC2_"},
+    NetRow{"18|2=PC2|m=Meeting\r\nat 3|ok", "net_send_PC2_Meeting\r\nat_3"},
+    // The message is hidden by the reset, never emptied.
+    NetRow{"18|m=Meeting|19", kBefore, "", ""},
+    NetRow{"18|m=Meeting|17|18", kBefore, "", "Edit_net2=送信先 | Memo4=Meeting"}));
 INSTANTIATE_TEST_SUITE_P(Statistics, NetOther, ::testing::Values(
-    NetRow{"server", {Tick(19), kConfirm}, "net_statistics_server", "", ""},
-    NetRow{"workstation", {Tick(19), Op(1), kConfirm},
-           "net_statistics_workstation", ""}));
+    NetRow{"19|ok", "net_statistics_server", "", ""},
+    NetRow{"19|op1|ok", "net_statistics_workstation"}));
 
 INSTANTIATE_TEST_SUITE_P(Time, NetOther, ::testing::Values(
-    NetRow{"untouched: the placeholders go into the line",
-           {Tick(20), kConfirm},
-           "net_time_\\\\コンピュータ名_/domain:ドメイン名", "",
+    NetRow{"20|ok", "net_time_\\\\コンピュータ名_/domain:ドメイン名", "",
            "Edit_net2=コンピュータ名 | Edit_net3=ドメイン名"},
-    NetRow{"domain", {Tick(20), Type("Edit_net2", "DC1"),
-           Type("Edit_net3", "CORP"), kConfirm},
-           "net_time_\\\\DC1_/domain:CORP", ""},
-    NetRow{"time server of the domain", {Tick(20), Op(1),
-           Type("Edit_net2", "DC1"), Type("Edit_net3", "CORP"), kConfirm},
-           "net_time_\\\\DC1_/rtsdomain:CORP_/set", ""},
-    NetRow{"show the NTP server: one field", {Tick(20),
-           Type("Edit_net3", "CORP"), Op(2), Type("Edit_net2", "DC1"),
-           kConfirm}, "net_time_\\\\DC1_/querysntp", "", "Edit_net2=DC1"},
-    NetRow{"set the NTP server: quoted", {Tick(20), Op(2), Op(3),
-           Type("Edit_net2", "DC1"), Type("Edit_net3", "ntp1"), kConfirm},
-           "net_time_\\\\DC1_/setsntp:\"ntp1\"", ""},
-    NetRow{"every change asks for the computer and the domain afresh",
-           {Tick(20), Type("Edit_net2", "DC1"), Type("Edit_net3", "CORP"),
-            Op(3)}, kBefore, "",
+    NetRow{"20|2=DC1|3=CORP|ok", "net_time_\\\\DC1_/domain:CORP"},
+    NetRow{"20|op1|2=DC1|3=CORP|ok", "net_time_\\\\DC1_/rtsdomain:CORP_/set"},
+    NetRow{"20|3=CORP|op2|2=DC1|ok", "net_time_\\\\DC1_/querysntp", "",
+           "Edit_net2=DC1"},
+    NetRow{"20|op2|op3|2=DC1|3=ntp1|ok", "net_time_\\\\DC1_/setsntp:\"ntp1\""},
+    NetRow{"20|2=DC1|3=CORP|op3", kBefore, "",
            "Edit_net2=コンピュータ名 | Edit_net3=ドメイン名"}));
-
 INSTANTIATE_TEST_SUITE_P(Help, NetOther, ::testing::Values(
-    NetRow{"usage", {Tick(21), Type("Edit_net2", "use"), kConfirm},
-           "net_help_use", ""},
-    NetRow{"options; the typed name stays across operations",
-           {Tick(21), Type("Edit_net2", "use"), Op(1), kConfirm},
-           "net_use_/?", "", "Edit_net2=use"},
-    NetRow{"options with the name emptied", {Tick(21), Op(1),
-           Enter("Edit_net2"), kConfirm}, "net__/?", ""},
-    NetRow{"usage with the name emptied", {Tick(21), Enter("Edit_net2"),
-           kConfirm}, "net_help_", ""}));
-
+    NetRow{"21|2=use|ok", "net_help_use"},
+    NetRow{"21|2=use|op1|ok", "net_use_/?", "", "Edit_net2=use"},
+    NetRow{"21|op1|2=|ok", "net__/?"},
+    NetRow{"21|2=|ok", "net_help_"}));
 INSTANTIATE_TEST_SUITE_P(Helpmsg, NetOther, ::testing::Values(
-    NetRow{"a message number", {Tick(22), Type("Edit_net2", "2182"),
-           kConfirm}, "net_helpmsg_2182", ""},
-    NetRow{"the placeholder goes in", {Tick(22), kConfirm},
-           "net_helpmsg_メッセージ番号", "", "Edit_net2=メッセージ番号"}));
+    NetRow{"22|2=2182|ok", "net_helpmsg_2182"},
+    NetRow{"22|ok", "net_helpmsg_メッセージ番号"}));
 
-// A command file holds one command a line: the rest of a several-line
-// message would be run as commands of its own.
+// A command file holds one command a line: the rest of a message with line
+// breaks would be run as commands of their own.
 TEST_F(NetOther, TeachingALineWithALineBreakIsRefused) {
   chooseTool(app::kNet);
-  pick("RadioGroup4", 3);
-  click("CB_net_18");
-  type("Edit_net2", "PC2");
-  type("Memo4", "Meeting");
-  click("btnNet");
+  perform("18|2=PC2|m=Meeting|ok");
   click("btnTeach");
-  EXPECT_EQ(text("Memo3"), "net send PC2 Meeting");
-
-  type("Memo4", "Meeting\r\nformat c:");
-  click("btnNet");
+  perform("m=Meeting\r\nformat c:|ok");
   click("btnTeach");
   EXPECT_EQ(os.messages, std::vector<std::string>{
                              "改行を含むコマンドラインはﾃｰﾁﾝｸﾞ出来ません。"});

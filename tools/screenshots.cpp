@@ -118,25 +118,28 @@ int wmain(int argc, wchar_t** argv) {
     f.userClick(f["btnNext"]);
     f.userPickItem(f["CMB_user04"], 3);
   });
-  // net localgroup adding a user, net share with its options, net use.
-  {
-    struct NetShot {
-      const wchar_t* name;
-      int category;
-      const char* box;
-      int operation;
-    };
-    const NetShot netShots[] = {{L"7_net_localgroup", 0, "CB_net_05", 3},
-                                {L"7_net_share", 2, "CB_net_10", 1},
-                                {L"7_net_use", 2, "CB_net_11", 1}};
-    for (const NetShot& s : netShots)
-      shot(s.name, [&f, &s] {
-        f.userPickItem(f["RadioGroup1"], 6);
-        f.userPickItem(f["RadioGroup4"], s.category);
-        f.userClick(f[s.box]);
-        f.userPickItem(f["ComboBox1"], s.operation);
-      });
-  }
+  // The option area of a sub-command: category, box ticked, operation
+  // chosen (0 is what the box shows by itself).
+  struct NetOptions {
+    const wchar_t* name;
+    int category;
+    const char* box;
+    int operation;
+  };
+  const NetOptions netOptions[] = {{L"7_net_localgroup", 0, "CB_net_05", 3},
+                                   {L"7_net_share", 2, "CB_net_10", 1},
+                                   {L"7_net_use", 2, "CB_net_11", 1},
+                                   {L"7_net_print_1", 2, "CB_net_15", 1},
+                                   {L"7_net_config_2", 3, "CB_net_16", 2},
+                                   {L"7_net_send", 3, "CB_net_18", 0},
+                                   {L"7_net_time", 3, "CB_net_20", 0}};
+  for (const NetOptions& n : netOptions)
+    shot(n.name, [&] {
+      f.userPickItem(f["RadioGroup1"], 6);
+      f.userPickItem(f["RadioGroup4"], n.category);
+      f.userClick(f[n.box]);
+      if (n.operation > 0) f.userPickItem(f["ComboBox1"], n.operation);
+    });
   const char* pages[] = {"TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
   for (int i = 0; i < 4; ++i)
     shot(L"p" + std::to_wstring(i + 2) + L"_" + velquin::win32::widen(pages[i]),

@@ -8,6 +8,10 @@ void addFamilies(NetPage& page, std::vector<std::unique_ptr<Family>>& out) {
   out.push_back(makeGroupCommands(page));
   out.push_back(makeServiceCommands(page));
   out.push_back(makeShareCommands(page));
+  out.push_back(makeViewCommands(page));
+  out.push_back(makePrintCommand(page));
+  out.push_back(makeConfigCommands(page));
+  out.push_back(makeTimeCommands(page));
 }
 
 }  // namespace velquin::net

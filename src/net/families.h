@@ -17,5 +17,9 @@ std::unique_ptr<Family> makeUserCommands(NetPage& page);     // 03
 std::unique_ptr<Family> makeGroupCommands(NetPage& page);    // 04, 05
 std::unique_ptr<Family> makeServiceCommands(NetPage& page);  // 06 to 09
 std::unique_ptr<Family> makeShareCommands(NetPage& page);    // 10, 11
+std::unique_ptr<Family> makeViewCommands(NetPage& page);     // 12 to 14
+std::unique_ptr<Family> makePrintCommand(NetPage& page);     // 15
+std::unique_ptr<Family> makeConfigCommands(NetPage& page);   // 16 to 19
+std::unique_ptr<Family> makeTimeCommands(NetPage& page);     // 20 to 22
 
 }  // namespace velquin::net

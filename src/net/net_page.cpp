@@ -166,8 +166,10 @@ void NetPage::declareOptionArea() {
          .onChange = [this] { ComboBox1Change(); }});
   f.add({.name = "Edit_net1", .kind = Kind::Edit, .parent = "TS_Select1",
          .bounds = {234, 8, 40, 20}, .visible = false});
+  // The unit under the short field: beside it, a unit such as
+  // "分(切断無 -1)" would run past the page's edge.
   f.add({.name = "LBL_Net1", .kind = Kind::Label, .parent = "TS_Select1",
-         .bounds = {278, 11, 48, 14}});
+         .bounds = {234, 34, 90, 14}});
   f.add({.name = "Edit_net2", .kind = Kind::Edit, .parent = "TS_Select1",
          .text = "コンピュータ名", .bounds = {8, 36, 220, 20},
          .visible = false, .onEnter = [this] { Edit_net2Enter(); }});

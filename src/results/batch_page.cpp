@@ -115,7 +115,15 @@ bool BatchPage::runLine(const std::string& line,
 
 void BatchPage::btnTeachClick() {
   form::Control& memo3 = main_["Memo3"];
-  memo3.setText(memo3.text() + main_["Edit1"].text());
+  const std::string& line = main_["Edit1"].text();
+  // The command file holds one command a line: the rest of a message with
+  // line breaks (net send) would become commands of their own.
+  if (line.find_first_of("\r\n") != std::string::npos) {
+    main_.platform().showMessage(
+        "改行を含むコマンドラインはﾃｰﾁﾝｸﾞ出来ません。");
+    return;
+  }
+  memo3.setText(memo3.text() + line);
 }
 
 void BatchPage::btnSaveTClick() { data_.saveMemoAs(main_["Memo3"]); }

@@ -47,6 +47,14 @@ TEST_F(Keyboard, ALabelsAcceleratorFocusesItsField) {
   EXPECT_EQ(main().form().focused(), &main()["Edit3"]);
 }
 
+TEST_F(Keyboard, AGroupBoxsAcceleratorFocusesItsFirstControl) {
+  click("RadioGroup1#5");  // tracert: "&O オプション選択"
+  key(GetFocus(), WM_SYSCHAR, 'o');
+  pump();
+  EXPECT_EQ(GetFocus(), byName("CB_Trace1"));
+  EXPECT_FALSE(main()["CB_Trace1"].checked());
+}
+
 TEST_F(Keyboard, AcceleratorsOfHiddenPagesDoNothing) {
   // The ping page is not in front: Alt+B must not open its detail panel.
   SetFocus(byName("Edit1"));

@@ -149,9 +149,9 @@ void Settings::applyStoredBounds() {
     *field[i] = *value;
   }
   const int dpi = main_.platform().screenDpi();
-  platform::ScreenRect near{b.left, b.top, std::max(b.width, 0),
+  platform::ScreenRect around{b.left, b.top, std::max(b.width, 0),
                             std::max(b.height, 0)};
-  b = reachable(b, main_.platform().workArea(near), kMinWidth * dpi / 96,
+  b = reachable(b, main_.platform().workArea(around), kMinWidth * dpi / 96,
                 kMinHeight * dpi / 96);
   f.setWindowBounds(b);
 }

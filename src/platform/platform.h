@@ -55,7 +55,7 @@ class Platform {
   virtual int screenDpi() = 0;
   // The work area (the screen less task bars) of the monitor that shows the
   // largest part of the rectangle, or of the nearest one when none does.
-  virtual ScreenRect workArea(const ScreenRect& near) = 0;
+  virtual ScreenRect workArea(const ScreenRect& around) = 0;
 
   virtual DriveType driveType(const std::string& root) = 0;
   virtual std::string currentFolder() = 0;

@@ -98,14 +98,14 @@ int Win32Platform::screenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-platform::ScreenRect Win32Platform::workArea(const platform::ScreenRect& near) {
+platform::ScreenRect Win32Platform::workArea(const platform::ScreenRect& around) {
   // Stored values may be anywhere in the int range: keep the corners so.
   auto edge = [](long long v) {
     return static_cast<LONG>(std::clamp<long long>(v, -0x3FFFFFFF, 0x3FFFFFFF));
   };
-  RECT rc{edge(near.left), edge(near.top),
-          edge(static_cast<long long>(near.left) + near.width),
-          edge(static_cast<long long>(near.top) + near.height)};
+  RECT rc{edge(around.left), edge(around.top),
+          edge(static_cast<long long>(around.left) + around.width),
+          edge(static_cast<long long>(around.top) + around.height)};
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
   if (!GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi))

@@ -210,7 +210,8 @@ void Renderer::create(HWND owner) {
                           style, b.left, b.top, b.width, b.height, owner,
                           nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_)
-    throw std::runtime_error("window " + form_.name() + " cannot be created");
+    throw std::runtime_error("window " + form_.name() + " cannot be created: " +
+                             systemMessage(GetLastError()));
   setName(hwnd_, form_.name());
   // A window that knows its monitor takes that monitor's DPI.
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -498,7 +499,11 @@ bool Renderer::preTranslate(MSG& msg) {
     bool takesEnter = false;
     if (lstrcmpiW(cls, L"Button") == 0) {
       LONG type = style & BS_TYPEMASK;
-      takesEnter = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+      // A focused push button is pressed by Enter, as in any dialog.
+      if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+        SendMessageW(focus, BM_CLICK, 0, 0);
+        return true;
+      }
     } else if (lstrcmpiW(cls, L"Edit") == 0) {
       takesEnter = (style & ES_MULTILINE) && (style & ES_WANTRETURN);
       HWND combo = GetParent(focus);

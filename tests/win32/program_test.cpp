@@ -17,9 +17,9 @@ namespace velquin::test {
 namespace {
 
 // One run of the program in a start folder.
-class Run {
+class Started {
  public:
-  explicit Run(const std::filesystem::path& folder) {
+  explicit Started(const std::filesystem::path& folder) {
     const char* exe = std::getenv("VELQUIN_EXE");
     EXPECT_NE(exe, nullptr) << "VELQUIN_EXE names the program under test";
     if (!exe) return;
@@ -29,7 +29,7 @@ class Run {
                               nullptr, folder.wstring().c_str(), &si, &pi_);
     EXPECT_TRUE(started_);
   }
-  ~Run() {
+  ~Started() {
     if (!started_) return;
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT)
       TerminateProcess(pi_.hProcess, 1);
@@ -159,7 +159,7 @@ bool same(const RECT& a, const RECT& b) {
 TEST_F(Executable, FirstStartTellsOfTheMissingFileAndRestartsWhereItWasClosed) {
   RECT moved;
   {
-    Run run(folder);
+    Started run(folder);
     HWND main = run.mainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(run.message, "ファイルが有りません。");
@@ -180,7 +180,7 @@ TEST_F(Executable, FirstStartTellsOfTheMissingFileAndRestartsWhereItWasClosed) {
   }
   EXPECT_EQ(settings(), "2.2.2\r\n37\r\n41\r\n701\r\n523\r\n");
   for (int restart = 0; restart < 2; ++restart) {
-    Run run(folder);
+    Started run(folder);
     HWND main = run.mainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(run.message, "");
@@ -192,7 +192,7 @@ TEST_F(Executable, FirstStartTellsOfTheMissingFileAndRestartsWhereItWasClosed) {
 TEST_F(Executable, APlaceOffEveryMonitorStillOpensAWindowOnTheScreen) {
   std::ofstream(folder / "Velquin.ini", std::ios::binary)
       << "2.2.2\r\n-30000\r\n-30000\r\n640\r\n480\r\n";
-  Run run(folder);
+  Started run(folder);
   HWND main = run.mainWindow();
   ASSERT_NE(main, nullptr);
   RECT rc = rectOf(main);

@@ -23,4 +23,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 status=0
 ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
 ctest --test-dir build/win32 --output-on-failure || status=1
+# The archive for users, unpacked and started; restarts at 144 DPI.
+bash tools/package.sh || status=1
+bash tools/dpi-test.sh || status=1
 exit $status

@@ -19,6 +19,9 @@ unset DISPLAY
 wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# Wine's own services start with the first program and live as long as the
+# server: started here, they do not hold CTest's output pipe open.
+tools/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 status=0
 ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1

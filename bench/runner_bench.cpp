@@ -20,6 +20,7 @@
 #include "program.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
+#include "win32/session.h"
 #include "win32/text.h"
 
 namespace {
@@ -138,23 +139,19 @@ class Bench {
               ("velquin-bench-" + std::to_string(GetCurrentProcessId()));
     std::filesystem::create_directories(folder_);
     SetCurrentDirectoryW(folder_.wstring().c_str());
-    program_ = std::make_unique<Program>(os_);
-    program_->main().FormCreate();
-    window_ = std::make_unique<win32::Renderer>(program_->main().form());
-    os_.attach(window_.get());
-    window_->onClose = [this] {
-      program_->main().FormClose();
-      os_.setQuitting();
-    };
-    window_->create(nullptr);
-    window_->fromUser([this] { program_->main().FormShow(); });
-    ShowWindow(window_->hwnd(), SW_SHOWNORMAL);
+    // A settings file in place, so that no message box waits for a user.
+    if (FILE* f = _wfopen((folder_ / "Velquin.ini").wstring().c_str(), L"wb")) {
+      fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
+      fclose(f);
+    }
+    session_ = std::make_unique<win32::Session>(os_);
+    program_ = &session_->program();
+    window_ = &session_->mainWindow();
+    session_->show(SW_SHOWNORMAL);
     os_.pumpMessages(0);
   }
   ~Bench() {
-    os_.attach(nullptr);
-    window_.reset();
-    program_.reset();
+    session_.reset();
     wchar_t tmp[MAX_PATH];
     GetTempPathW(MAX_PATH, tmp);
     SetCurrentDirectoryW(tmp);
@@ -179,8 +176,9 @@ class Bench {
  private:
   std::filesystem::path folder_;
   win32::Win32Platform os_;
-  std::unique_ptr<Program> program_;
-  std::unique_ptr<win32::Renderer> window_;
+  std::unique_ptr<win32::Session> session_;
+  Program* program_ = nullptr;
+  win32::Renderer* window_ = nullptr;
 };
 
 struct Streamed {

@@ -10,6 +10,7 @@
 #include "builders/route_page.h"
 #include "builders/tracert_page.h"
 #include "exec/runner.h"
+#include "help/about_box.h"
 #include "net/net_page.h"
 #include "results/batch_page.h"
 #include "results/data_page.h"
@@ -35,7 +36,10 @@ Program::Program(platform::Platform& platform)
   m.addUnit<results::BatchPage>(data);
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
+  about_ = std::make_unique<help::TfrmAbout>(platform);
+  m.addWindow(about_->form());
   m.form().checkNames();
+  about_->form().checkNames();
 }
 
 Program::~Program() = default;

@@ -13,6 +13,9 @@ namespace velquin {
 namespace exec {
 class Runner;
 }
+namespace help {
+class TfrmAbout;
+}
 
 class Program {
  public:
@@ -23,12 +26,15 @@ class Program {
 
   app::TfrmMain& main() { return *main_; }
   exec::Runner& runner() { return *runner_; }
+  help::TfrmAbout& about() { return *about_; }
 
  private:
   std::unique_ptr<app::TfrmMain> main_;
   // Declared after main_ so that it is destroyed first: it registers its
   // actions on the main window and refers to its controls.
   std::unique_ptr<exec::Runner> runner_;
+  // The about box, the second window; the main window finds it by name.
+  std::unique_ptr<help::TfrmAbout> about_;
 };
 
 }  // namespace velquin

@@ -1,8 +1,9 @@
 // Takes pictures of the real window, one per page, for people to look at:
 //   velquin_shots.exe <folder>
-// It builds the program as WinMain does, shows each tool page (and the
-// pages that open a detail panel, with the panel open) and saves each as a
-// BMP file. Run under Wine on a display (tools/screenshots.sh).
+// It starts the program as WinMain does, shows each tool page (and the
+// pages that open a detail panel, with the panel open), the other main
+// pages and the about box over the main window, and saves each as a BMP
+// file. Run under Wine on a display (tools/screenshots.sh).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -15,6 +16,7 @@
 #include "program.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
+#include "win32/session.h"
 #include "win32/text.h"
 
 namespace {
@@ -25,9 +27,7 @@ void pump(velquin::win32::Win32Platform& os, int ms) {
   while (static_cast<LONG>(end - GetTickCount()) > 0);
 }
 
-bool saveBmp(HWND h, const std::wstring& path) {
-  RECT rc;
-  GetWindowRect(h, &rc);
+bool saveBmp(const RECT& rc, const std::wstring& path) {
   int w = rc.right - rc.left, hgt = rc.bottom - rc.top;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
@@ -65,25 +65,20 @@ bool saveBmp(HWND h, const std::wstring& path) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring out = argc > 1 ? argv[1] : L".";
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
   velquin::win32::Win32Platform os;
-  velquin::Program program(os);
-  auto& main = program.main();
-  main.FormCreate();
-  velquin::win32::Renderer window(main.form());
-  os.attach(&window);
-  window.create(nullptr);
-  window.fromUser([&] { main.FormShow(); });
-  ShowWindow(window.hwnd(), SW_SHOWNORMAL);
+  velquin::win32::Session session(os);
+  session.show(SW_SHOWNORMAL);
+  auto& window = session.mainWindow();
   SetForegroundWindow(window.hwnd());
   pump(os, 500);
 
-  auto& f = main.form();
+  auto& f = session.main().form();
   auto shot = [&](const std::wstring& name, const std::function<void()>& act) {
     window.fromUser(act);
     pump(os, 400);
-    saveBmp(window.hwnd(), out + L"\\" + name + L".bmp");
+    RECT rc;
+    GetWindowRect(window.hwnd(), &rc);
+    saveBmp(rc, out + L"\\" + name + L".bmp");
   };
   shot(L"00_top", [] {});
   const wchar_t* tools[] = {L"ipconfig", L"ping", L"netstat", L"nbtstat",
@@ -144,6 +139,11 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < 4; ++i)
     shot(L"p" + std::to_wstring(i + 2) + L"_" + velquin::win32::widen(pages[i]),
          [&, i] { f.userSelectPage(f["PageControl1"], i + 1); });
-  os.attach(nullptr);
+  // The about box over the main window, from the help page's "Version".
+  window.fromUser([&] { f.userClick(f["btnHelp3"]); });
+  pump(os, 400);
+  RECT rc;
+  GetWindowRect(window.hwnd(), &rc);
+  saveBmp(rc, out + L"\\p7_about.bmp");
   return 0;
 }

@@ -17,7 +17,12 @@ sleep 1
 export DISPLAY="${VELQUIN_DISPLAY:-:97}"
 velquin_wine_driver x11
 rm -f "$WINEPREFIX/.velquin-null"
-wine "$shots" "$(winepath -w "$out")"
+# A start folder of its own, where the program has run before (so no
+# first-start message waits for a click), at the design place and size.
+start="$(mktemp -d)"
+printf '2.2.2\r\n149\r\n233\r\n612\r\n476\r\n' > "$start/Velquin.ini"
+(cd "$start" && wine "$shots" "$(winepath -w "$out")")
+rm -rf "$start"
 for f in "$out"/*.bmp; do
   convert "$f" "${f%.bmp}.png" && rm -f "$f"
 done

@@ -19,12 +19,14 @@ unset DISPLAY
 wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-# Start the prefix's background services here, away from ctest: started by
-# the first test program, they would inherit ctest's output pipe and keep it
-# open, and ctest would wait for its end until the test's time-out.
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+# Wine's own services start with the first program and live as long as the
+# server: started here, they do not hold CTest's output pipe open.
+tools/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 status=0
 ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
 ctest --test-dir build/win32 --output-on-failure || status=1
+# The archive for users, unpacked and started; restarts at 144 DPI.
+bash tools/package.sh || status=1
+bash tools/dpi-test.sh || status=1
 exit $status

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/settings.h"
+
 namespace velquin::app {
 
 using form::Align;
@@ -8,10 +10,11 @@ using form::Kind;
 TfrmMain::TfrmMain(platform::Platform& platform)
     : platform_(platform), form_("frmMain") {
   form_.setCaption(kMainCaption);
-  form_.setWindowBounds(kDesignBounds);
+  form_.setWindowBounds(designBounds());
   declareShell();
   declareSelector();
   declareTopPage();
+  settings_ = &addUnit<Settings>();
 }
 
 TfrmMain::~TfrmMain() {
@@ -82,6 +85,9 @@ void TfrmMain::declareShell() {
          .itemIndex = 0});
   f.add({.name = "Panel5", .kind = Kind::Panel, .parent = "TabSheet5",
          .bounds = {0, 0, 0, 22}, .style = {.align = Align::Top}});
+  f.add({.name = "btnHelp3", .kind = Kind::Button, .parent = "Panel5",
+         .text = "Version", .bounds = {132, 0, 60, 22}, .action = "Act_btnH3"});
+  f.addAction({"Act_btnH3", "Help", "", [this] { Act_btnH3Execute(); }});
   f.add({.name = "btnReflesh", .kind = Kind::Button, .parent = "Panel5",
          .text = "初期化", .bounds = {244, 0, 75, 22}, .enabled = false});
   f["btnReflesh"].onClick = [this] { btnRefleshClick(); };
@@ -133,9 +139,25 @@ void TfrmMain::declareTopPage() {
   f["Label11"].onClick = [this] { Label11Click(); };
 }
 
+form::Form* TfrmMain::window(std::string_view name) const {
+  for (form::Form* w : windows_)
+    if (w->name() == name) return w;
+  return nullptr;
+}
+
+form::Rect TfrmMain::designBounds() {
+  const int dpi = platform_.screenDpi();
+  form::Rect b = kDesignBounds;
+  b.width = b.width * dpi / 96;
+  b.height = b.height * dpi / 96;
+  return b;
+}
+
 void TfrmMain::FormCreate() {
   startFolder_ = platform_.currentFolder();
-  form_.setWindowBounds(kDesignBounds);
+  form_.setWindowBounds(designBounds());
+  form_.execute("Act_ini_read");
+  settings_->applyStoredBounds();
 }
 
 void TfrmMain::FormShow() {
@@ -143,9 +165,13 @@ void TfrmMain::FormShow() {
     page->setTabVisible(false);
   for (auto& unit : units_) unit->formShown();
   form_["PageControl2"].setActivePageIndex(0);
+  form_.execute("Act_ini_Set");
 }
 
-void TfrmMain::FormClose() {}
+void TfrmMain::FormClose() {
+  form_.execute("Act_ini_Set");
+  form_.execute("Act_ini_write");
+}
 
 void TfrmMain::FormActivate() {}
 
@@ -181,6 +207,18 @@ void TfrmMain::Act_RB_ClickExecute() {
   }
   form_["TS_Top"].setTabVisible(false);
   form_["Edit1"].setText("");
+}
+
+void TfrmMain::Act_btnH3Execute() {
+  form::Form* about = window("frmAbout");
+  if (!about) return;
+  // Centred over the main window at every showing; not modal.
+  const form::Rect& m = form_.windowBounds();
+  form::Rect a = about->windowBounds();
+  a.left = m.left + (m.width - a.width) / 2;
+  a.top = m.top + (m.height - a.height) / 2;
+  about->setWindowBounds(a);
+  about->setWindowVisible(true);
 }
 
 void TfrmMain::Label10Click() { platform_.shellOpen(kMakerHome); }

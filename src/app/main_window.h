@@ -30,7 +30,8 @@ class PageUnit {
 inline constexpr const char* kProductName = "Velquin";
 inline constexpr const char* kMainCaption = "Velquin ";
 
-// Design placement of the main window (outer rectangle, pixels).
+// Design placement of the main window: left and top in screen pixels, the
+// outer width and height in 96-DPI units (scaled for the screen).
 inline constexpr form::Rect kDesignBounds{233, 149, 612, 476};
 
 // Index of each tool in the selector, and its page in PageControl2 (+1).
@@ -38,6 +39,8 @@ enum Tool {
   kIpconfig, kPing, kNetstat, kNbtstat, kRoute, kTracert, kNet, kArp,
   kNslookup, kPathping, kToolCount
 };
+
+class Settings;
 
 class TfrmMain {
  public:
@@ -50,6 +53,12 @@ class TfrmMain {
   form::Control& operator[](std::string_view name) const { return form_[name]; }
   platform::Platform& platform() { return platform_; }
   const std::string& startFolder() const { return startFolder_; }
+
+  // The program's other top-level windows (the about box), by name.
+  void addWindow(form::Form& window) { windows_.push_back(&window); }
+  form::Form* window(std::string_view name) const;
+  // The design placement scaled for the screen's dots per inch.
+  form::Rect designBounds();
 
   // Takes ownership of a page unit (built after the shell's own controls).
   template <class Unit, class... Args>
@@ -79,6 +88,8 @@ class TfrmMain {
   void Act_RefleshExecute();
   void btnRefleshClick();
   void PageControl1Change();
+  // "Version": shows the about box centred over the main window.
+  void Act_btnH3Execute();
 
   // Tool selector
   void Act_RB_ClickExecute();
@@ -97,6 +108,8 @@ class TfrmMain {
   std::string startFolder_;
   std::vector<std::unique_ptr<PageUnit>> units_;
   PageUnit* tools_[kToolCount] = {};
+  std::vector<form::Form*> windows_;
+  Settings* settings_ = nullptr;
 };
 
 inline constexpr const char* kMakerName = "Velquin Project";

@@ -104,6 +104,12 @@ void Form::setWindowBounds(Rect r) {
   if (view_) view_->windowChanged();
 }
 
+void Form::setWindowVisible(bool on) {
+  if (windowVisible_ == on) return;
+  windowVisible_ = on;
+  if (view_) view_->windowChanged();
+}
+
 void Form::setClientSize(int width, int height) {
   clientW_ = width;
   clientH_ = height;

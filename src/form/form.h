@@ -20,7 +20,7 @@ class View {
   virtual void changed(Control& control, Prop prop) = 0;
   virtual void appended(Control& memo, std::string_view text) = 0;
   virtual void focusMoved(Control* control) = 0;
-  virtual void windowChanged() = 0;  // caption or outer bounds
+  virtual void windowChanged() = 0;  // caption, outer bounds or shown
   virtual std::string readText(const Control& memo) = 0;
 };
 
@@ -91,6 +91,13 @@ class Form {
   void setCaption(std::string caption);
   const Rect& windowBounds() const { return window_; }
   void setWindowBounds(Rect r);  // outer rectangle, screen pixels
+  // Shown on the desktop; a window starts hidden.
+  bool windowVisible() const { return windowVisible_; }
+  void setWindowVisible(bool on);
+  // A fixed frame with a close box only, as dialogs have; set before the
+  // window is created.
+  bool dialogFrame() const { return dialogFrame_; }
+  void setDialogFrame(bool on) { dialogFrame_ = on; }
   // Client area in 96-DPI units; lays the controls out again and runs the
   // resize event of every showing control whose size changed.
   void setClientSize(int width, int height);
@@ -128,6 +135,8 @@ class Form {
   std::map<std::string, Action, std::less<>> actions_;
   std::string caption_;
   Rect window_;
+  bool windowVisible_ = false;
+  bool dialogFrame_ = false;
   int clientW_ = 0;
   int clientH_ = 0;
   Control* focused_ = nullptr;

@@ -19,6 +19,15 @@ struct FileDialog {
   bool askBeforeReplace = false;
 };
 
+// A rectangle on the desktop, in the screen's pixels.
+struct ScreenRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const ScreenRect&) const = default;
+};
+
 // Outcome of a file operation; message is the system's own wording.
 struct IoResult {
   bool ok = true;
@@ -37,8 +46,16 @@ class Platform {
   virtual bool openDialog(FileDialog& dialog) = 0;
   virtual bool saveDialog(FileDialog& dialog) = 0;
 
-  // The shell's Open verb on a file or web address; the result is ignored.
-  virtual void shellOpen(const std::string& target) = 0;
+  // The shell's Open verb on a file or web address, owned by the window of
+  // that name ("" = the main window); the result is ignored.
+  virtual void shellOpen(const std::string& target,
+                         const std::string& ownerWindow = "") = 0;
+
+  // Dots per inch of the screen that windows open on.
+  virtual int screenDpi() = 0;
+  // The work area (the screen less task bars) of the monitor that shows the
+  // largest part of the rectangle, or of the nearest one when none does.
+  virtual ScreenRect workArea(const ScreenRect& around) = 0;
 
   virtual DriveType driveType(const std::string& root) = 0;
   virtual std::string currentFolder() = 0;

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <stdexcept>
+
 #include "form/form.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
@@ -33,7 +35,10 @@ HWND NativeControl::make(const wchar_t* cls, DWORD style, DWORD exStyle,
                            0, 0, parent ? parent : parent_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), this);
-  if (!h) return nullptr;
+  // A control missing on screen would leave the model acting on nothing.
+  if (!h)
+    throw std::runtime_error("control " + model_.name() + " cannot be created: " +
+                             systemMessage(GetLastError()));
   SetPropW(h, kObjectProp, this);
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(r_.font(model_.font())),
                FALSE);

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "win32/renderer.h"
@@ -10,7 +11,23 @@
 
 namespace velquin::win32 {
 
+void Win32Platform::attach(Renderer* main) {
+  main_ = main;
+  windows_.clear();
+  if (main) windows_.push_back(main);
+}
+
+void Win32Platform::attachWindow(Renderer* window) {
+  if (window) windows_.push_back(window);
+}
+
 HWND Win32Platform::owner() const { return main_ ? main_->hwnd() : nullptr; }
+
+bool Win32Platform::busy() const {
+  for (Renderer* w : windows_)
+    if (w->handlerDepth() > 0) return true;
+  return false;
+}
 
 void Win32Platform::showMessage(const std::string& text) {
   MessageBoxW(owner(), widen(text).c_str(), L"Velquin", MB_OK);
@@ -66,8 +83,35 @@ bool Win32Platform::fileDialog(platform::FileDialog& dialog, bool save) {
   return true;
 }
 
-void Win32Platform::shellOpen(const std::string& target) {
-  ShellExecuteW(owner(), L"open", widen(target).c_str(), L"", L"", SW_SHOWNORMAL);
+void Win32Platform::shellOpen(const std::string& target,
+                              const std::string& ownerWindow) {
+  HWND by = owner();
+  for (Renderer* w : windows_)
+    if (w->model().name() == ownerWindow) by = w->hwnd();
+  ShellExecuteW(by, L"Open", widen(target).c_str(), L"", L"", SW_SHOW);
+}
+
+int Win32Platform::screenDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+platform::ScreenRect Win32Platform::workArea(const platform::ScreenRect& around) {
+  // Stored values may be anywhere in the int range: keep the corners so.
+  auto edge = [](long long v) {
+    return static_cast<LONG>(std::clamp<long long>(v, -0x3FFFFFFF, 0x3FFFFFFF));
+  };
+  RECT rc{edge(around.left), edge(around.top),
+          edge(static_cast<long long>(around.left) + around.width),
+          edge(static_cast<long long>(around.top) + around.height)};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi))
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+  const RECT& w = mi.rcWork;
+  return {w.left, w.top, w.right - w.left, w.bottom - w.top};
 }
 
 platform::DriveType Win32Platform::driveType(const std::string& root) {
@@ -179,7 +223,9 @@ std::string Win32Platform::ansiToUtf8(std::string_view bytes) {
 }
 
 void Win32Platform::dispatch(MSG& msg) {
-  if (main_ && main_->preTranslate(msg)) return;
+  // Each window takes the keys meant for its own controls.
+  for (Renderer* w : windows_)
+    if (w->preTranslate(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
@@ -209,7 +255,7 @@ int Win32Platform::run() {
   for (;;) {
     // A close asked for inside a running command takes effect once every
     // handler on the stack has returned.
-    if (quitting_ && (!main_ || main_->handlerDepth() == 0)) break;
+    if (quitting_ && !busy()) break;
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) exitCode_ = static_cast<int>(msg.wParam);

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/platform.h"
 
 namespace velquin::win32 {
@@ -14,16 +17,21 @@ class Renderer;
 class Win32Platform : public platform::Platform {
  public:
   Win32Platform() = default;
-  // The main window: owner of boxes and dialogs, and the keyboard handling
-  // of every message that the pump dispatches.
-  void attach(Renderer* main) { main_ = main; }
+  // The main window: owner of boxes and dialogs. Every window attached
+  // (the main window and the about box) handles the keyboard messages of
+  // its own controls before they are dispatched.
+  void attach(Renderer* main);
+  void attachWindow(Renderer* window);
   HWND owner() const;
 
   void showMessage(const std::string& text) override;
   bool askYesNo(const std::string& caption, const std::string& text) override;
   bool openDialog(platform::FileDialog& dialog) override;
   bool saveDialog(platform::FileDialog& dialog) override;
-  void shellOpen(const std::string& target) override;
+  void shellOpen(const std::string& target,
+                 const std::string& ownerWindow = "") override;
+  int screenDpi() override;
+  platform::ScreenRect workArea(const platform::ScreenRect& around) override;
   platform::DriveType driveType(const std::string& root) override;
   std::string currentFolder() override;
   platform::IoResult readTextFile(const std::string& path,
@@ -47,7 +55,10 @@ class Win32Platform : public platform::Platform {
  private:
   bool fileDialog(platform::FileDialog& dialog, bool save);
 
+  bool busy() const;  // a handler of some window is on the stack
+
   Renderer* main_ = nullptr;
+  std::vector<Renderer*> windows_;
   bool quitting_ = false;
   int exitCode_ = 0;
 };

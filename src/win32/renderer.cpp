@@ -16,16 +16,15 @@ using form::Kind;
 
 namespace {
 
-const wchar_t kMainClass[] = L"TfrmMain";
 const wchar_t kContainerClass[] = L"VelquinContainer";
 const wchar_t kNameProp[] = L"Name";
 const wchar_t kFaceName[] = L"ＭＳ Ｐゴシック";
 constexpr int kFontHeight = 12;
 
-void registerClasses() {
+void registerContainerClass() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kMainClass, &wc)) return;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), kContainerClass, &wc)) return;
   wc = {};
   wc.cbSize = sizeof wc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -34,12 +33,27 @@ void registerClasses() {
   wc.lpfnWndProc = Renderer::containerProc;
   wc.lpszClassName = kContainerClass;
   RegisterClassExW(&wc);
+}
+
+// Each top-level window has a class of its own, named after its model:
+// "frmMain" is a TfrmMain, "frmAbout" a TfrmAbout.
+std::wstring registerWindowClass(const std::string& formName) {
+  std::wstring cls = L"T" + widen(formName);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), cls.c_str(), &wc)) return cls;
+  wc = {};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpfnWndProc = Renderer::mainProc;
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
   if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  wc.lpszClassName = kMainClass;
+  wc.lpszClassName = cls.c_str();
   RegisterClassExW(&wc);
+  return cls;
 }
 
 // Position of the accelerator character in a caption ("&G" -> 'g'), or 0.
@@ -147,21 +161,28 @@ LRESULT CALLBACK Renderer::containerProc(HWND h, UINT msg, WPARAM wp,
     SetPropW(h, L"VelquinObject", cs->lpCreateParams);
     return DefWindowProcW(h, msg, wp, lp);
   }
-  LRESULT result = 0;
-  if (routeChild(msg, wp, lp, result)) return result;
-  if (msg == WM_PAINT) {
-    NativeControl* o = objectOf(h);
-    HWND top = GetAncestor(h, GA_ROOT);
-    auto* r = reinterpret_cast<Renderer*>(GetWindowLongPtrW(top, GWLP_USERDATA));
-    if (r) {
-      paintContainer(h, o, *r);
+  HWND top = GetAncestor(h, GA_ROOT);
+  auto* r = reinterpret_cast<Renderer*>(GetWindowLongPtrW(top, GWLP_USERDATA));
+  // No exception leaves a window procedure: it would unwind through the
+  // system's code.
+  try {
+    LRESULT result = 0;
+    if (routeChild(msg, wp, lp, result)) return result;
+    if (msg == WM_PAINT && r) {
+      paintContainer(h, objectOf(h), *r);
       return 0;
     }
+  } catch (const std::exception& e) {
+    if (r) r->reportError(e.what());
+    return 0;
+  } catch (...) {
+    if (r) r->reportError("unexpected error");
+    return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);
 }
 
-Renderer::Renderer(form::Form& form) : form_(form) { registerClasses(); }
+Renderer::Renderer(form::Form& form) : form_(form) { registerContainerClass(); }
 
 Renderer::~Renderer() {
   form_.setView(nullptr);
@@ -172,29 +193,31 @@ Renderer::~Renderer() {
 }
 
 void Renderer::create(HWND owner) {
+  // The model's window bounds are screen pixels, already sized for the
+  // screen: what the settings file stores is what opens next time.
   const form::Rect& b = form_.windowBounds();
   HDC screen = GetDC(nullptr);
   dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   if (dpi_ <= 0) dpi_ = 96;
-  hwnd_ = CreateWindowExW(
-      WS_EX_CONTROLPARENT, kMainClass, widen(form_.caption()).c_str(),
-      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, b.left, b.top, scale(b.width),
-      scale(b.height), owner, nullptr, GetModuleHandleW(nullptr), this);
-  if (!hwnd_) throw std::runtime_error("the main window cannot be created");
+  const std::wstring cls = registerWindowClass(form_.name());
+  const bool dialog = form_.dialogFrame();
+  const DWORD style = dialog ? WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN
+                             : WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  const DWORD exStyle =
+      WS_EX_CONTROLPARENT | (dialog ? WS_EX_DLGMODALFRAME : 0);
+  hwnd_ = CreateWindowExW(exStyle, cls.c_str(), widen(form_.caption()).c_str(),
+                          style, b.left, b.top, b.width, b.height, owner,
+                          nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd_)
+    throw std::runtime_error("window " + form_.name() + " cannot be created: " +
+                             systemMessage(GetLastError()));
   setName(hwnd_, form_.name());
   // A window that knows its monitor takes that monitor's DPI.
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   if (auto fn = reinterpret_cast<GetDpiForWindowFn>(GetProcAddress(
-          GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"))) {
-    if (UINT d = fn(hwnd_)) {
-      if (static_cast<int>(d) != dpi_) {
-        dpi_ = static_cast<int>(d);
-        SetWindowPos(hwnd_, nullptr, 0, 0, scale(b.width), scale(b.height),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-    }
-  }
+          GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")))
+    if (UINT d = fn(hwnd_)) dpi_ = static_cast<int>(d);
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -299,6 +322,13 @@ void Renderer::windowChanged() {
     SetWindowPos(hwnd_, nullptr, b.left, b.top, b.width, b.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  const bool shown = IsWindowVisible(hwnd_) != FALSE;
+  if (form_.windowVisible() && !shown) {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+  } else if (!form_.windowVisible() && shown) {
+    ShowWindow(hwnd_, SW_HIDE);
+  }
 }
 
 std::string Renderer::readText(const form::Control& memo) {
@@ -316,9 +346,12 @@ void Renderer::syncWindowBounds() {
 
 void Renderer::applyDpi(int dpi) {
   dpi_ = dpi;
-  for (auto& [key, f] : fonts_) DeleteObject(f);
-  fonts_.clear();
+  // The controls take the new fonts before the old ones are deleted: a
+  // control must never hold a deleted font.
+  std::map<std::tuple<bool, int>, HFONT> old;
+  old.swap(fonts_);
   for (auto& n : natives_) n->applyFont();
+  for (auto& [key, f] : old) DeleteObject(f);
   placeAll();
 }
 
@@ -364,7 +397,23 @@ LRESULT Renderer::handleMain(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE && onActivate) fromUser(onActivate);
+      if (LOWORD(wp) == WA_INACTIVE) break;
+      if (onActivate) fromUser(onActivate);
+      // Coming back to the window brings the keyboard back to the control
+      // that had it, as in any dialog.
+      if (!HIWORD(wp) && form_.focused()) {
+        if (NativeControl* n = native(*form_.focused())) {
+          SetFocus(n->focusTarget());
+          return 0;
+        }
+      }
+      break;
+    case WM_COMMAND:
+      // Esc in a dialog closes it, as its close box does.
+      if (form_.dialogFrame() && LOWORD(wp) == IDCANCEL && lp == 0) {
+        if (onClose) fromUser(onClose);
+        return 0;
+      }
       break;
     case 0x02E0: {  // WM_DPICHANGED
       applyDpi(HIWORD(wp));
@@ -401,12 +450,14 @@ bool Renderer::accelerator(wchar_t ch) {
         fromUser([&] { form_.setFocus(c); });
         return true;
       case Kind::Label:
+      case Kind::GroupBox:
         fromUser([&] {
           if (!c.style().focusControl.empty()) {
             form_.userAccelerator(c);
             return;
           }
-          // Without a named target, the next control that can take it.
+          // Without a named target, the next control that can take it: for
+          // a group box, the first control inside it.
           for (size_t j = i + 1; j < order.size(); ++j)
             if (form_.setFocus(*order[j])) return;
         });
@@ -448,7 +499,11 @@ bool Renderer::preTranslate(MSG& msg) {
     bool takesEnter = false;
     if (lstrcmpiW(cls, L"Button") == 0) {
       LONG type = style & BS_TYPEMASK;
-      takesEnter = type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+      // A focused push button is pressed by Enter, as in any dialog.
+      if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+        SendMessageW(focus, BM_CLICK, 0, 0);
+        return true;
+      }
     } else if (lstrcmpiW(cls, L"Edit") == 0) {
       takesEnter = (style & ES_MULTILINE) && (style & ES_WANTRETURN);
       HWND combo = GetParent(focus);

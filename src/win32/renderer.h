@@ -21,14 +21,17 @@ class NativeControl;
 
 class Renderer : public form::View {
  public:
-  // windowClass: registered by the renderer; the model's name is the
-  // window's Name property.
+  // The window's class is "T" and the model's name ("frmMain" makes a
+  // TfrmMain), registered by the renderer; the model's name is the window's
+  // Name property.
   explicit Renderer(form::Form& form);
   ~Renderer() override;
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
 
-  // Creates the top-level window and every control, hidden.
+  // Creates the top-level window and every control, hidden. A window or
+  // control that cannot be created throws: the screen never lacks a part
+  // of the model.
   void create(HWND owner);
   HWND hwnd() const { return hwnd_; }
   form::Form& model() { return form_; }

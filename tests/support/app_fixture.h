@@ -17,6 +17,9 @@ namespace velquin::test {
 class AppTest : public ::testing::Test {
  protected:
   AppTest() {
+    // A program that has run here before: its settings file is in place.
+    writeBytes(os.folder + "/Velquin.ini",
+               "2.2.2\r\n149\r\n233\r\n612\r\n476\r\n");
     program = std::make_unique<Program>(os);
     main().FormCreate();
     // The design window's client area in 96-DPI units.

@@ -114,8 +114,10 @@ bool ScriptedPlatform::saveDialog(platform::FileDialog& dialog) {
   return openDialog(dialog);
 }
 
-void ScriptedPlatform::shellOpen(const std::string& target) {
+void ScriptedPlatform::shellOpen(const std::string& target,
+                                 const std::string& ownerWindow) {
   opened.push_back(target);
+  openedBy.push_back(ownerWindow.empty() ? "frmMain" : ownerWindow);
 }
 
 platform::DriveType ScriptedPlatform::driveType(const std::string&) {

@@ -23,6 +23,7 @@ class ScriptedPlatform : public platform::Platform {
   std::vector<std::string> questions;  // "caption|text"
   std::vector<platform::FileDialog> dialogsShown;
   std::vector<std::string> opened;     // shell Open targets
+  std::vector<std::string> openedBy;   // and the window that owned each
   int closeRequests = 0;
 
   // Answers, taken in order; an empty queue answers No / Cancel.
@@ -32,6 +33,9 @@ class ScriptedPlatform : public platform::Platform {
   // Start folder: a fresh temporary folder, removed at the end.
   std::string folder;
   platform::DriveType drive = platform::DriveType::Fixed;
+  // The screen: its dots per inch and the one monitor's work area.
+  int dpi = 96;
+  platform::ScreenRect work{0, 0, 1280, 984};
 
   // Run at each message pump, one per pump; lets a test act as the user
   // while a command runs. pumps counts every call.
@@ -43,7 +47,12 @@ class ScriptedPlatform : public platform::Platform {
   bool askYesNo(const std::string& caption, const std::string& text) override;
   bool openDialog(platform::FileDialog& dialog) override;
   bool saveDialog(platform::FileDialog& dialog) override;
-  void shellOpen(const std::string& target) override;
+  void shellOpen(const std::string& target,
+                 const std::string& ownerWindow = "") override;
+  int screenDpi() override { return dpi; }
+  platform::ScreenRect workArea(const platform::ScreenRect&) override {
+    return work;
+  }
   platform::DriveType driveType(const std::string& root) override;
   std::string currentFolder() override;
   platform::IoResult readTextFile(const std::string& path,

@@ -31,11 +31,14 @@ TEST_F(Keyboard, EnterInTheCommandLinePressesTheDefaultButton) {
   key(GetFocus(), WM_KEYDOWN, VK_RETURN);
   pump();
   EXPECT_EQ(runs, 1);
-  // A focused push button takes Enter itself.
+  // A focused push button takes Enter itself: it is pressed.
+  typeInto("Edit1", "arp -a");
+  const std::string taught = main()["Memo3"].text() + "arp -a";
   SetFocus(byName("btnTeach"));
   key(GetFocus(), WM_KEYDOWN, VK_RETURN);
   pump();
   EXPECT_EQ(runs, 1);
+  EXPECT_EQ(main()["Memo3"].text(), taught);
 }
 
 TEST_F(Keyboard, ALabelsAcceleratorFocusesItsField) {
@@ -47,6 +50,14 @@ TEST_F(Keyboard, ALabelsAcceleratorFocusesItsField) {
   EXPECT_EQ(main().form().focused(), &main()["Edit3"]);
 }
 
+TEST_F(Keyboard, AGroupBoxsAcceleratorFocusesItsFirstControl) {
+  click("RadioGroup1#5");  // tracert: "&O オプション選択"
+  key(GetFocus(), WM_SYSCHAR, 'o');
+  pump();
+  EXPECT_EQ(GetFocus(), byName("CB_Trace1"));
+  EXPECT_FALSE(main()["CB_Trace1"].checked());
+}
+
 TEST_F(Keyboard, AcceleratorsOfHiddenPagesDoNothing) {
   // The ping page is not in front: Alt+B must not open its detail panel.
   SetFocus(byName("Edit1"));
@@ -56,17 +67,19 @@ TEST_F(Keyboard, AcceleratorsOfHiddenPagesDoNothing) {
 }
 
 TEST_F(Keyboard, TheStopButtonShowsItsHint) {
-  HWND tips = nullptr;
+  // The main window's tooltip (the about box has one of its own).
+  HWND tips = window->hwnd();
   EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
     wchar_t cls[64];
     GetClassNameW(h, cls, 64);
-    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0) {
-      *reinterpret_cast<HWND*>(lp) = h;
+    auto* found = reinterpret_cast<HWND*>(lp);
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == *found) {
+      *found = h;
       return FALSE;
     }
     return TRUE;
   }, reinterpret_cast<LPARAM>(&tips));
-  ASSERT_NE(tips, nullptr);
+  ASSERT_NE(tips, window->hwnd());
   wchar_t buf[128] = L"";
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof ti;

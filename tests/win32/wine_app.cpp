@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "win32/text.h"
@@ -51,24 +52,22 @@ WineApp::WineApp() {
   SetCurrentDirectoryW(dir.wstring().c_str());
   folder = win32::narrow(dir.wstring());
 
-  program = std::make_unique<Program>(os);
-  main().FormCreate();
-  window = std::make_unique<win32::Renderer>(main().form());
-  os.attach(window.get());
-  window->onClose = [this] {
-    main().FormClose();
-    os.setQuitting();
-  };
-  window->create(nullptr);
-  window->fromUser([this] { main().FormShow(); });
-  ShowWindow(window->hwnd(), SW_SHOWNORMAL);
+  // A program that has run here before: its settings file is in place.
+  std::filesystem::path ini = dir / "Velquin.ini";
+  if (FILE* f = _wfopen(ini.wstring().c_str(), L"wb")) {
+    fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
+    fclose(f);
+  }
+
+  session = std::make_unique<win32::Session>(os);
+  program = &session->program();
+  window = &session->mainWindow();
+  session->show(SW_SHOWNORMAL);
   pump();
 }
 
 WineApp::~WineApp() {
-  os.attach(nullptr);
-  window.reset();
-  program.reset();
+  session.reset();
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);
   SetCurrentDirectoryW(tmp);

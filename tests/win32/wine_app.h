@@ -17,6 +17,7 @@
 #include "program.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
+#include "win32/session.h"
 
 namespace velquin::test {
 
@@ -50,8 +51,9 @@ class WineApp : public ::testing::Test {
 
   std::string folder;  // start folder, a fresh temporary folder
   RecordingPlatform os;
-  std::unique_ptr<Program> program;
-  std::unique_ptr<win32::Renderer> window;
+  std::unique_ptr<win32::Session> session;
+  Program* program = nullptr;
+  win32::Renderer* window = nullptr;  // the main window
 };
 
 // A user's hand on the modal windows that the program opens on its own

@@ -1,0 +1,54 @@
+#include "win32/session.h"
+
+#include <commctrl.h>
+
+#include "help/about_box.h"
+
+namespace velquin::win32 {
+
+Session::Session(Win32Platform& os) : os_(os) {
+  static const bool common = [] {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
+                                             ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)common;
+  program_ = std::make_unique<Program>(os_);
+  app::TfrmMain& m = program_->main();
+  help::TfrmAbout& about = program_->about();
+  // The creation handler runs before any window exists: a message it shows
+  // (no settings file, a bad value) comes before the window appears.
+  m.FormCreate();
+
+  main_ = std::make_unique<Renderer>(m.form());
+  main_->onClose = [this, &m] {
+    // Whatever storing the settings meets, the window closes.
+    main_->fromUser([&m] { m.FormClose(); });
+    os_.setQuitting();
+    m.form().setWindowVisible(false);
+  };
+  main_->onActivate = [&m] { m.FormActivate(); };
+  about_ = std::make_unique<Renderer>(about.form());
+  about_->onClose = [&about] { about.btnCloseClick(); };
+  os_.attach(main_.get());
+  os_.attachWindow(about_.get());
+  main_->create(nullptr);
+  about_->create(main_->hwnd());
+}
+
+Session::~Session() {
+  os_.attach(nullptr);
+  about_.reset();
+  main_.reset();
+  program_.reset();
+}
+
+void Session::show(int cmd) {
+  app::TfrmMain& m = program_->main();
+  main_->fromUser([&m] { m.FormShow(); });
+  ShowWindow(main_->hwnd(), cmd == SW_HIDE ? SW_SHOWNORMAL : cmd);
+  m.form().setWindowVisible(true);
+  UpdateWindow(main_->hwnd());
+}
+
+}  // namespace velquin::win32

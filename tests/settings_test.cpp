@@ -1,0 +1,154 @@
+// The settings file and the about box, through whole starts and closes of
+// the program: the file as the user's disk holds it, the window as the
+// user moves it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "help/about_box.h"
+#include "program.h"
+#include "support/locked_folder.h"
+#include "support/scripted_platform.h"
+
+namespace velquin::test {
+namespace {
+
+const char kNoFile[] = "ファイルが有りません。";
+const std::string kDesignFile = "2.2.2\r\n149\r\n233\r\n612\r\n476\r\n";
+
+class Settings : public ::testing::Test {
+ protected:
+  std::string ini() { return os.folder + "/Velquin.ini"; }
+  // One start of the program as the message loop makes it.
+  void start() {
+    program = std::make_unique<Program>(os);
+    program->main().FormCreate();
+    program->main().form().setClientSize(596, 438);
+    program->main().FormShow();
+  }
+  void close() { program->main().FormClose(); }
+  form::Form& form() { return program->main().form(); }
+  form::Form& about() { return program->about().form(); }
+  form::Rect bounds() { return form().windowBounds(); }
+
+  ScriptedPlatform os;
+  std::unique_ptr<Program> program;
+};
+
+TEST_F(Settings, StartReadsTheFileAndPlacesTheWindow) {
+  struct Case {
+    const char* what;
+    std::optional<std::string> file;  // none: no file at all
+    std::vector<std::string> messages;
+    form::Rect bounds;
+  };
+  const form::Rect design{233, 149, 612, 476};
+  const std::vector<Case> cases = {
+      {"first start", std::nullopt, {kNoFile}, design},
+      {"five good lines", "2.2.2\r\n10\r\n20\r\n700\r\n500\r\n", {}, {20, 10, 700, 500}},
+      {"version only", "2.2.2\r\n\r\n\r\n\r\n\r\n", {}, design},
+      {"bad third line", "2.2.2\r\n10\r\n12abc\r\n700\r\n500\r\n",
+       {"'12abc' は整数ではありません"}, {233, 10, 612, 476}},
+      {"two lines", "2.2.2\r\n10\r\n", {}, {233, 10, 612, 476}},
+      {"LF line ends", "2.2.2\n10\n20\n700\n500\n", {}, {20, 10, 700, 500}},
+      {"blank inside a number", "2.2.2\r\n10\r\n 20\r\n700\r\n500\r\n",
+       {"' 20' は整数ではありません"}, {233, 10, 612, 476}},
+      {"past the int range", "2.2.2\r\n10\r\n20\r\n99999999999\r\n500\r\n",
+       {"'99999999999' は整数ではありません"}, {20, 10, 612, 476}},
+      // The work area is 1280 by 984 at the origin.
+      {"off every monitor", "2.2.2\r\n-30000\r\n-30000\r\n700\r\n500\r\n", {},
+       {0, 0, 700, 500}},
+      {"past the right edge", "2.2.2\r\n100\r\n5000\r\n700\r\n500\r\n", {},
+       {580, 100, 700, 500}},
+      {"too small", "2.2.2\r\n10\r\n20\r\n-40\r\n3\r\n", {}, {20, 10, 200, 150}},
+      {"absurdly large", "2.2.2\r\n10\r\n20\r\n2000000000\r\n2147483647\r\n", {},
+       {20, 10, 1280, 984}},
+      {"closed maximised", "2.2.2\r\n-8\r\n-8\r\n1296\r\n1000\r\n", {},
+       {-8, -8, 1296, 1000}},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(ini());
+    if (c.file) writeBytes(ini(), toCp932(*c.file));
+    os.messages.clear();
+    start();
+    EXPECT_EQ(os.messages, c.messages) << c.what;
+    EXPECT_EQ(bounds(), c.bounds) << c.what;
+  }
+}
+
+TEST_F(Settings, CloseWritesTheVersionAndTheBoundsOfTheMoment) {
+  writeBytes(ini(), "1.0.0\r\n1\r\n2\r\n300\r\n400\r\n");
+  start();
+  // The user moves and sizes the window; the renderer reports it.
+  form().setWindowBounds({50, 60, 640, 480});
+  close();
+  EXPECT_EQ(readBytes(ini()), "2.2.2\r\n60\r\n50\r\n640\r\n480\r\n");
+  for (int i = 1; i <= 5; ++i)
+    EXPECT_EQ(form()["LBS" + std::to_string(i)].text(),
+              form()["LB_" + std::to_string(i)].text());
+  // The next start opens where this one closed.
+  start();
+  EXPECT_EQ(bounds(), (form::Rect{50, 60, 640, 480}));
+}
+
+TEST_F(Settings, AboveNinetySixDpiTheSizeIsStoredAsAppliedNeverScaledTwice) {
+  os.dpi = 144;
+  start();
+  EXPECT_EQ(bounds(), (form::Rect{233, 149, 918, 714}));
+  close();
+  EXPECT_EQ(readBytes(ini()), "2.2.2\r\n149\r\n233\r\n918\r\n714\r\n");
+  for (int restart = 0; restart < 2; ++restart) {
+    start();
+    EXPECT_EQ(bounds(), (form::Rect{233, 149, 918, 714}));
+    close();
+  }
+}
+
+TEST_F(Settings, NothingIsWrittenFromACdRomAndAFailedWriteKeepsTheOldFile) {
+  writeBytes(ini(), kDesignFile);
+  os.drive = platform::DriveType::CdRom;
+  start();
+  form().setWindowBounds({1, 2, 300, 400});
+  close();
+  EXPECT_EQ(readBytes(ini()), kDesignFile);
+
+  os.drive = platform::DriveType::Fixed;
+  LockedFolder lock(os.folder);
+  if (lock.writable()) GTEST_SKIP() << "cannot make a folder unwritable here";
+  start();
+  form().setWindowBounds({1, 2, 300, 400});
+  os.messages.clear();
+  close();
+  EXPECT_EQ(readBytes(ini()), kDesignFile);
+  EXPECT_TRUE(os.messages.empty());
+}
+
+TEST_F(Settings, VersionShowsTheOneAboutBoxCentredAndItsCloseOnlyHidesIt) {
+  writeBytes(ini(), kDesignFile);
+  start();
+  EXPECT_FALSE(about().windowVisible());
+  form().userSelectPage(form()["PageControl1"], 4);  // help page
+  form().setWindowBounds({100, 100, 612, 476});
+  for (int press = 0; press < 2; ++press) {
+    form().userClick(form()["btnHelp3"]);
+    EXPECT_TRUE(about().windowVisible());
+    EXPECT_EQ(about().windowBounds(), (form::Rect{273, 162, 266, 351}));
+  }
+  about().userClick(about()["Label11"]);
+  about().userClick(about()["Label10"]);
+  EXPECT_EQ(os.opened, (std::vector<std::string>{app::kMakerSite, app::kMakerHome}));
+  EXPECT_EQ(os.openedBy, (std::vector<std::string>{"frmAbout", "frmAbout"}));
+  about().userClick(about()["btnClose"]);
+  EXPECT_FALSE(about().windowVisible());
+  // Shown again over a moved main window: the same box, recentred.
+  form().setWindowBounds({0, 0, 612, 476});
+  form().userClick(form()["btnHelp3"]);
+  EXPECT_EQ(about().windowBounds(), (form::Rect{173, 62, 266, 351}));
+  EXPECT_EQ(about().focused(), &about()["btnClose"]);
+  close();
+  EXPECT_EQ(readBytes(ini()).substr(0, 7), "2.2.2\r\n");
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -104,8 +104,8 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < 4; ++i)
     shot(L"p" + std::to_wstring(i + 2) + L"_" + velquin::win32::widen(pages[i]),
          [&, i] { f.userSelectPage(f["PageControl1"], i + 1); });
-  // The help page's other usage texts (ipconfig's shows with the page).
-  for (int k = 1; k < 6; ++k)
+  // Every usage text of the help page.
+  for (int k = 0; k < 6; ++k)
     shot(L"p6_help" + std::to_wstring(k),
          [&, k] { f.userPickItem(f["RadioGroupH"], k); });
   os.attach(nullptr);

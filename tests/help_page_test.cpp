@@ -29,46 +29,37 @@ class HelpPage : public AppTest {
 };
 
 TEST_F(HelpPage, TheUsageTextFollowsTheSelectorAndTheChosenTool) {
-  struct Step {
+  auto item = [this](int k) { return [this, k] { pick("RadioGroupH", k); }; };
+  // From the ipconfig text, the user picks a tool and comes back by the tab.
+  auto tool = [this](int t) {
+    return [this, t] { pick("RadioGroupH", 0); toToolPage(t); toHelpPage(); };
+  };
+  const struct {
     const char* what;
     std::function<void()> act;
     const char* shown;
+  } steps[] = {
+      // No tool chosen: the page change sets index -1, which keeps the text.
+      {"start", [this] { toHelpPage(); }, "MemoH0"},
+      {"ping", item(1), "MemoH1"},     {"netstat", item(2), "MemoH2"},
+      {"nbtstat", item(3), "MemoH3"},  {"route", item(4), "MemoH4"},
+      {"tracert", item(5), "MemoH5"},  {"ipconfig", item(0), "MemoH0"},
+      {"route tool", tool(app::kRoute), "MemoH4"},
+      {"ping tool", tool(app::kPing), "MemoH1"},
+      {"reset, then a page change",
+       [this] { click("btnReflesh"); toHelpPage(); }, "MemoH1"},
+      {"net tool", tool(app::kNet), "MemoH5"},
+      {"arp tool", tool(app::kArp), "MemoH5"},
+      {"nslookup tool", tool(app::kNslookup), "MemoH5"},
+      {"pathping tool", tool(app::kPathping), "MemoH5"},
   };
-  const Step steps[] = {
-      // No tool chosen yet: the page change sets index -1, which keeps the
-      // text that shows at start.
-      {"start", [&] { toHelpPage(); }, "MemoH0"},
-      {"ping", [&] { pick("RadioGroupH", 1); }, "MemoH1"},
-      {"netstat", [&] { pick("RadioGroupH", 2); }, "MemoH2"},
-      {"nbtstat", [&] { pick("RadioGroupH", 3); }, "MemoH3"},
-      {"route", [&] { pick("RadioGroupH", 4); }, "MemoH4"},
-      {"tracert", [&] { pick("RadioGroupH", 5); }, "MemoH5"},
-      {"ipconfig", [&] { pick("RadioGroupH", 0); }, "MemoH0"},
-      {"route on the selector", [&] { toToolPage(app::kRoute); toHelpPage(); },
-       "MemoH4"},
-      {"ping on the selector", [&] { toToolPage(app::kPing); toHelpPage(); },
-       "MemoH1"},
-      {"reset, then a page change", [&] { click("btnReflesh");
-                                          toHelpPage(); }, "MemoH1"},
-      {"the kept text's item again", [&] { pick("RadioGroupH", 1); }, "MemoH1"},
-      {"net", [&] { toToolPage(app::kNet); toHelpPage(); }, "MemoH5"},
-      {"arp after ipconfig", [&] { pick("RadioGroupH", 0);
-                                   toToolPage(app::kArp); toHelpPage(); },
-       "MemoH5"},
-      {"nslookup after ipconfig", [&] { pick("RadioGroupH", 0);
-                                        toToolPage(app::kNslookup);
-                                        toHelpPage(); }, "MemoH5"},
-      {"pathping after ipconfig", [&] { pick("RadioGroupH", 0);
-                                        toToolPage(app::kPathping);
-                                        toHelpPage(); }, "MemoH5"},
-  };
-  for (const Step& s : steps) {
+  for (const auto& s : steps) {
     s.act();
     EXPECT_EQ(onView(), s.shown) << s.what;
     // The text on view fills the page below the button panel.
     const form::Rect page = (*this)["TabSheet5"].bounds();
-    const form::Rect memo = (*this)[s.shown].bounds();
-    EXPECT_EQ(memo, (form::Rect{0, 37 + 22, page.width, page.height - 59}))
+    EXPECT_EQ((*this)[s.shown].bounds(),
+              (form::Rect{0, 37 + 22, page.width, page.height - 59}))
         << s.what;
   }
 }

@@ -11,6 +11,7 @@
 #include "builders/tracert_page.h"
 #include "exec/runner.h"
 #include "help/about_box.h"
+#include "help/help_page.h"
 #include "net/net_page.h"
 #include "results/batch_page.h"
 #include "results/data_page.h"
@@ -34,6 +35,7 @@ Program::Program(platform::Platform& platform)
   // Kept results, then the batch run that gathers into them.
   results::DataPage& data = m.addUnit<results::DataPage>();
   m.addUnit<results::BatchPage>(data);
+  m.addUnit<help::HelpPage>();
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
   about_ = std::make_unique<help::TfrmAbout>(platform);

@@ -139,6 +139,10 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < 4; ++i)
     shot(L"p" + std::to_wstring(i + 2) + L"_" + velquin::win32::widen(pages[i]),
          [&, i] { f.userSelectPage(f["PageControl1"], i + 1); });
+  // Every usage text of the help page.
+  for (int k = 0; k < 6; ++k)
+    shot(L"p6_help" + std::to_wstring(k),
+         [&, k] { f.userPickItem(f["RadioGroupH"], k); });
   // The about box over the main window, from the help page's "Version".
   window.fromUser([&] { f.userClick(f["btnHelp3"]); });
   pump(os, 400);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "exec/ansi_decoder.h"
 #include "exec/child_process.h"
 
 namespace velquin::exec {
@@ -50,13 +51,19 @@ size_t appendCut(const std::string& text, size_t limit) {
   return cut > 0 ? cut : limit;
 }
 
+// How long a stop waits for the ended child to be gone, handling window
+// messages meanwhile.
+constexpr milliseconds kStopWait{1000};
+constexpr int kStopPollMs = 10;
+
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
 
 }  // namespace
 
 struct Runner::Run {
+  explicit Run(platform::Platform& platform) : decoder(platform) {}
   std::unique_ptr<ChildProcess> child;
-  std::string tail;     // bytes of a character cut off at the end of a read
+  AnsiDecoder decoder;
   std::string pending;  // decoded text not yet in the view
   Clock::time_point pendingSince;
 };
@@ -103,7 +110,7 @@ void Runner::Act_btnDOExecute() {
   memo0_.setText(command + "\r\n");
   shown_ = command.size() + 2;
 
-  Run run;
+  Run run(platform_);
   run.child = startChild(command);
   if (!run.child) return;  // the view keeps only the command line
 
@@ -124,14 +131,9 @@ void Runner::Act_btnDOExecute() {
   } active(*this, run);
 
   poll(run);
-  // A character cut off by the very end of the output is shown as the
-  // code page makes it out rather than dropped.
-  if (!run.tail.empty()) {
-    std::string rest = platform_.ansiToUtf8(run.tail);
-    std::erase(rest, '\0');
-    run.pending += rest;
-    run.tail.clear();
-  }
+  // A character cut off by the very end of the output shows as the stand-in
+  // rather than being dropped.
+  run.pending += run.decoder.finish();
   flush(run, kWhole);
   run.child.reset();  // closes every handle of the run
 }
@@ -159,7 +161,7 @@ void Runner::poll(Run& run) {
 
     if (stopFlag_.text() == "1") {
       stopFlag_.setText("0");
-      child.terminate();
+      stop(child);
       return;
     }
     if (ctrlCFlag_.text() == "1") {
@@ -191,19 +193,19 @@ size_t Runner::readWaiting(Run& run, size_t count) {
   return got;
 }
 
+void Runner::stop(ChildProcess& child) {
+  child.terminate();
+  // The ended tree may take a while to be gone; the window keeps answering
+  // meanwhile, and a window that closes stops the wait.
+  const Clock::time_point until = Clock::now() + kStopWait;
+  while (child.running() && Clock::now() < until && !platform_.quitting())
+    platform_.pumpMessages(kStopPollMs);
+}
+
 void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
   // Only whole characters are decoded; the bytes of one cut off by the end of
   // this read wait for the next read.
-  std::string joined;
-  std::string_view data = bytes;
-  if (!run.tail.empty()) {
-    joined = run.tail;
-    joined.append(bytes);
-    data = joined;
-  }
-  const size_t whole = platform_.completePrefix(data);
-  std::string text = platform_.ansiToUtf8(data.substr(0, whole));
-  run.tail.assign(data.substr(whole));
+  std::string text = run.decoder.decode(bytes);
   // A zero byte cannot stand in the view's text; it is left out and every
   // other byte is kept.
   std::erase(text, '\0');

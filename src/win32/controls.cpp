@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "form/form.h"
+#include "win32/output_view.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
 
@@ -187,6 +188,23 @@ class MemoCtl : public NativeControl {
     // The output of a command may be of any size.
     SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
     setNativeText(model_.text());
+    SetWindowSubclass(hwnd_, textSetter, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~MemoCtl() override {
+    if (hwnd_ && IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, textSetter, 0);
+  }
+  // A multi-line edit reports no change for WM_SETTEXT; text set so by
+  // another program (automation, accessibility tools) is read back when a
+  // handler asks, as a program's own text: unmodified.
+  static LRESULT CALLBACK textSetter(HWND h, UINT msg, WPARAM wp, LPARAM lp,
+                                     UINT_PTR, DWORD_PTR data) {
+    const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+    auto* self = reinterpret_cast<MemoCtl*>(data);
+    if (msg == WM_SETTEXT && result && !self->r_.quiet()) {
+      self->model_.markTextStale();
+      self->model_.setModified(false);
+    }
+    return result;
   }
   void apply(Prop prop) override {
     if (prop == Prop::Text) {
@@ -569,7 +587,9 @@ class StatusBarCtl : public NativeControl {
 std::unique_ptr<NativeControl> makeNative(const NativeParams& p) {
   switch (p.model.kind()) {
     case Kind::Edit: return std::make_unique<EditCtl>(p);
-    case Kind::Memo: return std::make_unique<MemoCtl>(p);
+    case Kind::Memo:
+      if (p.model.style().outputView) return makeOutputView(p);
+      return std::make_unique<MemoCtl>(p);
     case Kind::Button: return std::make_unique<ButtonCtl>(p);
     case Kind::CheckBox: return std::make_unique<CheckBoxCtl>(p);
     case Kind::Label: return std::make_unique<LabelCtl>(p);

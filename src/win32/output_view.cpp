@@ -208,7 +208,7 @@ class OutputView final : public NativeControl {
     SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
     const RECT rc = client();
     const int wide = text_.widest() + 2 * margin();
-    left_ = std::clamp(left_, 0, std::max(0, wide - rc.right));
+    left_ = std::clamp(left_, 0, std::max(0, wide - static_cast<int>(rc.right)));
     si.nMax = std::max(0, wide - 1);
     si.nPage = static_cast<UINT>(std::max<LONG>(0, rc.right));
     si.nPos = left_;

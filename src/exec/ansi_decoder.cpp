@@ -28,14 +28,30 @@ std::string AnsiDecoder::decode(std::string_view bytes) {
     tail_.assign(data.substr(whole));
     return out;
   }
-  // Runs of whole characters are converted at once; a lone lead byte ends
-  // the run before it and stands for itself.
-  size_t run = 0;
+  // Plain ASCII is the same in the code page and in UTF-8 and is copied as
+  // it is; runs of other whole characters are converted at once; a lone
+  // lead byte ends the run before it and stands for itself.
+  out.reserve(data.size());
+  size_t run = 0;  // start of the run not yet in out
+  bool ascii = true;  // the run holds only ASCII
+  auto flush = [&](size_t end) {
+    if (end > run) {
+      if (ascii) out.append(data.substr(run, end - run));
+      else out += platform_.ansiToUtf8(data.substr(run, end - run));
+    }
+    run = end;
+    ascii = true;
+  };
   size_t i = 0;
   const size_t n = data.size();
   while (i < n) {
     const auto c = static_cast<unsigned char>(data[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
     if (!bytes_.lead[c]) {
+      ascii = false;
       ++i;
       continue;
     }
@@ -44,14 +60,15 @@ std::string AnsiDecoder::decode(std::string_view bytes) {
       break;
     }
     if (bytes_.trail[static_cast<unsigned char>(data[i + 1])]) {
+      ascii = false;
       i += 2;
       continue;
     }
-    out += platform_.ansiToUtf8(data.substr(run, i - run));
+    flush(i);
     out += bytes_.standIn;
     run = ++i;
   }
-  out += platform_.ansiToUtf8(data.substr(run, i - run));
+  flush(i);
   return out;
 }
 

@@ -23,22 +23,17 @@ constexpr int kIdleWaitMs = 20;
 // Text read is put into the view at the latest this long after it arrived,
 // so a fast child gets a few large appends instead of one per read.
 constexpr milliseconds kGather{30};
-// The view's native control takes time for every character appended, and
-// for every append (with the repaint that follows it) a time that grows with
-// the text it already holds. So one append takes at least kAppendLeast bytes
-// and a kAppendShare-th of the text on view, when that much has gathered:
-// the number of appends then grows only slowly with the output, which keeps
-// the total time linear. And it takes no more, so that window messages are
-// handled between appends however fast the child writes.
-constexpr size_t kAppendLeast = 256 * 1024;
-constexpr size_t kAppendShare = 16;
+// An append costs the view what it adds, never what the view holds. One
+// append takes at most this much, so that window messages are handled
+// between appends however fast the child writes.
+constexpr size_t kAppendMost = 128 * 1024;
 // Decoded text waiting for the view beyond which the pipe is left alone for
 // a pass: a child that writes faster than the view shows waits on its full
 // pipe instead of filling this program's memory.
 constexpr size_t kBacklogAppends = 4;
 // Most bytes taken in one pass while the child runs, so the window's
 // messages are handled between reads even when output pours in.
-constexpr size_t kReadPerPass = 256 * 1024;
+constexpr size_t kReadPerPass = 128 * 1024;
 
 // Where an append of at most limit bytes of text ends: after the last line
 // end that fits, else at the last whole UTF-8 character.
@@ -108,7 +103,6 @@ void Runner::Act_btnDOExecute() {
 
   pageControl1_.setActivePage(tabSheet2_);
   memo0_.setText(command + "\r\n");
-  shown_ = command.size() + 2;
 
   Run run(platform_);
   run.child = startChild(command);
@@ -218,14 +212,11 @@ void Runner::flush(Run& run, size_t limit) {
   if (run.pending.empty()) return;
   const size_t cut = appendCut(run.pending, limit);
   memo0_.append(std::string_view(run.pending).substr(0, cut));
-  shown_ += cut;
   // What is left is due at once: pendingSince stays.
   run.pending.erase(0, cut);
 }
 
-size_t Runner::appendLimit() const {
-  return std::max(kAppendLeast, shown_ / kAppendShare);
-}
+size_t Runner::appendLimit() const { return kAppendMost; }
 
 int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
                                Clock::time_point now) const {

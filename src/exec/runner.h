@@ -66,7 +66,6 @@ class Runner {
   form::Control& ctrlCFlag_;
   std::vector<Run*> runs_;     // innermost last
   std::vector<char> buffer_;   // read buffer, reused within one pass
-  size_t shown_ = 0;           // bytes of text in the view
 };
 
 }  // namespace velquin::exec

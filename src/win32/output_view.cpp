@@ -17,6 +17,10 @@ namespace {
 
 const wchar_t kClass[] = L"VelquinOutput";
 constexpr UINT_PTR kDragTimer = 1;
+constexpr UINT_PTR kShowTimer = 2;
+// Output that pours in is shown at most this often: a repaint and the
+// scroll bars cost the same however little was added.
+constexpr DWORD kShowEveryMs = 30;
 constexpr int kMargin = 2;  // 96-DPI pixels left of the text, as the edit has
 enum Command : UINT { kCopy = 1, kSelectAll = 2 };
 
@@ -90,7 +94,10 @@ class OutputView final : public NativeControl {
   explicit OutputView(const NativeParams& p)
       : NativeControl(p), text_(p.model.text()) {}
   ~OutputView() override {
-    if (hwnd_) KillTimer(hwnd_, kDragTimer);
+    if (hwnd_) {
+      KillTimer(hwnd_, kDragTimer);
+      KillTimer(hwnd_, kShowTimer);
+    }
   }
 
   static LRESULT CALLBACK proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -168,7 +175,11 @@ class OutputView final : public NativeControl {
     const size_t n = text_.lineCount(), page = pageLines();
     return n > page ? n - page : 0;
   }
-  bool atEnd() const { return top_ >= maxTop(); }
+  // The newest line shown is in sight (lines appended since wait to show).
+  bool atEnd() const {
+    const size_t page = pageLines();
+    return top_ + page >= shownLines_;
+  }
 
   void setFont(HFONT font) {
     font_ = font;
@@ -181,6 +192,18 @@ class OutputView final : public NativeControl {
   }
 
   void changedText() {
+    if (showPending_) return;  // the timer shows it
+    const DWORD since = GetTickCount() - lastShown_;
+    if (since >= kShowEveryMs) {
+      showText();
+      return;
+    }
+    showPending_ = true;
+    SetTimer(hwnd_, kShowTimer, kShowEveryMs - since, nullptr);
+  }
+  void showText() {
+    lastShown_ = GetTickCount();
+    shownLines_ = text_.lineCount();
     if (follow_) top_ = maxTop();
     top_ = std::min(top_, maxTop());
     updateScroll();
@@ -561,6 +584,11 @@ class OutputView final : public NativeControl {
         if (GetCapture() == hwnd_) drag(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         return 0;
       case WM_TIMER:
+        if (wp == kShowTimer) {
+          KillTimer(hwnd_, kShowTimer);
+          showPending_ = false;
+          showText();
+        }
         if (wp == kDragTimer && GetCapture() == hwnd_) {
           POINT p;
           GetCursorPos(&p);
@@ -612,6 +640,9 @@ class OutputView final : public NativeControl {
   int goalX_ = -1;  // x kept by up and down
   int wheel_ = 0;
   bool follow_ = true;
+  bool showPending_ = false;
+  DWORD lastShown_ = 0;
+  size_t shownLines_ = 1;
 };
 
 }  // namespace

@@ -198,8 +198,9 @@ class MemoCtl : public NativeControl {
   // handler asks, as a program's own text: unmodified.
   static LRESULT CALLBACK textSetter(HWND h, UINT msg, WPARAM wp, LPARAM lp,
                                      UINT_PTR, DWORD_PTR data) {
-    const LRESULT result = DefSubclassProc(h, msg, wp, lp);
     auto* self = reinterpret_cast<MemoCtl*>(data);
+    self->takeUnseen();
+    const LRESULT result = DefSubclassProc(h, msg, wp, lp);
     if (msg == WM_SETTEXT && result && !self->r_.quiet()) {
       self->model_.markTextStale();
       self->model_.setModified(false);
@@ -210,12 +211,30 @@ class MemoCtl : public NativeControl {
     if (prop == Prop::Text) {
       // The model's text is the truth here; no comparison of a large text.
       Renderer::Quiet q(r_);
+      unseen_.clear();
       SetWindowTextW(hwnd_, widen(model_.text()).c_str());
       return;
     }
     NativeControl::apply(prop);
   }
+  // An append costs the native edit more the more it holds. A memo out of
+  // sight (the kept results while a batch runs) gathers what is appended
+  // and takes it in one piece when anything next reaches its window.
   void append(std::string_view text) override {
+    if (!IsWindowVisible(hwnd_)) {
+      unseen_.append(text);
+      return;
+    }
+    takeUnseen();
+    appendNow(text);
+  }
+  void takeUnseen() {
+    if (unseen_.empty()) return;
+    const std::string text = std::move(unseen_);
+    unseen_.clear();
+    appendNow(text);
+  }
+  void appendNow(std::string_view text) {
     Renderer::Quiet q(r_);
     std::wstring w = widen(text);
     int len = GetWindowTextLengthW(hwnd_);
@@ -230,6 +249,9 @@ class MemoCtl : public NativeControl {
       model_.markTextStale();
     }
   }
+
+ private:
+  std::string unseen_;  // appended while out of sight
 };
 
 class ButtonCtl : public NativeControl {

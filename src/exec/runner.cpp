@@ -19,10 +19,11 @@ using std::chrono::milliseconds;
 constexpr milliseconds kSpin{2};          // quiet this long: start waiting
 constexpr milliseconds kBriefQuiet{50};   // quiet this long: wait longer
 constexpr int kBriefWaitMs = 1;
-constexpr int kIdleWaitMs = 20;
-// Text read is put into the view at the latest this long after it arrived,
-// so a fast child gets a few large appends instead of one per read.
-constexpr milliseconds kGather{30};
+constexpr int kIdleWaitMs = 40;
+// Text read is put into the view at the latest this long after it arrived.
+// The view shows what pours in at its own pace and an append costs it only
+// what it adds, so there is nothing to gain from waiting.
+constexpr milliseconds kGather{0};
 // An append costs the view what it adds, never what the view holds. One
 // append takes at most this much, so that window messages are handled
 // between appends however fast the child writes.

@@ -72,8 +72,16 @@ void OutputText::appended() {
   }
   index(indexed_);
   if (widths_) {
-    // Carry on measuring where the last append ended.
+    // Carry on measuring where the last append ended; plain ASCII from a
+    // table of its own.
+    const char* t = text_.data();
     for (size_t p = measured_; p < text_.size();) {
+      const auto b = static_cast<unsigned char>(t[p]);
+      if (b >= 0x20 && b < 0x80) {
+        x_ += ascii_[b];
+        ++p;
+        continue;
+      }
       char32_t c;
       const size_t n = decodeUtf8(text_, p, c);
       if (c == '\r' || c == '\n') {
@@ -193,6 +201,8 @@ std::pair<size_t, size_t> OutputText::wordAt(size_t pos) const {
 
 void OutputText::setWidths(CharWidths* widths) {
   widths_ = widths;
+  if (widths_)
+    for (int c = 0x20; c < 0x80; ++c) ascii_[c] = widths_->width(static_cast<char32_t>(c));
   measure();
 }
 

@@ -92,6 +92,7 @@ class OutputText {
   size_t measured_ = 0;  // bytes measured
   int x_ = 0;            // x at measured_ within its line
   int widest_ = 0;
+  int ascii_[128] = {};  // widths of the printable ASCII characters
 };
 
 }  // namespace velquin::form

@@ -2,7 +2,10 @@
 //   velquin_bench_child lines <bytes>   writes that many bytes of numbered
 //                                       text lines to its standard output,
 //                                       as fast as the pipe takes them;
-//   velquin_bench_child silent <ms>     prints nothing and ends after ms.
+//   velquin_bench_child silent <ms>     prints nothing and ends after ms;
+//   velquin_bench_child file <path>     writes the file to its standard
+//                                       output in blocks of 64 KB;
+//   velquin_bench_child echo <word>     prints the word and a line break.
 #include <windows.h>
 
 #include <cstdio>
@@ -43,9 +46,28 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(static_cast<DWORD>(amount));
     return 0;
   }
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (std::wcscmp(argv[1], L"echo") == 0) {
+    char word[256];
+    const int n = WideCharToMultiByte(CP_ACP, 0, argv[2], -1, word, sizeof word - 2,
+                                      nullptr, nullptr);
+    if (n <= 0) return 1;
+    return writeAll(out, std::string(word) + "\r\n") ? 0 : 1;
+  }
+  if (std::wcscmp(argv[1], L"file") == 0) {
+    HANDLE in = CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return 1;
+    std::string block(64 * 1024, '\0');
+    DWORD got = 0;
+    while (ReadFile(in, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) &&
+           got > 0)
+      if (!writeAll(out, block.substr(0, got))) return 1;
+    CloseHandle(in);
+    return 0;
+  }
   if (std::wcscmp(argv[1], L"lines") != 0) return 2;
 
-  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   std::string block;
   unsigned long long written = 0;
   unsigned long n = 0;

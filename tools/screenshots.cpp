@@ -143,6 +143,26 @@ int wmain(int argc, wchar_t** argv) {
   for (int k = 0; k < 6; ++k)
     shot(L"p6_help" + std::to_wstring(k),
          [&, k] { f.userPickItem(f["RadioGroupH"], k); });
+  // The output view holding a command's output, part of it selected.
+  shot(L"p2_output_selection", [&] {
+    f["Edit1"].setText("ipconfig /all");
+    f.execute("Act_btnDO");
+    HWND memo = nullptr;
+    EnumChildWindows(
+        window.hwnd(),
+        [](HWND h, LPARAM lp) -> BOOL {
+          wchar_t name[64] = L"";
+          if (auto a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(h, L"Name"))))
+            GlobalGetAtomNameW(a, name, 64);
+          if (std::wstring(name) != L"Memo0") return TRUE;
+          *reinterpret_cast<HWND*>(lp) = h;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&memo));
+    SendMessageW(memo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 50));
+    SendMessageW(memo, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(180, 120));
+    SendMessageW(memo, WM_LBUTTONUP, 0, MAKELPARAM(180, 120));
+  });
   // The about box over the main window, from the help page's "Version".
   window.fromUser([&] { f.userClick(f["btnHelp3"]); });
   pump(os, 400);

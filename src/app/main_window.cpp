@@ -48,7 +48,9 @@ void TfrmMain::declareShell() {
 
   // Output view of the results page.
   f.add({.name = "Memo0", .kind = Kind::Memo, .parent = "TabSheet2",
-         .style = {.align = Align::Client, .scrollBars = form::ScrollBars::Both}});
+         .style = {.align = Align::Client, .scrollBars = form::ScrollBars::Both,
+                   .outputView = true},
+         .readOnly = true});
 
   // Bottom panel, left to right.
   f.add({.name = "Edit_ctrl", .kind = Kind::Edit, .parent = "Panel2",

@@ -19,8 +19,6 @@ constexpr DWORD kPipeSize = 64 * 1024;
 // Longest command line that CreateProcessW accepts, in UTF-16 units with
 // its terminating zero.
 constexpr size_t kMaxCommandLine = 32767;
-// How long a stop waits for the ended child to be gone.
-constexpr DWORD kTerminateWaitMs = 1000;
 
 class Handle {
  public:
@@ -130,9 +128,9 @@ class Win32Child final : public ChildProcess {
   void terminate() override {
     terminated_ = true;
     if (job_) TerminateJobObject(job_.get(), 0);
-    // Also when the job could not take the child.
+    // Also when the job could not take the child. The runner waits for the
+    // end, handling window messages meanwhile.
     TerminateProcess(process_.get(), 0);
-    WaitForSingleObject(process_.get(), kTerminateWaitMs);
   }
 
  private:

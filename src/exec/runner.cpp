@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "exec/ansi_decoder.h"
 #include "exec/child_process.h"
 
 namespace velquin::exec {
@@ -18,26 +19,22 @@ using std::chrono::milliseconds;
 constexpr milliseconds kSpin{2};          // quiet this long: start waiting
 constexpr milliseconds kBriefQuiet{50};   // quiet this long: wait longer
 constexpr int kBriefWaitMs = 1;
-constexpr int kIdleWaitMs = 20;
-// Text read is put into the view at the latest this long after it arrived,
-// so a fast child gets a few large appends instead of one per read.
-constexpr milliseconds kGather{30};
-// The view's native control takes time for every character appended, and
-// for every append (with the repaint that follows it) a time that grows with
-// the text it already holds. So one append takes at least kAppendLeast bytes
-// and a kAppendShare-th of the text on view, when that much has gathered:
-// the number of appends then grows only slowly with the output, which keeps
-// the total time linear. And it takes no more, so that window messages are
-// handled between appends however fast the child writes.
-constexpr size_t kAppendLeast = 256 * 1024;
-constexpr size_t kAppendShare = 16;
+constexpr int kIdleWaitMs = 40;
+// Text read is put into the view at the latest this long after it arrived.
+// The view shows what pours in at its own pace and an append costs it only
+// what it adds, so there is nothing to gain from waiting.
+constexpr milliseconds kGather{0};
+// An append costs the view what it adds, never what the view holds. One
+// append takes at most this much, so that window messages are handled
+// between appends however fast the child writes.
+constexpr size_t kAppendMost = 128 * 1024;
 // Decoded text waiting for the view beyond which the pipe is left alone for
 // a pass: a child that writes faster than the view shows waits on its full
 // pipe instead of filling this program's memory.
 constexpr size_t kBacklogAppends = 4;
 // Most bytes taken in one pass while the child runs, so the window's
 // messages are handled between reads even when output pours in.
-constexpr size_t kReadPerPass = 256 * 1024;
+constexpr size_t kReadPerPass = 128 * 1024;
 
 // Where an append of at most limit bytes of text ends: after the last line
 // end that fits, else at the last whole UTF-8 character.
@@ -50,13 +47,19 @@ size_t appendCut(const std::string& text, size_t limit) {
   return cut > 0 ? cut : limit;
 }
 
+// How long a stop waits for the ended child to be gone, handling window
+// messages meanwhile.
+constexpr milliseconds kStopWait{1000};
+constexpr int kStopPollMs = 10;
+
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
 
 }  // namespace
 
 struct Runner::Run {
+  explicit Run(platform::Platform& platform) : decoder(platform) {}
   std::unique_ptr<ChildProcess> child;
-  std::string tail;     // bytes of a character cut off at the end of a read
+  AnsiDecoder decoder;
   std::string pending;  // decoded text not yet in the view
   Clock::time_point pendingSince;
 };
@@ -101,9 +104,8 @@ void Runner::Act_btnDOExecute() {
 
   pageControl1_.setActivePage(tabSheet2_);
   memo0_.setText(command + "\r\n");
-  shown_ = command.size() + 2;
 
-  Run run;
+  Run run(platform_);
   run.child = startChild(command);
   if (!run.child) return;  // the view keeps only the command line
 
@@ -124,14 +126,9 @@ void Runner::Act_btnDOExecute() {
   } active(*this, run);
 
   poll(run);
-  // A character cut off by the very end of the output is shown as the
-  // code page makes it out rather than dropped.
-  if (!run.tail.empty()) {
-    std::string rest = platform_.ansiToUtf8(run.tail);
-    std::erase(rest, '\0');
-    run.pending += rest;
-    run.tail.clear();
-  }
+  // A character cut off by the very end of the output shows as the stand-in
+  // rather than being dropped.
+  run.pending += run.decoder.finish();
   flush(run, kWhole);
   run.child.reset();  // closes every handle of the run
 }
@@ -159,7 +156,7 @@ void Runner::poll(Run& run) {
 
     if (stopFlag_.text() == "1") {
       stopFlag_.setText("0");
-      child.terminate();
+      stop(child);
       return;
     }
     if (ctrlCFlag_.text() == "1") {
@@ -191,19 +188,19 @@ size_t Runner::readWaiting(Run& run, size_t count) {
   return got;
 }
 
+void Runner::stop(ChildProcess& child) {
+  child.terminate();
+  // The ended tree may take a while to be gone; the window keeps answering
+  // meanwhile, and a window that closes stops the wait.
+  const Clock::time_point until = Clock::now() + kStopWait;
+  while (child.running() && Clock::now() < until && !platform_.quitting())
+    platform_.pumpMessages(kStopPollMs);
+}
+
 void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
   // Only whole characters are decoded; the bytes of one cut off by the end of
   // this read wait for the next read.
-  std::string joined;
-  std::string_view data = bytes;
-  if (!run.tail.empty()) {
-    joined = run.tail;
-    joined.append(bytes);
-    data = joined;
-  }
-  const size_t whole = platform_.completePrefix(data);
-  std::string text = platform_.ansiToUtf8(data.substr(0, whole));
-  run.tail.assign(data.substr(whole));
+  std::string text = run.decoder.decode(bytes);
   // A zero byte cannot stand in the view's text; it is left out and every
   // other byte is kept.
   std::erase(text, '\0');
@@ -216,14 +213,11 @@ void Runner::flush(Run& run, size_t limit) {
   if (run.pending.empty()) return;
   const size_t cut = appendCut(run.pending, limit);
   memo0_.append(std::string_view(run.pending).substr(0, cut));
-  shown_ += cut;
   // What is left is due at once: pendingSince stays.
   run.pending.erase(0, cut);
 }
 
-size_t Runner::appendLimit() const {
-  return std::max(kAppendLeast, shown_ / kAppendShare);
-}
+size_t Runner::appendLimit() const { return kAppendMost; }
 
 int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
                                Clock::time_point now) const {

@@ -19,6 +19,8 @@
 
 namespace velquin::exec {
 
+class ChildProcess;
+
 class Runner {
  public:
   // Finds the shared controls by name and registers the three actions.
@@ -45,6 +47,7 @@ class Runner {
   struct Run;
 
   void poll(Run& run);
+  void stop(ChildProcess& child);
   size_t readWaiting(Run& run, size_t count);
   void take(Run& run, std::string_view bytes, Clock::time_point now);
   // Appends at most limit bytes of the run's decoded text to the view.
@@ -63,7 +66,6 @@ class Runner {
   form::Control& ctrlCFlag_;
   std::vector<Run*> runs_;     // innermost last
   std::vector<char> buffer_;   // read buffer, reused within one pass
-  size_t shown_ = 0;           // bytes of text in the view
 };
 
 }  // namespace velquin::exec

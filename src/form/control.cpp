@@ -23,6 +23,7 @@ void Control::setText(std::string text) {
   if (!textStale_ && text_ == text) return;
   textStale_ = false;
   text_ = std::move(text);
+  ++textVersion_;
   // Like the native edit control, a new text from the program is unmodified.
   if (kind_ == Kind::Memo) modified_ = false;
   if (kind_ == Kind::ComboBox) {
@@ -36,6 +37,7 @@ void Control::userSetText(std::string text) {
   if (!textStale_ && text_ == text) return;
   textStale_ = false;
   text_ = std::move(text);
+  ++textVersion_;
   if (kind_ == Kind::Memo) modified_ = true;
   // Free text typed into a combo box leaves no item chosen.
   if (kind_ == Kind::ComboBox) itemIndex_ = -1;
@@ -44,6 +46,7 @@ void Control::userSetText(std::string text) {
 
 void Control::markTextStale() {
   textStale_ = true;
+  ++textVersion_;
   modified_ = true;
 }
 
@@ -92,6 +95,7 @@ void Control::setItemIndex(int index) {
   if (kind_ == Kind::ComboBox) {
     text_ = index >= 0 ? items_[index] : std::string();
     textStale_ = false;
+    ++textVersion_;
     notify(Prop::ItemIndex);
     return;
   }
@@ -195,6 +199,7 @@ void Control::append(std::string_view text) {
   // A memo edited natively holds its true text there; the append goes to the
   // native control and the model reads the whole text back when asked.
   if (!textStale_) text_.append(text);
+  ++textVersion_;
   if (form_.view()) form_.view()->appended(*this, text);
 }
 

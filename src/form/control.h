@@ -67,6 +67,8 @@ struct Style {
   // parent so that this margin stays to its right (bottom) edge.
   int rightMargin = -1;
   int bottomMargin = -1;
+  // Memos: the read-only output view of our own, for output of any size.
+  bool outputView = false;
 };
 
 struct Font {
@@ -144,6 +146,9 @@ class Control {
   void setLines(const std::vector<std::string>& lines);
   void append(std::string_view text);
   bool modified() const { return modified_; }
+  // Grows at every change of the text, so a reader can tell cheaply that
+  // what it saw is still there.
+  unsigned long textVersion() const { return textVersion_; }
   void setModified(bool on) { modified_ = on; }
 
   // Events, bound once by the page that declares the control.
@@ -171,6 +176,7 @@ class Control {
 
   mutable std::string text_;
   mutable bool textStale_ = false;
+  unsigned long textVersion_ = 0;
   bool visible_ = true;
   bool enabled_ = true;
   bool checked_ = false;

@@ -2,6 +2,7 @@
 // Everything the program asks of the operating system. The Win32 layer
 // implements it for real; the tests use a scripted one.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,16 @@ struct ScreenRect {
   int width = 0;
   int height = 0;
   bool operator==(const ScreenRect&) const = default;
+};
+
+// The bytes of the ANSI code page: lead bytes start a two-byte character
+// whose second byte must be a trail byte. A UTF-8 code page has neither and
+// is taken by UTF-8's own rules.
+struct AnsiBytes {
+  bool utf8 = false;
+  std::array<bool, 256> lead{};
+  std::array<bool, 256> trail{};
+  std::string standIn;  // UTF-8 of the code page's stand-in character
 };
 
 // Outcome of a file operation; message is the system's own wording.
@@ -68,9 +79,9 @@ class Platform {
   virtual IoResult writeTextFile(const std::string& path,
                                  const std::string& text, bool* lossy) = 0;
 
-  // Child output: the length of the longest prefix of bytes made of whole
-  // characters of the ANSI code page, and the conversion of such a prefix.
-  virtual size_t completePrefix(std::string_view bytes) = 0;
+  // Child output: how the ANSI code page uses each byte value, and the
+  // conversion of whole characters of it.
+  virtual AnsiBytes ansiBytes() = 0;
   virtual std::string ansiToUtf8(std::string_view bytes) = 0;
 
   // Handles every pending window message, then waits until a message

@@ -23,6 +23,42 @@ std::string withCrLf(const std::string& text) {
   return out;
 }
 
+// The lines of a memo read one after another, each when its turn comes, at
+// a cost per line that does not grow with the text: the next line is looked
+// for where the last one ended, as long as the text has not changed since.
+// Lines end as Control::lines() ends them.
+class LineReader {
+ public:
+  explicit LineReader(const form::Control& memo) : memo_(memo) {}
+
+  std::string line(size_t index) {
+    const std::string& t = memo_.text();
+    if (memo_.textVersion() != version_ || index < line_) {
+      version_ = memo_.textVersion();
+      line_ = 0;
+      pos_ = 0;
+    }
+    for (; line_ < index && pos_ < t.size(); ++line_) pos_ = next(t, pos_);
+    if (line_ < index || pos_ >= t.size()) return {};
+    const size_t end = t.find_first_of("\r\n", pos_);
+    return t.substr(pos_, end == std::string::npos ? end : end - pos_);
+  }
+
+ private:
+  // Start of the line after the one that starts at pos.
+  static size_t next(const std::string& t, size_t pos) {
+    const size_t end = t.find_first_of("\r\n", pos);
+    if (end == std::string::npos) return t.size();
+    return t[end] == '\r' && end + 1 < t.size() && t[end + 1] == '\n' ? end + 2
+                                                                     : end + 1;
+  }
+
+  const form::Control& memo_;
+  unsigned long version_ = 0;
+  size_t line_ = 0;
+  size_t pos_ = 0;
+};
+
 }  // namespace
 
 BatchPage::BatchPage(app::TfrmMain& main, DataPage& data)
@@ -76,13 +112,12 @@ void BatchPage::Act_file_DoExecute() {
   // The count is taken once; each line is read when its turn comes, so
   // edits made while a command runs change what later lines hold.
   const size_t n = memo3.lines().size();
+  LineReader reader(memo3);
   std::vector<std::string> lossy;
   for (size_t i = 0; i == 0 || i < n; ++i) {
     // The window is closing for good: nothing more is started.
     if (main_.platform().quitting()) break;
-    const std::vector<std::string> lines = memo3.lines();
-    const std::string line = i < lines.size() ? lines[i] : std::string();
-    if (!runLine(line, lossy)) break;
+    if (!runLine(reader.line(i), lossy)) break;
   }
   data_.tellLossy(lossy);
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "form/form.h"
+#include "win32/output_view.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
 
@@ -192,17 +193,53 @@ class MemoCtl : public NativeControl {
     // The output of a command may be of any size.
     SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
     setNativeText(model_.text());
+    SetWindowSubclass(hwnd_, textSetter, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~MemoCtl() override {
+    if (hwnd_ && IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, textSetter, 0);
+  }
+  // A multi-line edit reports no change for WM_SETTEXT; text set so by
+  // another program (automation, accessibility tools) is read back when a
+  // handler asks, as a program's own text: unmodified.
+  static LRESULT CALLBACK textSetter(HWND h, UINT msg, WPARAM wp, LPARAM lp,
+                                     UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<MemoCtl*>(data);
+    self->takeUnseen();
+    const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+    if (msg == WM_SETTEXT && result && !self->r_.quiet()) {
+      self->model_.markTextStale();
+      self->model_.setModified(false);
+    }
+    return result;
   }
   void apply(Prop prop) override {
     if (prop == Prop::Text) {
       // The model's text is the truth here; no comparison of a large text.
       Renderer::Quiet q(r_);
+      unseen_.clear();
       SetWindowTextW(hwnd_, widen(model_.text()).c_str());
       return;
     }
     NativeControl::apply(prop);
   }
+  // An append costs the native edit more the more it holds. A memo out of
+  // sight (the kept results while a batch runs) gathers what is appended
+  // and takes it in one piece when anything next reaches its window.
   void append(std::string_view text) override {
+    if (!IsWindowVisible(hwnd_)) {
+      unseen_.append(text);
+      return;
+    }
+    takeUnseen();
+    appendNow(text);
+  }
+  void takeUnseen() {
+    if (unseen_.empty()) return;
+    const std::string text = std::move(unseen_);
+    unseen_.clear();
+    appendNow(text);
+  }
+  void appendNow(std::string_view text) {
     Renderer::Quiet q(r_);
     std::wstring w = widen(text);
     int len = GetWindowTextLengthW(hwnd_);
@@ -217,6 +254,9 @@ class MemoCtl : public NativeControl {
       model_.markTextStale();
     }
   }
+
+ private:
+  std::string unseen_;  // appended while out of sight
 };
 
 class ButtonCtl : public NativeControl {
@@ -582,7 +622,9 @@ class StatusBarCtl : public NativeControl {
 std::unique_ptr<NativeControl> makeNative(const NativeParams& p) {
   switch (p.model.kind()) {
     case Kind::Edit: return std::make_unique<EditCtl>(p);
-    case Kind::Memo: return std::make_unique<MemoCtl>(p);
+    case Kind::Memo:
+      if (p.model.style().outputView) return makeOutputView(p);
+      return std::make_unique<MemoCtl>(p);
     case Kind::Button: return std::make_unique<ButtonCtl>(p);
     case Kind::CheckBox: return std::make_unique<CheckBoxCtl>(p);
     case Kind::Label: return std::make_unique<LabelCtl>(p);

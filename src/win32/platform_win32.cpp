@@ -200,22 +200,34 @@ platform::IoResult Win32Platform::writeTextFile(const std::string& path,
   return {};
 }
 
-size_t Win32Platform::completePrefix(std::string_view bytes) {
+platform::AnsiBytes Win32Platform::ansiBytes() {
   const UINT acp = GetACP();
-  size_t i = 0, whole = 0;
-  while (i < bytes.size()) {
-    auto c = static_cast<unsigned char>(bytes[i]);
-    size_t len = 1;
-    if (acp == CP_UTF8) {
-      len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    } else if (IsDBCSLeadByteEx(acp, c)) {
-      len = 2;
-    }
-    if (i + len > bytes.size()) break;
-    i += len;
-    whole = i;
+  platform::AnsiBytes b;
+  CPINFOEXW info{};
+  if (GetCPInfoExW(acp, 0, &info))
+    b.standIn = narrow(std::wstring(1, info.UnicodeDefaultChar));
+  if (b.standIn.empty()) b.standIn = "?";
+  if (acp == CP_UTF8) {
+    b.utf8 = true;
+    return b;
   }
-  return whole;
+  // The trail ranges of the double-byte code pages; the system tells only
+  // the lead bytes.
+  auto trail = [acp](int c) {
+    switch (acp) {
+      case 932: return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+      case 949: return (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) ||
+                       (c >= 0x81 && c <= 0xFE);
+      case 950: return (c >= 0x40 && c <= 0x7E) || (c >= 0xA1 && c <= 0xFE);
+      case 1361: return (c >= 0x31 && c <= 0x7E) || (c >= 0x81 && c <= 0xFE);
+      default: return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFE);
+    }
+  };
+  for (int c = 0; c < 256; ++c) {
+    b.lead[c] = IsDBCSLeadByteEx(acp, static_cast<BYTE>(c)) != FALSE;
+    b.trail[c] = trail(c);
+  }
+  return b;
 }
 
 std::string Win32Platform::ansiToUtf8(std::string_view bytes) {

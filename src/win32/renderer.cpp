@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "win32/controls.h"
+#include "win32/output_view.h"
 #include "win32/text.h"
 
 namespace velquin::win32 {
@@ -510,6 +511,8 @@ bool Renderer::preTranslate(MSG& msg) {
       if (combo && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) takesEnter = true;
     } else if (lstrcmpiW(cls, L"ComboBox") == 0) {
       takesEnter = SendMessageW(focus, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    } else if (lstrcmpiW(cls, outputViewClass()) == 0) {
+      takesEnter = true;  // like the read-only memo it stands for
     }
     if (!takesEnter) return pressDefault();
   }

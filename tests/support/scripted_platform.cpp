@@ -168,18 +168,16 @@ platform::IoResult ScriptedPlatform::writeTextFile(const std::string& path,
   return {};
 }
 
-size_t ScriptedPlatform::completePrefix(std::string_view bytes) {
-  // Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC take one trail byte.
-  size_t i = 0, whole = 0;
-  while (i < bytes.size()) {
-    auto c = static_cast<unsigned char>(bytes[i]);
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    size_t len = lead ? 2 : 1;
-    if (i + len > bytes.size()) break;
-    i += len;
-    whole = i;
+platform::AnsiBytes ScriptedPlatform::ansiBytes() {
+  // Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes 0x40-0x7E
+  // and 0x80-0xFC; the stand-in is the code page's own middle dot.
+  platform::AnsiBytes b;
+  for (int c = 0; c < 256; ++c) {
+    b.lead[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    b.trail[c] = (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
   }
-  return whole;
+  b.standIn = "・";
+  return b;
 }
 
 std::string ScriptedPlatform::ansiToUtf8(std::string_view bytes) {

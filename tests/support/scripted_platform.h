@@ -60,7 +60,7 @@ class ScriptedPlatform : public platform::Platform {
   platform::IoResult writeTextFile(const std::string& path,
                                    const std::string& text,
                                    bool* lossy) override;
-  size_t completePrefix(std::string_view bytes) override;
+  platform::AnsiBytes ansiBytes() override;
   std::string ansiToUtf8(std::string_view bytes) override;
   void pumpMessages(int waitMs) override;
   void closeMainWindow() override;

@@ -1,0 +1,656 @@
+#include "win32/output_view.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "form/form.h"
+#include "form/output_text.h"
+#include "win32/renderer.h"
+#include "win32/text.h"
+
+namespace velquin::win32 {
+
+namespace {
+
+const wchar_t kClass[] = L"VelquinOutput";
+constexpr UINT_PTR kDragTimer = 1;
+constexpr UINT_PTR kShowTimer = 2;
+// Output that pours in is shown at most this often: a repaint and the
+// scroll bars cost the same however little was added.
+constexpr DWORD kShowEveryMs = 30;
+constexpr int kMargin = 2;  // 96-DPI pixels left of the text, as the edit has
+enum Command : UINT { kCopy = 1, kSelectAll = 2 };
+
+// Character widths of one font, measured once per character.
+class GdiWidths final : public form::CharWidths {
+ public:
+  GdiWidths() : dc_(CreateCompatibleDC(nullptr)), bmp_(0x10000, -1) {}
+  ~GdiWidths() override {
+    if (old_) SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  GdiWidths(const GdiWidths&) = delete;
+  GdiWidths& operator=(const GdiWidths&) = delete;
+
+  void setFont(HFONT font) {
+    HGDIOBJ prev = SelectObject(dc_, font);
+    if (!old_) old_ = prev;
+    std::fill(bmp_.begin(), bmp_.end(), -1);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc_, &tm);
+    height_ = tm.tmHeight;
+    // Tab stops every 8 average characters, as the edit control sets them
+    // (32 dialog units of its font).
+    SIZE s{};
+    const wchar_t abc[] =
+        L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    GetTextExtentPoint32W(dc_, abc, 52, &s);
+    const int average = (s.cx / 26 + 1) / 2;
+    tab_ = std::max(1, 8 * average);
+  }
+  int height() const { return height_; }
+
+  int width(char32_t c) override {
+    if (c < 0x10000) {
+      int& w = bmp_[c];
+      if (w < 0) {
+        INT got = 0;
+        const auto u = static_cast<UINT>(c);
+        w = GetCharWidth32W(dc_, u, u, &got) ? got : 0;
+      }
+      return w;
+    }
+    wchar_t pair[2] = {static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)),
+                       static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+    SIZE s{};
+    GetTextExtentPoint32W(dc_, pair, 2, &s);
+    return s.cx;
+  }
+  int tabWidth() override { return tab_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+  std::vector<int> bmp_;
+  int height_ = 16;
+  int tab_ = 48;
+};
+
+// UTF-16 length of UTF-8 text.
+size_t wideLength(std::string_view s) {
+  size_t n = 0;
+  for (unsigned char c : s) {
+    if ((c & 0xC0) != 0x80) ++n;
+    if (c >= 0xF0) ++n;  // a surrogate pair
+  }
+  return n;
+}
+
+class OutputView final : public NativeControl {
+ public:
+  explicit OutputView(const NativeParams& p)
+      : NativeControl(p), text_(p.model.text()) {}
+  ~OutputView() override {
+    if (hwnd_) {
+      KillTimer(hwnd_, kDragTimer);
+      KillTimer(hwnd_, kShowTimer);
+    }
+  }
+
+  static LRESULT CALLBACK proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = dynamic_cast<OutputView*>(objectOf(h));
+    if (!self) return DefWindowProcW(h, msg, wp, lp);
+    // make() hands the window its font before it returns the handle.
+    if (!self->hwnd_) self->hwnd_ = h;
+    try {
+      return self->handle(msg, wp, lp);
+    } catch (...) {
+      return DefWindowProcW(h, msg, wp, lp);
+    }
+  }
+
+  void create() override {
+    registerClass();
+    DWORD style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | stateStyle();
+    hwnd_ = make(kClass, style, WS_EX_CLIENTEDGE, L"");
+    // make() sets the font before the window could measure with it.
+    setFont(r_.font(model_.font()));
+    text_.setWidths(&widths_);
+    wideLength_ = wideLength(text_.text());
+    updateScroll();
+  }
+
+  void apply(form::Prop prop) override {
+    if (prop == form::Prop::Text) {
+      text_.reset();
+      wideLength_ = wideLength(text_.text());
+      top_ = 0;
+      left_ = 0;
+      follow_ = true;
+      changedText();
+      return;
+    }
+    NativeControl::apply(prop);
+  }
+
+  void append(std::string_view added) override {
+    text_.appended();
+    wideLength_ += wideLength(added);
+    changedText();
+  }
+
+  std::string readText() const override { return text_.text(); }
+
+ private:
+  static void registerClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc)) return;
+    wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = kClass;
+    RegisterClassExW(&wc);
+  }
+
+  // Geometry
+  int lineHeight() const { return std::max(1, widths_.height()); }
+  int margin() const { return r_.scale(kMargin); }
+  RECT client() const {
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    return rc;
+  }
+  size_t pageLines() const {
+    const RECT rc = client();
+    return std::max<size_t>(1, static_cast<size_t>(rc.bottom / lineHeight()));
+  }
+  size_t maxTop() const {
+    const size_t n = text_.lineCount(), page = pageLines();
+    return n > page ? n - page : 0;
+  }
+  // The newest line shown is in sight (lines appended since wait to show).
+  bool atEnd() const {
+    const size_t page = pageLines();
+    return top_ + page >= shownLines_;
+  }
+
+  void setFont(HFONT font) {
+    font_ = font;
+    widths_.setFont(font);
+    text_.setWidths(&widths_);
+    if (follow_) top_ = maxTop();
+    updateScroll();
+    placeCaret();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  void changedText() {
+    if (showPending_) return;  // the timer shows it
+    const DWORD since = GetTickCount() - lastShown_;
+    if (since >= kShowEveryMs) {
+      showText();
+      return;
+    }
+    showPending_ = true;
+    SetTimer(hwnd_, kShowTimer, kShowEveryMs - since, nullptr);
+  }
+  void showText() {
+    lastShown_ = GetTickCount();
+    shownLines_ = text_.lineCount();
+    if (follow_) top_ = maxTop();
+    top_ = std::min(top_, maxTop());
+    updateScroll();
+    placeCaret();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  // After the user moved the view or the selection: following the end goes
+  // on only while the end is in sight and nothing is selected.
+  void userMoved() {
+    follow_ = atEnd() && !text_.hasSelection();
+    updateScroll();
+    placeCaret();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  void updateScroll() {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    si.nMin = 0;
+    si.nMax = static_cast<int>(std::min<size_t>(text_.lineCount(), INT_MAX) - 1);
+    si.nPage = static_cast<UINT>(pageLines());
+    si.nPos = static_cast<int>(top_);
+    SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+    const RECT rc = client();
+    const int wide = text_.widest() + 2 * margin();
+    left_ = std::clamp(left_, 0, std::max(0, wide - static_cast<int>(rc.right)));
+    si.nMax = std::max(0, wide - 1);
+    si.nPage = static_cast<UINT>(std::max<LONG>(0, rc.right));
+    si.nPos = left_;
+    SetScrollInfo(hwnd_, SB_HORZ, &si, TRUE);
+  }
+
+  void scrollTo(size_t top, int left) {
+    top_ = std::min(top, maxTop());
+    left_ = std::max(0, left);
+    userMoved();
+  }
+
+  // Positions
+  size_t posAt(int x, int y) const {
+    long long line = static_cast<long long>(top_) + (y < 0 ? -1 : y / lineHeight());
+    line = std::clamp<long long>(line, 0, static_cast<long long>(text_.lineCount()) - 1);
+    const auto ln = static_cast<size_t>(line);
+    return text_.lineStart(ln) +
+           form::OutputText::hitTest(text_.line(ln), x + left_ - margin(),
+                                     const_cast<GdiWidths&>(widths_));
+  }
+  POINT pointOf(size_t pos) {
+    const size_t ln = text_.lineOf(pos);
+    const int x = form::OutputText::xOf(text_.line(ln), pos - text_.lineStart(ln),
+                                        widths_);
+    return {x - left_ + margin(),
+            static_cast<int>((static_cast<long long>(ln) - static_cast<long long>(top_)) *
+                             lineHeight())};
+  }
+
+  void ensureVisible(size_t pos) {
+    const size_t ln = text_.lineOf(pos);
+    if (ln < top_) top_ = ln;
+    else if (ln >= top_ + pageLines()) top_ = ln + 1 - pageLines();
+    const int x = form::OutputText::xOf(text_.line(ln), pos - text_.lineStart(ln),
+                                        widths_);
+    const RECT rc = client();
+    const int width = std::max<int>(1, rc.right - 2 * margin());
+    if (x < left_) left_ = std::max(0, x - width / 4);
+    else if (x > left_ + width) left_ = x - width + width / 4;
+  }
+
+  void placeCaret() {
+    if (GetFocus() != hwnd_) return;
+    const POINT p = pointOf(text_.caret());
+    SetCaretPos(p.x, p.y);
+  }
+
+  // Copy
+  void copy() {
+    if (!text_.hasSelection()) return;
+    const std::wstring w = widen(text_.selectedText());
+    if (!OpenClipboard(hwnd_)) return;
+    EmptyClipboard();
+    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t))) {
+      if (void* dst = GlobalLock(mem)) {
+        memcpy(dst, w.c_str(), (w.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(mem);
+        if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
+      } else {
+        GlobalFree(mem);
+      }
+    }
+    CloseClipboard();
+  }
+
+  void selectAll() {
+    text_.selectAll();
+    userMoved();
+  }
+
+  // The whole text for another program, as much as fits.
+  LRESULT getText(size_t capacity, wchar_t* out) {
+    if (capacity == 0 || !out) return 0;
+    const std::string& t = text_.text();
+    size_t bytes = t.size();
+    if (wideLength_ >= capacity) {
+      bytes = std::min(bytes, capacity - 1);
+      while (bytes > 0 && (static_cast<unsigned char>(t[bytes]) & 0xC0) == 0x80)
+        --bytes;
+    }
+    int n = 0;
+    if (bytes > 0)
+      n = MultiByteToWideChar(CP_UTF8, 0, t.data(), static_cast<int>(bytes), out,
+                              static_cast<int>(capacity - 1));
+    out[n] = L'\0';
+    return n;
+  }
+
+  void paint() {
+    PAINTSTRUCT ps;
+    HDC target = BeginPaint(hwnd_, &ps);
+    const RECT rc = client();
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bmp = CreateCompatibleBitmap(target, std::max<LONG>(1, rc.right),
+                                         std::max<LONG>(1, rc.bottom));
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    HGDIOBJ oldFont = SelectObject(dc, font_);
+    const bool enabled = IsWindowEnabled(hwnd_);
+    FillRect(dc, &rc, GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+    SetBkMode(dc, OPAQUE);
+    const size_t last = std::min(text_.lineCount(), top_ + pageLines() + 1);
+    for (size_t ln = top_; ln < last; ++ln)
+      paintLine(dc, ln, static_cast<int>(ln - top_) * lineHeight(), rc.right, enabled);
+    BitBlt(target, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    EndPaint(hwnd_, &ps);
+  }
+
+  // Draws the part of one line that shows, the selected part highlighted.
+  void paintLine(HDC dc, size_t ln, int y, int right, bool enabled) {
+    const std::string_view s = text_.line(ln);
+    const size_t start = text_.lineStart(ln);
+    const size_t selFrom = text_.selStart(), selTo = text_.selEnd();
+    std::wstring run;
+    std::vector<INT> dx;
+    int runX = 0;
+    bool runSelected = false;
+    auto flush = [&] {
+      if (run.empty()) return;
+      SetTextColor(dc, GetSysColor(runSelected ? COLOR_HIGHLIGHTTEXT
+                                   : enabled   ? COLOR_WINDOWTEXT
+                                               : COLOR_GRAYTEXT));
+      SetBkColor(dc, GetSysColor(runSelected ? COLOR_HIGHLIGHT
+                                 : enabled   ? COLOR_WINDOW
+                                             : COLOR_BTNFACE));
+      int width = 0;
+      for (INT d : dx) width += d;
+      RECT box{runX, y, runX + width, y + lineHeight()};
+      ExtTextOutW(dc, runX, y, ETO_OPAQUE | ETO_CLIPPED, &box, run.c_str(),
+                  static_cast<UINT>(run.size()), dx.data());
+      run.clear();
+      dx.clear();
+    };
+    const int origin = margin() - left_;
+    int x = 0;
+    for (size_t p = 0; p < s.size();) {
+      char32_t c;
+      const size_t n = form::decodeUtf8(s, p, c);
+      int next;
+      if (c == '\t') {
+        const int tab = widths_.tabWidth();
+        next = (x / tab + 1) * tab;
+      } else {
+        next = x + widths_.width(c);
+      }
+      if (origin + x >= right) break;
+      if (origin + next > 0) {
+        const bool selected = start + p >= selFrom && start + p < selTo;
+        if (selected != runSelected || run.empty()) {
+          flush();
+          runSelected = selected;
+          runX = origin + x;
+        }
+        if (c == '\t') {
+          run.push_back(L' ');
+          dx.push_back(next - x);
+        } else if (c >= 0x10000) {
+          run.push_back(static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)));
+          run.push_back(static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+          dx.push_back(next - x);
+          dx.push_back(0);
+        } else {
+          run.push_back(static_cast<wchar_t>(c));
+          dx.push_back(next - x);
+        }
+      }
+      x = next;
+      p += n;
+    }
+    flush();
+  }
+
+  void key(UINT vk, bool shift, bool ctrl) {
+    const size_t caret = text_.caret();
+    size_t to = caret;
+    const size_t ln = text_.lineOf(caret);
+    auto vertical = [&](long long lines) {
+      const long long target = std::clamp<long long>(
+          static_cast<long long>(ln) + lines, 0,
+          static_cast<long long>(text_.lineCount()) - 1);
+      const auto t = static_cast<size_t>(target);
+      return text_.lineStart(t) +
+             form::OutputText::hitTest(text_.line(t), goalX_, widths_);
+    };
+    const bool keepGoal = vk == VK_UP || vk == VK_DOWN || vk == VK_PRIOR || vk == VK_NEXT;
+    if (!keepGoal)
+      goalX_ = -1;
+    if (keepGoal && goalX_ < 0)
+      goalX_ = form::OutputText::xOf(text_.line(ln), caret - text_.lineStart(ln),
+                                     widths_);
+    const long long page = static_cast<long long>(pageLines());
+    switch (vk) {
+      case VK_LEFT:
+        to = !shift && text_.hasSelection() ? text_.selStart() : text_.prevChar(caret);
+        break;
+      case VK_RIGHT:
+        to = !shift && text_.hasSelection() ? text_.selEnd() : text_.nextChar(caret);
+        break;
+      case VK_UP: to = vertical(-1); break;
+      case VK_DOWN: to = vertical(1); break;
+      case VK_PRIOR:
+        to = vertical(-page);
+        top_ = top_ > pageLines() ? top_ - pageLines() : 0;
+        break;
+      case VK_NEXT:
+        to = vertical(page);
+        top_ = std::min(top_ + pageLines(), maxTop());
+        break;
+      case VK_HOME: to = ctrl ? 0 : text_.lineStart(ln); break;
+      case VK_END: to = ctrl ? text_.text().size() : text_.lineEnd(ln); break;
+      case 'A':
+        if (ctrl) selectAll();
+        return;
+      case 'C':
+      case VK_INSERT:
+        if (ctrl) copy();
+        return;
+      default:
+        return;
+    }
+    text_.moveCaret(to, shift);
+    ensureVisible(text_.caret());
+    userMoved();
+  }
+
+  void scrollBar(int bar, int code) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(hwnd_, bar, &si);
+    long long pos = bar == SB_VERT ? static_cast<long long>(top_) : left_;
+    const long long line = bar == SB_VERT ? 1 : std::max(1, widths_.tabWidth() / 8);
+    const long long page = bar == SB_VERT ? static_cast<long long>(pageLines())
+                                          : std::max<long long>(1, si.nPage);
+    switch (code) {
+      case SB_LINEUP: pos -= line; break;
+      case SB_LINEDOWN: pos += line; break;
+      case SB_PAGEUP: pos -= page; break;
+      case SB_PAGEDOWN: pos += page; break;
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+      case SB_TOP: pos = 0; break;
+      case SB_BOTTOM: pos = LLONG_MAX / 2; break;
+      default: return;
+    }
+    pos = std::max<long long>(0, pos);
+    if (bar == SB_VERT)
+      scrollTo(static_cast<size_t>(pos), left_);
+    else
+      scrollTo(top_, static_cast<int>(std::min<long long>(pos, INT_MAX / 2)));
+  }
+
+  void contextMenu(int x, int y) {
+    if (x == -1 && y == -1) {
+      POINT p = pointOf(text_.caret());
+      ClientToScreen(hwnd_, &p);
+      x = p.x;
+      y = p.y;
+    }
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING | (text_.hasSelection() ? 0 : MF_GRAYED), kCopy,
+                L"コピー");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING | (text_.text().empty() ? MF_GRAYED : 0), kSelectAll,
+                L"すべて選択");
+    const UINT cmd = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, hwnd_, nullptr));
+    DestroyMenu(menu);
+    if (cmd == kCopy) copy();
+    if (cmd == kSelectAll) selectAll();
+  }
+
+  void drag(int x, int y) {
+    const RECT rc = client();
+    if (y < 0 && top_ > 0) --top_;
+    if (y >= rc.bottom && top_ < maxTop()) ++top_;
+    text_.moveCaret(posAt(x, y), true);
+    ensureVisible(text_.caret());
+    userMoved();
+  }
+
+  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+      case WM_PAINT:
+        paint();
+        return 0;
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_SETFONT:
+        setFont(reinterpret_cast<HFONT>(wp));
+        return 0;
+      case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
+      case WM_SIZE:
+        if (follow_) top_ = maxTop();
+        top_ = std::min(top_, maxTop());
+        updateScroll();
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        return 0;
+      case WM_ENABLE:
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        return 0;
+      case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(wideLength_);
+      case WM_GETTEXT:
+        return getText(static_cast<size_t>(wp), reinterpret_cast<wchar_t*>(lp));
+      case WM_SETTEXT: {
+        std::string t = lp ? narrow(reinterpret_cast<const wchar_t*>(lp)) : std::string();
+        r_.fromUser([this, &t] { model_.setText(std::move(t)); });
+        return TRUE;
+      }
+      case WM_GETDLGCODE:
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+      case WM_SETFOCUS:
+        CreateCaret(hwnd_, nullptr, std::max(1, r_.scale(1)), lineHeight());
+        placeCaret();
+        ShowCaret(hwnd_);
+        r_.fromUser([this] { model_.form().userFocus(model_); });
+        return 0;
+      case WM_KILLFOCUS:
+        DestroyCaret();
+        return 0;
+      case WM_KEYDOWN:
+        key(static_cast<UINT>(wp), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0);
+        return 0;
+      case WM_CHAR:
+        return 0;  // read-only
+      case WM_LBUTTONDOWN: {
+        if (GetFocus() != hwnd_) SetFocus(hwnd_);
+        const size_t pos = posAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        text_.moveCaret(pos, (wp & MK_SHIFT) != 0);
+        goalX_ = -1;
+        SetCapture(hwnd_);
+        SetTimer(hwnd_, kDragTimer, 50, nullptr);
+        userMoved();
+        return 0;
+      }
+      case WM_LBUTTONDBLCLK: {
+        if (GetFocus() != hwnd_) SetFocus(hwnd_);
+        const auto [from, to] = text_.wordAt(posAt(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)));
+        text_.select(from, to);
+        userMoved();
+        return 0;
+      }
+      case WM_MOUSEMOVE:
+        if (GetCapture() == hwnd_) drag(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        return 0;
+      case WM_TIMER:
+        if (wp == kShowTimer) {
+          KillTimer(hwnd_, kShowTimer);
+          showPending_ = false;
+          showText();
+        }
+        if (wp == kDragTimer && GetCapture() == hwnd_) {
+          POINT p;
+          GetCursorPos(&p);
+          ScreenToClient(hwnd_, &p);
+          const RECT rc = client();
+          if (p.y < 0 || p.y >= rc.bottom) drag(p.x, p.y);
+        }
+        return 0;
+      case WM_LBUTTONUP:
+      case WM_CAPTURECHANGED:
+        KillTimer(hwnd_, kDragTimer);
+        if (msg == WM_LBUTTONUP && GetCapture() == hwnd_) ReleaseCapture();
+        return 0;
+      case WM_RBUTTONDOWN:
+        if (GetFocus() != hwnd_) SetFocus(hwnd_);
+        return 0;
+      case WM_CONTEXTMENU:
+        contextMenu(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        return 0;
+      case WM_MOUSEWHEEL: {
+        wheel_ += GET_WHEEL_DELTA_WPARAM(wp);
+        UINT perNotch = 3;
+        SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
+        const long long lines = static_cast<long long>(wheel_ / WHEEL_DELTA) *
+                                (perNotch == WHEEL_PAGESCROLL ? static_cast<long long>(pageLines())
+                                                              : perNotch);
+        wheel_ %= WHEEL_DELTA;
+        const long long top = std::max<long long>(0, static_cast<long long>(top_) - lines);
+        scrollTo(static_cast<size_t>(top), left_);
+        return 0;
+      }
+      case WM_VSCROLL:
+        scrollBar(SB_VERT, LOWORD(wp));
+        return 0;
+      case WM_HSCROLL:
+        scrollBar(SB_HORZ, LOWORD(wp));
+        return 0;
+      default:
+        return DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+  }
+
+  form::OutputText text_;
+  GdiWidths widths_;
+  HFONT font_ = nullptr;
+  size_t wideLength_ = 0;
+  size_t top_ = 0;  // first line on view
+  int left_ = 0;    // pixels scrolled to the right
+  int goalX_ = -1;  // x kept by up and down
+  int wheel_ = 0;
+  bool follow_ = true;
+  bool showPending_ = false;
+  DWORD lastShown_ = 0;
+  size_t shownLines_ = 1;
+};
+
+}  // namespace
+
+const wchar_t* outputViewClass() { return kClass; }
+
+std::unique_ptr<NativeControl> makeOutputView(const NativeParams& p) {
+  return std::make_unique<OutputView>(p);
+}
+
+}  // namespace velquin::win32

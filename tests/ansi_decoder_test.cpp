@@ -1,0 +1,51 @@
+// Child output decoded from Shift-JIS read by read: a character split
+// between reads is joined, and a lead byte without its trail byte is one
+// stand-in character that never takes the byte after it.
+#include "exec/ansi_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "support/scripted_platform.h"
+
+namespace velquin::exec {
+namespace {
+
+std::string decodeAll(platform::Platform& os, const std::vector<std::string>& reads) {
+  AnsiDecoder d(os);
+  std::string out;
+  for (const std::string& r : reads) out += d.decode(r);
+  return out + d.finish();
+}
+
+TEST(AnsiDecoder, ALeadByteWithoutItsTrailByteKeepsTheByteAfterIt) {
+  test::ScriptedPlatform os;
+  EXPECT_EQ(decodeAll(os, {"x\x82\r\ny"}), "x・\r\ny");
+  EXPECT_EQ(decodeAll(os, {"x\x82\ny"}), "x・\ny");
+  EXPECT_EQ(decodeAll(os, {"\x82 \x82\x20"}), "・ ・ ");
+  EXPECT_EQ(decodeAll(os, {"\x82\x7F!"}), "・\x7F!");  // below the trail range
+  EXPECT_EQ(decodeAll(os, {"end\x82"}), "end・");
+}
+
+TEST(AnsiDecoder, OutputSplitAtEveryOffsetDecodesAsOneRead) {
+  test::ScriptedPlatform os;
+  const std::string bytes =
+      "IP \x83\x41\x83\x68\x83\x8C\x83\x58\r\n"  // IP アドレス
+      "\x82\r\n"                                 // a broken character
+      "\x82\xA0\x82\n\x82\x41\x82\x7F\x82\x80z\x82";
+  const std::string once = decodeAll(os, {bytes});
+  EXPECT_EQ(once.substr(0, 17), "IP アドレス\r\n");
+  for (size_t a = 0; a <= bytes.size(); ++a)
+    for (size_t b = a; b <= bytes.size(); ++b)
+      ASSERT_EQ(decodeAll(os, {bytes.substr(0, a), bytes.substr(a, b - a),
+                               bytes.substr(b)}),
+                once)
+          << a << " " << b;
+  EXPECT_EQ(std::count(once.begin(), once.end(), '\n'), 3);
+}
+
+}  // namespace
+}  // namespace velquin::exec

@@ -1,0 +1,153 @@
+// The output view's text core: the line index kept by appends, selection,
+// words and copy, and the layout of a line, with a font whose characters
+// are 10 pixels wide (20 for wide ones).
+#include "form/output_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace velquin::form {
+namespace {
+
+class FixedWidths : public CharWidths {
+ public:
+  int width(char32_t c) override { return c < 0x1100 ? 10 : 20; }
+  int tabWidth() override { return 80; }
+};
+
+std::vector<std::string> linesOf(const OutputText& t) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < t.lineCount(); ++i) out.emplace_back(t.line(i));
+  return out;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(OutputText, CrLfLoneCrAndLoneLfEachEndOneLine) {
+  std::string s = "a\r\nb\rc\nd\r\r\ne\r\n";
+  OutputText t(s);
+  EXPECT_EQ(linesOf(t), (Lines{"a", "b", "c", "d", "", "e", ""}));
+  EXPECT_EQ(t.lineOf(0), 0u);
+  EXPECT_EQ(t.lineOf(2), 0u);  // inside the CR LF
+  EXPECT_EQ(t.lineOf(3), 1u);
+  EXPECT_EQ(t.lineEnd(0), 1u);
+}
+
+TEST(OutputText, AppendsSplitAnywhereIndexAsOneText) {
+  const std::string whole = "line 1\r\nzwei\rdrei\n\r\n接続\r\n\r\nend";
+  std::string once = whole;
+  OutputText expected(once);
+  for (size_t cut = 0; cut <= whole.size(); ++cut) {
+    for (size_t cut2 = cut; cut2 <= whole.size(); cut2 += 3) {
+      std::string s = whole.substr(0, cut);
+      OutputText t(s);
+      s += whole.substr(cut, cut2 - cut);
+      t.appended();
+      s += whole.substr(cut2);
+      t.appended();
+      ASSERT_EQ(linesOf(t), linesOf(expected)) << cut << " " << cut2;
+    }
+  }
+}
+
+TEST(OutputText, ReplacedTextIsIndexedAfreshAndTheSelectionCleared) {
+  std::string s = "one\r\ntwo";
+  OutputText t(s);
+  t.selectAll();
+  s = "x";
+  t.reset();
+  EXPECT_EQ(linesOf(t), (Lines{"x"}));
+  EXPECT_FALSE(t.hasSelection());
+}
+
+TEST(OutputText, VeryLongLinesAreOneLineMeasuredAsTheyGrow) {
+  FixedWidths w;
+  std::string s;
+  OutputText t(s);
+  t.setWidths(&w);
+  for (int i = 0; i < 100; ++i) {
+    s += std::string(10000, 'x');
+    t.appended();
+  }
+  EXPECT_EQ(t.lineCount(), 1u);
+  EXPECT_EQ(t.widest(), 10 * 1000000);
+  EXPECT_EQ(OutputText::hitTest(t.line(0), 10 * 777777 + 4, w), 777777u);
+  EXPECT_EQ(OutputText::hitTest(t.line(0), 10 * 777777 + 6, w), 777778u);
+  s += "\r\nshort";
+  t.appended();
+  EXPECT_EQ(t.lineCount(), 2u);
+  EXPECT_EQ(t.widest(), 10 * 1000000);
+}
+
+TEST(OutputText, TabsStopEveryEightColumnsAndWideCharactersCountDouble) {
+  FixedWidths w;
+  EXPECT_EQ(OutputText::xOf("ab\tc", 3, w), 80);
+  EXPECT_EQ(OutputText::xOf("abcdefgh\tc", 9, w), 160);
+  EXPECT_EQ(OutputText::xOf("\t\t", 2, w), 160);
+  EXPECT_EQ(OutputText::xOf("あいx", 6, w), 40);
+  EXPECT_EQ(OutputText::hitTest("あいx", 29, w), 3u);  // nearer the middle
+  EXPECT_EQ(OutputText::hitTest("あいx", 31, w), 6u);
+  std::string s = "ab\tc\r\n12345678901";
+  OutputText t(s);
+  t.setWidths(&w);
+  EXPECT_EQ(t.widest(), 110);
+}
+
+TEST(OutputText, SelectionAcrossLinesCopiesTheTextAsHeld) {
+  std::string s = "first line\r\nsecond\nthird line";
+  OutputText t(s);
+  t.select(6, s.find("third") + 5);
+  EXPECT_EQ(t.selectedText(), "line\r\nsecond\nthird");
+  // Shift+click before the anchor selects backwards from it.
+  t.moveCaret(2, true);
+  EXPECT_EQ(t.selectedText(), "rst ");
+  EXPECT_EQ(t.anchor(), 6u);
+  t.selectAll();
+  EXPECT_EQ(t.selectedText(), s);
+  t.moveCaret(3, false);
+  EXPECT_FALSE(t.hasSelection());
+  EXPECT_EQ(t.selectedText(), "");
+}
+
+TEST(OutputText, PositionsNeverSplitACharacterOrALineBreak) {
+  std::string s = "aあ\r\nb";
+  OutputText t(s);
+  EXPECT_EQ(t.snap(2), 1u);  // inside あ
+  EXPECT_EQ(t.snap(5), 4u);  // between CR and LF
+  EXPECT_EQ(t.snap(99), s.size());
+  EXPECT_EQ(t.nextChar(1), 4u);
+  EXPECT_EQ(t.nextChar(4), 6u);  // CR LF is one step
+  EXPECT_EQ(t.prevChar(6), 4u);
+  EXPECT_EQ(t.prevChar(4), 1u);
+  t.select(2, 5);
+  EXPECT_EQ(t.selectedText(), "あ");
+}
+
+TEST(OutputText, DoubleClickSelectsAWordOfOneKindOfCharacter) {
+  std::string s = "イーサネット アダプター ローカル接続:\r\n"
+                  "   IPv4 アドレス. . . : 192.168.0.1です\r\n";
+  OutputText t(s);
+  auto word = [&](const std::string& at, size_t skip = 0) {
+    const auto [from, to] = t.wordAt(s.find(at) + skip);
+    return s.substr(from, to - from);
+  };
+  EXPECT_EQ(word("サネ"), "イーサネット");
+  EXPECT_EQ(word("接続"), "接続");
+  EXPECT_EQ(word("カル"), "ローカル");
+  EXPECT_EQ(word("Pv4"), "IPv4");
+  EXPECT_EQ(word("168"), "168");
+  EXPECT_EQ(word("です"), "です");
+  EXPECT_EQ(word("   IPv4", 1), "   ");
+  // At the end of a line, the word before the break; never the break.
+  const size_t end = s.find("\r\n");
+  const auto [from, to] = t.wordAt(end);
+  EXPECT_EQ(s.substr(from, to - from), ":");
+  std::string empty = "\r\n";
+  OutputText e(empty);
+  EXPECT_EQ(e.wordAt(0), (std::pair<size_t, size_t>{0, 0}));
+}
+
+}  // namespace
+}  // namespace velquin::form

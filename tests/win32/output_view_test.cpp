@@ -1,0 +1,269 @@
+// The output view Memo0 in the real window: it follows the newest line
+// until the user looks elsewhere, selects with keys and mouse, copies to
+// the clipboard, and gives its whole text to another program; texts that
+// another program sets into Memo1 and Memo3 are the ones kept and run.
+#include <windowsx.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "wine_app.h"
+#include "win32/text.h"
+
+namespace velquin::test {
+namespace {
+
+// A command that prints a few thousand short lines over a few seconds.
+const std::string kLongOutput = "cmd /c for /l %i in (1,1,4000) do @echo line %i";
+
+// Steps of the user's hand during a run, taken in order from a timer that
+// the run's own message pump serves; each acts once its condition holds. A
+// run still going after limitMs is stopped, so a test fails, never hangs.
+class Steps {
+ public:
+  struct Step {
+    std::function<bool()> when;
+    std::function<void()> then;
+  };
+  Steps(HWND window, std::vector<Step> steps, DWORD limitMs)
+      : window_(window), steps_(std::move(steps)), deadline_(GetTickCount() + limitMs) {
+    SetPropW(window_, kProp, this);
+    SetTimer(window_, kTimer, 20, tick);
+  }
+  ~Steps() {
+    KillTimer(window_, kTimer);
+    RemovePropW(window_, kProp);
+  }
+  size_t taken() const { return next_; }
+
+ private:
+  static constexpr const wchar_t* kProp = L"VelquinViewTestSteps";
+  static constexpr UINT_PTR kTimer = 0x7E59;
+  static void CALLBACK tick(HWND window, UINT, UINT_PTR, DWORD) {
+    auto* s = static_cast<Steps*>(GetPropW(window, kProp));
+    if (!s) return;
+    if (s->next_ < s->steps_.size() && s->steps_[s->next_].when())
+      s->steps_[s->next_++].then();
+    if (static_cast<LONG>(GetTickCount() - s->deadline_) >= 0)
+      PostMessageW(findByName(window, "btnBreak"), BM_CLICK, 0, 0);
+  }
+  HWND window_;
+  std::vector<Step> steps_;
+  DWORD deadline_;
+  size_t next_ = 0;
+};
+
+class OutputView : public WineApp {
+ protected:
+  void run(const std::string& command) {
+    typeInto("Edit1", command);
+    click("btnDO");
+  }
+  SCROLLINFO vertical() {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(byName("Memo0"), SB_VERT, &si);
+    return si;
+  }
+  bool newestInSight() {
+    const SCROLLINFO si = vertical();
+    return si.nPos + static_cast<int>(si.nPage) > si.nMax;
+  }
+  size_t lines() { return static_cast<size_t>(vertical().nMax) + 1; }
+  // Keys with Ctrl or Shift held, as the thread's keyboard state shows them.
+  void keys(std::initializer_list<UINT> vks, UINT held = 0) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    BYTE saved = held ? state[held] : 0;
+    if (held) state[held] = 0x80;
+    SetKeyboardState(state);
+    for (UINT vk : vks) SendMessageW(byName("Memo0"), WM_KEYDOWN, vk, 0);
+    if (held) state[held] = saved;
+    SetKeyboardState(state);
+  }
+  std::string clipboard() {
+    std::string out;
+    if (!OpenClipboard(window->hwnd())) return "(no clipboard)";
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+      if (auto* w = static_cast<const wchar_t*>(GlobalLock(h))) {
+        out = win32::narrow(w);
+        GlobalUnlock(h);
+      }
+    }
+    CloseClipboard();
+    return out;
+  }
+  // Runs the other program and handles this window's messages until it ends.
+  bool tool(const std::string& verb, HWND target, const std::string& file) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::filesystem::path exe =
+        std::filesystem::path(self).parent_path() / L"velquin_text_tool.exe";
+    std::wstring command = L"\"" + exe.wstring() + L"\" " + win32::widen(verb) + L" " +
+                           std::to_wstring(reinterpret_cast<INT_PTR>(target)) + L" \"" +
+                           win32::widen(file) + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi))
+      return false;
+    DWORD code = 1;
+    for (int i = 0; i < 600 && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; ++i)
+      pump(20);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code == 0;
+  }
+  std::string file(const std::string& name) { return folder + "\\" + name; }
+  static std::string readUtf8(const std::string& path) {
+    std::ifstream in(std::filesystem::path(win32::widen(path)), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static void writeUtf8(const std::string& path, const std::string& text) {
+    std::ofstream(std::filesystem::path(win32::widen(path)), std::ios::binary) << text;
+  }
+};
+
+TEST_F(OutputView, TheNewestLineStaysInSightUntilTheUserScrollsAway) {
+  size_t linesWhenScrolled = 0;
+  bool followed = false, stayed = true;
+  Steps steps(window->hwnd(),
+              {{[&] { return lines() > 200; },
+                [&] {
+                  followed = newestInSight();
+                  // The user scrolls to the top with the bar.
+                  SendMessageW(byName("Memo0"), WM_VSCROLL, SB_TOP, 0);
+                  linesWhenScrolled = lines();
+                }},
+               {[&] { return lines() > linesWhenScrolled + 300; },
+                [&] {
+                  stayed = vertical().nPos == 0;
+                  // Back to the end: following resumes.
+                  SendMessageW(byName("Memo0"), WM_VSCROLL, SB_BOTTOM, 0);
+                }}},
+              60000);
+  run(kLongOutput);
+  ASSERT_EQ(steps.taken(), 2u) << text("Memo0").substr(0, 200);
+  EXPECT_TRUE(followed);
+  EXPECT_TRUE(stayed);
+  EXPECT_TRUE(newestInSight());
+  EXPECT_NE(text("Memo0").find("line 4000\r\n"), std::string::npos);
+
+  // A wheel turn up leaves the end as well.
+  SendMessageW(byName("Memo0"), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_FALSE(newestInSight());
+}
+
+TEST_F(OutputView, AUserSelectionKeepsTheViewWhereItIs) {
+  bool stayed = false;
+  int at = -1;
+  Steps steps(window->hwnd(),
+              {{[&] { return lines() > 200; },
+                [&] {
+                  HWND memo = byName("Memo0");
+                  SendMessageW(memo, WM_VSCROLL, SB_LINEUP, 0);
+                  SendMessageW(memo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                  SendMessageW(memo, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 30));
+                  SendMessageW(memo, WM_LBUTTONUP, 0, MAKELPARAM(40, 30));
+                  at = vertical().nPos;
+                }},
+               {[&] { return lines() > 1500; }, [&] { stayed = vertical().nPos == at; }}},
+              60000);
+  run(kLongOutput);
+  ASSERT_EQ(steps.taken(), 2u);
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(vertical().nPos, at);
+}
+
+TEST_F(OutputView, SelectAllThenCopyPutsTheWholeOutputOnTheClipboard) {
+  run("ipconfig /all");
+  const std::string shown = text("Memo0");
+  ASSERT_GT(shown.size(), 100u);
+  SetFocus(byName("Memo0"));
+  keys({'A', 'C'}, VK_CONTROL);
+  EXPECT_EQ(clipboard(), shown);
+
+  // Keys and the mouse select parts: Ctrl+Home, then Shift+End and down.
+  keys({VK_HOME}, VK_CONTROL);
+  keys({VK_END}, VK_SHIFT);
+  keys({'C'}, VK_CONTROL);
+  EXPECT_EQ(clipboard(), "ipconfig /all");
+  keys({VK_HOME});
+  keys({VK_DOWN, VK_END}, VK_SHIFT);
+  keys({VK_INSERT}, VK_CONTROL);
+  const std::string secondLine = shown.substr(15, shown.find("\r\n", 15) - 15);
+  EXPECT_EQ(clipboard(), "ipconfig /all\r\n" + secondLine);
+
+  // A double-click selects the word under it: the command's name.
+  HWND memo = byName("Memo0");
+  SendMessageW(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 3));
+  keys({'C'}, VK_CONTROL);
+  EXPECT_EQ(clipboard(), "ipconfig");
+}
+
+TEST_F(OutputView, AnotherProgramReadsTheCommandLineAndTheOutput) {
+  run("ipconfig /all");
+  const std::string shown = main()["Memo0"].text();
+  ASSERT_TRUE(tool("get", byName("Memo0"), file("memo0.txt")));
+  EXPECT_EQ(readUtf8(file("memo0.txt")), shown);
+  EXPECT_EQ(shown.rfind("ipconfig /all\r\n", 0), 0u);
+  EXPECT_EQ(GetWindowTextLengthW(byName("Memo0")),
+            static_cast<int>(win32::widen(shown).size()));
+
+  // And may replace it: the program sees the new text.
+  writeUtf8(file("new.txt"), "置き換え\r\n");
+  ASSERT_TRUE(tool("set", byName("Memo0"), file("new.txt")));
+  EXPECT_EQ(main()["Memo0"].text(), "置き換え\r\n");
+  EXPECT_EQ(text("Memo0"), "置き換え\r\n");
+}
+
+TEST_F(OutputView, TextsThatAnotherProgramSetsAreKeptAndRun) {
+  // Memo1: the kept results that a tool wrote are what the buttons see.
+  writeUtf8(file("kept.txt"), "ツールが書いた結果\r\n");
+  ASSERT_TRUE(tool("set", byName("Memo1"), file("kept.txt")));
+  window->fromUser([this] { main().form().execute("Act_Memo_Chk"); });
+  EXPECT_EQ(main()["Edit_Chk"].text(), "1");
+  EXPECT_EQ(main()["Memo1"].text(), "ツールが書いた結果\r\n");
+
+  // Memo3: the command file that a tool wrote is the one run.
+  writeUtf8(file("cmds.txt"), "ipconfig\r\n>>tool.txt\r\n");
+  ASSERT_TRUE(tool("set", byName("Memo3"), file("cmds.txt")));
+  window->fromUser([this] { main().form().execute("Act_file_Do"); });
+  pump();
+  const std::string saved = readUtf8(file("Data\\tool.txt"));
+  EXPECT_EQ(win32::narrow(win32::fromCodePage(932, saved)).find("ツールが書いた結果\r\n"), 0u);
+  EXPECT_NE(saved.find("\r\nipconfig\r\n"), std::string::npos);
+}
+
+TEST_F(OutputView, TheWindowKeepsAnsweringWhileAStoppedTreeEnds) {
+  DWORD last = 0, longest = 0, stoppedAt = 0;
+  Steps steps(window->hwnd(),
+              {{[&] { return text("Memo0").find("TTL=") != std::string::npos; },
+                [&] {
+                  stoppedAt = last = GetTickCount();
+                  PostMessageW(byName("btnBreak"), BM_CLICK, 0, 0);
+                }},
+               {[&] {
+                  const DWORD now = GetTickCount();
+                  if (last) longest = std::max(longest, now - last);
+                  last = now;
+                  return false;
+                },
+                [] {}}},
+              30000);
+  run("cmd /c for /l %i in (1,1,300) do ping -n 2 127.0.0.1");
+  ASSERT_NE(stoppedAt, 0u);
+  EXPECT_LT(GetTickCount() - stoppedAt, 1500u);
+  EXPECT_LT(longest, 100u) << "the window went without answering";
+}
+
+}  // namespace
+}  // namespace velquin::test

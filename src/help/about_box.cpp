@@ -30,15 +30,14 @@ TfrmAbout::TfrmAbout(platform::Platform& platform)
          .text = "機能の一部しか使用出来ないものもあります。",
          .bounds = {6, 122, 248, 14}});
   f.add({.name = "Label10", .kind = Kind::Label, .text = app::kMakerName,
-         .bounds = {24, 186, 200, 14}, .style = {.handCursor = true}});
+         .bounds = {24, 186, 200, 14}, .style = {.handCursor = true},
+         .onClick = [this] { Label10Click(); }});
   f.add({.name = "Label11", .kind = Kind::Label, .text = app::kMakerSite,
          .bounds = {24, 206, 220, 14}, .style = {.handCursor = true},
-         .font = {.color = 0x0000FF}});
+         .font = {.color = 0x0000FF}, .onClick = [this] { Label11Click(); }});
   f.add({.name = "btnClose", .kind = Kind::Button, .text = "閉じる",
-         .bounds = {92, 266, 75, 25}, .style = {.isDefault = true}});
-  f["btnClose"].onClick = [this] { btnCloseClick(); };
-  f["Label10"].onClick = [this] { Label10Click(); };
-  f["Label11"].onClick = [this] { Label11Click(); };
+         .bounds = {92, 266, 75, 25}, .style = {.isDefault = true},
+         .onClick = [this] { btnCloseClick(); }});
   // The close button has the focus whenever the box comes up.
   f.setFocus(f["btnClose"]);
 }

@@ -62,12 +62,15 @@ class LineReader {
 }  // namespace
 
 BatchPage::BatchPage(app::TfrmMain& main, DataPage& data)
-    : main_(main), data_(data) {
+    : main_(main),
+      data_(data),
+      edit1_(main["Edit1"]),
+      memo1_(main["Memo1"]) {
   form::Form& f = main_.form();
   // The command file comes first in the tab order, the buttons after it.
-  f.add({.name = "Memo3", .kind = Kind::Memo, .parent = "TabSheet4",
-         .style = {.align = Align::Client,
-                   .scrollBars = form::ScrollBars::Both}});
+  memo3_ = &f.add({.name = "Memo3", .kind = Kind::Memo, .parent = "TabSheet4",
+                   .style = {.align = Align::Client,
+                             .scrollBars = form::ScrollBars::Both}});
   f.add({.name = "Panel7", .kind = Kind::Panel, .parent = "TabSheet4",
          .bounds = {0, 0, 185, 0}, .style = {.align = Align::Right}});
   f.add({.name = "Button3", .kind = Kind::Button, .parent = "Panel7",
@@ -77,13 +80,14 @@ BatchPage::BatchPage(app::TfrmMain& main, DataPage& data)
          .text = "自動実行", .bounds = {24, 44, 137, 23},
          .action = "Act_file_Do"});
   f.add({.name = "btnSaveT", .kind = Kind::Button, .parent = "Panel7",
-         .text = "実行File保存", .bounds = {24, 76, 137, 23}});
+         .text = "実行File保存", .bounds = {24, 76, 137, 23},
+         .onClick = [this] { btnSaveTClick(); }});
 
   f.addAction({"Act_fileOpen", "選択&表示", "ファイル読込",
                [this] { Act_fileOpenExecute(); }});
   f.addAction({"Act_file_Do", "選択&表示", "実　行",
                [this] { Act_file_DoExecute(); }});
-  f["btnSaveT"].onClick = [this] { btnSaveTClick(); };
+  // The teaching button sits with the shared buttons below every page.
   f["btnTeach"].onClick = [this] { btnTeachClick(); };
 
   openDialog1_.title = "設定ﾌｧｲﾙ";
@@ -104,11 +108,11 @@ void BatchPage::Act_fileOpenExecute() {
     os.showMessage(r.message);
     return;
   }
-  main_["Memo3"].setText(withCrLf(text));
+  memo3_->setText(withCrLf(text));
 }
 
 void BatchPage::Act_file_DoExecute() {
-  form::Control& memo3 = main_["Memo3"];
+  form::Control& memo3 = *memo3_;
   // The count is taken once; each line is read when its turn comes, so
   // edits made while a command runs change what later lines hold.
   const size_t n = memo3.lines().size();
@@ -127,7 +131,7 @@ bool BatchPage::runLine(const std::string& line,
   if (line.starts_with("//")) return true;
   if (line.starts_with(">>")) {
     const std::string path = main_.startFolder() + "\\Data\\" + line.substr(2);
-    form::Control& memo1 = main_["Memo1"];
+    form::Control& memo1 = memo1_;
     bool lost = false;
     platform::IoResult r = data_.writeLines(path, memo1, &lost);
     if (!r.ok) {
@@ -139,7 +143,7 @@ bool BatchPage::runLine(const std::string& line,
     memo1.setText("");
     return true;
   }
-  main_["Edit1"].setText(line);
+  edit1_.setText(line);
   main_.form().execute("Act_btnDO");
   // The runner refuses an empty command line with its own message, and the
   // batch is abandoned with it.
@@ -149,8 +153,8 @@ bool BatchPage::runLine(const std::string& line,
 }
 
 void BatchPage::btnTeachClick() {
-  form::Control& memo3 = main_["Memo3"];
-  const std::string& line = main_["Edit1"].text();
+  form::Control& memo3 = *memo3_;
+  const std::string& line = edit1_.text();
   // The command file holds one command a line: the rest of a message with
   // line breaks (net send) would become commands of their own.
   if (line.find_first_of("\r\n") != std::string::npos) {
@@ -161,6 +165,6 @@ void BatchPage::btnTeachClick() {
   memo3.setText(memo3.text() + line);
 }
 
-void BatchPage::btnSaveTClick() { data_.saveMemoAs(main_["Memo3"]); }
+void BatchPage::btnSaveTClick() { data_.saveMemoAs(*memo3_); }
 
 }  // namespace velquin::results

@@ -27,6 +27,10 @@ class BatchPage : public app::PageUnit {
 
   app::TfrmMain& main_;
   DataPage& data_;
+  // The controls the handlers use, found once the page is built.
+  form::Control& edit1_;
+  form::Control& memo1_;
+  form::Control* memo3_ = nullptr;
   platform::FileDialog openDialog1_;
 };
 

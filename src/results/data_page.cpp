@@ -5,6 +5,18 @@ namespace velquin::results {
 using form::Align;
 using form::Kind;
 
+// The controls the handlers use, found once the page is declared: a
+// misspelt name stops the program at start-up, not at the user's click.
+struct DataPage::Controls {
+  form::Control& Memo1;
+  form::Control& Memo0;
+  form::Control& Edit_Chk;
+  form::Control& btnAddInp;
+  form::Control& btnClear;
+  form::Control& btnSave;
+  form::Control& btnNreInp;
+};
+
 DataPage::DataPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
   f.add({.name = "Panel6", .kind = Kind::Panel, .parent = "TabSheet3",
@@ -50,10 +62,13 @@ DataPage::DataPage(app::TfrmMain& main) : main_(main) {
   saveDialog1_.filterIndex = 1;
   // Replacing a file that exists is asked about in the dialog itself.
   saveDialog1_.askBeforeReplace = true;
+  c_.reset(new Controls{main_["Memo1"], main_["Memo0"], main_["Edit_Chk"],
+                        main_["btnAddInp"], main_["btnClear"],
+                        main_["btnSave"], main_["btnNreInp"]});
 }
 
 void DataPage::Act_btnNewInpExecute() {
-  main_["Memo1"].setText(main_["Memo0"].text());
+  c_->Memo1.setText(c_->Memo0.text());
   main_.form().execute("Act_Memo_Chk");
 }
 
@@ -63,25 +78,25 @@ void DataPage::Act_btnAddInpExecute() {
 }
 
 void DataPage::Act_btnClearExecute() {
-  main_["Memo1"].setText("");
+  c_->Memo1.setText("");
   main_.form().execute("Act_Memo_Chk");
 }
 
 void DataPage::Act_btnSaveExecute() {
   // A failed write leaves the buttons as they were, so the user can simply
   // save again elsewhere.
-  if (saveMemoAs(main_["Memo1"]) == SaveOutcome::Failed) return;
+  if (saveMemoAs(c_->Memo1) == SaveOutcome::Failed) return;
   main_.form().execute("Act_Memo_Chk");
 }
 
 void DataPage::Act_Memo_ChkExecute() {
-  form::Control& chk = main_["Edit_Chk"];
-  chk.setText(main_["Memo1"].text().empty() ? "0" : "1");
+  form::Control& chk = c_->Edit_Chk;
+  chk.setText(c_->Memo1.text().empty() ? "0" : "1");
   const bool kept = chk.text() != "0";
-  main_["btnAddInp"].setEnabled(kept);
-  main_["btnClear"].setEnabled(kept);
-  main_["btnSave"].setEnabled(kept);
-  main_["btnNreInp"].setEnabled(!kept);
+  c_->btnAddInp.setEnabled(kept);
+  c_->btnClear.setEnabled(kept);
+  c_->btnSave.setEnabled(kept);
+  c_->btnNreInp.setEnabled(!kept);
 }
 
 void DataPage::TabSheet3Show() { main_.form().execute("Act_Memo_Chk"); }
@@ -89,24 +104,24 @@ void DataPage::TabSheet3Show() { main_.form().execute("Act_Memo_Chk"); }
 void DataPage::TabSheet3Resize() { main_.form().execute("Act_Memo_Chk"); }
 
 void DataPage::btnSave2Click() {
-  form::Control& memo1 = main_["Memo1"];
+  form::Control& memo1 = c_->Memo1;
   if (memo1.text().empty()) {
-    memo1.setLines(main_["Memo0"].lines());
+    memo1.setLines(c_->Memo0.lines());
     return;
   }
   if (main_.platform().askYesNo("書込", "追加書込を行いますか？")) {
     appendResult();
   } else {
-    memo1.setLines(main_["Memo0"].lines());
+    memo1.setLines(c_->Memo0.lines());
   }
 }
 
 void DataPage::appendResult() {
-  form::Control& memo1 = main_["Memo1"];
+  form::Control& memo1 = c_->Memo1;
   // Appended rather than set anew: the kept results can grow large over a
   // batch, and the native control takes an append without a full redraw.
   std::string more(kResultSeparator);
-  more += main_["Memo0"].text();
+  more += c_->Memo0.text();
   memo1.append(more);
   // The program wrote this text, not the user.
   memo1.setModified(false);
@@ -146,5 +161,7 @@ void DataPage::tellLossy(const std::vector<std::string>& paths) {
   for (const std::string& p : paths) text += "\r\n" + p;
   main_.platform().showMessage(text);
 }
+
+DataPage::~DataPage() = default;
 
 }  // namespace velquin::results

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <memory>
+
 #include "app/main_window.h"
 #include "platform/platform.h"
 
@@ -25,6 +27,7 @@ inline constexpr const char* kLossyNote =
 class DataPage : public app::PageUnit {
  public:
   explicit DataPage(app::TfrmMain& main);
+  ~DataPage() override;
 
   void Act_btnNewInpExecute();
   void Act_btnAddInpExecute();
@@ -51,6 +54,8 @@ class DataPage : public app::PageUnit {
 
  private:
   app::TfrmMain& main_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
   // SaveDialog1: its filter choice and last file name live for the run.
   platform::FileDialog saveDialog1_;
 };

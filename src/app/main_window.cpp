@@ -7,6 +7,20 @@ namespace velquin::app {
 using form::Align;
 using form::Kind;
 
+// The controls the shell's handlers use, found once the window is
+// declared: a misspelt name stops the program at start-up.
+struct TfrmMain::Controls {
+  form::Control& PageControl2;
+  form::Control& Edit_flg;
+  form::Control& PageControl1;
+  form::Control& TabSheet1;
+  form::Control& TS_Top;
+  form::Control& RadioGroup1;
+  form::Control& btnReflesh;
+  form::Control& RadioGroupH;
+  form::Control& Edit1;
+};
+
 TfrmMain::TfrmMain(platform::Platform& platform)
     : platform_(platform), form_("frmMain") {
   form_.setCaption(kMainCaption);
@@ -15,6 +29,11 @@ TfrmMain::TfrmMain(platform::Platform& platform)
   declareSelector();
   declareTopPage();
   settings_ = &addUnit<Settings>();
+  c_.reset(new Controls{form_["PageControl2"], form_["Edit_flg"],
+                        form_["PageControl1"], form_["TabSheet1"],
+                        form_["TS_Top"], form_["RadioGroup1"],
+                        form_["btnReflesh"], form_["RadioGroupH"],
+                        form_["Edit1"]});
 }
 
 TfrmMain::~TfrmMain() {
@@ -31,7 +50,8 @@ void TfrmMain::declareShell() {
   f.add({.name = "StatusBar1", .kind = Kind::StatusBar,
          .bounds = {0, 0, 0, 19}, .style = {.align = Align::Bottom}});
   f.add({.name = "PageControl1", .kind = Kind::PageControl,
-         .style = {.align = Align::Client}});
+         .style = {.align = Align::Client},
+         .onChange = [this] { PageControl1Change(); }});
   f.add({.name = "Panel2", .kind = Kind::Panel, .bounds = {0, 0, 0, 25},
          .style = {.align = Align::Bottom, .bevel = false}});
   f.add({.name = "TabSheet1", .kind = Kind::Page, .parent = "PageControl1",
@@ -44,7 +64,6 @@ void TfrmMain::declareShell() {
          .text = "自動実行"});
   f.add({.name = "TabSheet5", .kind = Kind::Page, .parent = "PageControl1",
          .text = "ヘルプ"});
-  f["PageControl1"].onChange = [this] { PageControl1Change(); };
 
   // Output view of the results page.
   f.add({.name = "Memo0", .kind = Kind::Memo, .parent = "TabSheet2",
@@ -68,10 +87,10 @@ void TfrmMain::declareShell() {
   f.add({.name = "btnTeach", .kind = Kind::Button, .parent = "Panel2",
          .text = "ﾃｰﾁﾝｸﾞ", .bounds = {326, 1, 72, 23}});
   f.add({.name = "btnClose", .kind = Kind::Button, .parent = "Panel2",
-         .text = "&Q 閉じる", .bounds = {402, 1, 84, 23}});
+         .text = "&Q 閉じる", .bounds = {402, 1, 84, 23},
+         .onClick = [this] { btnCloseClick(); }});
   f.add({.name = "Edit_flg", .kind = Kind::Edit, .parent = "Panel2",
          .text = "0", .bounds = {490, 2, 16, 21}, .visible = false});
-  f["btnClose"].onClick = [this] { btnCloseClick(); };
 
   f.addAction({"Act_ReNew", "初期設定", "", [this] { Act_ReNewExecute(); }});
   f.addAction({"Act_Reflesh", "初期設定", "", [this] { Act_RefleshExecute(); }});
@@ -91,8 +110,8 @@ void TfrmMain::declareShell() {
          .text = "Version", .bounds = {132, 0, 60, 22}, .action = "Act_btnH3"});
   f.addAction({"Act_btnH3", "Help", "", [this] { Act_btnH3Execute(); }});
   f.add({.name = "btnReflesh", .kind = Kind::Button, .parent = "Panel5",
-         .text = "初期化", .bounds = {244, 0, 75, 22}, .enabled = false});
-  f["btnReflesh"].onClick = [this] { btnRefleshClick(); };
+         .text = "初期化", .bounds = {244, 0, 75, 22}, .enabled = false,
+         .onClick = [this] { btnRefleshClick(); }});
 }
 
 void TfrmMain::declareSelector() {
@@ -133,12 +152,12 @@ void TfrmMain::declareTopPage() {
          .bounds = {40, 88, 480, 14}});
   f.add({.name = "Label10", .kind = Kind::Label, .parent = "TS_Top",
          .text = kMakerName, .bounds = {24, 200, 200, 14},
-         .style = {.handCursor = true}});
+         .style = {.handCursor = true},
+         .onClick = [this] { Label10Click(); }});
   f.add({.name = "Label11", .kind = Kind::Label, .parent = "TS_Top",
          .text = kMakerSite, .bounds = {24, 220, 260, 14},
-         .style = {.handCursor = true}, .font = {.color = 0x0000FF}});
-  f["Label10"].onClick = [this] { Label10Click(); };
-  f["Label11"].onClick = [this] { Label11Click(); };
+         .style = {.handCursor = true}, .font = {.color = 0x0000FF},
+         .onClick = [this] { Label11Click(); }});
 }
 
 form::Form* TfrmMain::window(std::string_view name) const {
@@ -163,10 +182,10 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormShow() {
-  for (form::Control* page : form_["PageControl2"].pages())
+  for (form::Control* page : c_->PageControl2.pages())
     page->setTabVisible(false);
   for (auto& unit : units_) unit->formShown();
-  form_["PageControl2"].setActivePageIndex(0);
+  c_->PageControl2.setActivePageIndex(0);
   form_.execute("Act_ini_Set");
 }
 
@@ -179,36 +198,36 @@ void TfrmMain::FormActivate() {}
 
 void TfrmMain::btnCloseClick() { platform_.closeMainWindow(); }
 
-void TfrmMain::Act_ReNewExecute() { form_["Edit_flg"].setText("0"); }
+void TfrmMain::Act_ReNewExecute() { c_->Edit_flg.setText("0"); }
 
 void TfrmMain::Act_RefleshExecute() {
-  form_["PageControl1"].setActivePage(form_["TabSheet1"]);
-  form_["PageControl2"].setActivePage(form_["TS_Top"]);
-  form_["RadioGroup1"].setItemIndex(-1);
+  c_->PageControl1.setActivePage(c_->TabSheet1);
+  c_->PageControl2.setActivePage(c_->TS_Top);
+  c_->RadioGroup1.setItemIndex(-1);
 }
 
 void TfrmMain::btnRefleshClick() {
   form_.execute("Act_Reflesh");
   form_.execute("Act_ReNew");
-  form_["btnReflesh"].setEnabled(false);
+  c_->btnReflesh.setEnabled(false);
 }
 
 void TfrmMain::PageControl1Change() {
   form_.execute("Act_ReNew");
-  form_["btnReflesh"].setEnabled(true);
-  form_["RadioGroupH"].setItemIndex(form_["RadioGroup1"].itemIndex());
+  c_->btnReflesh.setEnabled(true);
+  c_->RadioGroupH.setItemIndex(c_->RadioGroup1.itemIndex());
 }
 
 void TfrmMain::Act_RB_ClickExecute() {
-  form_["btnReflesh"].setEnabled(true);
-  const int tool = form_["RadioGroup1"].itemIndex();
+  c_->btnReflesh.setEnabled(true);
+  const int tool = c_->RadioGroup1.itemIndex();
   for (int k = 0; k < kToolCount; ++k) {
     if (tool != k) continue;
-    form_["PageControl2"].setActivePageIndex(k + 1);
+    c_->PageControl2.setActivePageIndex(k + 1);
     if (tools_[k]) tools_[k]->toolChosen();
   }
-  form_["TS_Top"].setTabVisible(false);
-  form_["Edit1"].setText("");
+  c_->TS_Top.setTabVisible(false);
+  c_->Edit1.setText("");
 }
 
 void TfrmMain::Act_btnH3Execute() {

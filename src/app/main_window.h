@@ -107,6 +107,8 @@ class TfrmMain {
   form::Form form_;
   std::string startFolder_;
   std::vector<std::unique_ptr<PageUnit>> units_;
+  struct Controls;
+  std::unique_ptr<Controls> c_;
   PageUnit* tools_[kToolCount] = {};
   std::vector<form::Form*> windows_;
   Settings* settings_ = nullptr;

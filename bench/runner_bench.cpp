@@ -26,6 +26,7 @@
 #include "program.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
+#include "win32/controls.h"
 #include "win32/session.h"
 #include "win32/text.h"
 
@@ -260,21 +261,7 @@ class Bench {
   const std::filesystem::path& folder() const { return folder_; }
 
  private:
-  HWND memo0() {
-    HWND found = nullptr;
-    EnumChildWindows(
-        window_->hwnd(),
-        [](HWND h, LPARAM lp) -> BOOL {
-          wchar_t name[64] = L"";
-          if (ATOM a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(h, L"Name"))))
-            GlobalGetAtomNameW(a, name, 64);
-          if (std::wstring(name) != L"Memo0") return TRUE;
-          *reinterpret_cast<HWND*>(lp) = h;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-  }
+  HWND memo0() { return window_->native(program_->main()["Memo0"])->hwnd(); }
 
  public:
 

@@ -16,6 +16,7 @@
 #include "program.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
+#include "win32/controls.h"
 #include "win32/session.h"
 #include "win32/text.h"
 
@@ -147,18 +148,7 @@ int wmain(int argc, wchar_t** argv) {
   shot(L"p2_output_selection", [&] {
     f["Edit1"].setText("ipconfig /all");
     f.execute("Act_btnDO");
-    HWND memo = nullptr;
-    EnumChildWindows(
-        window.hwnd(),
-        [](HWND h, LPARAM lp) -> BOOL {
-          wchar_t name[64] = L"";
-          if (auto a = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(h, L"Name"))))
-            GlobalGetAtomNameW(a, name, 64);
-          if (std::wstring(name) != L"Memo0") return TRUE;
-          *reinterpret_cast<HWND*>(lp) = h;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&memo));
+    HWND memo = window.native(f["Memo0"])->hwnd();
     SendMessageW(memo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 50));
     SendMessageW(memo, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(180, 120));
     SendMessageW(memo, WM_LBUTTONUP, 0, MAKELPARAM(180, 120));

@@ -1,7 +1,7 @@
 // The net page in the real window: its pages turn only through the
 // program's own handlers, net user's two option pages are filled by clicks
 // and keys, and a built line runs the system's own net program.
-#include "wine_app.h"
+#include "tool_pages.h"
 
 #include <commctrl.h>
 
@@ -15,12 +15,9 @@
 namespace velquin::test {
 namespace {
 
-class NetPageWine : public WineApp {
+class NetPageWine : public ToolPages {
  protected:
-  void chooseNet() { click("RadioGroup1#" + std::to_string(app::kNet)); }
-  bool ticked(const std::string& name) {
-    return SendMessageW(byName(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  }
+  void chooseNet() { chooseTool(app::kNet); }
   int tabs(const std::string& pageControl) {
     return static_cast<int>(
         SendMessageW(byName(pageControl), TCM_GETITEMCOUNT, 0, 0));
@@ -50,20 +47,6 @@ class NetPageWine : public WineApp {
   void key(UINT message, WPARAM wp) {
     PostMessageW(GetFocus(), message, wp, message == WM_SYSCHAR ? 1 << 29 : 0);
     pump(20);
-  }
-  // An item picked from a combo box's list, as its parent learns of it.
-  void choose(const std::string& combo, int index) {
-    HWND h = byName(combo);
-    SendMessageW(h, CB_SETCURSEL, index, 0);
-    SendMessageW(GetParent(h), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(h), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(h));
-    pump(10);
-  }
-  std::string line() {
-    std::string s = text("Edit1");
-    std::replace(s.begin(), s.end(), ' ', '_');
-    return s;
   }
 };
 

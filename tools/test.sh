@@ -18,13 +18,10 @@ velquin_wine_prefix
 unset DISPLAY
 wineserver -k 2>/dev/null || true
 wineserver -p
-# Wine's services start with the first program and inherit its output; if
-# that were a test's, ctest would wait for them to the time limit. Started
-# here, they hold nothing of ctest's.
-wine cmd /c exit >/dev/null 2>&1 || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # Wine's own services start with the first program and live as long as the
-# server: started here, they do not hold CTest's output pipe open.
+# server: started here, they do not hold CTest's output pipe open (ctest
+# would otherwise wait for them until the test's time limit).
 tools/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 status=0

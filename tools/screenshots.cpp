@@ -140,10 +140,6 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 0; i < 4; ++i)
     shot(L"p" + std::to_wstring(i + 2) + L"_" + velquin::win32::widen(pages[i]),
          [&, i] { f.userSelectPage(f["PageControl1"], i + 1); });
-  // Every usage text of the help page.
-  for (int k = 0; k < 6; ++k)
-    shot(L"p6_help" + std::to_wstring(k),
-         [&, k] { f.userPickItem(f["RadioGroupH"], k); });
   // The output view holding a command's output, part of it selected.
   shot(L"p2_output_selection", [&] {
     f["Edit1"].setText("ipconfig /all");
@@ -153,6 +149,13 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(memo, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(180, 120));
     SendMessageW(memo, WM_LBUTTONUP, 0, MAKELPARAM(180, 120));
   });
+  // Every usage text of the help page.
+  for (int k = 0; k < 6; ++k)
+    shot(L"p6_help" + std::to_wstring(k),
+         [&, k] {
+           f.userSelectPage(f["PageControl1"], 4);
+           f.userPickItem(f["RadioGroupH"], k);
+         });
   // The about box over the main window, from the help page's "Version".
   window.fromUser([&] { f.userClick(f["btnHelp3"]); });
   pump(os, 400);

@@ -274,8 +274,10 @@ TEST_F(Runner, StopEndsTheChildAndEverythingItStartedKeepingTheOutput) {
 
 TEST_F(Runner, CtrlCReachesTheChildAndItsProcessGroup) {
   // The shell's trap runs only once its foreground sleep has ended, which
-  // takes the interrupt reaching the sleep too.
-  run(R"(sh -c "trap 'echo caught' INT; echo ready; sleep 30; echo after")",
+  // takes the interrupt reaching the sleep too. "ready" comes from a
+  // background job (which ignores the interrupt) once the sleep has begun,
+  // so the interrupt never arrives before there is a sleep to end.
+  run(R"(sh -c "trap 'echo caught' INT; (sleep 0.5; echo ready) & sleep 30; echo after")",
       {{[&] { return outputHas("ready"); }, [&] { click("btnCtrl"); }}});
   EXPECT_EQ(output(), "ready\ncaught\nafter\n");
   EXPECT_EQ(text("Edit_ctrl"), "0");

@@ -1,7 +1,11 @@
 #include "exec/runner.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "exec/ansi_decoder.h"
 #include "exec/child_process.h"
@@ -51,6 +55,37 @@ size_t appendCut(const std::string& text, size_t limit) {
 // messages meanwhile.
 constexpr milliseconds kStopWait{1000};
 constexpr int kStopPollMs = 10;
+
+// How often the window's messages are handled while a child is being
+// started.
+constexpr int kStartPollMs = 1;
+
+// Starts the child beside the window's thread, which keeps handling its
+// messages meanwhile: starting a process can take a tenth of a second and
+// more on a loaded machine. Starts never overlap (a run started from a
+// message handled meanwhile waits for this one), so that no child can
+// inherit the pipe of another.
+std::unique_ptr<ChildProcess> startAnswering(const std::string& command,
+                                             platform::Platform& platform) {
+  static std::mutex starting;
+  std::unique_ptr<ChildProcess> child;
+  std::exception_ptr failed;
+  std::atomic<bool> done{false};
+  std::thread starter([&] {
+    try {
+      std::lock_guard<std::mutex> one(starting);
+      child = startChild(command);
+    } catch (...) {
+      failed = std::current_exception();
+    }
+    done = true;
+  });
+  // A closing window handles no more messages: the start is simply waited for.
+  while (!done && !platform.quitting()) platform.pumpMessages(kStartPollMs);
+  starter.join();
+  if (failed) std::rethrow_exception(failed);
+  return child;
+}
 
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
 
@@ -106,11 +141,9 @@ void Runner::Act_btnDOExecute() {
   memo0_.setText(command + "\r\n");
 
   Run run(platform_);
-  run.child = startChild(command);
-  if (!run.child) return;  // the view keeps only the command line
-
-  // Keeps the list of runs right however the loop is left, and drops the
-  // requests that came too late for the last run to see them.
+  // Keeps the list of runs right however the run ends, and drops the
+  // requests that came too late for the last run to see them. A stop asked
+  // for while the child is being started ends it at the first pass.
   struct Active {
     Runner& r;
     explicit Active(Runner& runner, Run& run) : r(runner) {
@@ -124,6 +157,10 @@ void Runner::Act_btnDOExecute() {
       }
     }
   } active(*this, run);
+
+  run.child = startAnswering(command, platform_);
+  if (!run.child) return;  // the view keeps only the command line
+  if (platform_.quitting()) return;  // the window closed meanwhile: ended at once
 
   poll(run);
   // A character cut off by the very end of the output shows as the stand-in

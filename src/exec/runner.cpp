@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -60,36 +62,80 @@ constexpr int kStopPollMs = 10;
 // started.
 constexpr int kStartPollMs = 1;
 
-// Starts the child beside the window's thread, which keeps handling its
-// messages meanwhile: starting a process can take a tenth of a second and
-// more on a loaded machine. Starts never overlap (a run started from a
-// message handled meanwhile waits for this one), so that no child can
-// inherit the pipe of another.
-std::unique_ptr<ChildProcess> startAnswering(const std::string& command,
-                                             platform::Platform& platform) {
-  static std::mutex starting;
-  std::unique_ptr<ChildProcess> child;
-  std::exception_ptr failed;
-  std::atomic<bool> done{false};
-  std::thread starter([&] {
-    try {
-      std::lock_guard<std::mutex> one(starting);
-      child = startChild(command);
-    } catch (...) {
-      failed = std::current_exception();
-    }
-    done = true;
-  });
-  // A closing window handles no more messages: the start is simply waited for.
-  while (!done && !platform.quitting()) platform.pumpMessages(kStartPollMs);
-  starter.join();
-  if (failed) std::rethrow_exception(failed);
-  return child;
-}
-
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
 
 }  // namespace
+
+// Starts children on a thread of its own, so that the window's thread keeps
+// handling its messages while a start takes its time (a tenth of a second
+// and more on a loaded machine). One thread for the runner's life, and one
+// start at a time in the order asked for: no child can inherit the pipe of
+// another.
+class Runner::Starter {
+ public:
+  Starter() : thread_([this] { work(); }) {}
+  ~Starter() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+  Starter(const Starter&) = delete;
+  Starter& operator=(const Starter&) = delete;
+
+  // Starts the command, handling window messages until the child is there
+  // (or could not be started).
+  std::unique_ptr<ChildProcess> start(const std::string& command,
+                                      platform::Platform& platform) {
+    Request request{command};
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      queue_.push_back(&request);
+    }
+    wake_.notify_one();
+    while (!request.done) {
+      // A closing window handles no more messages; the start is waited for.
+      if (platform.quitting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      else platform.pumpMessages(kStartPollMs);
+    }
+    if (request.failed) std::rethrow_exception(request.failed);
+    return std::move(request.child);
+  }
+
+ private:
+  struct Request {
+    const std::string& command;
+    std::unique_ptr<ChildProcess> child;
+    std::exception_ptr failed;
+    std::atomic<bool> done{false};
+  };
+
+  void work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+      if (quit_) return;
+      Request* r = queue_.front();
+      queue_.pop_front();
+      lock.unlock();
+      try {
+        r->child = startChild(r->command);
+      } catch (...) {
+        r->failed = std::current_exception();
+      }
+      r->done = true;
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<Request*> queue_;
+  bool quit_ = false;
+  std::thread thread_;  // last: starts once the rest is ready
+};
 
 struct Runner::Run {
   explicit Run(platform::Platform& platform) : decoder(platform) {}
@@ -106,7 +152,8 @@ Runner::Runner(form::Form& form, platform::Platform& platform)
       pageControl1_(form["PageControl1"]),
       tabSheet2_(form["TabSheet2"]),
       stopFlag_(form["Edit_flg"]),
-      ctrlCFlag_(form["Edit_ctrl"]) {
+      ctrlCFlag_(form["Edit_ctrl"]),
+      starter_(std::make_unique<Starter>()) {
   form.addAction({"Act_btnDO", "選択&表示", "&G 実　行",
                   [this] { Act_btnDOExecute(); }});
   form.addAction({"Act_Break", "選択&表示", "強制終了",
@@ -158,7 +205,7 @@ void Runner::Act_btnDOExecute() {
     }
   } active(*this, run);
 
-  run.child = startAnswering(command, platform_);
+  run.child = starter_->start(command, platform_);
   if (!run.child) return;  // the view keeps only the command line
   if (platform_.quitting()) return;  // the window closed meanwhile: ended at once
 

@@ -95,10 +95,19 @@ class Runner::Starter {
       queue_.push_back(&request);
     }
     wake_.notify_one();
+    // Most starts (and every failed one) take a moment: at first the
+    // messages are handled without waiting, then between short waits.
+    const auto begun = std::chrono::steady_clock::now();
     while (!request.done) {
-      // A closing window handles no more messages; the start is waited for.
-      if (platform.quitting()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      else platform.pumpMessages(kStartPollMs);
+      if (platform.quitting()) {
+        // A closing window handles no more messages; the start is waited for.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      } else if (std::chrono::steady_clock::now() - begun < kSpin) {
+        platform.pumpMessages(0);
+        std::this_thread::yield();
+      } else {
+        platform.pumpMessages(kStartPollMs);
+      }
     }
     if (request.failed) std::rethrow_exception(request.failed);
     return std::move(request.child);

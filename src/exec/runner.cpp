@@ -1,7 +1,13 @@
 #include "exec/runner.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "exec/ansi_decoder.h"
 #include "exec/child_process.h"
@@ -52,9 +58,93 @@ size_t appendCut(const std::string& text, size_t limit) {
 constexpr milliseconds kStopWait{1000};
 constexpr int kStopPollMs = 10;
 
+// How often the window's messages are handled while a child is being
+// started.
+constexpr int kStartPollMs = 1;
+
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
 
 }  // namespace
+
+// Starts children on a thread of its own, so that the window's thread keeps
+// handling its messages while a start takes its time (a tenth of a second
+// and more on a loaded machine). One thread for the runner's life, and one
+// start at a time in the order asked for: no child can inherit the pipe of
+// another.
+class Runner::Starter {
+ public:
+  Starter() : thread_([this] { work(); }) {}
+  ~Starter() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+  Starter(const Starter&) = delete;
+  Starter& operator=(const Starter&) = delete;
+
+  // Starts the command, handling window messages until the child is there
+  // (or could not be started).
+  std::unique_ptr<ChildProcess> start(const std::string& command,
+                                      platform::Platform& platform) {
+    Request request{command};
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      queue_.push_back(&request);
+    }
+    wake_.notify_one();
+    // Most starts (and every failed one) take a moment: at first the
+    // messages are handled without waiting, then between short waits.
+    const auto begun = std::chrono::steady_clock::now();
+    while (!request.done) {
+      if (platform.quitting()) {
+        // A closing window handles no more messages; the start is waited for.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      } else if (std::chrono::steady_clock::now() - begun < kSpin) {
+        platform.pumpMessages(0);
+        std::this_thread::yield();
+      } else {
+        platform.pumpMessages(kStartPollMs);
+      }
+    }
+    if (request.failed) std::rethrow_exception(request.failed);
+    return std::move(request.child);
+  }
+
+ private:
+  struct Request {
+    const std::string& command;
+    std::unique_ptr<ChildProcess> child;
+    std::exception_ptr failed;
+    std::atomic<bool> done{false};
+  };
+
+  void work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+      if (quit_) return;
+      Request* r = queue_.front();
+      queue_.pop_front();
+      lock.unlock();
+      try {
+        r->child = startChild(r->command);
+      } catch (...) {
+        r->failed = std::current_exception();
+      }
+      r->done = true;
+      lock.lock();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<Request*> queue_;
+  bool quit_ = false;
+  std::thread thread_;  // last: starts once the rest is ready
+};
 
 struct Runner::Run {
   explicit Run(platform::Platform& platform) : decoder(platform) {}
@@ -71,7 +161,8 @@ Runner::Runner(form::Form& form, platform::Platform& platform)
       pageControl1_(form["PageControl1"]),
       tabSheet2_(form["TabSheet2"]),
       stopFlag_(form["Edit_flg"]),
-      ctrlCFlag_(form["Edit_ctrl"]) {
+      ctrlCFlag_(form["Edit_ctrl"]),
+      starter_(std::make_unique<Starter>()) {
   form.addAction({"Act_btnDO", "選択&表示", "&G 実　行",
                   [this] { Act_btnDOExecute(); }});
   form.addAction({"Act_Break", "選択&表示", "強制終了",
@@ -106,11 +197,9 @@ void Runner::Act_btnDOExecute() {
   memo0_.setText(command + "\r\n");
 
   Run run(platform_);
-  run.child = startChild(command);
-  if (!run.child) return;  // the view keeps only the command line
-
-  // Keeps the list of runs right however the loop is left, and drops the
-  // requests that came too late for the last run to see them.
+  // Keeps the list of runs right however the run ends, and drops the
+  // requests that came too late for the last run to see them. A stop asked
+  // for while the child is being started ends it at the first pass.
   struct Active {
     Runner& r;
     explicit Active(Runner& runner, Run& run) : r(runner) {
@@ -124,6 +213,10 @@ void Runner::Act_btnDOExecute() {
       }
     }
   } active(*this, run);
+
+  run.child = starter_->start(command, platform_);
+  if (!run.child) return;  // the view keeps only the command line
+  if (platform_.quitting()) return;  // the window closed meanwhile: ended at once
 
   poll(run);
   // A character cut off by the very end of the output shows as the stand-in

@@ -10,6 +10,7 @@
 // second run, which then runs to its end inside the first one's loop.
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,7 @@ class Runner {
  private:
   using Clock = std::chrono::steady_clock;
   struct Run;
+  class Starter;
 
   void poll(Run& run);
   void stop(ChildProcess& child);
@@ -66,6 +68,7 @@ class Runner {
   form::Control& ctrlCFlag_;
   std::vector<Run*> runs_;     // innermost last
   std::vector<char> buffer_;   // read buffer, reused within one pass
+  std::unique_ptr<Starter> starter_;
 };
 
 }  // namespace velquin::exec

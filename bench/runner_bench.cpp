@@ -136,6 +136,17 @@ class LengthProbe {
   LengthProbe& operator=(const LengthProbe&) = delete;
   double stop() {
     stop_ = true;
+    // The probe may be waiting for the view's answer: the window's
+    // messages are handled until it has finished, so it never waits out
+    // its time-out for a thread that is only joining it.
+    while (thread_.joinable() && !finished_) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      Sleep(1);
+    }
     if (thread_.joinable()) thread_.join();
     return longestMs_;
   }
@@ -150,9 +161,11 @@ class LengthProbe {
           longestMs_, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
       Sleep(10);
     }
+    finished_ = true;
   }
   HWND view_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> finished_{false};
   double longestMs_ = 0;
   std::thread thread_;
 };

@@ -32,25 +32,25 @@ HelpPage::HelpPage(app::TfrmMain& main) : main_(main) {
   // The usage texts share the area below Panel5; one shows at a time, and
   // the shown one fills it. The user may edit them; nothing is kept.
   for (int k = 0; k < kUsageCount; ++k)
-    f.add({.name = memoName(k), .kind = Kind::Memo, .parent = "TabSheet5",
+    memos_[k] = &f.add({.name = memoName(k), .kind = Kind::Memo, .parent = "TabSheet5",
            .text = usageText(k),
            .style = {.align = Align::Client,
                      .scrollBars = form::ScrollBars::Both,
                      .wantReturn = k != kNoEnterItem},
            .visible = k == 0});
 
-  f["RadioGroupH"].action = "Act_RBH_Click";
+  selector_ = &f["RadioGroupH"];
+  selector_->action = "Act_RBH_Click";
   f.addAction({"Act_RBH_Click", "Help", "", [this] { Act_RBH_ClickExecute(); }});
 }
 
 void HelpPage::Act_RBH_ClickExecute() {
-  form::Form& f = main_.form();
-  const int item = f["RadioGroupH"].itemIndex();
+  const int item = selector_->itemIndex();
   // Hide the others first, so that the chosen text takes the whole area.
   for (int k = 0; k < kUsageCount; ++k)
-    if (k != item) f[memoName(k)].setVisible(false);
+    if (k != item) memos_[k]->setVisible(false);
   for (int k = 0; k < kUsageCount; ++k)
-    if (k == item) f[memoName(k)].setVisible(true);
+    if (k == item) memos_[k]->setVisible(true);
 }
 
 void HelpPage::Act_btnH1Execute() { openHelpFile("help.html"); }

@@ -2,7 +2,10 @@
 // The help page: the usage text of the tool chosen in its selector, and the
 // buttons that open the program's own help and link pages in the browser.
 
+#include <array>
+
 #include "app/main_window.h"
+#include "help/usage_texts.h"
 
 namespace velquin::help {
 
@@ -20,6 +23,9 @@ class HelpPage : public app::PageUnit {
   void openHelpFile(const char* name);
 
   app::TfrmMain& main_;
+  // The usage memos and their selector, taken from their declarations.
+  std::array<form::Control*, kUsageCount> memos_{};
+  form::Control* selector_ = nullptr;
 };
 
 }  // namespace velquin::help

@@ -121,23 +121,22 @@ void NetPage::declareFrame() {
   f.add({.name = "Panel8", .kind = Kind::Panel, .parent = "TS_net",
          .bounds = {0, 0, 0, kCategoryHeight},
          .style = {.align = Align::Top, .bevel = false}});
-  f.add({.name = "RadioGroup4", .kind = Kind::RadioGroup, .parent = "Panel8",
+  radioGroup4_ = &f.add({.name = "RadioGroup4", .kind = Kind::RadioGroup, .parent = "Panel8",
          .bounds = {0, 0, 0, kCategoryHeight - 2},
          .style = {.align = Align::Top, .columns = 5},
          .items = {"アカウント", "サービス", "共有サービス", "その他"},
          .itemIndex = 0, .action = "Act_TS_Select"});
   f.addAction({"Act_TS_Select", "Net_Set", "",
                [this] { Act_TS_SelectExecute(); }});
-  f.add({.name = "PageControl3", .kind = Kind::PageControl, .parent = "TS_net",
-         .style = {.align = Align::Client}});
-  f.add({.name = "TS_Net1", .kind = Kind::Page, .parent = "PageControl3",
-         .text = "アカウント"});
-  f.add({.name = "TS_Net2", .kind = Kind::Page, .parent = "PageControl3",
-         .text = "サービス"});
-  f.add({.name = "TS_Net3", .kind = Kind::Page, .parent = "PageControl3",
-         .text = "共有サービス"});
-  f.add({.name = "TS_Net4", .kind = Kind::Page, .parent = "PageControl3",
-         .text = "その他"});
+  pageControl3_ = &f.add({.name = "PageControl3", .kind = Kind::PageControl,
+                          .parent = "TS_net",
+                          .style = {.align = Align::Client}});
+  constexpr const char* kCategoryCaptions[] = {"アカウント", "サービス",
+                                               "共有サービス", "その他"};
+  for (int k = 0; k < 4; ++k)
+    categoryPages_[k] = &f.add({.name = kCategoryPages[k], .kind = Kind::Page,
+                                .parent = "PageControl3",
+                                .text = kCategoryCaptions[k]});
 
   f.add({.name = "Panel9", .kind = Kind::Panel, .parent = "TS_net",
          .bounds = {0, 0, kOptionWidth, 0},
@@ -205,8 +204,9 @@ void NetPage::declareSubCommands() {
   int onPage[4] = {};
   for (const Row& row : kRows) {
     const int n = row.number;
-    f.add({.name = boxName(n), .kind = Kind::CheckBox,
-           .parent = kCategoryPages[row.category], .text = row.caption,
+    boxes_[n] = &f.add({.name = boxName(n), .kind = Kind::CheckBox,
+                        .parent = kCategoryPages[row.category],
+                        .text = row.caption,
            .bounds = {8, 8 + onPage[row.category]++ * kBoxPitch, 240, 17},
            .style = {.rightMargin = 8}, .hint = row.hint,
            .action = checkAction(n),
@@ -232,25 +232,22 @@ void NetPage::bind(int number, SubCommand handlers) {
   handlers_.at(number) = std::move(handlers);
 }
 
-form::Control& NetPage::box(int number) const {
-  return main_[boxName(number)];
-}
+form::Control& NetPage::box(int number) const { return *boxes_.at(number); }
 
 void NetPage::formShown() {
-  for (const char* pc : {"PageControl3", "PageControl4"})
-    for (form::Control* page : main_[pc].pages()) page->setTabVisible(false);
+  for (form::Control* pc : {pageControl3_, &area_->PageControl4})
+    for (form::Control* page : pc->pages()) page->setTabVisible(false);
 }
 
 void NetPage::Act_TS_SelectExecute() {
   main_.form().execute("Act_CB_Clear");
-  const int category = main_["RadioGroup4"].itemIndex();
+  const int category = radioGroup4_->itemIndex();
   for (int k = 0; k < 4; ++k)
-    if (category == k)
-      main_["PageControl3"].setActivePage(main_[kCategoryPages[k]]);
+    if (category == k) pageControl3_->setActivePage(*categoryPages_[k]);
 }
 
 void NetPage::TS_netShow() {
-  main_["PageControl3"].setActivePage(main_["TS_Net1"]);
+  pageControl3_->setActivePage(*categoryPages_[0]);
   area_->PageControl4.setActivePage(area_->TS_Select1);
 }
 

@@ -113,6 +113,11 @@ class NetPage : public app::PageUnit {
   app::TfrmMain& main_;
   std::unique_ptr<OptionArea> area_;
   std::array<SubCommand, kSubCommands + 1> handlers_;
+  // Controls the handlers use, taken from their declarations.
+  std::array<form::Control*, kSubCommands + 1> boxes_{};
+  std::array<form::Control*, 4> categoryPages_{};
+  form::Control* radioGroup4_ = nullptr;
+  form::Control* pageControl3_ = nullptr;
   std::vector<std::unique_ptr<Family>> families_;
 };
 

@@ -22,7 +22,7 @@ struct TfrmMain::Controls {
 };
 
 TfrmMain::TfrmMain(platform::Platform& platform)
-    : platform_(platform), form_("frmMain") {
+    : platform_(platform), form_("frmMain"), state_(platform) {
   form_.setCaption(kMainCaption);
   form_.setWindowBounds(designBounds());
   declareShell();
@@ -179,6 +179,7 @@ void TfrmMain::FormCreate() {
   form_.setWindowBounds(designBounds());
   form_.execute("Act_ini_read");
   settings_->applyStoredBounds();
+  state_.load(startFolder_);
 }
 
 void TfrmMain::FormShow() {
@@ -192,6 +193,11 @@ void TfrmMain::FormShow() {
 void TfrmMain::FormClose() {
   form_.execute("Act_ini_Set");
   form_.execute("Act_ini_write");
+  for (auto& unit : units_) unit->formClosing();
+  // Nothing is written beside a program started from a CD-ROM.
+  if (platform_.driveType(startFolder_.substr(0, 3)) !=
+      platform::DriveType::CdRom)
+    state_.save();
 }
 
 void TfrmMain::FormActivate() {}

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/user_state.h"
 #include "form/form.h"
 #include "platform/platform.h"
 
@@ -22,6 +23,9 @@ class PageUnit {
   // The window is shown for the first time: pages hide the tabs of their
   // own page controls here.
   virtual void formShown() {}
+  // The window is closing: units put what they keep across starts into the
+  // program's state file, which is written next.
+  virtual void formClosing() {}
   // The tool selector brought this unit's page to the front: the unit puts
   // the focus where the user starts.
   virtual void toolChosen() {}
@@ -53,6 +57,9 @@ class TfrmMain {
   form::Control& operator[](std::string_view name) const { return form_[name]; }
   platform::Platform& platform() { return platform_; }
   const std::string& startFolder() const { return startFolder_; }
+  // What the program keeps across starts beside the settings file; read
+  // when the window is created, written when it closes.
+  UserState& state() { return state_; }
 
   // The program's other top-level windows (the about box), by name.
   void addWindow(form::Form& window) { windows_.push_back(&window); }
@@ -106,6 +113,7 @@ class TfrmMain {
   platform::Platform& platform_;
   form::Form form_;
   std::string startFolder_;
+  UserState state_;
   std::vector<std::unique_ptr<PageUnit>> units_;
   struct Controls;
   std::unique_ptr<Controls> c_;

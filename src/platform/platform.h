@@ -79,6 +79,15 @@ class Platform {
   virtual IoResult writeTextFile(const std::string& path,
                                  const std::string& text, bool* lossy) = 0;
 
+  // Files of the program's own, as bytes with no conversion (its UTF-8
+  // state file). Writing replaces the file in one step, as above.
+  virtual IoResult readFile(const std::string& path, std::string& bytes) = 0;
+  virtual IoResult writeFile(const std::string& path,
+                             const std::string& bytes) = 0;
+  // Renames a file, replacing any file of the new name.
+  virtual IoResult renameFile(const std::string& from,
+                              const std::string& to) = 0;
+
   // Child output: how the ANSI code page uses each byte value, and the
   // conversion of whole characters of it.
   virtual AnsiBytes ansiBytes() = 0;

@@ -134,12 +134,12 @@ std::string Win32Platform::currentFolder() {
   return narrow(w);
 }
 
-platform::IoResult Win32Platform::readTextFile(const std::string& path,
-                                               std::string& text) {
+platform::IoResult Win32Platform::readFile(const std::string& path,
+                                           std::string& bytes) {
   HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return {false, systemMessage(GetLastError())};
-  std::string bytes;
+  bytes.clear();
   char buf[65536];
   DWORD got = 0;
   BOOL ok;
@@ -148,13 +148,19 @@ platform::IoResult Win32Platform::readTextFile(const std::string& path,
   DWORD err = GetLastError();
   CloseHandle(f);
   if (!ok) return {false, systemMessage(err)};
-  text = narrow(fromCodePage(CP_ACP, bytes));
   return {};
 }
 
-platform::IoResult Win32Platform::writeTextFile(const std::string& path,
-                                                const std::string& text,
-                                                bool* lossy) {
+platform::IoResult Win32Platform::readTextFile(const std::string& path,
+                                               std::string& text) {
+  std::string bytes;
+  platform::IoResult r = readFile(path, bytes);
+  if (r.ok) text = narrow(fromCodePage(CP_ACP, bytes));
+  return r;
+}
+
+platform::IoResult Win32Platform::writeFile(const std::string& path,
+                                            const std::string& bytes) {
   const std::wstring target = widen(path);
   auto failed = [&](DWORD err) {
     return platform::IoResult{
@@ -172,7 +178,6 @@ platform::IoResult Win32Platform::writeTextFile(const std::string& path,
   if (folder.size() >= MAX_PATH - 14 ||
       !GetTempFileNameW(folder.c_str(), L"vq", 0, tmp))
     return failed(GetLastError());
-  std::string bytes = toCodePage(CP_ACP, widen(text), lossy);
   HANDLE f = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) {
@@ -197,6 +202,20 @@ platform::IoResult Win32Platform::writeTextFile(const std::string& path,
     DeleteFileW(tmp);
     return failed(err);
   }
+  return {};
+}
+
+platform::IoResult Win32Platform::writeTextFile(const std::string& path,
+                                                const std::string& text,
+                                                bool* lossy) {
+  return writeFile(path, toCodePage(CP_ACP, widen(text), lossy));
+}
+
+platform::IoResult Win32Platform::renameFile(const std::string& from,
+                                             const std::string& to) {
+  if (!MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING))
+    return {false, systemMessage(GetLastError())};
   return {};
 }
 

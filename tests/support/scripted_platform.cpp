@@ -134,21 +134,27 @@ static std::string posixPath(std::string p) {
   return p;
 }
 
-platform::IoResult ScriptedPlatform::readTextFile(const std::string& path,
-                                                  std::string& text) {
+platform::IoResult ScriptedPlatform::readFile(const std::string& path,
+                                              std::string& bytes) {
   std::ifstream in(posixPath(path), std::ios::binary);
   if (!in) return {false, "ファイルを開けません。"};
   std::ostringstream s;
   s << in.rdbuf();
-  text = fromCp932(s.str());
+  bytes = s.str();
   return {};
 }
 
-platform::IoResult ScriptedPlatform::writeTextFile(const std::string& path,
-                                                   const std::string& text,
-                                                   bool* lossy) {
+platform::IoResult ScriptedPlatform::readTextFile(const std::string& path,
+                                                  std::string& text) {
+  std::string bytes;
+  platform::IoResult r = readFile(path, bytes);
+  if (r.ok) text = fromCp932(bytes);
+  return r;
+}
+
+platform::IoResult ScriptedPlatform::writeFile(const std::string& path,
+                                               const std::string& bytes) {
   const std::string target = posixPath(path);
-  std::string bytes = convert("CP932", "UTF-8", text, lossy);
   std::string tmp = target + ".velquin-tmp";
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
@@ -165,6 +171,19 @@ platform::IoResult ScriptedPlatform::writeTextFile(const std::string& path,
     std::remove(tmp.c_str());
     return {false, "ファイル " + path + " を作成できません。"};
   }
+  return {};
+}
+
+platform::IoResult ScriptedPlatform::writeTextFile(const std::string& path,
+                                                   const std::string& text,
+                                                   bool* lossy) {
+  return writeFile(path, convert("CP932", "UTF-8", text, lossy));
+}
+
+platform::IoResult ScriptedPlatform::renameFile(const std::string& from,
+                                                const std::string& to) {
+  if (std::rename(posixPath(from).c_str(), posixPath(to).c_str()) != 0)
+    return {false, "ファイルの名前を変更できません。"};
   return {};
 }
 

@@ -60,6 +60,12 @@ class ScriptedPlatform : public platform::Platform {
   platform::IoResult writeTextFile(const std::string& path,
                                    const std::string& text,
                                    bool* lossy) override;
+  platform::IoResult readFile(const std::string& path,
+                              std::string& bytes) override;
+  platform::IoResult writeFile(const std::string& path,
+                               const std::string& bytes) override;
+  platform::IoResult renameFile(const std::string& from,
+                                const std::string& to) override;
   platform::AnsiBytes ansiBytes() override;
   std::string ansiToUtf8(std::string_view bytes) override;
   void pumpMessages(int waitMs) override;

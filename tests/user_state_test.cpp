@@ -1,0 +1,94 @@
+// The program's own state file beside the settings file, through whole
+// starts and closes: what one start keeps, the next finds, whatever the
+// text holds; a damaged file never stops a start.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/user_state.h"
+#include "program.h"
+#include "support/scripted_platform.h"
+
+namespace velquin::test {
+namespace {
+
+class State : public ::testing::Test {
+ protected:
+  std::string file() { return os.folder + "/Velquin.state"; }
+  app::UserState& start() {
+    program = std::make_unique<Program>(os);
+    program->main().FormCreate();
+    program->main().FormShow();
+    return program->main().state();
+  }
+  void close() { program->main().FormClose(); }
+
+  ScriptedPlatform os;
+  std::unique_ptr<Program> program;
+};
+
+TEST_F(State, WhatOneStartKeepsTheNextFindsExactly) {
+  const std::string awkward = "a\\b\tc\r\nd\re\nf \\n 日本語";
+  app::UserState& s = start();
+  EXPECT_EQ(s.value("missing", "fallback"), "fallback");
+  s.setFlag("times", true);
+  s.setValue(awkward, awkward);
+  s.setList("history", {{"1", awkward}, {"2", ""}, {}});
+  close();
+  // Velquin.ini keeps its five lines; the state is a file of its own.
+  std::string ini = readBytes(os.folder + "/Velquin.ini");
+  EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);
+
+  app::UserState& again = start();
+  EXPECT_TRUE(again.flag("times"));
+  EXPECT_EQ(again.value(awkward), awkward);
+  EXPECT_EQ(again.list("history"),
+            (std::vector<app::StateRow>{{"1", awkward}, {"2", ""}, {}}));
+}
+
+TEST_F(State, ADamagedFileGivesAnEmptyStateAndIsKeptAside) {
+  const std::string good = "Velquin state 1\n=\tk\tv\n";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool readable;
+  };
+  const Case cases[] = {
+      {"as written", good, true},
+      {"CR LF line ends from an editor", "Velquin state 1\r\n=\tk\tv\r\n", true},
+      {"another first line", "Velquin state 2\n=\tk\tv\n", false},
+      {"empty file", "", false},
+      {"bad escape", good + "h\t\\x\n", false},
+      {"escape cut at the end", good + "h\tx\\", false},
+      {"value without its value", good + "=\tk\n", false},
+      {"record without a name", good + "\tx\n", false},
+      {"not UTF-8", good + "h\t\x82\xa0\n", false},
+      {"a surrogate in UTF-8", good + "h\t\xed\xa0\x80\n", false},
+      {"UTF-8 cut in a character", good + "h\t\xe6\x97", false},
+  };
+  writeBytes(os.folder + "/Velquin.ini", "2.2.2\r\n149\r\n233\r\n612\r\n476\r\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    os.messages.clear();
+    std::filesystem::remove(os.folder + "/Velquin.state.bad");
+    writeBytes(file(), c.bytes);
+    app::UserState& s = start();
+    EXPECT_EQ(s.value("k"), c.readable ? "v" : "");
+    EXPECT_EQ(std::filesystem::exists(os.folder + "/Velquin.state.bad"),
+              !c.readable);
+    EXPECT_TRUE(os.messages.empty());
+    close();
+    // The next start reads what this one wrote.
+    EXPECT_TRUE(app::decodeState(readBytes(file())).has_value());
+  }
+}
+
+TEST_F(State, NothingIsWrittenFromACdRom) {
+  os.drive = platform::DriveType::CdRom;
+  start().setFlag("times", true);
+  close();
+  EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -187,13 +187,10 @@ class RunnerWindow : public WineApp {
           PostMessageW(byName(button), BM_CLICK, 0, 0);
         },
         30000);
-    const DWORD started = GetTickCount();
     run(kLongCommand);
-    const DWORD took = GetTickCount() - started;
 
     ASSERT_TRUE(hand.acted()) << "the command ended by itself:\n" << text("Memo0");
     EXPECT_FALSE(hand.timedOut()) << button << " did not end the command";
-    EXPECT_LT(took, 20000u);
     // The command interpreter and a ping were running when the button was
     // pressed; nothing of them is left.
     EXPECT_GE(atPress.size(), 2u);

@@ -1,6 +1,7 @@
 // The form-state rules that every page relies on, on a small model window.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,59 @@ TEST_F(FormRules, EnterRunsEveryTimeTheFocusArrives) {
   EXPECT_TRUE(f.setFocus(f["Field"]));  // a handler moving the focus
   EXPECT_EQ(log, (std::vector<std::string>{"Field.enter", "Button.enter",
                                            "Field.enter"}));
+}
+
+// The renderer reports where the keyboard focus really goes; the enter
+// event runs exactly when it arrives somewhere new.
+TEST_F(FormRules, EnterRunsExactlyWhenTheFocusReallyArrives) {
+  f.add({.name = "View", .kind = Kind::Memo, .parent = "Page0",
+         .style = {.outputView = true}, .readOnly = true});
+  f.add({.name = "Panel", .kind = Kind::Panel, .parent = "Page0"});
+  f["View"].onEnter = [this] { log.push_back("View.enter"); };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::vector<std::string> runs;
+    std::string focused;  // "none": no control of the model
+  };
+  const Step table[] = {
+      {"click the box", [&] { f.userClick(f["Box"]); },
+       {"Box.enter", "Box.click:1"}, "Box"},
+      {"click the tab already in front", [&] { f.userFocus(f["Pages"]); },
+       {"Pages.enter"}, "Pages"},
+      {"click the box again", [&] { f.userClick(f["Box"]); },
+       {"Box.enter", "Box.click:0"}, "Box"},
+      {"click into the output view", [&] { f.userFocus(f["View"]); },
+       {"View.enter"}, "View"},
+      {"click into the field", [&] { f.userFocus(f["Field"]); },
+       {"Field.enter"}, "Field"},
+      {"a message box closes, the field has the focus again",
+       [&] { f.userFocus(f["Field"]); }, {}, "Field"},
+      {"the button's accelerator, or Enter on the default button",
+       [&] { f.userPress(f["Button"]); }, {"Button.click"}, "Field"},
+      {"a hidden button's accelerator", [&] {
+         f["Button"].setVisible(false);
+         f.userPress(f["Button"]);
+         f["Button"].setVisible(true);
+       }, {}, "Field"},
+      {"the focus falls to a panel", [&] { f.userFocus(f["Panel"]); }, {},
+       "none"},
+      {"back into the field", [&] { f.userFocus(f["Field"]); },
+       {"Field.enter"}, "Field"},
+      {"a click on the button", [&] { f.userClick(f["Button"]); },
+       {"Button.enter", "Button.click"}, "Button"},
+      {"the focused button disables itself", [&] {
+         f["Button"].setEnabled(false);
+         f["Button"].setEnabled(true);
+       }, {}, "none"},
+  };
+  for (const Step& step : table) {
+    log.clear();
+    step.act();
+    EXPECT_EQ(log, step.runs) << step.what;
+    EXPECT_EQ(f.focused() ? f.focused()->name() : "none", step.focused)
+        << step.what;
+  }
 }
 
 TEST_F(FormRules, HiddenOrDisabledControlsTakeNoFocusAndNoClicks) {

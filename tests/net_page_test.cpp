@@ -133,47 +133,37 @@ TEST_F(NetPage, BoxesBringTheirOptionsForward) {
   EXPECT_EQ(text("Edit_net2"), "");
 }
 
-// Where the focus stays and what the reset then does, as the user finds it.
+// Where the focus stays, and what arriving at a box then does.
 TEST_F(NetPage, TheFocusIsWhereTheUserLeftIt) {
-  const std::string start =
-      "pick RadioGroup4 1|click CB_net_06|pick ComboBox1 1|enter Edit_net2";
+  const std::vector<std::string> start = {"pick RadioGroup4 1", "click CB_net_06",
+                                          "pick ComboBox1 1", "enter Edit_net2"};
   struct Case {
-    std::string steps;  // separated by "|"
+    std::vector<std::string> steps;
     const char* focused;
     const char* ticked;
     const char* options;  // the front option page
     const char* line;
-    const char* message;
-  };
-  const Case table[] = {
-      // The tab strip took the focus: the box is arrived at again, reset,
-      // then ticked and set up afresh.
-      {"click CB_net_03|enter PageControl1|click CB_net_03", "CB_net_03",
-       "CB_net_03", "TS_Select3", "ipconfig", nullptr},
-      // Alt+S builds the line where the user is typing; clicking back into
-      // the field keeps the name.
-      {start + "|type Edit_net2 W32Time|press btnNet|enter Edit_net2",
-       "Edit_net2", "CB_net_06", "TS_Select1", "net_start_W32Time", nullptr},
-      {start + "|press btnNet", "Edit_net2", "CB_net_06", "TS_Select1",
-       "ipconfig", "サービス名を入力して下さい。"},
+    std::vector<std::string> messages;
+  } const table[] = {
+      // The tab strip took the focus: the box is reset, ticked, set up afresh.
+      {{"click CB_net_03", "enter PageControl1", "click CB_net_03"},
+       "CB_net_03", "CB_net_03", "TS_Select3", "ipconfig", {}},
+      // Alt+S builds where the user types; clicking back in keeps the name.
+      {start + std::vector<std::string>{"type Edit_net2 W32Time",
+                                        "press btnNet", "enter Edit_net2"},
+       "Edit_net2", "CB_net_06", "TS_Select1", "net_start_W32Time", {}},
+      {start + std::vector<std::string>{"press btnNet"}, "Edit_net2",
+       "CB_net_06", "TS_Select1", "ipconfig", {"サービス名を入力して下さい。"}},
   };
   for (const Case& c : table) {
-    std::vector<std::string> list;
-    for (size_t a = 0, b; a <= c.steps.size(); a = b + 1) {
-      b = c.steps.find('|', a);
-      if (b == std::string::npos) b = c.steps.size();
-      list.push_back(c.steps.substr(a, b - a));
-    }
     type("Edit1", "ipconfig");
     os.messages.clear();
-    steps(list);
-    EXPECT_EQ(form().focused()->name(), c.focused) << c.steps;
-    EXPECT_TRUE((*this)[c.ticked].checked()) << c.steps;
-    EXPECT_EQ(front("PageControl4"), c.options) << c.steps;
-    EXPECT_EQ(line(), c.line) << c.steps;
-    EXPECT_EQ(os.messages, c.message ? std::vector<std::string>{c.message}
-                                     : std::vector<std::string>{})
-        << c.steps;
+    steps(c.steps);
+    EXPECT_EQ(form().focused()->name(), c.focused) << c.line;
+    EXPECT_TRUE((*this)[c.ticked].checked()) << c.line;
+    EXPECT_EQ(front("PageControl4"), c.options) << c.line;
+    EXPECT_EQ(line(), c.line);
+    EXPECT_EQ(os.messages, c.messages) << c.line;
   }
 }
 

@@ -1,6 +1,7 @@
 // The form-state rules that every page relies on, on a small model window.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,46 @@ TEST_F(FormRules, EnterRunsEveryTimeTheFocusArrives) {
   EXPECT_TRUE(f.setFocus(f["Field"]));  // a handler moving the focus
   EXPECT_EQ(log, (std::vector<std::string>{"Field.enter", "Button.enter",
                                            "Field.enter"}));
+}
+
+// The renderer reports where the keyboard focus really goes; the enter
+// event runs exactly when it arrives somewhere new.
+TEST_F(FormRules, EnterRunsExactlyWhenTheFocusReallyArrives) {
+  f.add({.name = "View", .kind = Kind::Memo, .parent = "Page0",
+         .style = {.outputView = true}, .readOnly = true});
+  f.add({.name = "Panel", .kind = Kind::Panel, .parent = "Page0"});
+  f["View"].onEnter = [this] { log.push_back("View.enter"); };
+  auto focus = [&](const char* n) { return [&, n] { f.userFocus(f[n]); }; };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::vector<std::string> runs;
+    std::string focused;  // "none": no control of the model
+  } const table[] = {
+      {"click the box", [&] { f.userClick(f["Box"]); },
+       {"Box.enter", "Box.click:1"}, "Box"},
+      {"click the tab in front", focus("Pages"), {"Pages.enter"}, "Pages"},
+      {"click the box again", [&] { f.userClick(f["Box"]); },
+       {"Box.enter", "Box.click:0"}, "Box"},
+      {"click the output view", focus("View"), {"View.enter"}, "View"},
+      {"click the field", focus("Field"), {"Field.enter"}, "Field"},
+      {"back from a message box", focus("Field"), {}, "Field"},
+      {"accelerator or Enter", [&] { f.userPress(f["Button"]); },
+       {"Button.click"}, "Field"},
+      {"focus falls to a panel", focus("Panel"), {}, "none"},
+      {"back into the field", focus("Field"), {"Field.enter"}, "Field"},
+      {"click the button", [&] { f.userClick(f["Button"]); },
+       {"Button.enter", "Button.click"}, "Button"},
+      {"the focused button is disabled", [&] { f["Button"].setEnabled(false); },
+       {}, "none"},
+  };
+  for (const Step& step : table) {
+    log.clear();
+    step.act();
+    EXPECT_EQ(log, step.runs) << step.what;
+    EXPECT_EQ(f.focused() ? f.focused()->name() : "none", step.focused)
+        << step.what;
+  }
 }
 
 TEST_F(FormRules, HiddenOrDisabledControlsTakeNoFocusAndNoClicks) {

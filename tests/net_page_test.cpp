@@ -133,6 +133,40 @@ TEST_F(NetPage, BoxesBringTheirOptionsForward) {
   EXPECT_EQ(text("Edit_net2"), "");
 }
 
+// Where the focus stays, and what arriving at a box then does.
+TEST_F(NetPage, TheFocusIsWhereTheUserLeftIt) {
+  const std::vector<std::string> start = {"pick RadioGroup4 1", "click CB_net_06",
+                                          "pick ComboBox1 1", "enter Edit_net2"};
+  struct Case {
+    std::vector<std::string> steps;
+    const char* focused;
+    const char* ticked;
+    const char* options;  // the front option page
+    const char* line;
+    std::vector<std::string> messages;
+  } const table[] = {
+      // The tab strip took the focus: the box is reset, ticked, set up afresh.
+      {{"click CB_net_03", "enter PageControl1", "click CB_net_03"},
+       "CB_net_03", "CB_net_03", "TS_Select3", "ipconfig", {}},
+      // Alt+S builds where the user types; clicking back in keeps the name.
+      {start + std::vector<std::string>{"type Edit_net2 W32Time",
+                                        "press btnNet", "enter Edit_net2"},
+       "Edit_net2", "CB_net_06", "TS_Select1", "net_start_W32Time", {}},
+      {start + std::vector<std::string>{"press btnNet"}, "Edit_net2",
+       "CB_net_06", "TS_Select1", "ipconfig", {"サービス名を入力して下さい。"}},
+  };
+  for (const Case& c : table) {
+    type("Edit1", "ipconfig");
+    os.messages.clear();
+    steps(c.steps);
+    EXPECT_EQ(form().focused()->name(), c.focused) << c.line;
+    EXPECT_TRUE((*this)[c.ticked].checked()) << c.line;
+    EXPECT_EQ(front("PageControl4"), c.options) << c.line;
+    EXPECT_EQ(line(), c.line);
+    EXPECT_EQ(os.messages, c.messages) << c.line;
+  }
+}
+
 TEST_F(NetPage, ComingBackShowsTheFirstPagesAndKeepsTheChoices) {
   steps({"pick RadioGroup4 1", "tool 0", "tool 6"});
   EXPECT_EQ((*this)["RadioGroup4"].itemIndex(), 1);

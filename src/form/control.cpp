@@ -62,6 +62,8 @@ void Control::setEnabled(bool on) {
   if (enabled_ == on) return;
   enabled_ = on;
   notify(Prop::Enabled);
+  if (form_.focused_ && !form_.focused_->enabledInTree())
+    form_.focused_ = nullptr;
 }
 
 bool Control::showing() const {

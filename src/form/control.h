@@ -69,6 +69,10 @@ struct Style {
   int bottomMargin = -1;
   // Memos: the read-only output view of our own, for output of any size.
   bool outputView = false;
+  // Check boxes: the consecutive siblings that have it are one stop in the
+  // tab order, entered at the ticked one (the first when none is); the
+  // arrow keys move between them.
+  bool tabGroup = false;
 };
 
 struct Font {

@@ -1,5 +1,6 @@
 #include "form/form.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace velquin::form {
@@ -12,6 +13,9 @@ Control& Form::add(const Decl& d) {
     throw std::logic_error("control declared twice: " + d.name);
   Control* parent = nullptr;
   if (!d.parent.empty()) parent = &(*this)[d.parent];
+  Control* next = d.before.empty() ? nullptr : &(*this)[d.before];
+  if (next && next->parent() != parent)
+    throw std::logic_error(d.name + " and " + d.before + " are not siblings");
   auto c = std::make_unique<Control>(*this, d.name, d.kind, parent);
   c->text_ = d.text;
   c->design_ = d.bounds;
@@ -36,7 +40,19 @@ Control& Form::add(const Decl& d) {
   c->onShow = d.onShow;
   Control& ref = *c;
   byName_[d.name] = c.get();
-  controls_.push_back(std::move(c));
+  if (next) {
+    // Windows are created in this order, which makes the tab order.
+    if (parent) {
+      auto& kids = parent->children_;
+      kids.pop_back();
+      kids.insert(std::find(kids.begin(), kids.end(), next), &ref);
+    }
+    controls_.insert(std::find_if(controls_.begin(), controls_.end(),
+                                  [&](const auto& p) { return p.get() == next; }),
+                     std::move(c));
+  } else {
+    controls_.push_back(std::move(c));
+  }
   // The first page of a page control is its active page at start.
   if (ref.kind_ == Kind::Page && parent && parent->kind_ == Kind::PageControl &&
       parent->activePage_ < 0)
@@ -252,8 +268,37 @@ bool Form::setFocus(Control& c) {
   return true;
 }
 
+std::vector<Control*> Form::tabGroup(const Control& member) const {
+  auto inGroup = [](const Control* c) {
+    return c->kind_ == Kind::CheckBox && c->style_.tabGroup;
+  };
+  if (!inGroup(&member) || !member.parent_)
+    return {const_cast<Control*>(&member)};
+  const auto& kids = member.parent_->children_;
+  auto at = std::find(kids.begin(), kids.end(), &member);
+  auto first = at, last = at + 1;
+  while (first != kids.begin() && inGroup(*(first - 1))) --first;
+  while (last != kids.end() && inGroup(*last)) ++last;
+  return {first, last};
+}
+
+Control* Form::tabStop(const Control& member) const {
+  const std::vector<Control*> group = tabGroup(member);
+  // Its own state only: a group on a page out of sight keeps its stop.
+  auto usable = [](const Control* c) { return c->visible_ && c->enabled_; };
+  for (Control* c : group)
+    if (c->checked_ && usable(c)) return c;
+  for (Control* c : group)
+    if (usable(c)) return c;
+  return nullptr;
+}
+
 void Form::userFocus(Control& c) {
-  if (!canFocus(c) || focused_ == &c) return;
+  if (focused_ == &c) return;
+  if (!canFocus(c)) {
+    focused_ = nullptr;
+    return;
+  }
   focused_ = &c;
   if (c.onEnter) c.onEnter();
 }
@@ -276,6 +321,11 @@ void Form::userClick(Control& c) {
     default:
       break;
   }
+}
+
+void Form::userPress(Control& c) {
+  if (c.kind_ != Kind::Button || !c.showing() || !c.enabledInTree()) return;
+  c.runClick();
 }
 
 void Form::userPickItem(Control& c, int index) {

@@ -36,6 +36,9 @@ struct Decl {
   std::string name;
   Kind kind = Kind::Panel;
   std::string parent;  // "" = the form itself
+  // A sibling declared earlier that this control comes before in the tab
+  // order; "" = after every sibling declared so far.
+  std::string before;
   std::string text;
   Rect bounds;
   Style style;
@@ -109,9 +112,25 @@ class Form {
   // A handler moves the focus: the enter event runs as the focus arrives.
   bool setFocus(Control& c);
 
+  // The check boxes that are one tab stop with this one (consecutive
+  // siblings of the same tab group), in order; just this one when it is in
+  // no group.
+  std::vector<Control*> tabGroup(const Control& member) const;
+  // The box of the group that the Tab key enters at: the ticked one, else
+  // the first (visible and enabled).
+  Control* tabStop(const Control& member) const;
+
   // The user's actions, as the renderer reports them.
+  // The keyboard focus arrived at a window of this control: an arrival runs
+  // the enter event; the control that has it already is not entered again
+  // (the focus coming back from another window). A control that cannot
+  // take the focus leaves the model with no focused control.
   void userFocus(Control& c);
+  // A mouse click: the focus moves to the control first.
   void userClick(Control& c);                // button, check box, label
+  // A button pressed from the keyboard (its accelerator, Enter for the
+  // default button): clicked where the focus stays.
+  void userPress(Control& c);
   void userPickItem(Control& c, int index);  // radio group or combo box list
   void userType(Control& c, std::string text);
   void userSelectPage(Control& pageControl, int index);

@@ -21,11 +21,14 @@ constexpr int kNoEnterItem = 4;
 
 HelpPage::HelpPage(app::TfrmMain& main) : main_(main) {
   form::Form& f = main_.form();
-  // Left end of Panel5, before the version and reset buttons.
+  // Left end of Panel5, before the version and reset buttons, on screen
+  // and in the tab order.
   f.add({.name = "btnHelp1", .kind = Kind::Button, .parent = "Panel5",
-         .text = "Help", .bounds = {4, 0, 60, 22}, .action = "Act_btnH1"});
+         .before = "btnHelp3", .text = "Help", .bounds = {4, 0, 60, 22},
+         .action = "Act_btnH1"});
   f.add({.name = "btnHelp2", .kind = Kind::Button, .parent = "Panel5",
-         .text = "Link", .bounds = {68, 0, 60, 22}, .action = "Act_btnH2"});
+         .before = "btnHelp3", .text = "Link", .bounds = {68, 0, 60, 22},
+         .action = "Act_btnH2"});
   f.addAction({"Act_btnH1", "Help", "", [this] { Act_btnH1Execute(); }});
   f.addAction({"Act_btnH2", "Help", "", [this] { Act_btnH2Execute(); }});
 

@@ -208,7 +208,7 @@ void NetPage::declareSubCommands() {
                         .parent = kCategoryPages[row.category],
                         .text = row.caption,
            .bounds = {8, 8 + onPage[row.category]++ * kBoxPitch, 240, 17},
-           .style = {.rightMargin = 8}, .hint = row.hint,
+           .style = {.rightMargin = 8, .tabGroup = true}, .hint = row.hint,
            .action = checkAction(n),
            .onEnter = [this] { main_.form().execute("Act_CB_Clear"); }});
     // The check-box handler does not look at the box; the other two act

@@ -17,7 +17,29 @@ using form::Prop;
 
 namespace {
 const wchar_t kObjectProp[] = L"VelquinObject";
+
+// Sees the focus arrive at a window and tells the model, after the window
+// itself has taken it (an edit has placed its caret, a button drawn its
+// frame): the enter event then acts on a control that really has it.
+LRESULT CALLBACK focusWatcher(HWND h, UINT msg, WPARAM wp, LPARAM lp,
+                              UINT_PTR id, DWORD_PTR data) {
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, focusWatcher, id);
+  const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+  if (msg == WM_SETFOCUS) {
+    auto* self = reinterpret_cast<NativeControl*>(data);
+    // fromUser keeps what the handlers throw; this keeps what building the
+    // call could throw (memory) from crossing the window procedure.
+    try {
+      Renderer& r = self->renderer();
+      form::Form& f = self->model().form();
+      // Not while the window is taken down: the model no longer watches.
+      if (f.view() == &r) r.fromUser([self, &f] { f.userFocus(self->model()); });
+    } catch (...) {
+    }
+  }
+  return result;
 }
+}  // namespace
 
 NativeControl* objectOf(HWND h) {
   return h ? static_cast<NativeControl*>(GetPropW(h, kObjectProp)) : nullptr;
@@ -43,7 +65,12 @@ HWND NativeControl::make(const wchar_t* cls, DWORD style, DWORD exStyle,
   SetPropW(h, kObjectProp, this);
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(r_.font(model_.font())),
                FALSE);
+  watchFocus(h);
   return h;
+}
+
+void NativeControl::watchFocus(HWND h) {
+  SetWindowSubclass(h, focusWatcher, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 DWORD NativeControl::stateStyle() const {
@@ -164,9 +191,7 @@ class EditCtl : public NativeControl {
     addHint();
   }
   void command(HWND, UINT code) override {
-    if (code == EN_SETFOCUS) {
-      r_.fromUser([this] { model_.form().userFocus(model_); });
-    } else if (code == EN_CHANGE && !r_.quiet()) {
+    if (code == EN_CHANGE && !r_.quiet()) {
       std::string t = readText();
       r_.fromUser([this, &t] { model_.userSetText(std::move(t)); });
     }
@@ -204,7 +229,15 @@ class MemoCtl : public NativeControl {
   static LRESULT CALLBACK textSetter(HWND h, UINT msg, WPARAM wp, LPARAM lp,
                                      UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<MemoCtl*>(data);
-    self->takeUnseen();
+    // Nothing thrown here may cross the window procedure; the message is
+    // handled by the edit control whatever happens before.
+    try {
+      self->takeUnseen();
+    } catch (const std::exception& e) {
+      self->r_.reportError(e.what());
+    } catch (...) {
+      self->r_.reportError("unexpected error");
+    }
     const LRESULT result = DefSubclassProc(h, msg, wp, lp);
     if (msg == WM_SETTEXT && result && !self->r_.quiet()) {
       self->model_.markTextStale();
@@ -247,9 +280,7 @@ class MemoCtl : public NativeControl {
     SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(w.c_str()));
   }
   void command(HWND, UINT code) override {
-    if (code == EN_SETFOCUS) {
-      r_.fromUser([this] { model_.form().userFocus(model_); });
-    } else if (code == EN_CHANGE && !r_.quiet()) {
+    if (code == EN_CHANGE && !r_.quiet()) {
       // A large text is read back only when a handler asks for it.
       model_.markTextStale();
     }
@@ -268,9 +299,7 @@ class ButtonCtl : public NativeControl {
     addHint();
   }
   void command(HWND, UINT code) override {
-    if (code == BN_SETFOCUS)
-      r_.fromUser([this] { model_.form().userFocus(model_); });
-    else if (code == BN_CLICKED)
+    if (code == BN_CLICKED)
       r_.fromUser([this] { model_.form().userClick(model_); });
   }
 
@@ -287,13 +316,63 @@ class CheckBoxCtl : public ButtonCtl {
   void create() override {
     ButtonCtl::create();
     showCheck();
+    tabStops();
   }
   void apply(Prop prop) override {
     if (prop == Prop::Checked) {
       showCheck();
+      tabStops();
       return;
     }
     ButtonCtl::apply(prop);
+    if (prop == Prop::Visible || prop == Prop::Enabled) tabStops();
+  }
+  // A group of boxes is one stop in the tab order: only the box that Tab
+  // enters at keeps its tab stop.
+  void tabStops() {
+    if (!model_.style().tabGroup) return;
+    form::Form& f = model_.form();
+    const form::Control* stop = f.tabStop(model_);
+    for (form::Control* c : f.tabGroup(model_)) {
+      NativeControl* n = r_.native(*c);
+      if (!n) continue;  // not created yet: it takes its stop when it is
+      LONG_PTR style = GetWindowLongPtrW(n->hwnd(), GWL_STYLE);
+      LONG_PTR want = c == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP;
+      if (want != style) SetWindowLongPtrW(n->hwnd(), GWL_STYLE, want);
+    }
+  }
+  // Arrows move within the group, Tab and Shift+Tab leave it from its ends.
+  bool key(UINT vk) override {
+    if (!model_.style().tabGroup) return false;
+    form::Form& f = model_.form();
+    const std::vector<form::Control*> group = f.tabGroup(model_);
+    const int n = static_cast<int>(group.size());
+    int at = 0;
+    while (at < n && group[at] != &model_) ++at;
+    if (vk == VK_TAB) {
+      if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+      const bool back = GetKeyState(VK_SHIFT) < 0;
+      NativeControl* edge = r_.native(*(back ? group.front() : group.back()));
+      if (!edge) return false;
+      HWND next = GetNextDlgTabItem(r_.hwnd(), edge->hwnd(), back);
+      if (!next) return true;
+      // Tab selects the whole text of a field it arrives at, as everywhere.
+      if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageW(next, EM_SETSEL, 0, -1);
+      SetFocus(next);
+      return true;
+    }
+    int step = 0;
+    if (vk == VK_UP || vk == VK_LEFT) step = -1;
+    if (vk == VK_DOWN || vk == VK_RIGHT) step = 1;
+    if (step == 0 || at == n) return false;
+    for (int k = 1; k < n; ++k) {
+      form::Control* c = group[(at + step * k + n * k) % n];
+      if (!f.canFocus(*c)) continue;
+      if (NativeControl* o = r_.native(*c)) SetFocus(o->hwnd());
+      return true;
+    }
+    return true;
   }
 
  protected:
@@ -376,6 +455,8 @@ class RadioGroupCtl : public NativeControl {
     }
   }
   bool key(UINT vk) override {
+    if (vk != VK_UP && vk != VK_DOWN && vk != VK_LEFT && vk != VK_RIGHT)
+      return false;
     const int n = static_cast<int>(buttons_.size());
     HWND focus = GetFocus();
     int at = -1;
@@ -453,9 +534,7 @@ class RadioGroupCtl : public NativeControl {
     for (size_t i = 0; i < buttons_.size(); ++i)
       if (buttons_[i] == from) index = static_cast<int>(i);
     if (index < 0) return;
-    if (code == BN_SETFOCUS) {
-      r_.fromUser([this] { model_.form().userFocus(model_); });
-    } else if (code == BN_CLICKED) {
+    if (code == BN_CLICKED) {
       r_.fromUser([this, index] { model_.form().userPickItem(model_, index); });
       checks();  // a refused pick leaves the old choice on screen
     }
@@ -475,6 +554,10 @@ class ComboCtl : public NativeControl {
                        : CBS_DROPDOWN) |
                   stateStyle();
     hwnd_ = make(L"COMBOBOX", style, 0, L"");
+    // A combo box with a field passes the focus on to it; a click into the
+    // field gives it the focus directly.
+    if (HWND field = FindWindowExW(hwnd_, nullptr, L"Edit", nullptr))
+      watchFocus(field);
     fill();
     addHint();
   }
@@ -520,9 +603,7 @@ class ComboCtl : public NativeControl {
   }
   void command(HWND, UINT code) override {
     if (r_.quiet()) return;
-    if (code == CBN_SETFOCUS) {
-      r_.fromUser([this] { model_.form().userFocus(model_); });
-    } else if (code == CBN_SELCHANGE) {
+    if (code == CBN_SELCHANGE) {
       int i = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
       r_.fromUser([this, i] { model_.form().userPickItem(model_, i); });
     } else if (code == CBN_EDITCHANGE) {
@@ -557,6 +638,11 @@ class PageControlCtl : public NativeControl {
                    reinterpret_cast<LPARAM>(&item));
       tabPage_.push_back(static_cast<int>(i));
     }
+    // A strip without tabs is no stop for the Tab key: the keyboard goes
+    // straight on to the page's controls.
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    LONG_PTR want = tabPage_.empty() ? style & ~WS_TABSTOP : style | WS_TABSTOP;
+    if (want != style) SetWindowLongPtrW(hwnd_, GWL_STYLE, want);
     current();
   }
   void current() {

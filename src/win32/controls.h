@@ -50,10 +50,16 @@ class NativeControl {
 
   HWND hwnd() const { return hwnd_; }
   form::Control& model() const { return model_; }
+  Renderer& renderer() const { return r_; }
 
  protected:
+  // Creates a window of this control; the window reports the keyboard
+  // focus arriving at it (watchFocus).
   HWND make(const wchar_t* cls, DWORD style, DWORD exStyle,
             const std::wstring& text, HWND parent = nullptr, int id = 0);
+  // Every window that can hold the focus tells the model when it gets it,
+  // so the model's focused control is always the real one.
+  void watchFocus(HWND h);
   void applyVisible();
   // WS_VISIBLE and WS_DISABLED as the model's state asks at creation.
   DWORD stateStyle() const;

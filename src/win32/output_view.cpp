@@ -553,8 +553,7 @@ class OutputView final : public NativeControl {
         CreateCaret(hwnd_, nullptr, std::max(1, r_.scale(1)), lineHeight());
         placeCaret();
         ShowCaret(hwnd_);
-        r_.fromUser([this] { model_.form().userFocus(model_); });
-        return 0;
+        return 0;  // the arrival is reported as for every control (make)
       case WM_KILLFOCUS:
         DestroyCaret();
         return 0;

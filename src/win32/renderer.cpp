@@ -278,7 +278,13 @@ HFONT Renderer::font(const form::Font& f) {
 }
 
 void Renderer::reportError(const std::string& what) {
-  MessageBoxW(hwnd_, widen(what).c_str(), L"Velquin", MB_OK | MB_ICONERROR);
+  // Called where an exception was caught at a window procedure: reporting
+  // must not throw in turn.
+  try {
+    MessageBoxW(hwnd_, widen(what).c_str(), L"Velquin", MB_OK | MB_ICONERROR);
+  } catch (...) {
+    MessageBoxW(hwnd_, L"unexpected error", L"Velquin", MB_OK | MB_ICONERROR);
+  }
 }
 
 void Renderer::fromUser(const std::function<void()>& act) {
@@ -444,6 +450,10 @@ bool Renderer::accelerator(wchar_t ch) {
     if (!c.showing() || !c.enabledInTree() || mnemonic(c.text()) != ch) continue;
     switch (c.kind()) {
       case Kind::Button:
+        // Pressed where the focus is, as in any dialog: the user goes on
+        // typing in the field that had it.
+        fromUser([&] { form_.userPress(c); });
+        return true;
       case Kind::CheckBox:
         fromUser([&] { form_.userClick(c); });
         return true;
@@ -475,7 +485,7 @@ bool Renderer::pressDefault() {
     if (c->kind() == Kind::Button && c->style().isDefault && c->showing() &&
         c->enabledInTree()) {
       form::Control& b = *c;
-      fromUser([&] { form_.userClick(b); });
+      fromUser([&] { form_.userPress(b); });
       return true;
     }
   }
@@ -488,8 +498,10 @@ bool Renderer::preTranslate(MSG& msg) {
     if (accelerator(static_cast<wchar_t>(msg.wParam))) return true;
   } else if (msg.message == WM_KEYDOWN &&
              (msg.wParam == VK_UP || msg.wParam == VK_DOWN ||
-              msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT)) {
-    // Arrows inside a radio group choose as they move, as users expect.
+              msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT ||
+              msg.wParam == VK_TAB)) {
+    // Arrows inside a radio group choose as they move, as users expect;
+    // a group of check boxes takes arrows and Tab as one stop.
     if (NativeControl* o = objectOf(GetFocus()))
       if (o->key(static_cast<UINT>(msg.wParam))) return true;
   } else if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {

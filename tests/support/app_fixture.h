@@ -35,6 +35,8 @@ class AppTest : public ::testing::Test {
   // Focus arriving at a control by the user (mouse or Tab).
   void enter(std::string_view name) { form().userFocus(form()[name]); }
   void click(std::string_view name) { form().userClick(form()[name]); }
+  // A button pressed from the keyboard: its accelerator, or Enter.
+  void press(std::string_view name) { form().userPress(form()[name]); }
   void pick(std::string_view name, int index) {
     form().userPickItem(form()[name], index);
   }
@@ -52,7 +54,8 @@ class AppTest : public ::testing::Test {
   void chooseTool(int tool) { pick("RadioGroup1", tool); }
 
   // User steps written as they read: "click CB_net_02", "pick ComboBox1 1",
-  // "enter Edit_net2", "type Edit_net2 PC 1" (the rest of the step is the
+  // "enter Edit_net2", "press btnNet" (by its accelerator),
+  // "type Edit_net2 PC 1" (the rest of the step is the
   // text, blanks included; "type Edit_net2 " types nothing), "tool 6".
   void steps(const std::vector<std::string>& list) {
     for (const std::string& s : list) {
@@ -63,6 +66,7 @@ class AppTest : public ::testing::Test {
       const std::string rest = b == std::string::npos ? "" : s.substr(b + 1);
       if (verb == "click") click(name);
       else if (verb == "enter") enter(name);
+      else if (verb == "press") press(name);
       else if (verb == "type") type(name, rest);
       else if (verb == "pick") pick(name, std::stoi(rest));
       else if (verb == "tool") chooseTool(std::stoi(name));

@@ -93,6 +93,70 @@ void WineApp::typeInto(const std::string& name, const std::string& text) {
   pump(10);
 }
 
+namespace {
+void sendInputs(std::vector<INPUT> in) {
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+INPUT keyInput(WORD vk, WORD scan, DWORD flags) {
+  INPUT i{};
+  i.type = INPUT_KEYBOARD;
+  i.ki.wVk = vk;
+  i.ki.wScan = scan;
+  i.ki.dwFlags = flags;
+  return i;
+}
+}  // namespace
+
+void WineApp::mouseClick(HWND h, POINT at) {
+  RECT rc;
+  GetClientRect(h, &rc);
+  if (at.x < 0) at = {rc.right / 2, rc.bottom / 2};
+  ClientToScreen(h, &at);
+  const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int vw = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  std::vector<INPUT> in(3);
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = MulDiv(at.x - vx, 65535, vw - 1);
+    i.mi.dy = MulDiv(at.y - vy, 65535, vh - 1);
+    i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  }
+  in[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  sendInputs(in);
+  pump();
+}
+
+void WineApp::keyPress(WORD vk, WORD held) {
+  std::vector<INPUT> in;
+  if (held) in.push_back(keyInput(held, 0, 0));
+  in.push_back(keyInput(vk, 0, 0));
+  in.push_back(keyInput(vk, 0, KEYEVENTF_KEYUP));
+  if (held) in.push_back(keyInput(held, 0, KEYEVENTF_KEYUP));
+  sendInputs(in);
+  pump();
+}
+
+void WineApp::typeKeys(const std::string& text) {
+  std::vector<INPUT> in;
+  for (wchar_t ch : win32::widen(text)) {
+    in.push_back(keyInput(0, ch, KEYEVENTF_UNICODE));
+    in.push_back(keyInput(0, ch, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
+  }
+  sendInputs(in);
+  pump();
+}
+
+HWND WineApp::focusNow() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetCurrentThreadId(), &info);
+  return info.hwndFocus;
+}
+
 void WineApp::pump(int ms) {
   DWORD end = GetTickCount() + static_cast<DWORD>(ms);
   do {

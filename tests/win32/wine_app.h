@@ -24,7 +24,11 @@ namespace velquin::test {
 class RecordingPlatform : public win32::Win32Platform {
  public:
   std::vector<std::string> messages;
-  void showMessage(const std::string& text) override { messages.push_back(text); }
+  bool realBoxes = false;  // shows the real message box as well
+  void showMessage(const std::string& text) override {
+    messages.push_back(text);
+    if (realBoxes) Win32Platform::showMessage(text);
+  }
   bool askYesNo(const std::string&, const std::string&) override { return false; }
 };
 
@@ -44,6 +48,14 @@ class WineApp : public ::testing::Test {
   void click(const std::string& name);       // BM_CLICK: mouse down and up
   void typeInto(const std::string& name, const std::string& text);
   void pump(int ms = 50);                    // let the window handle messages
+  // Real input through the system's queue, as the hand gives it: the left
+  // button pressed and let go at a point of the window's client area (its
+  // middle by default), keys with a held modifier, text typed.
+  void mouseClick(HWND h, POINT at = {-1, -1});
+  void keyPress(WORD vk, WORD held = 0);
+  void typeKeys(const std::string& text);
+  // The window that really has the keyboard focus, as the system sees it.
+  HWND focusNow();
   std::string text(const std::string& name) { return windowText(byName(name)); }
   bool visible(const std::string& name) { return IsWindowVisible(byName(name)); }
 

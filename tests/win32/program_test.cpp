@@ -192,8 +192,10 @@ TEST_F(Executable, FirstStartTellsOfTheMissingFileAndRestartsWhereItWasClosed) {
     const RECT rc = rectOf(main);
     if (restart == 0) {
       first = rc;
-      for (auto [now, was] : {std::pair{rc.left, moved.left}, {rc.top, moved.top},
-                              {rc.right, moved.right}, {rc.bottom, moved.bottom}})
+      for (auto [now, was] :
+           {std::pair{rc.left, moved.left}, {rc.top, moved.top},
+            {rc.right - rc.left, moved.right - moved.left},
+            {rc.bottom - rc.top, moved.bottom - moved.top}})
         EXPECT_LE(std::abs(now - was), dpi == 96 ? 0 : 1);
     } else {
       EXPECT_TRUE(same(rc, first));

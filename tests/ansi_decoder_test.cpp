@@ -47,5 +47,22 @@ TEST(AnsiDecoder, OutputSplitAtEveryOffsetDecodesAsOneRead) {
   EXPECT_EQ(std::count(once.begin(), once.end(), '\n'), 3);
 }
 
+TEST(AnsiDecoder, InAUtf8CodePageSplitCharactersOfEveryLengthAreJoined) {
+  test::ScriptedPlatform os;
+  os.utf8Ansi = true;
+  const std::string bytes =
+      "\xC3\xA9t\xC3\xA9 \xE6\x8E\xA5\xE7\xB6\x9A \xF0\x9F\x98\x80\r\n"  // été 接続 😀
+      "\xE6\x8E\r\n"      // a broken character before a line end
+      "x\xF0\x9F\x98";     // cut off by the end of the output
+  const std::string once = decodeAll(os, {bytes});
+  EXPECT_EQ(once, "été 接続 😀\r\n\uFFFD\r\nx\uFFFD");
+  for (size_t a = 0; a <= bytes.size(); ++a)
+    for (size_t b = a; b <= bytes.size(); ++b)
+      ASSERT_EQ(decodeAll(os, {bytes.substr(0, a), bytes.substr(a, b - a),
+                               bytes.substr(b)}),
+                once)
+          << a << " " << b;
+}
+
 }  // namespace
 }  // namespace velquin::exec

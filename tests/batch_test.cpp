@@ -267,11 +267,11 @@ TEST_F(Batch, WithTheRunnerOnlyLinesBeginningWithTwoSlashesAreSkipped) {
   showBatchPage();
   // With a leading blank a comment is a command, which no program answers
   // to: only its command line is kept, and the batch goes on. So is a line
-  // whose first two characters are not both '>'.
-  type("Memo3", " // comment\r\n// comment\r\n//\r\n> >y\r\necho after");
+  // whose first two characters are not both '>', or not both '/'.
+  type("Memo3", " // comment\r\n// comment\r\n//\r\n> >y\r\n/ x\r\necho after");
   runBatch();
   EXPECT_EQ(text("Memo1"), kSep + " // comment\r\n" + kSep + "> >y\r\n" +
-                               kSep + "echo after\r\nafter\n");
+                               kSep + "/ x\r\n" + kSep + "echo after\r\nafter\n");
   EXPECT_TRUE(os.messages.empty());
 }
 

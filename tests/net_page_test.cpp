@@ -60,14 +60,24 @@ INSTANTIATE_TEST_SUITE_P(NetPage, NetLine, ::testing::Values(
     NetRow{{"click CB_net_01", "click CB_Net_ac2", "enter Edit_ac2",
             "type Edit_ac2 8"},
            "net_accounts_/minpwlen:8_"},
-    // An entered field is empty: the switch keeps its colon and blank.
-    NetRow{{"click CB_net_01", "click CB_Net_ac1", "enter Edit_ac1"},
-           "net_accounts_/forcelogoff:_"},
-    // Clicking the box again (from elsewhere) brings the presets back and
-    // keeps the ticks.
-    NetRow{{"click CB_net_01", "click CB_Net_ac3", "enter Edit_ac3",
-            "type Edit_ac3 30", "click CB_net_01"},
-           "net_accounts_/maxpwage:90_"},
+    // An entered field is empty, each of the five: the switch keeps its
+    // colon and blank.
+    NetRow{std::vector<std::string>{"click CB_net_01"} + kAllPolicies +
+               std::vector<std::string>{"enter Edit_ac1", "enter Edit_ac2",
+                                        "enter Edit_ac3", "enter Edit_ac4",
+                                        "enter Edit_ac5"},
+           "net_accounts_/forcelogoff:_/minpwlen:_/maxpwage:_/minpwage:_"
+           "/uniquepw:_"},
+    // Clicking the box again (from elsewhere) brings all five presets back
+    // and keeps the ticks.
+    NetRow{std::vector<std::string>{"click CB_net_01"} + kAllPolicies +
+               std::vector<std::string>{
+                   "enter Edit_ac1", "type Edit_ac1 7", "enter Edit_ac2",
+                   "type Edit_ac2 7", "enter Edit_ac3", "type Edit_ac3 7",
+                   "enter Edit_ac4", "type Edit_ac4 7", "enter Edit_ac5",
+                   "type Edit_ac5 7", "click CB_net_01"},
+           "net_accounts_/forcelogoff:No_/minpwlen:6_/maxpwage:90_/minpwage:0_"
+           "/uniquepw:24_"},
     // net computer: the name as typed, no backslashes; the placeholder
     // goes in when the field was never entered.
     NetRow{{"click CB_net_02"}, "net_computer_コンピュータ名_/add"},
@@ -95,19 +105,27 @@ INSTANTIATE_TEST_SUITE_P(NetPage, NetLine, ::testing::Values(
            "net_computer_PC9_/add"}));
 
 TEST_F(NetPage, TheResetUnticksHidesAndEmptiesTheOptionArea) {
-  (*this)["Memo4"].setText("hello");
+  const std::vector<const char*> shownBefore = {
+      "ComboBox1", "Edit_net1", "Edit_net2", "Edit_net3", "Edit_net4", "Memo4",
+      "Panel10"};
+  const std::vector<const char*> filledBefore = {
+      "Edit_net1", "Edit_net2", "Edit_net3", "Edit_net4", "LBL_Net1"};
   steps({"click CB_net_01", "click CB_net_02", "enter Edit_net2",
-         "type Edit_net2 PC1", "pick RadioGroup4 3"});
-  for (int n = 1; n <= 22; ++n) {
-    std::string box = (n < 10 ? "CB_net_0" : "CB_net_") + std::to_string(n);
-    EXPECT_FALSE((*this)[box].checked()) << box;
-  }
-  for (const char* c : {"ComboBox1", "Edit_net1", "Edit_net2", "Edit_net3",
-                        "Edit_net4", "Memo4", "Panel10"})
-    EXPECT_FALSE((*this)[c].visible()) << c;
-  for (const char* c : {"Edit_net1", "Edit_net2", "Edit_net3", "Edit_net4",
-                        "LBL_Net1"})
-    EXPECT_EQ(text(c), "") << c;
+         "type Edit_net2 PC1"});
+  // Everything the reset undoes is set first, as sub-commands leave it:
+  // every box ticked, every part of the option area on view and filled.
+  auto box = [](int n) {
+    return (n < 10 ? "CB_net_0" : "CB_net_") + std::to_string(n);
+  };
+  for (int n = 1; n <= 22; ++n) (*this)[box(n)].setChecked(true);
+  for (const char* c : shownBefore) (*this)[c].setVisible(true);
+  for (const char* c : filledBefore) (*this)[c].setText("x");
+  (*this)["Memo4"].setText("hello");
+  (*this)["PageControl4"].setActivePage((*this)["TS_Select3"]);
+  steps({"pick RadioGroup4 3"});
+  for (int n = 1; n <= 22; ++n) EXPECT_FALSE((*this)[box(n)].checked()) << box(n);
+  for (const char* c : shownBefore) EXPECT_FALSE((*this)[c].visible()) << c;
+  for (const char* c : filledBefore) EXPECT_EQ(text(c), "") << c;
   EXPECT_EQ((*this)["ComboBox1"].itemIndex(), -1);
   EXPECT_EQ(front("PageControl3"), "TS_Net4");
   EXPECT_EQ(front("PageControl4"), "TS_Select1");

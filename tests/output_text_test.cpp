@@ -89,10 +89,14 @@ TEST(OutputText, TabsStopEveryEightColumnsAndWideCharactersCountDouble) {
   EXPECT_EQ(OutputText::xOf("あいx", 6, w), 40);
   EXPECT_EQ(OutputText::hitTest("あいx", 29, w), 3u);  // nearer the middle
   EXPECT_EQ(OutputText::hitTest("あいx", 31, w), 6u);
-  std::string s = "ab\tc\r\n12345678901";
+  // The widest line is not the last one, in one measure and in one append.
+  std::string s = "12345678901\r\nab\tc";
   OutputText t(s);
   t.setWidths(&w);
   EXPECT_EQ(t.widest(), 110);
+  s += "123456789012\r\nab";
+  t.appended();
+  EXPECT_EQ(t.widest(), 210);
 }
 
 TEST(OutputText, SelectionAcrossLinesCopiesTheTextAsHeld) {

@@ -52,6 +52,7 @@ TEST_F(Settings, StartReadsTheFileAndPlacesTheWindow) {
        {"'12abc' は整数ではありません"}, {233, 10, 612, 476}},
       {"two lines", "2.2.2\r\n10\r\n", {}, {233, 10, 612, 476}},
       {"LF line ends", "2.2.2\n10\n20\n700\n500\n", {}, {20, 10, 700, 500}},
+      {"CR line ends", "2.2.2\r10\r20\r700\r500\r", {}, {20, 10, 700, 500}},
       {"blank inside a number", "2.2.2\r\n10\r\n 20\r\n700\r\n500\r\n",
        {"' 20' は整数ではありません"}, {233, 10, 612, 476}},
       {"past the int range", "2.2.2\r\n10\r\n20\r\n99999999999\r\n500\r\n",
@@ -92,16 +93,63 @@ TEST_F(Settings, CloseWritesTheVersionAndTheBoundsOfTheMoment) {
   EXPECT_EQ(bounds(), (form::Rect{50, 60, 640, 480}));
 }
 
-TEST_F(Settings, AboveNinetySixDpiTheSizeIsStoredAsAppliedNeverScaledTwice) {
-  os.dpi = 144;
-  start();
-  EXPECT_EQ(bounds(), (form::Rect{233, 149, 918, 714}));
-  close();
-  EXPECT_EQ(readBytes(ini()), "2.2.2\r\n149\r\n233\r\n918\r\n714\r\n");
-  for (int restart = 0; restart < 2; ++restart) {
+TEST_F(Settings, OnStackedMonitorsOnlyACaptionOnNoWorkAreaMovesTheWindow) {
+  // An upper monitor with its task bar at the bottom, a wider one below.
+  os.monitors = {{0, 0, 1280, 984}, {0, 1024, 1920, 1040}};
+  const struct {
+    const char* what;
+    form::Rect stored, opened;
+  } cases[] = {
+      {"caption above, most of it below", {100, 900, 700, 500}, {100, 900, 700, 500}},
+      {"caption on the task bar", {100, 990, 700, 500}, {100, 1024, 700, 500}},
+      {"cut to the lower monitor", {0, 1100, 1900, 2000}, {0, 1100, 1900, 1040}},
+      {"cut to the upper monitor", {0, 100, 1900, 500}, {0, 100, 1280, 500}},
+      {"right of the upper monitor", {1500, 100, 700, 500}, {580, 100, 700, 500}},
+  };
+  for (const auto& c : cases) {
+    const form::Rect& b = c.stored;
+    writeBytes(ini(), "2.2.2\r\n" + std::to_string(b.top) + "\r\n" +
+                          std::to_string(b.left) + "\r\n" +
+                          std::to_string(b.width) + "\r\n" +
+                          std::to_string(b.height) + "\r\n");
     start();
-    EXPECT_EQ(bounds(), (form::Rect{233, 149, 918, 714}));
+    EXPECT_EQ(bounds(), c.opened) << c.what;
+  }
+}
+
+TEST_F(Settings, BoundsAreStoredInTheUnitOfTheSystemScale) {
+  // At 144 DPI a monitor of 1920 by 1440 screen pixels.
+  os.monitors = {{0, 0, 1920, 1440}};
+  const std::string at96 = "2.2.2\r\n150\r\n240\r\n612\r\n476\r\n";
+  const std::string odd = "2.2.2\r\n101\r\n201\r\n611\r\n477\r\n";
+  const struct {
+    const char* what;
+    std::string file;
+    int dpi;
+    form::Rect opened;
+    std::string closed;  // the file after closing where it opened
+  } cases[] = {
+      {"written at 96, read at 144", at96, 144, {360, 225, 918, 714}, at96},
+      {"written at 96, read at 96", at96, 96, {240, 150, 612, 476}, at96},
+      {"closed maximised at 144", "2.2.2\r\n-7\r\n-7\r\n1295\r\n975\r\n", 144,
+       {-11, -11, 1943, 1463}, "2.2.2\r\n-7\r\n-7\r\n1295\r\n975\r\n"},
+      {"off every monitor at 144", "2.2.2\r\n-30000\r\n-30000\r\n700\r\n500\r\n",
+       144, {0, 0, 1050, 750}, "2.2.2\r\n0\r\n0\r\n700\r\n500\r\n"},
+      // What a close at 144 DPI with the window at (301, 151, 917, 715)
+      // writes: it opens one pixel off, once, and then stays.
+      {"odd bounds at 144", odd, 144, {302, 152, 917, 716}, odd},
+      {"written at 144, read at 96", odd, 96, {201, 101, 611, 477}, odd},
+      {"beyond any screen at 144",
+       "2.2.2\r\n2147483647\r\n-2147483648\r\n2000000000\r\n2147483647\r\n",
+       144, {0, 0, 1920, 1440}, "2.2.2\r\n0\r\n0\r\n1280\r\n960\r\n"},
+  };
+  for (const auto& c : cases) {
+    writeBytes(ini(), c.file);
+    os.dpi = c.dpi;
+    start();
+    EXPECT_EQ(bounds(), c.opened) << c.what;
     close();
+    EXPECT_EQ(readBytes(ini()), c.closed) << c.what;
   }
 }
 

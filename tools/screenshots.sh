@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of every page of the real window under Wine on a private Xvfb
 # display, as PNG files in the given folder (default build/screenshots).
+# At 144 DPI: VELQUIN_WINEPREFIX=build/wineprefix-144 (tools/dpi-test.sh
+# makes it) and a larger VELQUIN_SCREEN, such as 1920x1200.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 out="$(realpath -m "${1:-$VELQUIN_ROOT/build/screenshots}")"
@@ -10,7 +12,7 @@ velquin_wine_prefix
 # A Wine server started without a display makes later windows fail, and
 # one started with a display must not outlive it.
 wineserver -k 2>/dev/null || true
-Xvfb "${VELQUIN_DISPLAY:-:97}" -screen 0 1024x768x24 >/dev/null 2>&1 &
+Xvfb "${VELQUIN_DISPLAY:-:97}" -screen 0 "${VELQUIN_SCREEN:-1024x768}x24" >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
@@ -20,7 +22,9 @@ rm -f "$WINEPREFIX/.velquin-null"
 # A start folder of its own, where the program has run before (so no
 # first-start message waits for a click), at the design place and size.
 start="$(mktemp -d)"
-printf '2.2.2\r\n149\r\n233\r\n612\r\n476\r\n' > "$start/Velquin.ini"
+# VELQUIN_BOUNDS="top left width height" starts it elsewhere.
+read -r top left width height <<<"${VELQUIN_BOUNDS:-149 233 612 476}"
+printf '2.2.2\r\n%s\r\n%s\r\n%s\r\n%s\r\n' "$top" "$left" "$width" "$height" > "$start/Velquin.ini"
 (cd "$start" && wine "$shots" "$(winepath -w "$out")")
 rm -rf "$start"
 for f in "$out"/*.bmp; do

@@ -36,32 +36,47 @@ std::optional<int> decimalInteger(const std::string& text) {
   return static_cast<int>(value);
 }
 
-form::Rect reachable(const form::Rect& window, const platform::ScreenRect& work,
+long long scaleRounded(long long value, long long by, long long per) {
+  // To the nearest integer, halves away from zero, alike on both sides of
+  // zero so that a bound stored left of the primary monitor keeps its place.
+  const long long twice = 2 * value * by;
+  return twice >= 0 ? (twice + per) / (2 * per) : -((per - twice) / (2 * per));
+}
+
+form::Rect reachable(const form::Rect& window, platform::Platform& os,
                      int minWidth, int minHeight) {
   // 64-bit throughout: stored values may be anywhere in the int range.
   auto clamp = [](long long v, long long lo, long long hi) {
     return std::max(lo, std::min(v, hi));
   };
-  const long long areaL = work.left, areaT = work.top;
-  const long long areaR = areaL + work.width, areaB = areaT + work.height;
   // A maximised window's outer rectangle reaches a frame's width past the
   // work area on every side; that much is left as it was stored.
   const long long slack = minHeight / 10;
-  auto fit = [&](long long size, int least, long long room) {
-    size = std::max<long long>(size, least);
+  auto fit = [&](long long size, long long room) {
     return size > room + 2 * slack ? room : size;
   };
-  const long long w = fit(window.width, minWidth, work.width);
-  const long long h = fit(window.height, minHeight, work.height);
   long long l = window.left, t = window.top;
-  // The caption bar is what the user takes the window by: its top edge must
-  // lie on the work area with enough of its width to grip.
-  const long long overlap = std::min(l + w, areaR) - std::max(l, areaL);
-  const bool onScreen = t >= areaT - slack && t + minHeight / 5 <= areaB &&
-                        overlap >= std::min<long long>(w, minWidth / 2);
-  if (!onScreen) {
-    l = clamp(l, areaL, areaR - w);
-    t = clamp(t, areaT, areaB - h);
+  long long w = std::max(window.width, minWidth);
+  long long h = std::max(window.height, minHeight);
+  // The user takes the window by its caption: the middle of its top edge,
+  // below the frame, must lie on some monitor's work area. Sizes are cut to
+  // that monitor's work area (or, while none holds it, to the nearest one's,
+  // which may bring the middle onto it); a window whose caption still lies
+  // on no work area goes onto the nearest one.
+  auto caption = [&] {
+    return os.workArea(static_cast<int>(clamp(l + w / 2, INT_MIN, INT_MAX)),
+                       static_cast<int>(clamp(t + slack, INT_MIN, INT_MAX)));
+  };
+  platform::WorkArea at = caption();
+  w = fit(w, at.rect.width);
+  h = fit(h, at.rect.height);
+  at = caption();
+  if (!at.holds) {
+    const platform::ScreenRect& a = at.rect;
+    w = fit(w, a.width);
+    h = fit(h, a.height);
+    l = clamp(l, a.left, static_cast<long long>(a.left) + a.width - w);
+    t = clamp(t, a.top, static_cast<long long>(a.top) + a.height - h);
   }
   return {static_cast<int>(l), static_cast<int>(t), static_cast<int>(w),
           static_cast<int>(h)};
@@ -112,12 +127,17 @@ void Settings::Act_ini_SetExecute() {
     const std::string& label = (*about)["LabelV1"].text();
     if (label.size() > 8) version = label.substr(8, 5);
   }
+  // The bounds in the file's unit: screen pixels over the system scale.
   const form::Rect& b = main_.form().windowBounds();
+  const int dpi = main_.platform().screenDpi();
+  auto stored = [&](int pixels) {
+    return std::to_string(scaleRounded(pixels, 96, dpi));
+  };
   main_["LB_1"].setText(version);
-  main_["LB_2"].setText(std::to_string(b.top));
-  main_["LB_3"].setText(std::to_string(b.left));
-  main_["LB_4"].setText(std::to_string(b.width));
-  main_["LB_5"].setText(std::to_string(b.height));
+  main_["LB_2"].setText(stored(b.top));
+  main_["LB_3"].setText(stored(b.left));
+  main_["LB_4"].setText(stored(b.width));
+  main_["LB_5"].setText(stored(b.height));
 }
 
 void Settings::Act_ini_writeExecute() {
@@ -136,6 +156,7 @@ void Settings::Act_ini_writeExecute() {
 void Settings::applyStoredBounds() {
   form::Form& f = main_.form();
   form::Rect b = f.windowBounds();
+  const int dpi = main_.platform().screenDpi();
   int* field[] = {&b.top, &b.left, &b.width, &b.height};
   for (int i = 0; i < 4; ++i) {
     const std::string& text = main_[kStored[i + 1]].text();
@@ -146,12 +167,12 @@ void Settings::applyStoredBounds() {
       main_.platform().showMessage("'" + text + "' は整数ではありません");
       break;
     }
-    *field[i] = *value;
+    // From the file's unit back to screen pixels; what no screen can hold
+    // stays far out and is brought back below.
+    *field[i] = static_cast<int>(std::clamp<long long>(
+        scaleRounded(*value, dpi, 96), INT_MIN, INT_MAX));
   }
-  const int dpi = main_.platform().screenDpi();
-  platform::ScreenRect around{b.left, b.top, std::max(b.width, 0),
-                            std::max(b.height, 0)};
-  b = reachable(b, main_.platform().workArea(around), kMinWidth * dpi / 96,
+  b = reachable(b, main_.platform(), kMinWidth * dpi / 96,
                 kMinHeight * dpi / 96);
   f.setWindowBounds(b);
 }

@@ -18,12 +18,15 @@ inline constexpr const char* kNoSettingsFile = "ファイルが有りません�
 // A decimal integer that fits an int: an optional sign and digits only.
 std::optional<int> decimalInteger(const std::string& text);
 
-// The window moved and sized so that the user can reach it on the work
-// area: a size outside [minimum, work area] is brought inside it, and a
-// window whose top edge no longer lies on the work area is moved onto it.
-form::Rect reachable(const form::Rect& window,
-                     const platform::ScreenRect& work, int minWidth,
-                     int minHeight);
+// value * by / per, rounded to the nearest integer.
+long long scaleRounded(long long value, long long by, long long per);
+
+// The window moved and sized so that the user can reach it: a size below the
+// minimum is raised to it; the middle of the caption must lie on a monitor's
+// work area, whose size then bounds the window's; a window whose caption
+// lies on none is moved onto the nearest work area.
+form::Rect reachable(const form::Rect& window, platform::Platform& os,
+                     int minWidth, int minHeight);
 
 class Settings : public PageUnit {
  public:
@@ -35,7 +38,9 @@ class Settings : public PageUnit {
 
   // Lines 2 to 5 as read (top, left, width, height, in that order), each
   // applied to the window when it is not empty, then the window kept where
-  // the user can reach it.
+  // the user can reach it. The file holds them in the unit of a program
+  // unaware of display scaling (screen pixels over the system DPI / 96), so
+  // that it stays right when the scale changes; at 96 DPI, screen pixels.
   void applyStoredBounds();
 
  private:

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velquin::platform {
 
@@ -28,6 +29,34 @@ struct ScreenRect {
   int height = 0;
   bool operator==(const ScreenRect&) const = default;
 };
+
+// A monitor's work area (the screen less task bars), and whether it holds
+// the point that it was asked for.
+struct WorkArea {
+  ScreenRect rect;
+  bool holds = false;
+};
+
+// Of the work areas given, the one that holds the point (x, y), or else the
+// one nearest to it (holds false). No area at all: an empty one.
+inline WorkArea workAreaAt(const std::vector<ScreenRect>& areas, int x, int y) {
+  WorkArea best;
+  long long bestDistance = -1;
+  for (const ScreenRect& a : areas) {
+    const long long right = static_cast<long long>(a.left) + a.width;
+    const long long bottom = static_cast<long long>(a.top) + a.height;
+    if (x >= a.left && x < right && y >= a.top && y < bottom) return {a, true};
+    // Distance to the nearest pixel of the area, squared.
+    const long long dx = x < a.left ? a.left - x : x >= right ? x - right + 1 : 0;
+    const long long dy = y < a.top ? a.top - y : y >= bottom ? y - bottom + 1 : 0;
+    const long long d = dx * dx + dy * dy;
+    if (bestDistance < 0 || d < bestDistance) {
+      best = {a, false};
+      bestDistance = d;
+    }
+  }
+  return best;
+}
 
 // The bytes of the ANSI code page: lead bytes start a two-byte character
 // whose second byte must be a trail byte. A UTF-8 code page has neither and
@@ -62,11 +91,12 @@ class Platform {
   virtual void shellOpen(const std::string& target,
                          const std::string& ownerWindow = "") = 0;
 
-  // Dots per inch of the screen that windows open on.
+  // Dots per inch of the system: the scale that windows open at, and the
+  // one that a program unaware of display scaling is shown at.
   virtual int screenDpi() = 0;
-  // The work area (the screen less task bars) of the monitor that shows the
-  // largest part of the rectangle, or of the nearest one when none does.
-  virtual ScreenRect workArea(const ScreenRect& around) = 0;
+  // The work area of the monitor whose work area holds the point, or else
+  // of the nearest one.
+  virtual WorkArea workArea(int x, int y) = 0;
 
   virtual DriveType driveType(const std::string& root) = 0;
   virtual std::string currentFolder() = 0;

@@ -98,20 +98,31 @@ int Win32Platform::screenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-platform::ScreenRect Win32Platform::workArea(const platform::ScreenRect& around) {
-  // Stored values may be anywhere in the int range: keep the corners so.
-  auto edge = [](long long v) {
-    return static_cast<LONG>(std::clamp<long long>(v, -0x3FFFFFFF, 0x3FFFFFFF));
-  };
-  RECT rc{edge(around.left), edge(around.top),
-          edge(static_cast<long long>(around.left) + around.width),
-          edge(static_cast<long long>(around.top) + around.height)};
+// Collects the work area of each monitor into a vector of them.
+static BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM to) {
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
-  if (!GetMonitorInfoW(MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST), &mi))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+  if (!GetMonitorInfoW(monitor, &mi)) return TRUE;
   const RECT& w = mi.rcWork;
-  return {w.left, w.top, w.right - w.left, w.bottom - w.top};
+  try {  // no exception crosses the system's call
+    reinterpret_cast<std::vector<platform::ScreenRect>*>(to)->push_back(
+        {w.left, w.top, w.right - w.left, w.bottom - w.top});
+  } catch (...) {
+    return FALSE;
+  }
+  return TRUE;
+}
+
+platform::WorkArea Win32Platform::workArea(int x, int y) {
+  std::vector<platform::ScreenRect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, addWorkArea,
+                      reinterpret_cast<LPARAM>(&areas));
+  if (areas.empty()) {
+    RECT w{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &w, 0);
+    areas.push_back({w.left, w.top, w.right - w.left, w.bottom - w.top});
+  }
+  return platform::workAreaAt(areas, x, y);
 }
 
 platform::DriveType Win32Platform::driveType(const std::string& root) {

@@ -31,7 +31,7 @@ class Win32Platform : public platform::Platform {
   void shellOpen(const std::string& target,
                  const std::string& ownerWindow = "") override;
   int screenDpi() override;
-  platform::ScreenRect workArea(const platform::ScreenRect& around) override;
+  platform::WorkArea workArea(int x, int y) override;
   platform::DriveType driveType(const std::string& root) override;
   std::string currentFolder() override;
   platform::IoResult readTextFile(const std::string& path,

@@ -17,9 +17,10 @@ namespace velquin::test {
 
 namespace {
 
-// Converts with iconv; bad sequences become '?' and set *lossy.
+// Converts with iconv; bad sequences become the stand-in ('?' unless
+// given) and set *lossy.
 std::string convert(const char* to, const char* from, std::string_view in,
-                    bool* lossy) {
+                    bool* lossy, const char* standIn = "?") {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv");
   std::string out;
@@ -34,14 +35,17 @@ std::string convert(const char* to, const char* from, std::string_view in,
     if (r == static_cast<size_t>(-1)) {
       if (errno == E2BIG) continue;
       if (lossy) *lossy = true;
-      out += '?';
-      // Skip one character: a whole UTF-8 sequence, or one byte otherwise.
+      out += standIn;
+      // Skip one character: a UTF-8 sequence as far as it goes (a broken
+      // one never takes the byte that breaks it), or one byte otherwise.
       size_t skip = 1;
       if (std::string_view(from) == "UTF-8") {
         auto c = static_cast<unsigned char>(*src);
-        skip = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        const size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        while (skip < len && skip < left &&
+               (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80)
+          ++skip;
       }
-      if (skip > left) skip = left;
       src += skip;
       left -= skip;
     }
@@ -148,7 +152,7 @@ platform::IoResult ScriptedPlatform::readTextFile(const std::string& path,
                                                   std::string& text) {
   std::string bytes;
   platform::IoResult r = readFile(path, bytes);
-  if (r.ok) text = fromCp932(bytes);
+  if (r.ok) text = convert("UTF-8", ansi(), bytes, nullptr);
   return r;
 }
 
@@ -177,7 +181,7 @@ platform::IoResult ScriptedPlatform::writeFile(const std::string& path,
 platform::IoResult ScriptedPlatform::writeTextFile(const std::string& path,
                                                    const std::string& text,
                                                    bool* lossy) {
-  return writeFile(path, convert("CP932", "UTF-8", text, lossy));
+  return writeFile(path, convert(ansi(), "UTF-8", text, lossy));
 }
 
 platform::IoResult ScriptedPlatform::renameFile(const std::string& from,
@@ -188,6 +192,8 @@ platform::IoResult ScriptedPlatform::renameFile(const std::string& from,
 }
 
 platform::AnsiBytes ScriptedPlatform::ansiBytes() {
+  // UTF-8 shows a broken sequence as U+FFFD, as Windows converts it.
+  if (utf8Ansi) return {.utf8 = true, .standIn = "\uFFFD"};
   // Shift-JIS: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes 0x40-0x7E
   // and 0x80-0xFC; the stand-in is the code page's own middle dot.
   platform::AnsiBytes b;
@@ -200,6 +206,7 @@ platform::AnsiBytes ScriptedPlatform::ansiBytes() {
 }
 
 std::string ScriptedPlatform::ansiToUtf8(std::string_view bytes) {
+  if (utf8Ansi) return convert("UTF-8", "UTF-8", bytes, nullptr, "\uFFFD");
   return convert("UTF-8", "CP932", bytes, nullptr);
 }
 

@@ -30,12 +30,16 @@ class ScriptedPlatform : public platform::Platform {
   std::deque<bool> yesNoAnswers;
   std::deque<std::string> dialogAnswers;  // "" = the user cancels
 
+  // The system's ANSI code page: Shift-JIS, or UTF-8 when set (files and
+  // child output alike).
+  bool utf8Ansi = false;
+
   // Start folder: a fresh temporary folder, removed at the end.
   std::string folder;
   platform::DriveType drive = platform::DriveType::Fixed;
-  // The screen: its dots per inch and the one monitor's work area.
+  // The screen: its dots per inch and the monitors' work areas.
   int dpi = 96;
-  platform::ScreenRect work{0, 0, 1280, 984};
+  std::vector<platform::ScreenRect> monitors{{0, 0, 1280, 984}};
 
   // Run at each message pump, one per pump; lets a test act as the user
   // while a command runs. pumps counts every call.
@@ -50,8 +54,8 @@ class ScriptedPlatform : public platform::Platform {
   void shellOpen(const std::string& target,
                  const std::string& ownerWindow = "") override;
   int screenDpi() override { return dpi; }
-  platform::ScreenRect workArea(const platform::ScreenRect&) override {
-    return work;
+  platform::WorkArea workArea(int x, int y) override {
+    return platform::workAreaAt(monitors, x, y);
   }
   platform::DriveType driveType(const std::string& root) override;
   std::string currentFolder() override;
@@ -71,6 +75,9 @@ class ScriptedPlatform : public platform::Platform {
   void pumpMessages(int waitMs) override;
   void closeMainWindow() override;
   bool quitting() override { return quit; }
+
+ private:
+  const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }
 };
 
 // Code page 932 <-> UTF-8 for the tests' own checks.

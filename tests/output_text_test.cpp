@@ -125,6 +125,24 @@ TEST(OutputText, PositionsNeverSplitACharacterOrALineBreak) {
   EXPECT_EQ(t.selectedText(), "あ");
 }
 
+TEST(OutputText, TheCaretStepsOverIllFormedBytesOneAtATime) {
+  // A cut-off あ (E3 81), a stray continuation byte after a whole あ, and a
+  // lone one: each byte that starts no whole character is one character.
+  for (const std::string s : {std::string("\xE3\x81z"),
+                              std::string("\xE3\x81\x82\x83z"),
+                              std::string("\x80\x80z")}) {
+    OutputText t(s);
+    std::vector<size_t> steps;
+    for (size_t p = 0; p < s.size(); p = t.nextChar(p)) {
+      t.moveCaret(t.nextChar(p), false);
+      ASSERT_GT(t.caret(), p) << "stuck at " << p;
+      steps.push_back(t.caret());
+    }
+    for (size_t p : steps) EXPECT_EQ(t.snap(p), p);
+    EXPECT_EQ(t.prevChar(s.size() - 1), steps[steps.size() - 3]);
+  }
+}
+
 TEST(OutputText, DoubleClickSelectsAWordOfOneKindOfCharacter) {
   std::string s = "イーサネット アダプター ローカル接続:\r\n"
                   "   IPv4 アドレス. . . : 192.168.0.1です\r\n";

@@ -1,0 +1,138 @@
+// The output view's core: text appended in pieces of any kind (CR, LF and
+// CR LF split between appends, long lines, ill-formed UTF-8) keeps an index
+// equal to the lines split from scratch, and every position that selection,
+// words, snapping and hit tests give back lies within the text, on a
+// character boundary.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <string>
+#include <vector>
+
+#include "form/output_text.h"
+#include "support/memory_platform.h"
+
+using namespace velquin;
+
+namespace {
+
+// Advance widths from the character alone, zero included, as fonts have.
+class Widths : public form::CharWidths {
+ public:
+  explicit Widths(int tab) : tab_(tab) {}
+  int width(char32_t c) override { return static_cast<int>(c * 2654435761u >> 27) % 20; }
+  int tabWidth() override { return tab_; }
+
+ private:
+  int tab_;
+};
+
+// Where characters start, walking the text from its beginning; the LF of a
+// CR LF is no place to stop.
+std::vector<bool> boundaries(const std::string& text) {
+  std::vector<bool> at(text.size() + 1, false);
+  for (size_t p = 0; p < text.size();) {
+    at[p] = true;
+    char32_t c;
+    p += form::decodeUtf8(text, p, c);
+  }
+  at[text.size()] = true;
+  for (size_t p = 1; p < text.size(); ++p)
+    if (text[p] == '\n' && text[p - 1] == '\r') at[p] = false;
+  return at;
+}
+
+void checkIndex(const std::string& text, const form::OutputText& view) {
+  std::vector<std::string> lines = fuzz::splitLines(text);
+  // The line after a final break, empty, is a line of the view too.
+  if (text.empty() || text.back() == '\r' || text.back() == '\n') lines.emplace_back();
+  if (view.lineCount() != lines.size()) fuzz::fail("line count");
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (view.line(i) != lines[i]) fuzz::fail("line text");
+    if (view.lineOf(view.lineStart(i)) != i) fuzz::fail("line of a line start");
+  }
+}
+
+void checkPositions(const std::string& text, const std::vector<bool>& at,
+                    form::OutputText& view, Widths& widths, size_t pos, int x,
+                    bool extend) {
+  auto boundary = [&](size_t p, const char* what) {
+    if (p > text.size() || !at[p]) fuzz::fail(what);
+  };
+  const size_t s = view.snap(pos);
+  boundary(s, "snap: off a boundary");
+  if (pos <= text.size() && at[pos] && s != pos) fuzz::fail("snap moved a boundary");
+  const size_t next = view.nextChar(pos), prev = view.prevChar(pos);
+  boundary(next, "next character: off a boundary");
+  boundary(prev, "previous character: off a boundary");
+  if (s < text.size() && next <= s) fuzz::fail("next character does not advance");
+  if (s > 0 && prev >= s) fuzz::fail("previous character does not go back");
+
+  const auto [from, to] = view.wordAt(pos);
+  boundary(from, "word start: off a boundary");
+  boundary(to, "word end: off a boundary");
+  const size_t line = view.lineOf(s);
+  if (from > to || from < view.lineStart(line) || to > view.lineEnd(line))
+    fuzz::fail("word outside its line");
+
+  view.moveCaret(pos, extend);
+  boundary(view.anchor(), "anchor: off a boundary");
+  boundary(view.caret(), "caret: off a boundary");
+  if (view.selectedText() != text.substr(view.selStart(), view.selEnd() - view.selStart()))
+    fuzz::fail("selected text");
+
+  const size_t hit = form::OutputText::hitTest(view.line(line), x, widths);
+  if (hit > view.line(line).size()) fuzz::fail("hit test past the line");
+  boundary(view.lineStart(line) + hit, "hit test: off a boundary");
+  if (form::OutputText::xOf(view.line(line), hit, widths) < 0 && x >= 0)
+    fuzz::fail("x before the line");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  std::string text;
+  form::OutputText view(text);
+  Widths widths(in.ConsumeIntegralInRange(0, 40));
+  if (in.ConsumeBool()) view.setWidths(&widths);
+  std::vector<bool> at;  // the boundaries of text, once it is probed
+  while (in.remaining_bytes() > 0) {
+    if (at.size() != text.size() + 1) at.clear();
+    switch (in.ConsumeIntegralInRange(0, 5)) {
+      case 0:
+        text += in.ConsumeRandomLengthString(64);
+        view.appended();
+        break;
+      case 1: {  // the pieces that break lines and characters
+        static const char* const pieces[] = {"\r", "\n", "\r\n", "\xE3\x81",
+                                             "\x82", "\xF0\x9F", "\t", "\xE3\x80\x80"};
+        text += pieces[in.ConsumeIntegralInRange(0, 7)];
+        view.appended();
+        break;
+      }
+      case 2:
+        text.append(in.ConsumeIntegralInRange(0, 3000), 'x');
+        view.appended();
+        break;
+      case 3: {  // the text replaced; a shorter one may come without a word
+        const size_t before = text.size();
+        at.clear();
+        text = in.ConsumeRandomLengthString(32);
+        if (text.size() < before && in.ConsumeBool()) view.appended();
+        else view.reset();
+        break;
+      }
+      case 4:
+        view.select(in.ConsumeIntegral<size_t>() % (text.size() + 3),
+                    in.ConsumeIntegral<size_t>() % (text.size() + 3));
+        break;
+      default:
+        if (at.empty()) at = boundaries(text);
+        checkPositions(text, at, view, widths, in.ConsumeIntegral<size_t>() % (text.size() + 3),
+                       in.ConsumeIntegralInRange(-10, 2000), in.ConsumeBool());
+        break;
+    }
+  }
+  checkIndex(text, view);
+  return 0;
+}

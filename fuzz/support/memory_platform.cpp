@@ -176,7 +176,7 @@ platform::IoResult MemoryPlatform::writeTextFile(const std::string& path,
     if (badName(name)) return {false, "ファイル " + path + " を作成できません。"};
   }
   files[path] = text;
-  written.push_back(path);
+  written.emplace_back(path, text);
   if (lossy) *lossy = false;
   return {};
 }

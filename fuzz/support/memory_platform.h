@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -40,7 +41,8 @@ class MemoryPlatform : public platform::Platform {
   std::map<std::string, std::string> files;  // path -> text (UTF-8)
   std::vector<std::string> messages;
   std::deque<std::string> dialogAnswers;    // "" = the user cancels
-  std::vector<std::string> written;         // paths, in the order written
+  // Every file written, path and text, in order.
+  std::vector<std::pair<std::string, std::string>> written;
 
   // A file name that Windows refuses: empty, or holding a character that
   // names cannot have.

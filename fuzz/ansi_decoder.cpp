@@ -19,7 +19,7 @@ std::string decode(platform::Platform& os, std::string_view bytes, bool cut) {
   for (size_t at = 0; at < bytes.size();) {
     // The next read's length comes from the byte it starts with; a zero is
     // an empty read, then one byte.
-    size_t len = cut ? static_cast<uint8_t>(bytes[at]) % 8 : bytes.size();
+    size_t len = cut ? static_cast<uint8_t>(bytes[at]) % 16 : bytes.size();
     if (len == 0) {
       out += d.decode({});
       len = 1;

@@ -5,6 +5,7 @@
 // character boundary.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,19 +27,19 @@ class Widths : public form::CharWidths {
   int tab_;
 };
 
-// Where characters start, walking the text from its beginning; the LF of a
-// CR LF is no place to stop.
-std::vector<bool> boundaries(const std::string& text) {
-  std::vector<bool> at(text.size() + 1, false);
-  for (size_t p = 0; p < text.size();) {
+// Where characters start, walking the text from `from` (where one starts)
+// to its end; the LF of a CR LF is no place to stop.
+void walk(const std::string& text, std::vector<bool>& at, size_t from) {
+  at.resize(text.size() + 1);
+  std::fill(at.begin() + from, at.end(), false);
+  for (size_t p = from; p < text.size();) {
     at[p] = true;
     char32_t c;
     p += form::decodeUtf8(text, p, c);
   }
   at[text.size()] = true;
-  for (size_t p = 1; p < text.size(); ++p)
+  for (size_t p = std::max<size_t>(from, 1); p < text.size(); ++p)
     if (text[p] == '\n' && text[p - 1] == '\r') at[p] = false;
-  return at;
 }
 
 void checkIndex(const std::string& text, const form::OutputText& view) {
@@ -95,10 +96,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   form::OutputText view(text);
   Widths widths(in.ConsumeIntegralInRange(0, 40));
   if (in.ConsumeBool()) view.setWidths(&widths);
-  std::vector<bool> at;  // the boundaries of text, once it is probed
+  // Where characters start, walked up to `walked` bytes of the text; an
+  // append changes at most the last character before it, which starts
+  // at a byte that is no continuation byte at least four bytes back.
+  std::vector<bool> at;
+  size_t walked = 0;
+  walk(text, at, 0);
   while (in.remaining_bytes() > 0) {
-    if (at.size() != text.size() + 1) at.clear();
-    switch (in.ConsumeIntegralInRange(0, 5)) {
+    // Past some lines' worth, only the probes: each costs what the text holds.
+    const int most = text.size() < 8192 ? 0 : 4;
+    switch (in.ConsumeIntegralInRange(most, 5)) {
       case 0:
         text += in.ConsumeRandomLengthString(64);
         view.appended();
@@ -110,13 +117,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         view.appended();
         break;
       }
-      case 2:
-        text.append(in.ConsumeIntegralInRange(0, 3000), 'x');
+      case 2:  // a long line, of words short enough to probe often
+        for (int n = in.ConsumeIntegralInRange(0, 40); n > 0; --n)
+          text += "IPv4 アドレス. . . : 192.168.0.1\t";
         view.appended();
         break;
       case 3: {  // the text replaced; a shorter one may come without a word
         const size_t before = text.size();
-        at.clear();
+        walked = 0;
         text = in.ConsumeRandomLengthString(32);
         if (text.size() < before && in.ConsumeBool()) view.appended();
         else view.reset();
@@ -127,7 +135,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     in.ConsumeIntegral<size_t>() % (text.size() + 3));
         break;
       default:
-        if (at.empty()) at = boundaries(text);
+        if (walked != text.size() || at.size() != text.size() + 1) {
+          size_t from = walked > 4 ? walked - 4 : 0;
+          while (from > 0 && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) --from;
+          walk(text, at, from);
+          walked = text.size();
+        }
         checkPositions(text, at, view, widths, in.ConsumeIntegral<size_t>() % (text.size() + 3),
                        in.ConsumeIntegralInRange(-10, 2000), in.ConsumeBool());
         break;

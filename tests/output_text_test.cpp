@@ -143,6 +143,27 @@ TEST(OutputText, TheCaretStepsOverIllFormedBytesOneAtATime) {
   }
 }
 
+TEST(OutputText, ASelectionThatAnAppendSplitsEndsBeforeTheWholeCharacter) {
+  // Selected up to the end while a line break or a character was half
+  // there; the rest of it arrives.
+  const struct {
+    std::string before, added, selected;
+  } cases[] = {
+      {"ab\r", "\n", "ab"},
+      {"ab\xE3\x81", "\x82", "ab"},
+      {"ab\xF0\x9F", "\x98\x80", "ab"},
+  };
+  for (const auto& c : cases) {
+    std::string s = c.before;
+    OutputText t(s);
+    t.selectAll();
+    s += c.added;
+    t.appended();
+    EXPECT_EQ(t.selectedText(), c.selected);
+    EXPECT_EQ(t.caret(), c.selected.size());
+  }
+}
+
 TEST(OutputText, DoubleClickSelectsAWordOfOneKindOfCharacter) {
   std::string s = "イーサネット アダプター ローカル接続:\r\n"
                   "   IPv4 アドレス. . . : 192.168.0.1です\r\n";

@@ -3,10 +3,11 @@
 # and runs each for SECONDS (default 60), starting from its seeds in
 # fuzz/corpus/NAME. Prints one line per target: its name, the inputs it ran,
 # and "ok" or what failed with the input kept for it. Fails when a target
-# fails.   tools/fuzz.sh [SECONDS]
+# fails.   tools/fuzz.sh [SECONDS [NAME...]]  (NAME: only those targets)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
+shift || true
 build="$root/build/fuzz"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVELQUIN_FUZZ=ON \
@@ -18,17 +19,22 @@ fi
 
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 status=0
-for source in "$root"/fuzz/*.cpp; do
-  name="$(basename "$source" .cpp)"
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+  for source in "$root"/fuzz/*.cpp; do names+=("$(basename "$source" .cpp)"); done
+fi
+for name in "${names[@]}"; do
   # New inputs go to the build folder; the repository's seeds stay as kept.
   work="$build/corpus/$name"
   artifacts="$build/artifacts/$name"
   log="$build/logs/$name.log"
   mkdir -p "$work" "$artifacts" "$(dirname "$log")"
+  seeds=()
+  [ -d "$root/fuzz/corpus/$name" ] && seeds=("$root/fuzz/corpus/$name")
   rc=0
   "$build/fuzz/velquin_fuzz_$name" -max_total_time="$seconds" -timeout=10 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" \
-    "$work" "$root/fuzz/corpus/$name" >"$log" 2>&1 || rc=$?
+    "$work" "${seeds[@]}" >"$log" 2>&1 || rc=$?
   runs="$(grep -o 'number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)"
   if [ "$rc" -eq 0 ]; then
     printf '%-14s %10s runs  ok\n' "$name" "${runs:-0}"

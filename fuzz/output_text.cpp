@@ -84,8 +84,6 @@ void checkPositions(const std::string& text, const std::vector<bool>& at,
   const size_t hit = form::OutputText::hitTest(view.line(line), x, widths);
   if (hit > view.line(line).size()) fuzz::fail("hit test past the line");
   boundary(view.lineStart(line) + hit, "hit test: off a boundary");
-  if (form::OutputText::xOf(view.line(line), hit, widths) < 0 && x >= 0)
-    fuzz::fail("x before the line");
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST(OutputText, PositionsNeverSplitACharacterOrALineBreak) {
 TEST(OutputText, TheCaretStepsOverIllFormedBytesOneAtATime) {
   // A cut-off あ (E3 81), a stray continuation byte after a whole あ, and a
   // lone one: each byte that starts no whole character is one character.
-  for (const std::string s : {std::string("\xE3\x81z"),
+  for (const std::string& s : {std::string("\xE3\x81z"),
                               std::string("\xE3\x81\x82\x83z"),
                               std::string("\x80\x80z")}) {
     OutputText t(s);

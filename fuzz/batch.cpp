@@ -36,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = [&] {
     main.FormCreate();
     form::Action run = *main.form().findAction("Act_btnDO");
-    run.execute = [&] {
-      const std::string& line = main["Edit1"].text();
+    run.execute = [&edit1 = main["Edit1"], &memo0 = main["Memo0"]] {
+      const std::string& line = edit1.text();
       if (line.empty()) return os.showMessage(kEmptyCommand);
       ran.push_back(line);
-      main["Memo0"].setText(line + "\r\n");
+      memo0.setText(line + "\r\n");
     };
     main.form().addAction(run);
     return true;

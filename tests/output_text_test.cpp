@@ -129,6 +129,45 @@ TEST(OutputText, PositionsNeverSplitACharacterOrALineBreak) {
   EXPECT_EQ(t.selectedText(), "あ");
 }
 
+TEST(OutputText, TheCaretStepsOverIllFormedBytesOneAtATime) {
+  // A cut-off あ (E3 81), a stray continuation byte after a whole あ, and a
+  // lone one: each byte that starts no whole character is one character.
+  for (const std::string& s : {std::string("\xE3\x81z"),
+                              std::string("\xE3\x81\x82\x83z"),
+                              std::string("\x80\x80z")}) {
+    OutputText t(s);
+    std::vector<size_t> steps;
+    for (size_t p = 0; p < s.size(); p = t.nextChar(p)) {
+      t.moveCaret(t.nextChar(p), false);
+      ASSERT_GT(t.caret(), p) << "stuck at " << p;
+      steps.push_back(t.caret());
+    }
+    for (size_t p : steps) EXPECT_EQ(t.snap(p), p);
+    EXPECT_EQ(t.prevChar(s.size() - 1), steps[steps.size() - 3]);
+  }
+}
+
+TEST(OutputText, ASelectionThatAnAppendSplitsEndsBeforeTheWholeCharacter) {
+  // Selected up to the end while a line break or a character was half
+  // there; the rest of it arrives.
+  const struct {
+    std::string before, added, selected;
+  } cases[] = {
+      {"ab\r", "\n", "ab"},
+      {"ab\xE3\x81", "\x82", "ab"},
+      {"ab\xF0\x9F", "\x98\x80", "ab"},
+  };
+  for (const auto& c : cases) {
+    std::string s = c.before;
+    OutputText t(s);
+    t.selectAll();
+    s += c.added;
+    t.appended();
+    EXPECT_EQ(t.selectedText(), c.selected);
+    EXPECT_EQ(t.caret(), c.selected.size());
+  }
+}
+
 TEST(OutputText, DoubleClickSelectsAWordOfOneKindOfCharacter) {
   std::string s = "イーサネット アダプター ローカル接続:\r\n"
                   "   IPv4 アドレス. . . : 192.168.0.1です\r\n";

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native tests (under AddressSanitizer and
-# UndefinedBehaviorSanitizer) and the Windows build's tests under Wine.
+# UndefinedBehaviorSanitizer), a short run of every fuzz target, and the
+# Windows build's tests under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -26,6 +27,10 @@ tools/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 status=0
 ctest --test-dir build/native --output-on-failure -j "$jobs" || status=1
+# Every reader meets random input for about twenty seconds in all; a longer
+# run (tools/fuzz.sh 60) is a benchmark, not a test.
+targets=$(ls fuzz/*.cpp | wc -l)
+bash tools/fuzz.sh $(( (20 + targets - 1) / targets )) || status=1
 ctest --test-dir build/win32 --output-on-failure || status=1
 # The archive for users, unpacked and started; restarts at 144 DPI.
 bash tools/package.sh || status=1

@@ -71,6 +71,10 @@ void OutputText::appended() {
     return;
   }
   index(indexed_);
+  // What was added may complete the character or the CR LF that the
+  // selection ended at, which is then no place to stop.
+  anchor_ = snap(anchor_);
+  caret_ = snap(caret_);
   if (widths_) {
     // Carry on measuring where the last append ended; plain ASCII from a
     // table of its own.
@@ -137,8 +141,18 @@ size_t OutputText::lineOf(size_t pos) const {
 
 size_t OutputText::snap(size_t pos) const {
   if (pos >= text_.size()) return text_.size();
-  while (pos > 0 && (static_cast<unsigned char>(text_[pos]) & 0xC0) == 0x80)
-    --pos;
+  // A continuation byte is inside the character of the lead byte before it
+  // only when that character is well formed up to it; otherwise it is a
+  // character of its own, as decodeUtf8 counts it, and the caret can stop
+  // there.
+  if ((static_cast<unsigned char>(text_[pos]) & 0xC0) == 0x80) {
+    for (size_t back = 1; back <= 3 && back <= pos; ++back) {
+      if ((static_cast<unsigned char>(text_[pos - back]) & 0xC0) == 0x80) continue;
+      char32_t c;
+      if (decodeUtf8(text_, pos - back, c) > back) pos -= back;
+      break;
+    }
+  }
   if (pos > 0 && text_[pos] == '\n' && text_[pos - 1] == '\r') --pos;
   return pos;
 }

@@ -1,0 +1,77 @@
+#pragma once
+// The operating system as the fuzz targets see it: files held in memory,
+// dialogs that answer from a queue, message boxes recorded, and the two
+// kinds of ANSI code page the decoder knows: Shift-JIS (code page 932) and
+// UTF-8. Conversions go character by character, as the system's do, so a
+// character is converted the same wherever a run of text was cut around it.
+
+#include <deque>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velquin::fuzz {
+
+// A property did not hold: says which on stderr and ends the run, so that
+// the fuzzer keeps the input.
+[[noreturn]] void fail(const char* what);
+
+// Code page 932: its lead and trail bytes and its stand-in "・".
+platform::AnsiBytes shiftJisBytes();
+std::string shiftJisToUtf8(std::string_view bytes);
+// UTF-8 as the system reads it: each ill-formed part (the longest start of
+// a well-formed sequence, or else one byte) becomes one U+FFFD.
+std::string utf8ToUtf8(std::string_view bytes);
+inline bool validUtf8(std::string_view s) { return utf8ToUtf8(s) == s; }
+
+// The lines of a text as a user counts them: CR LF, a lone CR and a lone
+// LF each end one; a break at the very end starts no further line.
+std::vector<std::string> splitLines(std::string_view text);
+
+class MemoryPlatform : public platform::Platform {
+ public:
+  explicit MemoryPlatform(bool utf8CodePage = false) : utf8_(utf8CodePage) {}
+
+  static constexpr const char* kFolder = "C:\\Velquin";
+
+  std::map<std::string, std::string> files;  // path -> text (UTF-8)
+  std::vector<std::string> messages;
+  std::deque<std::string> dialogAnswers;    // "" = the user cancels
+  // Every file written, path and text, in order.
+  std::vector<std::pair<std::string, std::string>> written;
+
+  // A file name that Windows refuses: empty, or holding a character that
+  // names cannot have.
+  static bool badName(std::string_view name);
+
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+  bool askYesNo(const std::string&, const std::string&) override { return false; }
+  bool openDialog(platform::FileDialog& dialog) override;
+  bool saveDialog(platform::FileDialog& dialog) override { return openDialog(dialog); }
+  void shellOpen(const std::string&, const std::string&) override {}
+  int screenDpi() override { return 96; }
+  platform::ScreenRect workArea(const platform::ScreenRect&) override {
+    return {0, 0, 1280, 984};
+  }
+  platform::DriveType driveType(const std::string&) override {
+    return platform::DriveType::Fixed;
+  }
+  std::string currentFolder() override { return kFolder; }
+  platform::IoResult readTextFile(const std::string& path, std::string& text) override;
+  platform::IoResult writeTextFile(const std::string& path, const std::string& text,
+                                   bool* lossy) override;
+  platform::AnsiBytes ansiBytes() override;
+  std::string ansiToUtf8(std::string_view bytes) override;
+  void pumpMessages(int) override {}
+  void closeMainWindow() override {}
+  bool quitting() override { return false; }
+
+ private:
+  bool utf8_;
+};
+
+}  // namespace velquin::fuzz

@@ -181,6 +181,16 @@ platform::IoResult MemoryPlatform::writeTextFile(const std::string& path,
   return {};
 }
 
+platform::IoResult MemoryPlatform::renameFile(const std::string& from,
+                                              const std::string& to) {
+  auto it = files.find(from);
+  if (it == files.end()) return {false, "ファイルを開けません。"};
+  std::string text = std::move(it->second);
+  files.erase(it);
+  files[to] = std::move(text);
+  return {};
+}
+
 platform::AnsiBytes MemoryPlatform::ansiBytes() {
   if (!utf8_) return shiftJisBytes();
   platform::AnsiBytes b;

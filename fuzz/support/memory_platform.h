@@ -54,8 +54,8 @@ class MemoryPlatform : public platform::Platform {
   bool saveDialog(platform::FileDialog& dialog) override { return openDialog(dialog); }
   void shellOpen(const std::string&, const std::string&) override {}
   int screenDpi() override { return 96; }
-  platform::ScreenRect workArea(const platform::ScreenRect&) override {
-    return {0, 0, 1280, 984};
+  platform::WorkArea workArea(int x, int y) override {
+    return platform::workAreaAt({{0, 0, 1280, 984}}, x, y);
   }
   platform::DriveType driveType(const std::string&) override {
     return platform::DriveType::Fixed;
@@ -64,6 +64,14 @@ class MemoryPlatform : public platform::Platform {
   platform::IoResult readTextFile(const std::string& path, std::string& text) override;
   platform::IoResult writeTextFile(const std::string& path, const std::string& text,
                                    bool* lossy) override;
+  // The program's own files as bytes, in the same map.
+  platform::IoResult readFile(const std::string& path, std::string& bytes) override {
+    return readTextFile(path, bytes);
+  }
+  platform::IoResult writeFile(const std::string& path, const std::string& bytes) override {
+    return writeTextFile(path, bytes, nullptr);
+  }
+  platform::IoResult renameFile(const std::string& from, const std::string& to) override;
   platform::AnsiBytes ansiBytes() override;
   std::string ansiToUtf8(std::string_view bytes) override;
   void pumpMessages(int) override {}

@@ -71,6 +71,11 @@ class ScriptedPlatform : public platform::Platform {
   void pumpMessages(int waitMs) override;
   void closeMainWindow() override;
   bool quitting() override { return quit; }
+
+  // The local clock, set by the test; each reading adds clockStep.
+  long long clock = 0;
+  long long clockStep = 0;
+  long long localTimeMs() override { return (clock += clockStep) - clockStep; }
 };
 
 // Code page 932 <-> UTF-8 for the tests' own checks.

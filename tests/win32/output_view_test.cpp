@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "wine_app.h"
+#include "form/output_doc.h"
 #include "win32/text.h"
 
 namespace velquin::test {
@@ -263,6 +265,79 @@ TEST_F(OutputView, TheWindowKeepsAnsweringWhileAStoppedTreeEnds) {
   ASSERT_NE(stoppedAt, 0u);
   EXPECT_LT(GetTickCount() - stoppedAt, 1500u);
   EXPECT_LT(longest, 100u) << "the window went without answering";
+}
+
+// Real keys through the system's input queue, as the user types them, with
+// the keys of held down around them.
+void press(std::initializer_list<WORD> vks, std::initializer_list<WORD> held = {}) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  for (WORD h : held) add(h, false);
+  for (WORD vk : vks) {
+    add(vk, false);
+    add(vk, true);
+  }
+  for (WORD h : held) add(h, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+HWND focusNow() {
+  GUITHREADINFO gti{};
+  gti.cbSize = sizeof gti;
+  GetGUIThreadInfo(GetCurrentThreadId(), &gti);
+  return gti.hwndFocus;
+}
+
+TEST_F(OutputView, FindAndTheTimesOfLinesByTheKeyboard) {
+  run("cmd /c for %i in (1 2 3) do @echo reply %i");
+  const std::string shown = main()["Memo0"].text();
+  ASSERT_NE(shown.find("reply 3"), std::string::npos) << shown;
+  HWND memo = byName("Memo0");
+  SetForegroundWindow(window->hwnd());
+  SetFocus(memo);
+  pump();
+  EXPECT_FALSE(visible("PanelFind"));
+
+  press({'F'}, {VK_CONTROL});
+  pump(200);
+  ASSERT_TRUE(visible("PanelFind"));
+  EXPECT_EQ(focusNow(), byName("EditFind"));
+  press({'R', 'E', 'P', 'L', 'Y'});
+  pump(200);
+  EXPECT_EQ(text("EditFind"), "reply");
+  EXPECT_EQ(text("LblFind"), "1 / 4");  // the command line has it too
+  press({VK_RETURN});
+  pump(200);
+  EXPECT_EQ(text("LblFind"), "2 / 4");
+  // Another program reads the selection: the first line of output's word.
+  const size_t second = shown.find("reply", shown.find("\r\n"));
+  ASSERT_TRUE(tool("sel", memo, file("sel.txt")));
+  EXPECT_EQ(readUtf8(file("sel.txt")),
+            std::to_string(second) + " " + std::to_string(second + 5));
+  press({VK_RETURN}, {VK_SHIFT});
+  pump(200);
+  EXPECT_EQ(text("LblFind"), "1 / 4");
+  press({VK_ESCAPE});
+  pump(200);
+  EXPECT_FALSE(visible("PanelFind"));
+  EXPECT_EQ(focusNow(), memo);
+
+  // The view's menu by the Apps key: the times shown, then copied.
+  press({VK_APPS, 'T'});
+  pump(300);
+  EXPECT_TRUE(main()["Memo0"].outputDoc()->showTimes());
+  press({VK_APPS, 'D'});
+  pump(300);
+  const std::string copied = clipboard();
+  EXPECT_TRUE(std::regex_match(
+      copied, std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d\tcmd /c for %i in \(1 2 3\) do @echo reply %i)")))
+      << copied;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "form/form.h"
 #include "form/output_doc.h"
 #include "form/output_text.h"
+#include "win32/output_accessible.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
 
@@ -127,6 +128,9 @@ class OutputView final : public NativeControl {
     setFont(r_.font(model_.font()));
     text_.setWidths(&widths_);
     wideLength_ = wideLength(text_.text());
+    access_ = std::make_unique<AccessibleHandle>(hwnd_, [this] {
+      return widen(std::string(text_.line(text_.lineOf(text_.caret()))));
+    });
     doc_.onShow = [this](bool reveal) {
       if (reveal) {
         ensureVisible(text_.selStart());
@@ -299,6 +303,12 @@ class OutputView final : public NativeControl {
   }
 
   void placeCaret() {
+    // Assistive technology reads the caret's line: tell it of a new one.
+    const size_t line = text_.lineOf(text_.caret());
+    if (line != caretLine_) {
+      caretLine_ = line;
+      if (access_) access_->valueChanged();
+    }
     if (GetFocus() != hwnd_) return;
     const POINT p = pointOf(text_.caret());
     SetCaretPos(p.x, p.y);
@@ -664,12 +674,16 @@ class OutputView final : public NativeControl {
         userMoved();
         return 0;
       }
+      case WM_GETOBJECT:
+        if (access_) return access_->answer(wp, lp);
+        return DefWindowProcW(hwnd_, msg, wp, lp);
       case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
       case WM_SETFOCUS:
         CreateCaret(hwnd_, nullptr, std::max(1, r_.scale(1)), lineHeight());
         placeCaret();
         ShowCaret(hwnd_);
+        if (access_) access_->focused();
         r_.fromUser([this] { model_.form().userFocus(model_); });
         return 0;
       case WM_KILLFOCUS:
@@ -761,6 +775,8 @@ class OutputView final : public NativeControl {
   bool showPending_ = false;
   DWORD lastShown_ = 0;
   size_t shownLines_ = 1;
+  size_t caretLine_ = 0;
+  std::unique_ptr<AccessibleHandle> access_;
 };
 
 }  // namespace

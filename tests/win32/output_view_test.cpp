@@ -3,6 +3,7 @@
 // the clipboard, and gives its whole text to another program; texts that
 // another program sets into Memo1 and Memo3 are the ones kept and run.
 #include <windowsx.h>
+#include <oleacc.h>
 
 #include <chrono>
 #include <filesystem>
@@ -338,6 +339,75 @@ TEST_F(OutputView, FindAndTheTimesOfLinesByTheKeyboard) {
   EXPECT_TRUE(std::regex_match(
       copied, std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d\tcmd /c for %i in \(1 2 3\) do @echo reply %i)")))
       << copied;
+}
+
+int valueChanges = 0;
+void CALLBACK countValueChange(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  ++valueChanges;
+}
+
+TEST_F(OutputView, SelectionAndCaretLineForAutomationAndScreenReaders) {
+  HWND memo = byName("Memo0");
+  window->fromUser([&] {
+    main().form().userSelectPage(main()["PageControl1"], 1);
+    main()["Memo0"].setText("接続 𠀋\r\nabc\r\n");
+  });
+  SetFocus(memo);
+  pump();
+  // UTF-16 offsets in the whole text, a surrogate pair counting two.
+  struct Case {
+    int start, end;
+    std::string selected;
+    DWORD from, to;
+  };
+  const Case cases[] = {{1, 7, "続 𠀋\r\n", 1, 7}, {0, -1, "接続 𠀋\r\nabc\r\n", 0, 12},
+                        {-1, 0, "", 12, 12}, {9, 7, "ab", 7, 9}};
+  for (const Case& c : cases) {
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(c.start), static_cast<LPARAM>(c.end));
+    EXPECT_EQ(main()["Memo0"].outputDoc()->text().selectedText(), c.selected) << c.start;
+    DWORD from = 99, to = 99;
+    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from * 100 + to, c.from * 100 + c.to) << c.start;
+  }
+
+  // The accessible object, in this process.
+  CoInitialize(nullptr);
+  IAccessible* acc = nullptr;
+  ASSERT_EQ(AccessibleObjectFromWindow(memo, OBJID_CLIENT, IID_IAccessible,
+                                       reinterpret_cast<void**>(&acc)), S_OK);
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR s = nullptr;
+  ASSERT_EQ(acc->get_accName(self, &s), S_OK);
+  EXPECT_EQ(win32::narrow(s), "出力");
+  SysFreeString(s);
+  VARIANT v{};
+  acc->get_accRole(self, &v);
+  EXPECT_EQ(v.lVal, ROLE_SYSTEM_TEXT);
+  acc->get_accState(self, &v);
+  EXPECT_EQ(v.lVal, STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                       nullptr, countValueChange, GetCurrentProcessId(), 0,
+                                       WINEVENT_OUTOFCONTEXT);
+  valueChanges = 0;
+  SendMessageW(memo, EM_SETSEL, 0, 0);
+  pump();
+  ASSERT_EQ(acc->get_accValue(self, &s), S_OK);
+  EXPECT_EQ(win32::narrow(s), "接続 𠀋");
+  SysFreeString(s);
+  SendMessageW(memo, WM_KEYDOWN, VK_DOWN, 0);
+  pump();
+  acc->get_accValue(self, &s);
+  EXPECT_EQ(win32::narrow(s), "abc");
+  SysFreeString(s);
+  EXPECT_EQ(valueChanges, 2);  // to the first line, then down
+  UnhookWinEvent(hook);
+  SetFocus(byName("btnDO"));
+  acc->get_accState(self, &v);
+  EXPECT_EQ(v.lVal, STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE);
+  acc->Release();
+  CoUninitialize();
 }
 
 }  // namespace

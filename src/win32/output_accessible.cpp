@@ -19,7 +19,7 @@ class OutputAccessible final : public IAccessible {
  public:
   OutputAccessible(HWND view, std::function<std::wstring()> caretLine)
       : view_(view), caretLine_(std::move(caretLine)) {
-    CreateStdAccessibleObject(view, OBJID_CLIENT, IID_IAccessible,
+    CreateStdAccessibleObject(view, OBJID_CLIENT, __uuidof(IAccessible),
                               reinterpret_cast<void**>(&system_));
   }
   void detach() {
@@ -32,7 +32,7 @@ class OutputAccessible final : public IAccessible {
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
     if (!out) return E_POINTER;
-    if (id == IID_IUnknown || id == IID_IDispatch || id == IID_IAccessible) {
+    if (id == IID_IUnknown || id == IID_IDispatch || id == __uuidof(IAccessible)) {
       *out = static_cast<IAccessible*>(this);
       AddRef();
       return S_OK;
@@ -184,7 +184,7 @@ AccessibleHandle::~AccessibleHandle() {
 LRESULT AccessibleHandle::answer(WPARAM wp, LPARAM lp) {
   if (static_cast<LONG>(lp) != OBJID_CLIENT) return DefWindowProcW(view_, WM_GETOBJECT, wp, lp);
   if (!object_) object_ = new OutputAccessible(view_, caretLine_);
-  return LresultFromObject(IID_IAccessible, wp, object_);
+  return LresultFromObject(__uuidof(IAccessible), wp, object_);
 }
 
 void AccessibleHandle::focused() {

@@ -373,7 +373,7 @@ TEST_F(OutputView, SelectionAndCaretLineForAutomationAndScreenReaders) {
   // The accessible object, in this process.
   CoInitialize(nullptr);
   IAccessible* acc = nullptr;
-  ASSERT_EQ(AccessibleObjectFromWindow(memo, OBJID_CLIENT, IID_IAccessible,
+  ASSERT_EQ(AccessibleObjectFromWindow(memo, OBJID_CLIENT, __uuidof(IAccessible),
                                        reinterpret_cast<void**>(&acc)), S_OK);
   VARIANT self{};
   self.vt = VT_I4;

@@ -15,6 +15,7 @@
 #include "net/net_page.h"
 #include "results/batch_page.h"
 #include "results/data_page.h"
+#include "results/output_find.h"
 
 namespace velquin {
 
@@ -36,6 +37,8 @@ Program::Program(platform::Platform& platform)
   results::DataPage& data = m.addUnit<results::DataPage>();
   m.addUnit<results::BatchPage>(data);
   m.addUnit<help::HelpPage>();
+  // Find in the output view and the time of each line.
+  m.addUnit<results::OutputFind>();
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
   about_ = std::make_unique<help::TfrmAbout>(platform);

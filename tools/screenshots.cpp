@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "program.h"
+#include "form/output_doc.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
 #include "win32/controls.h"
@@ -148,6 +149,20 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(memo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 50));
     SendMessageW(memo, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(180, 120));
     SendMessageW(memo, WM_LBUTTONUP, 0, MAKELPARAM(180, 120));
+  });
+  // Find open over that output, with its matches marked, and the column
+  // of times beside the lines.
+  shot(L"p2_output_find", [&] {
+    f.execute("Act_Find");
+    f.userType(f["EditFind"], "ip");
+    f.execute("Act_FindNext");
+  });
+  shot(L"p2_output_times", [&] {
+    f["Memo0"].outputDoc()->setShowTimes(true);
+  });
+  shot(L"p2_output_plain", [&] {
+    f["Memo0"].outputDoc()->setShowTimes(false);
+    f.execute("Act_FindClose");
   });
   // Every usage text of the help page.
   for (int k = 0; k < 6; ++k)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "form/form.h"
+#include "form/output_doc.h"
 
 namespace velquin::form {
 
@@ -10,6 +11,8 @@ Control::Control(Form& form, std::string name, Kind kind, Control* parent)
     : form_(form), name_(std::move(name)), kind_(kind), parent_(parent) {
   if (parent_) parent_->children_.push_back(this);
 }
+
+Control::~Control() = default;
 
 const std::string& Control::text() const {
   if (textStale_) {
@@ -30,6 +33,7 @@ void Control::setText(std::string text) {
     auto it = std::find(items_.begin(), items_.end(), text_);
     itemIndex_ = it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
   }
+  if (doc_) doc_->reset();
   notify(Prop::Text);
 }
 
@@ -41,6 +45,7 @@ void Control::userSetText(std::string text) {
   if (kind_ == Kind::Memo) modified_ = true;
   // Free text typed into a combo box leaves no item chosen.
   if (kind_ == Kind::ComboBox) itemIndex_ = -1;
+  if (doc_) doc_->reset();
   if (onChange) onChange();
 }
 
@@ -202,6 +207,7 @@ void Control::append(std::string_view text) {
   // native control and the model reads the whole text back when asked.
   if (!textStale_) text_.append(text);
   ++textVersion_;
+  if (doc_) doc_->appended();
   if (form_.view()) form_.view()->appended(*this, text);
 }
 

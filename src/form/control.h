@@ -11,6 +11,7 @@
 namespace velquin::form {
 
 class Form;
+class OutputDoc;
 
 enum class Kind {
   Edit,         // one line of text
@@ -89,6 +90,7 @@ class Control {
   Control(Form& form, std::string name, Kind kind, Control* parent);
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
+  ~Control();
 
   const std::string& name() const { return name_; }
   Kind kind() const { return kind_; }
@@ -154,6 +156,9 @@ class Control {
   // what it saw is still there.
   unsigned long textVersion() const { return textVersion_; }
   void setModified(bool on) { modified_ = on; }
+  // The output view's memo: its lines, selection, find and line times,
+  // following every change of the text; null for any other control.
+  OutputDoc* outputDoc() const { return doc_.get(); }
 
   // Events, bound once by the page that declares the control.
   Handler onClick;
@@ -195,6 +200,7 @@ class Control {
   Style style_;
   Rect design_;
   Rect bounds_;
+  std::unique_ptr<OutputDoc> doc_;
 };
 
 }  // namespace velquin::form

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "form/output_doc.h"
+
 namespace velquin::form {
 
 Form::Form(std::string name) : name_(std::move(name)) {}
@@ -38,6 +40,7 @@ Control& Form::add(const Decl& d) {
   c->onChange = d.onChange;
   c->onResize = d.onResize;
   c->onShow = d.onShow;
+  if (d.style.outputView) c->doc_ = std::make_unique<OutputDoc>(c->text_);
   Control& ref = *c;
   byName_[d.name] = c.get();
   if (next) {
@@ -93,6 +96,9 @@ void Form::checkNames() const {
       throw std::logic_error(c->name() + " leads to the unknown control " +
                              target);
   }
+  for (const Shortcut& k : shortcuts_)
+    if (!find(k.scope) || !findAction(k.action))
+      throw std::logic_error(k.key + " names an unknown control or action");
 }
 
 const Action* Form::findAction(std::string_view name) const {
@@ -358,6 +364,24 @@ void Form::userSelectPage(Control& pc, int index) {
 void Form::userAccelerator(Control& label) {
   if (label.style_.focusControl.empty()) return;
   if (Control* target = find(label.style_.focusControl)) setFocus(*target);
+}
+
+void Form::addShortcut(std::string key, std::string scope, std::string action) {
+  shortcuts_.push_back({std::move(key), std::move(scope), std::move(action)});
+}
+
+bool Form::userShortcut(std::string_view key) {
+  for (auto it = shortcuts_.rbegin(); it != shortcuts_.rend(); ++it) {
+    if (it->key != key) continue;
+    const Control* scope = find(it->scope);
+    for (const Control* c = focused_; c && scope; c = c->parent()) {
+      if (c != scope) continue;
+      if (!scope->showing()) break;
+      execute(it->action);
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace velquin::form

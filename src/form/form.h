@@ -137,6 +137,13 @@ class Form {
   // Label accelerator: focus goes to the label's target.
   void userAccelerator(Control& label);
 
+  // Keys that run an action while the focus is on the control scope or one
+  // inside it, named as "Ctrl+F", "Shift+F3", "Enter", "Esc". The later of
+  // two shortcuts for one key wins where both apply.
+  void addShortcut(std::string key, std::string scope, std::string action);
+  // A key pressed by the user: true when a shortcut took it.
+  bool userShortcut(std::string_view key);
+
   void setView(View* view) { view_ = view; }
   View* view() const { return view_; }
 
@@ -160,6 +167,10 @@ class Form {
   int clientH_ = 0;
   Control* focused_ = nullptr;
   View* view_ = nullptr;
+  struct Shortcut {
+    std::string key, scope, action;
+  };
+  std::vector<Shortcut> shortcuts_;
 };
 
 // Size of a page control's tab strip in 96-DPI units while any tab shows.

@@ -130,6 +130,10 @@ class Platform {
   virtual void closeMainWindow() = 0;
   // True once the main window has been asked to close for good.
   virtual bool quitting() = 0;
+
+  // The local wall-clock time in milliseconds (since 1601-01-01), for the
+  // time at which each line of output arrived.
+  virtual long long localTimeMs() = 0;
 };
 
 }  // namespace velquin::platform

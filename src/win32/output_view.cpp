@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "form/form.h"
+#include "form/output_doc.h"
 #include "form/output_text.h"
+#include "win32/output_accessible.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
 
@@ -22,7 +24,11 @@ constexpr UINT_PTR kShowTimer = 2;
 // scroll bars cost the same however little was added.
 constexpr DWORD kShowEveryMs = 30;
 constexpr int kMargin = 2;  // 96-DPI pixels left of the text, as the edit has
-enum Command : UINT { kCopy = 1, kSelectAll = 2 };
+enum Command : UINT { kCopy = 1, kSelectAll, kCopyTimes, kFind, kTimes };
+// Background of the matches that find marks.
+constexpr COLORREF kMarkColor = RGB(255, 234, 128);
+// Room between the column of times and the text, in 96-DPI pixels.
+constexpr int kTimeGap = 8;
 
 // Character widths of one font, measured once per character.
 class GdiWidths final : public form::CharWidths {
@@ -92,8 +98,10 @@ size_t wideLength(std::string_view s) {
 class OutputView final : public NativeControl {
  public:
   explicit OutputView(const NativeParams& p)
-      : NativeControl(p), text_(p.model.text()) {}
+      : NativeControl(p), doc_(*p.model.outputDoc()), text_(doc_.text()) {}
   ~OutputView() override {
+    doc_.onShow = nullptr;
+    text_.setWidths(nullptr);
     if (hwnd_) {
       KillTimer(hwnd_, kDragTimer);
       KillTimer(hwnd_, kShowTimer);
@@ -120,12 +128,25 @@ class OutputView final : public NativeControl {
     setFont(r_.font(model_.font()));
     text_.setWidths(&widths_);
     wideLength_ = wideLength(text_.text());
+    access_ = std::make_unique<AccessibleHandle>(hwnd_, [this] {
+      return widen(std::string(text_.line(text_.lineOf(text_.caret()))));
+    });
+    doc_.onShow = [this](bool reveal) {
+      if (reveal) {
+        ensureVisible(text_.selStart());
+        ensureVisible(text_.caret());
+        userMoved();
+        return;
+      }
+      updateScroll();
+      placeCaret();
+      InvalidateRect(hwnd_, nullptr, FALSE);
+    };
     updateScroll();
   }
 
   void apply(form::Prop prop) override {
     if (prop == form::Prop::Text) {
-      text_.reset();
       wideLength_ = wideLength(text_.text());
       top_ = 0;
       left_ = 0;
@@ -137,7 +158,6 @@ class OutputView final : public NativeControl {
   }
 
   void append(std::string_view added) override {
-    text_.appended();
     wideLength_ += wideLength(added);
     changedText();
   }
@@ -162,6 +182,15 @@ class OutputView final : public NativeControl {
   // Geometry
   int lineHeight() const { return std::max(1, widths_.height()); }
   int margin() const { return r_.scale(kMargin); }
+  // Width of the column of times while it shows.
+  int timesWidth() {
+    if (!doc_.showTimes()) return 0;
+    int w = 0;
+    for (char c : std::string_view("00:00:00.000")) w += widths_.width(static_cast<char32_t>(c));
+    return w + r_.scale(kTimeGap);
+  }
+  // Where x = 0 of the text is, before scrolling.
+  int textLeft() { return margin() + timesWidth(); }
   RECT client() const {
     RECT rc;
     GetClientRect(hwnd_, &rc);
@@ -230,7 +259,7 @@ class OutputView final : public NativeControl {
     si.nPos = static_cast<int>(top_);
     SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
     const RECT rc = client();
-    const int wide = text_.widest() + 2 * margin();
+    const int wide = text_.widest() + 2 * margin() + timesWidth();
     left_ = std::clamp(left_, 0, std::max(0, wide - static_cast<int>(rc.right)));
     si.nMax = std::max(0, wide - 1);
     si.nPage = static_cast<UINT>(std::max<LONG>(0, rc.right));
@@ -245,19 +274,18 @@ class OutputView final : public NativeControl {
   }
 
   // Positions
-  size_t posAt(int x, int y) const {
+  size_t posAt(int x, int y) {
     long long line = static_cast<long long>(top_) + (y < 0 ? -1 : y / lineHeight());
     line = std::clamp<long long>(line, 0, static_cast<long long>(text_.lineCount()) - 1);
     const auto ln = static_cast<size_t>(line);
     return text_.lineStart(ln) +
-           form::OutputText::hitTest(text_.line(ln), x + left_ - margin(),
-                                     const_cast<GdiWidths&>(widths_));
+           form::OutputText::hitTest(text_.line(ln), x + left_ - textLeft(), widths_);
   }
   POINT pointOf(size_t pos) {
     const size_t ln = text_.lineOf(pos);
     const int x = form::OutputText::xOf(text_.line(ln), pos - text_.lineStart(ln),
                                         widths_);
-    return {x - left_ + margin(),
+    return {x - left_ + textLeft(),
             static_cast<int>((static_cast<long long>(ln) - static_cast<long long>(top_)) *
                              lineHeight())};
   }
@@ -269,12 +297,18 @@ class OutputView final : public NativeControl {
     const int x = form::OutputText::xOf(text_.line(ln), pos - text_.lineStart(ln),
                                         widths_);
     const RECT rc = client();
-    const int width = std::max<int>(1, rc.right - 2 * margin());
+    const int width = std::max<int>(1, rc.right - 2 * margin() - timesWidth());
     if (x < left_) left_ = std::max(0, x - width / 4);
     else if (x > left_ + width) left_ = x - width + width / 4;
   }
 
   void placeCaret() {
+    // Assistive technology reads the caret's line: tell it of a new one.
+    const size_t line = text_.lineOf(text_.caret());
+    if (line != caretLine_) {
+      caretLine_ = line;
+      if (access_) access_->valueChanged();
+    }
     if (GetFocus() != hwnd_) return;
     const POINT p = pointOf(text_.caret());
     SetCaretPos(p.x, p.y);
@@ -282,8 +316,15 @@ class OutputView final : public NativeControl {
 
   // Copy
   void copy() {
-    if (!text_.hasSelection()) return;
-    const std::wstring w = widen(text_.selectedText());
+    if (text_.hasSelection()) toClipboard(text_.selectedText());
+  }
+  // The lines that the selection touches with the time of each.
+  void copyWithTimes() {
+    toClipboard(form::linesWithTimes(text_, doc_.times(), text_.selStart(),
+                                     text_.selEnd()));
+  }
+  void toClipboard(const std::string& utf8) {
+    const std::wstring w = widen(utf8);
     if (!OpenClipboard(hwnd_)) return;
     EmptyClipboard();
     if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t))) {
@@ -296,6 +337,31 @@ class OutputView final : public NativeControl {
       }
     }
     CloseClipboard();
+  }
+
+  // UTF-16 offsets in the whole text, as the edit control counts, and back.
+  size_t wideOffset(size_t bytes) const {
+    return wideLength(std::string_view(text_.text()).substr(0, bytes));
+  }
+  size_t byteOffset(size_t wide) const {
+    const std::string& t = text_.text();
+    size_t p = 0;
+    for (size_t n = 0; p < t.size() && n < wide;) {
+      char32_t c;
+      p += form::decodeUtf8(t, p, c);
+      n += c >= 0x10000 ? 2 : 1;
+    }
+    return p;
+  }
+  static DWORD clampWord(size_t v) { return static_cast<DWORD>(std::min<size_t>(v, MAXDWORD)); }
+
+  // A command of the menu put the focus in a text field: its text is
+  // selected, so that typing replaces it.
+  static void selectFocusedField() {
+    HWND focus = GetFocus();
+    wchar_t cls[16] = L"";
+    if (focus) GetClassNameW(focus, cls, 16);
+    if (lstrcmpiW(cls, L"Edit") == 0) SendMessageW(focus, EM_SETSEL, 0, -1);
   }
 
   void selectAll() {
@@ -336,6 +402,7 @@ class OutputView final : public NativeControl {
     const size_t last = std::min(text_.lineCount(), top_ + pageLines() + 1);
     for (size_t ln = top_; ln < last; ++ln)
       paintLine(dc, ln, static_cast<int>(ln - top_) * lineHeight(), rc.right, enabled);
+    if (doc_.showTimes()) paintTimes(dc, rc, last);
     BitBlt(target, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBmp);
@@ -344,23 +411,45 @@ class OutputView final : public NativeControl {
     EndPaint(hwnd_, &ps);
   }
 
-  // Draws the part of one line that shows, the selected part highlighted.
+  // The grey column of times, left of the text; a line whose first byte
+  // has not arrived has none.
+  void paintTimes(HDC dc, const RECT& rc, size_t last) {
+    RECT column{0, 0, timesWidth() + margin() - r_.scale(kTimeGap) / 2, rc.bottom};
+    FillRect(dc, &column, GetSysColorBrush(COLOR_BTNFACE));
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    const form::LineTimes& times = doc_.times();
+    for (size_t ln = top_; ln < last && times.has(ln); ++ln) {
+      const std::wstring t = widen(form::LineTimes::format(times.at(ln)));
+      TextOutW(dc, margin(), static_cast<int>(ln - top_) * lineHeight(), t.c_str(),
+               static_cast<int>(t.size()));
+    }
+  }
+
+  // Draws the part of one line that shows, the selected part highlighted
+  // and, while find is open, its matches marked.
   void paintLine(HDC dc, size_t ln, int y, int right, bool enabled) {
     const std::string_view s = text_.line(ln);
     const size_t start = text_.lineStart(ln);
     const size_t selFrom = text_.selStart(), selTo = text_.selEnd();
+    const form::TextFinder& find = doc_.finder();
+    auto [mark, markEnd] = doc_.marks() ? find.within(start, start + s.size())
+                                        : std::pair<size_t, size_t>{0, 0};
+    enum Look { kPlain, kMarked, kSelected };
     std::wstring run;
     std::vector<INT> dx;
     int runX = 0;
-    bool runSelected = false;
+    Look runLook = kPlain;
     auto flush = [&] {
       if (run.empty()) return;
+      const bool runSelected = runLook == kSelected;
       SetTextColor(dc, GetSysColor(runSelected ? COLOR_HIGHLIGHTTEXT
                                    : enabled   ? COLOR_WINDOWTEXT
                                                : COLOR_GRAYTEXT));
-      SetBkColor(dc, GetSysColor(runSelected ? COLOR_HIGHLIGHT
-                                 : enabled   ? COLOR_WINDOW
-                                             : COLOR_BTNFACE));
+      SetBkColor(dc, runLook == kMarked ? kMarkColor
+                     : GetSysColor(runSelected ? COLOR_HIGHLIGHT
+                                   : enabled   ? COLOR_WINDOW
+                                               : COLOR_BTNFACE));
       int width = 0;
       for (INT d : dx) width += d;
       RECT box{runX, y, runX + width, y + lineHeight()};
@@ -369,7 +458,7 @@ class OutputView final : public NativeControl {
       run.clear();
       dx.clear();
     };
-    const int origin = margin() - left_;
+    const int origin = textLeft() - left_;
     int x = 0;
     for (size_t p = 0; p < s.size();) {
       char32_t c;
@@ -383,10 +472,14 @@ class OutputView final : public NativeControl {
       }
       if (origin + x >= right) break;
       if (origin + next > 0) {
-        const bool selected = start + p >= selFrom && start + p < selTo;
-        if (selected != runSelected || run.empty()) {
+        const size_t at = start + p;
+        while (mark < markEnd && find[mark].end <= at) ++mark;
+        const Look look = at >= selFrom && at < selTo ? kSelected
+                          : mark < markEnd && find[mark].begin <= at ? kMarked
+                                                                     : kPlain;
+        if (look != runLook || run.empty()) {
           flush();
-          runSelected = selected;
+          runLook = look;
           runX = origin + x;
         }
         if (c == '\t') {
@@ -496,16 +589,27 @@ class OutputView final : public NativeControl {
       y = p.y;
     }
     HMENU menu = CreatePopupMenu();
+    const UINT empty = text_.text().empty() ? MF_GRAYED : 0;
     AppendMenuW(menu, MF_STRING | (text_.hasSelection() ? 0 : MF_GRAYED), kCopy,
-                L"コピー");
+                L"コピー(&C)");
+    AppendMenuW(menu, MF_STRING | empty, kCopyTimes, L"時刻付きでコピー(&D)");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING | (text_.text().empty() ? MF_GRAYED : 0), kSelectAll,
-                L"すべて選択");
+    AppendMenuW(menu, MF_STRING | empty, kSelectAll, L"すべて選択(&A)");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kFind, L"検索(&F)...");
+    AppendMenuW(menu, MF_STRING | (doc_.showTimes() ? MF_CHECKED : 0), kTimes,
+                L"時刻を表示(&T)");
     const UINT cmd = static_cast<UINT>(TrackPopupMenu(
         menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, hwnd_, nullptr));
     DestroyMenu(menu);
     if (cmd == kCopy) copy();
+    if (cmd == kCopyTimes) copyWithTimes();
     if (cmd == kSelectAll) selectAll();
+    if (cmd == kTimes) doc_.setShowTimes(!doc_.showTimes());
+    if (cmd == kFind) {
+      r_.fromUser([this] { model_.form().execute("Act_Find"); });
+      selectFocusedField();
+    }
   }
 
   void drag(int x, int y) {
@@ -547,12 +651,39 @@ class OutputView final : public NativeControl {
         r_.fromUser([this, &t] { model_.setText(std::move(t)); });
         return TRUE;
       }
+      case EM_GETSEL: {
+        const DWORD from = clampWord(wideOffset(text_.selStart()));
+        const DWORD to = clampWord(wideOffset(text_.selEnd()));
+        if (wp) *reinterpret_cast<DWORD*>(wp) = from;
+        if (lp) *reinterpret_cast<DWORD*>(lp) = to;
+        return MAKELRESULT(std::min<DWORD>(from, 0xFFFF), std::min<DWORD>(to, 0xFFFF));
+      }
+      case EM_SETSEL: {
+        // As the edit control: -1 as the start takes the selection away,
+        // -1 as the end means the end of the text.
+        const auto start = static_cast<long long>(static_cast<int>(wp));
+        const auto end = static_cast<long long>(static_cast<int>(lp));
+        if (start < 0) {
+          text_.moveCaret(text_.caret(), false);
+        } else {
+          const size_t a = byteOffset(static_cast<size_t>(start));
+          const size_t b = end < 0 ? text_.text().size() : byteOffset(static_cast<size_t>(end));
+          text_.select(a, b);
+          ensureVisible(text_.caret());
+        }
+        userMoved();
+        return 0;
+      }
+      case WM_GETOBJECT:
+        if (access_) return access_->answer(wp, lp);
+        return DefWindowProcW(hwnd_, msg, wp, lp);
       case WM_GETDLGCODE:
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
       case WM_SETFOCUS:
         CreateCaret(hwnd_, nullptr, std::max(1, r_.scale(1)), lineHeight());
         placeCaret();
         ShowCaret(hwnd_);
+        if (access_) access_->focused();
         return 0;  // the arrival is reported as for every control (make)
       case WM_KILLFOCUS:
         DestroyCaret();
@@ -630,7 +761,8 @@ class OutputView final : public NativeControl {
     }
   }
 
-  form::OutputText text_;
+  form::OutputDoc& doc_;
+  form::OutputText& text_;
   GdiWidths widths_;
   HFONT font_ = nullptr;
   size_t wideLength_ = 0;
@@ -642,6 +774,8 @@ class OutputView final : public NativeControl {
   bool showPending_ = false;
   DWORD lastShown_ = 0;
   size_t shownLines_ = 1;
+  size_t caretLine_ = 0;
+  std::unique_ptr<AccessibleHandle> access_;
 };
 
 }  // namespace

@@ -309,4 +309,13 @@ int Win32Platform::run() {
   return exitCode_;
 }
 
+long long Win32Platform::localTimeMs() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  FILETIME ft;
+  if (!SystemTimeToFileTime(&st, &ft)) return 0;
+  const ULONGLONG t = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<long long>(t / 10000);
+}
+
 }  // namespace velquin::win32

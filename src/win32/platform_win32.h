@@ -50,6 +50,7 @@ class Win32Platform : public platform::Platform {
   void pumpMessages(int waitMs) override;
   void closeMainWindow() override;
   bool quitting() override { return quitting_; }
+  long long localTimeMs() override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }

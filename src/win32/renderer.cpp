@@ -492,8 +492,33 @@ bool Renderer::pressDefault() {
   return false;
 }
 
+// Keys that the model binds to actions where the focus is (find in the
+// output view); a key that moves the focus into a text field selects its
+// text, so that typing replaces it.
+bool Renderer::shortcut(UINT vk) {
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+  if (GetKeyState(VK_MENU) < 0) return false;
+  std::string key;
+  if (vk == 'F' && ctrl && !shift) key = "Ctrl+F";
+  else if (ctrl) return false;
+  else if (vk == VK_F3) key = "F3";
+  else if (vk == VK_RETURN) key = "Enter";
+  else if (vk == VK_ESCAPE && !shift) key = "Esc";
+  else return false;
+  if (shift) key = "Shift+" + key;
+  HWND before = GetFocus();
+  bool took = false;
+  fromUser([&] { took = form_.userShortcut(key); });
+  HWND focus = GetFocus();
+  wchar_t cls[16] = L"";
+  if (took && focus && focus != before) GetClassNameW(focus, cls, 16);
+  if (lstrcmpiW(cls, L"Edit") == 0) SendMessageW(focus, EM_SETSEL, 0, -1);
+  return took;
+}
+
 bool Renderer::preTranslate(MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+  if (msg.message == WM_KEYDOWN && shortcut(static_cast<UINT>(msg.wParam))) return true;
   if (msg.message == WM_SYSCHAR) {
     if (accelerator(static_cast<wchar_t>(msg.wParam))) return true;
   } else if (msg.message == WM_KEYDOWN &&

@@ -82,6 +82,7 @@ class Renderer : public form::View {
   void placeAll();
   void syncWindowBounds();
   bool accelerator(wchar_t ch);
+  bool shortcut(UINT vk);
   bool pressDefault();
 
   form::Form& form_;

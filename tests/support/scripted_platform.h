@@ -76,6 +76,11 @@ class ScriptedPlatform : public platform::Platform {
   void closeMainWindow() override;
   bool quitting() override { return quit; }
 
+  // The local clock, set by the test; each reading adds clockStep.
+  long long clock = 0;
+  long long clockStep = 0;
+  long long localTimeMs() override { return (clock += clockStep) - clockStep; }
+
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }
 };

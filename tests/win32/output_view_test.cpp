@@ -3,14 +3,17 @@
 // the clipboard, and gives its whole text to another program; texts that
 // another program sets into Memo1 and Memo3 are the ones kept and run.
 #include <windowsx.h>
+#include <oleacc.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "wine_app.h"
+#include "form/output_doc.h"
 #include "win32/text.h"
 
 namespace velquin::test {
@@ -263,6 +266,149 @@ TEST_F(OutputView, TheWindowKeepsAnsweringWhileAStoppedTreeEnds) {
   ASSERT_NE(stoppedAt, 0u);
   EXPECT_LT(GetTickCount() - stoppedAt, 1500u);
   EXPECT_LT(longest, 100u) << "the window went without answering";
+}
+
+// Real keys through the system's input queue, as the user types them, with
+// the keys of held down around them.
+void press(std::initializer_list<WORD> vks, std::initializer_list<WORD> held = {}) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = vk;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  for (WORD h : held) add(h, false);
+  for (WORD vk : vks) {
+    add(vk, false);
+    add(vk, true);
+  }
+  for (WORD h : held) add(h, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+HWND focusNow() {
+  GUITHREADINFO gti{};
+  gti.cbSize = sizeof gti;
+  GetGUIThreadInfo(GetCurrentThreadId(), &gti);
+  return gti.hwndFocus;
+}
+
+TEST_F(OutputView, FindAndTheTimesOfLinesByTheKeyboard) {
+  run("cmd /c for %i in (1 2 3) do @echo reply %i");
+  const std::string shown = main()["Memo0"].text();
+  ASSERT_NE(shown.find("reply 3"), std::string::npos) << shown;
+  HWND memo = byName("Memo0");
+  SetForegroundWindow(window->hwnd());
+  SetFocus(memo);
+  pump();
+  EXPECT_FALSE(visible("PanelFind"));
+
+  press({'F'}, {VK_CONTROL});
+  pump(200);
+  ASSERT_TRUE(visible("PanelFind"));
+  EXPECT_EQ(focusNow(), byName("EditFind"));
+  press({'R', 'E', 'P', 'L', 'Y'});
+  pump(200);
+  EXPECT_EQ(text("EditFind"), "reply");
+  EXPECT_EQ(text("LblFind"), "1 / 4");  // the command line has it too
+  press({VK_RETURN});
+  pump(200);
+  EXPECT_EQ(text("LblFind"), "2 / 4");
+  press({VK_RETURN}, {VK_SHIFT});
+  pump(200);
+  EXPECT_EQ(text("LblFind"), "1 / 4");
+  press({VK_ESCAPE});
+  pump(200);
+  EXPECT_FALSE(visible("PanelFind"));
+  EXPECT_EQ(focusNow(), memo);
+
+  // The view's menu by the Apps key: the times shown, then copied.
+  press({VK_APPS, 'T'});
+  pump(300);
+  EXPECT_TRUE(main()["Memo0"].outputDoc()->showTimes());
+  press({VK_APPS, 'D'});
+  pump(300);
+  const std::string copied = clipboard();
+  EXPECT_TRUE(std::regex_match(
+      copied, std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d\tcmd /c for %i in \(1 2 3\) do @echo reply %i)")))
+      << copied;
+
+  // Another program reads the selection, the match in the command line (it
+  // runs last: starting it takes the foreground from this window).
+  const size_t first = shown.find("reply");
+  ASSERT_TRUE(tool("sel", memo, file("sel.txt")));
+  EXPECT_EQ(readUtf8(file("sel.txt")), std::to_string(first) + " " + std::to_string(first + 5));
+}
+
+int valueChanges = 0;
+void CALLBACK countValueChange(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  ++valueChanges;
+}
+
+TEST_F(OutputView, SelectionAndCaretLineForAutomationAndScreenReaders) {
+  HWND memo = byName("Memo0");
+  window->fromUser([&] {
+    main().form().userSelectPage(main()["PageControl1"], 1);
+    main()["Memo0"].setText("接続 𠀋\r\nabc\r\n");
+  });
+  SetFocus(memo);
+  pump();
+  // UTF-16 offsets in the whole text, a surrogate pair counting two.
+  struct Case {
+    int start, end;
+    std::string selected;
+    DWORD from, to;
+  };
+  const Case cases[] = {{1, 7, "続 𠀋\r\n", 1, 7}, {0, -1, "接続 𠀋\r\nabc\r\n", 0, 12},
+                        {-1, 0, "", 12, 12}, {9, 7, "ab", 7, 9}};
+  for (const Case& c : cases) {
+    SendMessageW(memo, EM_SETSEL, static_cast<WPARAM>(c.start), static_cast<LPARAM>(c.end));
+    EXPECT_EQ(main()["Memo0"].outputDoc()->text().selectedText(), c.selected) << c.start;
+    DWORD from = 99, to = 99;
+    SendMessageW(memo, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from * 100 + to, c.from * 100 + c.to) << c.start;
+  }
+
+  // The accessible object, in this process.
+  CoInitialize(nullptr);
+  IAccessible* acc = nullptr;
+  ASSERT_EQ(AccessibleObjectFromWindow(memo, OBJID_CLIENT, __uuidof(IAccessible),
+                                       reinterpret_cast<void**>(&acc)), S_OK);
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR s = nullptr;
+  ASSERT_EQ(acc->get_accName(self, &s), S_OK);
+  EXPECT_EQ(win32::narrow(s), "出力");
+  SysFreeString(s);
+  VARIANT v{};
+  acc->get_accRole(self, &v);
+  EXPECT_EQ(v.lVal, ROLE_SYSTEM_TEXT);
+  acc->get_accState(self, &v);
+  EXPECT_EQ(v.lVal, STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                       nullptr, countValueChange, GetCurrentProcessId(), 0,
+                                       WINEVENT_OUTOFCONTEXT);
+  valueChanges = 0;
+  SendMessageW(memo, EM_SETSEL, 0, 0);
+  pump();
+  ASSERT_EQ(acc->get_accValue(self, &s), S_OK);
+  EXPECT_EQ(win32::narrow(s), "接続 𠀋");
+  SysFreeString(s);
+  SendMessageW(memo, WM_KEYDOWN, VK_DOWN, 0);
+  pump();
+  acc->get_accValue(self, &s);
+  EXPECT_EQ(win32::narrow(s), "abc");
+  SysFreeString(s);
+  EXPECT_EQ(valueChanges, 2);  // to the first line, then down
+  UnhookWinEvent(hook);
+  SetFocus(byName("btnDO"));
+  acc->get_accState(self, &v);
+  EXPECT_EQ(v.lVal, STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE);
+  acc->Release();
+  CoUninitialize();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // accessibility tools do:
 //   velquin_text_tool get <window> <file>   writes the text (UTF-8) to file
 //   velquin_text_tool set <window> <file>   sets the text read from file
+//   velquin_text_tool sel <window> <file>   writes the selection that
+//                                           EM_GETSEL gives, "start end"
 // <window> is the window handle in decimal.
 #include <windows.h>
 
@@ -14,6 +16,15 @@ int wmain(int argc, wchar_t** argv) {
   HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(argv[2], nullptr, 10)));
   const bool get = std::wcscmp(argv[1], L"get") == 0;
   DWORD_PTR result = 0;
+  if (std::wcscmp(argv[1], L"sel") == 0) {
+    // The pointers stay null: the answer's two words hold both offsets.
+    if (!SendMessageTimeoutW(window, EM_GETSEL, 0, 0, SMTO_BLOCK, 20000, &result)) return 1;
+    FILE* f = _wfopen(argv[3], L"wb");
+    if (!f) return 1;
+    std::fprintf(f, "%u %u", LOWORD(result), HIWORD(result));
+    fclose(f);
+    return 0;
+  }
   if (get) {
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 20000, &result))
       return 1;

@@ -1,0 +1,177 @@
+#include "form/text_find.h"
+
+#include <algorithm>
+
+#include "form/output_text.h"
+
+namespace velquin::form {
+
+namespace {
+
+// Half-width katakana and signs U+FF61..U+FF9F as their full-width forms.
+constexpr char16_t kHalfKana[] = {
+    0x3002, 0x300C, 0x300D, 0x3001, 0x30FB, 0x30F2, 0x30A1, 0x30A3,  // FF61
+    0x30A5, 0x30A7, 0x30A9, 0x30E3, 0x30E5, 0x30E7, 0x30C3, 0x30FC,  // FF69
+    0x30A2, 0x30A4, 0x30A6, 0x30A8, 0x30AA, 0x30AB, 0x30AD, 0x30AF,  // FF71
+    0x30B1, 0x30B3, 0x30B5, 0x30B7, 0x30B9, 0x30BB, 0x30BD, 0x30BF,  // FF79
+    0x30C1, 0x30C4, 0x30C6, 0x30C8, 0x30CA, 0x30CB, 0x30CC, 0x30CD,  // FF81
+    0x30CE, 0x30CF, 0x30D2, 0x30D5, 0x30D8, 0x30DB, 0x30DE, 0x30DF,  // FF89
+    0x30E0, 0x30E1, 0x30E2, 0x30E4, 0x30E6, 0x30E8, 0x30E9, 0x30EA,  // FF91
+    0x30EB, 0x30EC, 0x30ED, 0x30EF, 0x30F3, 0x309B, 0x309C,          // FF99
+};
+constexpr char32_t kVoicedMark = 0xFF9E, kSemiVoicedMark = 0xFF9F;
+
+// The kana with its voiced (dakuten) or semi-voiced (handakuten) mark, or 0.
+char32_t withMark(char32_t kana, char32_t mark) {
+  const bool ha = kana >= 0x30CF && kana <= 0x30DB && (kana - 0x30CF) % 3 == 0;
+  if (mark == kSemiVoicedMark) return ha ? kana + 2 : 0;
+  if ((kana >= 0x30AB && kana <= 0x30C1 && (kana - 0x30AB) % 2 == 0) ||
+      kana == 0x30C4 || kana == 0x30C6 || kana == 0x30C8 || ha)
+    return kana + 1;
+  return kana == 0x30A6 ? 0x30F4 : 0;  // ｳﾞ
+}
+
+char32_t lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+
+}  // namespace
+
+size_t foldAt(std::string_view s, size_t pos, bool matchCase, char32_t& c) {
+  const auto b = static_cast<unsigned char>(s[pos]);
+  if (b < 0x80) {
+    c = matchCase ? b : lower(b);
+    return 1;
+  }
+  size_t n = decodeUtf8(s, pos, c);
+  if (c >= 0xFF01 && c <= 0xFF5E) {
+    c = c - 0xFF01 + 0x21;
+    if (!matchCase) c = lower(c);
+  } else if (c == 0x3000) {
+    c = ' ';
+  } else if (c >= 0xFF61 && c <= 0xFF9F) {
+    c = kHalfKana[c - 0xFF61];
+    if (pos + n < s.size()) {
+      char32_t mark;
+      const size_t m = decodeUtf8(s, pos + n, mark);
+      if (mark == kVoicedMark || mark == kSemiVoicedMark) {
+        if (const char32_t joined = withMark(c, mark)) {
+          c = joined;
+          n += m;
+        }
+      }
+    }
+  }
+  return n;
+}
+
+void TextFinder::setQuery(std::string_view word, bool matchCase) {
+  query_ = std::string(word);
+  matchCase_ = matchCase;
+  needle_.clear();
+  for (size_t p = 0; p < word.size();) {
+    char32_t c;
+    p += foldAt(word, p, matchCase, c);
+    needle_.push_back(c);
+  }
+  std::fill(std::begin(first_), std::end(first_), false);
+  if (!needle_.empty()) {
+    const char32_t f = needle_[0];
+    // Every full-width ASCII form and every half-width kana begins with EF.
+    first_[0xEF] = true;
+    if (f < 0x80) {
+      first_[f] = true;
+      if (!matchCase && f >= 'a' && f <= 'z') first_[f - 32] = true;
+      if (f == ' ') first_[0xE3] = true;  // the ideographic space
+    } else {
+      first_[f < 0x800 ? 0xC0 | (f >> 6) : f < 0x10000 ? 0xE0 | (f >> 12) : 0xF0 | (f >> 18)] = true;
+    }
+  }
+  // A match takes at most six bytes a character (a half-width kana and its
+  // mark), and its last character looks at the next one for a mark.
+  span_ = needle_.size() * 6 + 3;
+  reset();
+}
+
+void TextFinder::reset() {
+  matches_.clear();
+  scan(0);
+}
+
+void TextFinder::appended() {
+  if (text_.size() < scanned_) {  // not an append after all
+    reset();
+    return;
+  }
+  // Starts near the old end may have run out of text, and a match that
+  // ended there may take a mark that has just arrived: look again.
+  scan(scanned_ > span_ ? scanned_ - span_ : 0);
+}
+
+void TextFinder::scan(size_t from) {
+  while (!matches_.empty() && matches_.back().begin >= from) matches_.pop_back();
+  if (!matches_.empty()) from = std::max(from, matches_.back().end);
+  const size_t size = text_.size();
+  scanned_ = size;
+  if (needle_.empty()) return;
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(text_.data());
+  for (size_t p = from; p < size; ++p) {
+    if (!first_[t[p]]) continue;
+    if (const size_t end = matchAt(p)) {
+      matches_.push_back({p, end});
+      p = end - 1;
+    }
+  }
+}
+
+size_t TextFinder::matchAt(size_t p) const {
+  const std::string_view s = text_;
+  // A mark that belongs to the kana before it starts nothing.
+  if (p >= 3 && p + 2 < s.size() && s.compare(p, 2, "\xEF\xBE") == 0 &&
+      (s[p + 2] == '\x9E' || s[p + 2] == '\x9F')) {
+    char32_t kana, mark;
+    decodeUtf8(s, p - 3, kana);
+    decodeUtf8(s, p, mark);
+    if (kana >= 0xFF61 && kana <= 0xFF9F && withMark(kHalfKana[kana - 0xFF61], mark))
+      return 0;
+  }
+  size_t q = p;
+  for (const char32_t want : needle_) {
+    if (q >= s.size()) return 0;
+    char32_t c;
+    q += foldAt(s, q, matchCase_, c);
+    if (c != want) return 0;
+  }
+  return q;
+}
+
+size_t TextFinder::indexOf(size_t begin, size_t end) const {
+  auto it = std::lower_bound(matches_.begin(), matches_.end(), begin,
+                             [](const Match& m, size_t b) { return m.begin < b; });
+  if (it == matches_.end() || it->begin != begin || it->end != end) return npos;
+  return static_cast<size_t>(it - matches_.begin());
+}
+
+size_t TextFinder::firstFrom(size_t pos) const {
+  if (matches_.empty()) return npos;
+  auto it = std::lower_bound(matches_.begin(), matches_.end(), pos,
+                             [](const Match& m, size_t b) { return m.begin < b; });
+  return it == matches_.end() ? 0 : static_cast<size_t>(it - matches_.begin());
+}
+
+size_t TextFinder::lastBefore(size_t pos) const {
+  if (matches_.empty()) return npos;
+  auto it = std::lower_bound(matches_.begin(), matches_.end(), pos,
+                             [](const Match& m, size_t b) { return m.begin < b; });
+  return it == matches_.begin() ? matches_.size() - 1
+                                : static_cast<size_t>(it - matches_.begin()) - 1;
+}
+
+std::pair<size_t, size_t> TextFinder::within(size_t from, size_t to) const {
+  auto a = std::partition_point(matches_.begin(), matches_.end(),
+                                [from](const Match& m) { return m.end <= from; });
+  auto b = std::partition_point(a, matches_.end(),
+                                [to](const Match& m) { return m.begin < to; });
+  return {static_cast<size_t>(a - matches_.begin()),
+          static_cast<size_t>(b - matches_.begin())};
+}
+
+}  // namespace velquin::form

@@ -1,0 +1,237 @@
+// Find in the output view and the time of each line: matching with the two
+// widths as one, matches of output that keeps arriving, the find strip as
+// the user drives it, and the times and their copy.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "form/output_doc.h"
+#include "results/output_find.h"
+#include "support/app_fixture.h"
+
+namespace velquin::test {
+namespace {
+
+using Words = std::vector<std::string>;
+
+Words found(const std::string& text, const std::string& word, bool matchCase) {
+  form::TextFinder f(text);
+  f.setQuery(word, matchCase);
+  Words out;
+  for (size_t i = 0; i < f.count(); ++i)
+    out.push_back(text.substr(f[i].begin, f[i].end - f[i].begin));
+  return out;
+}
+
+TEST(TextFind, WidthsCaseAndVoicedMarks) {
+  struct Case {
+    std::string text, word;
+    bool matchCase;
+    Words want;
+  };
+  const Case cases[] = {
+      {"IPv4 ＩＰｖ４ ipv4 IPV4", "ipv4", false, {"IPv4", "ＩＰｖ４", "ipv4", "IPV4"}},
+      {"IPv4 ＩＰｖ４ ipv4 IPV4", "IPv4", true, {"IPv4", "ＩＰｖ４"}},
+      {"IPv4 ＩＰｖ４ ipv4", "ＩＰＶ４", false, {"IPv4", "ＩＰｖ４", "ipv4"}},
+      {"要求がタイムアウトしました。ﾀｲﾑｱｳﾄ", "ﾀｲﾑｱｳﾄ", false, {"タイムアウト", "ﾀｲﾑｱｳﾄ"}},
+      {"ガ ｶﾞ カ ｶ", "ｶﾞ", false, {"ガ", "ｶﾞ"}},
+      {"ガ ｶﾞ カ ｶ", "カ", false, {"カ", "ｶ"}},
+      {"パ ﾊﾟ バ ﾊﾞ ハ", "パ", false, {"パ", "ﾊﾟ"}},
+      {"ヴ ｳﾞ ウ", "ヴ", false, {"ヴ", "ｳﾞ"}},
+      {"ｶﾞ ﾞ", "゛", false, {"ﾞ"}},  // a mark joined to its kana is not one
+      {"a　b a b", "a b", false, {"a　b", "a b"}},
+      {"aaaa", "aa", false, {"aa", "aa"}},
+      {"abc", "", false, {}},
+      {"abc", "abcd", false, {}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(found(c.text, c.word, c.matchCase), c.want) << c.text << " / " << c.word;
+}
+
+TEST(TextFind, OutputArrivingInPiecesMatchesAsOneText) {
+  const std::string whole = "Reply from ::1 time<1ms\r\nﾀｲﾑｱｳﾄ ｶﾞ\r\nreply ＲＥＰＬＹ rep";
+  for (const std::string word : {"reply", "ガ", "ﾀｲﾑｱｳﾄ", "1 time"}) {
+    const Words once = found(whole, word, false);
+    for (size_t cut = 0; cut <= whole.size(); ++cut) {
+      std::string text = whole.substr(0, cut);
+      form::TextFinder f(text);
+      f.setQuery(word, false);
+      text += whole.substr(cut);
+      f.appended();
+      Words got;
+      for (size_t i = 0; i < f.count(); ++i)
+        got.push_back(text.substr(f[i].begin, f[i].end - f[i].begin));
+      EXPECT_EQ(got, once) << word << " cut at " << cut;
+    }
+  }
+  // A kana at the very end may still take its mark.
+  std::string text = "ｶ";
+  form::TextFinder ka(text), ga(text);
+  ka.setQuery("カ", false);
+  ga.setQuery("ガ", false);
+  EXPECT_EQ(ka.count() * 10 + ga.count(), 10u);
+  text += "ﾞ";
+  ka.appended();
+  ga.appended();
+  EXPECT_EQ(ka.count() * 10 + ga.count(), 1u);
+}
+
+class OutputFindTest : public AppTest {
+ protected:
+  form::OutputDoc& doc() { return *(*this)["Memo0"].outputDoc(); }
+  std::string selected() { return doc().text().selectedText(); }
+  size_t selStart() { return doc().text().selStart(); }
+  bool key(const std::string& k) { return form().userShortcut(k); }
+  std::string focus() {
+    return form().focused() ? form().focused()->name() : "";
+  }
+  void showResults(const std::string& text) {
+    (*this)["PageControl1"].setActivePageIndex(1);
+    (*this)["Memo0"].setText(text);
+    enter("Memo0");
+  }
+};
+
+TEST_F(OutputFindTest, StripFindsAsYouTypeStepsRoundAndCloses) {
+  showResults(
+      "ping ::1\r\nReply from ::1: time<1ms\r\nＲｅｐｌｙ from ::1\r\n"
+      "Request timed out.\r\nreply from ::1\r\n");
+  EXPECT_FALSE((*this)["PanelFind"].visible());
+  key("F3");  // nothing to repeat yet: opens the strip
+  ASSERT_TRUE((*this)["PanelFind"].visible());
+  key("Esc");
+
+  ASSERT_TRUE(key("Ctrl+F"));
+  EXPECT_TRUE((*this)["PanelFind"].showing());
+  EXPECT_EQ(focus(), "EditFind");
+  EXPECT_TRUE(doc().marks());
+  type("EditFind", "rep");
+  EXPECT_EQ(selected(), "Rep");
+  EXPECT_EQ(text("LblFind"), "1 / 3");
+  type("EditFind", "reply");
+  EXPECT_EQ(selected(), "Reply");  // the match grows in place
+  EXPECT_EQ(text("LblFind"), "1 / 3");
+  struct Step {
+    std::string key, sel, count;
+  };
+  const Step steps[] = {
+      {"Enter", "Ｒｅｐｌｙ", "2 / 3"}, {"F3", "reply", "3 / 3"},
+      {"Enter", "Reply", "1 / 3"},     {"Shift+Enter", "reply", "3 / 3"},
+      {"Shift+F3", "Ｒｅｐｌｙ", "2 / 3"},
+  };
+  for (const Step& s : steps) {
+    EXPECT_TRUE(key(s.key)) << s.key;
+    EXPECT_EQ(selected(), s.sel) << s.key;
+    EXPECT_EQ(text("LblFind"), s.count) << s.key;
+  }
+  click("btnFindNext");
+  EXPECT_EQ(text("LblFind"), "3 / 3");
+  click("btnFindPrev");
+  EXPECT_EQ(text("LblFind"), "2 / 3");
+  click("CB_FindCase");
+  EXPECT_EQ(selected(), "reply");
+  EXPECT_EQ(text("LblFind"), "1 / 1");
+  type("EditFind", "Reply");
+  EXPECT_EQ(selected(), "Reply");
+  EXPECT_EQ(text("LblFind"), "1 / 2");
+  type("EditFind", "Replyx");
+  EXPECT_EQ(text("LblFind"), results::kNotFound);
+
+  click("CB_FindCase");
+  type("EditFind", "time");
+  EXPECT_EQ(selected(), "time");
+
+  EXPECT_TRUE(key("Esc"));
+  EXPECT_FALSE((*this)["PanelFind"].visible());
+  EXPECT_FALSE(doc().marks());
+  EXPECT_EQ(focus(), "Memo0");
+  // F3 in the view repeats the last search with the strip hidden.
+  const size_t first = selStart();
+  EXPECT_TRUE(key("F3"));
+  EXPECT_FALSE((*this)["PanelFind"].visible());
+  EXPECT_EQ(selected(), "time");
+  EXPECT_GT(selStart(), first);
+  // Ctrl+F elsewhere is not the view's.
+  enter("btnDO");
+  EXPECT_FALSE(key("Ctrl+F"));
+}
+
+TEST_F(OutputFindTest, FieldStartsWithTheSelectionOnOneLine) {
+  showResults("ping ::1\r\nReply from ::1\r\n");
+  doc().text().select(10, 15);  // "Reply"
+  key("Ctrl+F");
+  EXPECT_EQ(text("EditFind"), "Reply");
+  EXPECT_EQ(selected(), "Reply");
+  key("Esc");
+  doc().text().select(0, 15);  // two lines: the field keeps its word
+  key("Ctrl+F");
+  EXPECT_EQ(text("EditFind"), "Reply");
+}
+
+TEST_F(OutputFindTest, CountGrowsAsOutputArrives) {
+  showResults("ping -t ::1\r\n");
+  key("Ctrl+F");
+  type("EditFind", "ﾀｲﾑｱｳﾄ");
+  EXPECT_EQ(text("LblFind"), results::kNotFound);
+  form::Control& memo = (*this)["Memo0"];
+  memo.append("要求がタイム");
+  memo.append("アウトしました。\r\n");
+  EXPECT_EQ(text("LblFind"), "0 / 1");
+  key("Enter");
+  EXPECT_EQ(text("LblFind"), "1 / 1");
+  memo.append("要求がﾀｲﾑｱｳﾄしました。\r\n");
+  EXPECT_EQ(text("LblFind"), "1 / 2");
+  // A new run starts counting anew.
+  memo.setText("ping ::1\r\n");
+  EXPECT_EQ(text("LblFind"), results::kNotFound);
+}
+
+TEST_F(OutputFindTest, EveryLineHasTheTimeItsFirstByteArrived) {
+  const long long day = 86400000LL * 150000;  // a day's midnight
+  auto at = [&](long long ms) { os.clock = day + ms; };
+  form::Control& memo = (*this)["Memo0"];
+  at(13 * 3600000LL + 5 * 60000 + 9 * 1000 + 7);  // 13:05:09.007
+  memo.setText("ping ::1");
+  memo.append("\r\n");
+  at(13 * 3600000LL + 5 * 60000 + 10 * 1000);
+  memo.append("a\r\nb");
+  at(13 * 3600000LL + 5 * 60000 + 11 * 1000);
+  memo.append("c\r");
+  at(13 * 3600000LL + 5 * 60000 + 12 * 1000 + 340);
+  memo.append("\nd\r\n");
+  const form::LineTimes& t = doc().times();
+  std::vector<std::string> got;
+  for (size_t ln = 0; ln < doc().text().lineCount(); ++ln)
+    got.push_back(t.has(ln) ? form::LineTimes::format(t.at(ln)) : "-");
+  EXPECT_EQ(got, (std::vector<std::string>{"13:05:09.007", "13:05:10.000",
+                                           "13:05:10.000", "13:05:12.340", "-"}));
+
+  // Copy with times: every line that the selection touches.
+  const std::string& s = memo.text();  // "ping ::1\r\na\r\nbc\r\nd\r\n"
+  auto copy = [&](size_t from, size_t to) {
+    return form::linesWithTimes(doc().text(), t, from, to);
+  };
+  EXPECT_EQ(copy(s.find('a'), s.find('c')), "13:05:10.000\ta\r\n13:05:10.000\tbc");
+  EXPECT_EQ(copy(s.find('a'), s.find('b')), "13:05:10.000\ta");  // ends where bc begins
+  EXPECT_EQ(copy(s.find('d'), s.find('d')), "13:05:12.340\td");
+  EXPECT_EQ(copy(0, s.size()),
+            "13:05:09.007\tping ::1\r\n13:05:10.000\ta\r\n13:05:10.000\tbc\r\n"
+            "13:05:12.340\td");
+}
+
+TEST_F(OutputFindTest, ShowingTheTimesIsKeptAcrossStarts) {
+  EXPECT_FALSE(doc().showTimes());
+  doc().setShowTimes(true);
+  main().FormClose();
+  program.reset();
+  program = std::make_unique<Program>(os);
+  main().FormCreate();
+  main().FormShow();
+  EXPECT_TRUE(doc().showTimes());
+  const std::string ini = readBytes(os.folder + "/Velquin.ini");
+  EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);
+}
+
+}  // namespace
+}  // namespace velquin::test

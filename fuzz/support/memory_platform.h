@@ -77,9 +77,12 @@ class MemoryPlatform : public platform::Platform {
   void pumpMessages(int) override {}
   void closeMainWindow() override {}
   bool quitting() override { return false; }
+  // A clock that moves a millisecond at every reading.
+  long long localTimeMs() override { return ++clock_; }
 
  private:
   bool utf8_;
+  long long clock_ = 0;
 };
 
 }  // namespace velquin::fuzz

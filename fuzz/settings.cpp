@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     else refused = 1;
   }
   if (os.messages.size() != refused) fuzz::fail("a message other than one per refused value");
-  if (main.form().windowBounds() != app::reachable(b, os.workArea({}), 200, 150))
+  if (main.form().windowBounds() != app::reachable(b, os, 200, 150))
     fuzz::fail("the window is not where the whole values put it");
 
   main.FormClose();

@@ -271,11 +271,22 @@ void Form::userClick(Control& c) {
       c.runClick();
       break;
     case Kind::Label:
+    case Kind::StatusBar:
       if (c.onClick) c.onClick();
       break;
     default:
       break;
   }
+}
+
+bool Form::userKey(Control& c, Key key) {
+  if (focused_ != &c || !c.onKey) return false;
+  return c.onKey(key);
+}
+
+void Form::userWindowCommand(size_t index) {
+  if (index < windowCommands_.size() && windowCommands_[index].run)
+    windowCommands_[index].run();
 }
 
 void Form::userPickItem(Control& c, int index) {

@@ -24,6 +24,13 @@ class View {
   virtual std::string readText(const Control& memo) = 0;
 };
 
+// A command of the window's own menu (the system menu, Alt+Space), added
+// before the window is created.
+struct WindowCommand {
+  std::string caption;
+  Handler run;
+};
+
 struct Action {
   std::string name;
   std::string category;
@@ -111,12 +118,22 @@ class Form {
 
   // The user's actions, as the renderer reports them.
   void userFocus(Control& c);
-  void userClick(Control& c);                // button, check box, label
+  void userClick(Control& c);                // button, check box, label, status bar
+  // A key pressed while the control has the focus; true when it took it.
+  bool userKey(Control& c, Key key);
   void userPickItem(Control& c, int index);  // radio group or combo box list
   void userType(Control& c, std::string text);
   void userSelectPage(Control& pageControl, int index);
   // Label accelerator: focus goes to the label's target.
   void userAccelerator(Control& label);
+
+  void addWindowCommand(WindowCommand command) {
+    windowCommands_.push_back(std::move(command));
+  }
+  const std::vector<WindowCommand>& windowCommands() const {
+    return windowCommands_;
+  }
+  void userWindowCommand(size_t index);
 
   void setView(View* view) { view_ = view; }
   View* view() const { return view_; }
@@ -141,6 +158,7 @@ class Form {
   int clientH_ = 0;
   Control* focused_ = nullptr;
   View* view_ = nullptr;
+  std::vector<WindowCommand> windowCommands_;
 };
 
 // Size of a page control's tab strip in 96-DPI units while any tab shows.

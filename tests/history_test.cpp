@@ -12,8 +12,13 @@ namespace {
 
 class History : public AppTest {
  protected:
-  void run(const std::string& line) {
+  // Types into the command line field, on its page.
+  void typeLine(const std::string& line) {
+    form().userSelectPage((*this)["PageControl1"], 0);
     type("Edit1", line);
+  }
+  void run(const std::string& line) {
+    typeLine(line);
     click("btnDO");
   }
   // Up, Down or F7 in the command line field: what it then holds.
@@ -44,7 +49,7 @@ TEST_F(History, NewestFirstARepeatMovesUpAndUpDownGiveTheTypedTextBack) {
   run("echo  a");  // another line: the blanks count
   EXPECT_EQ(lines(), (std::vector<std::string>{"echo  a", "echo a", "echo b"}));
 
-  type("Edit1", "ping hal");
+  typeLine("ping hal");
   const struct { form::Key key; const char* field; } walk[] = {
       {form::Key::Up, "echo  a"},    {form::Key::Up, "echo a"},
       {form::Key::Up, "echo b"},     {form::Key::Up, "echo b"},  // the oldest
@@ -57,7 +62,7 @@ TEST_F(History, NewestFirstARepeatMovesUpAndUpDownGiveTheTypedTextBack) {
   // the changed line is what Down gives back.
   key(form::Key::Up);
   key(form::Key::Up);
-  type("Edit1", "echo a -n");
+  typeLine("echo a -n");
   EXPECT_EQ(key(form::Key::Up), "echo  a");
   EXPECT_EQ(key(form::Key::Down), "echo a -n");
 }
@@ -68,7 +73,7 @@ TEST_F(History, F7ListsTheLatestTwentyWithTheirTimesAndAChoiceIsNotRun) {
     run("echo " + std::to_string(i));
   }
   const std::string shown = text("Memo0");
-  type("Edit1", "typed");
+  typeLine("typed");
   os.listAnswers = {2};
   EXPECT_EQ(key(form::Key::F7), "echo 19");
   ASSERT_EQ(os.listsShown.size(), 1u);

@@ -15,6 +15,7 @@ class Status : public AppTest {
   // Runs the line; at its first pass the clock has moved by ms.
   std::string run(const std::string& line, int64_t ms = 1234) {
     os.duringPump.push_back([this, ms] { os.clockMs += ms; });
+    form().userSelectPage((*this)["PageControl1"], 0);
     type("Edit1", line);
     click("btnDO");
     return bar();
@@ -43,7 +44,8 @@ TEST_F(Status, ARunShowsItsSecondsThenHowItEnded) {
   os.duringPump = {[&] { seen.push_back(bar()); os.clockMs += 1100; },
                    [&] { seen.push_back(bar()); os.clockMs += 1000; },
                    [&] { seen.push_back(bar()); }};
-  type("Edit1", "sh -c 'sleep 0.3; exit 3'");
+  form().userSelectPage((*this)["PageControl1"], 0);
+  type("Edit1", "sh -c \"sleep 0.3; exit 3\"");
   click("btnDO");
   ASSERT_GE(seen.size(), 3u);
   EXPECT_EQ(seen[0], "実行中 (0 秒)");
@@ -58,6 +60,7 @@ TEST_F(Status, ARunShowsItsSecondsThenHowItEnded) {
   EXPECT_EQ(text("Memo0"), "no-such-program-here\r\n");
 
   os.duringPump = {[&] { os.clockMs += 2500; click("btnBreak"); }};
+  form().userSelectPage((*this)["PageControl1"], 0);
   type("Edit1", "sleep 20");
   click("btnDO");
   EXPECT_EQ(bar(), "停止しました (2.5 秒)");
@@ -72,7 +75,7 @@ TEST_F(Status, ACommandFileShowsItsLineInProgress) {
   };
   os.duringPump.push_back(look);
   form().userSelectPage((*this)["PageControl1"], 3);
-  type("Memo3", "sh -c 'sleep 0.2'\r\n// note\r\nsh -c 'sleep 0.2; exit 4'");
+  type("Memo3", "sh -c \"sleep 0.2\"\r\n// note\r\nsh -c \"sleep 0.2; exit 4\"");
   click("Button4");
   os.duringPump.clear();
   EXPECT_EQ(seen, (std::set<std::string>{"自動実行 1 / 3 行目  実行中 (0 秒)",
@@ -94,6 +97,7 @@ TEST_F(Status, MissingRightsOfferARestartThatCarriesTheCommandLine) {
 
   // Refused: everything stays, the bar says so; the system menu offers the
   // restart too.
+  form().userSelectPage((*this)["PageControl1"], 0);
   type("Edit1", R"(net "a b\" c\)");
   click("StatusBar1");
   ASSERT_EQ(os.elevatedStarts.size(), 1u);

@@ -149,6 +149,14 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(memo, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(180, 120));
     SendMessageW(memo, WM_LBUTTONUP, 0, MAKELPARAM(180, 120));
   });
+  // The picture of the README: a command run as the user runs it, its
+  // output and how it ended in the status bar.
+  shot(L"readme", [&] {
+    f.userSelectPage(f["PageControl1"], 0);
+    f.userPickItem(f["RadioGroup1"], 0);
+    f.userPickItem(f["RadioGroup2"], 0);
+    f.userClick(f["btnDO"]);
+  });
   // Every usage text of the help page.
   for (int k = 0; k < 6; ++k)
     shot(L"p6_help" + std::to_wstring(k),

@@ -1,6 +1,7 @@
 #include "app/history.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/run_status.h"
 

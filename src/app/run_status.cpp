@@ -1,5 +1,6 @@
 #include "app/run_status.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 

@@ -280,7 +280,9 @@ void Form::userClick(Control& c) {
 }
 
 bool Form::userKey(Control& c, Key key) {
-  if (focused_ != &c || !c.onKey) return false;
+  if (!c.onKey || !canFocus(c)) return false;
+  // A key arrives where the focus really is.
+  if (focused_ != &c) userFocus(c);
   return c.onKey(key);
 }
 

@@ -1,10 +1,11 @@
 // Running commands for real: the status bar after real console programs,
 // the history walked with real keys, kept across a restart, and the
 // administrator's restart offered in the system menu.
+#include "wine_app.h"
+
 #include <commctrl.h>
 
 #include "app/history.h"
-#include "wine_app.h"
 #include "win32/text.h"
 
 namespace velquin::test {

@@ -44,6 +44,16 @@ class RealRuns : public WineApp {
     }
     pump(200);
   }
+  // Closes the program as its close box does and starts it again.
+  void restart() {
+    main().FormClose();
+    session.reset();
+    session = std::make_unique<win32::Session>(os);
+    program = &session->program();
+    window = &session->mainWindow();
+    session->show(SW_SHOWNORMAL);
+    pump();
+  }
   HWND focus() {
     GUITHREADINFO info{sizeof info};
     GetGUIThreadInfo(GetCurrentThreadId(), &info);
@@ -81,13 +91,7 @@ TEST_F(RealRuns, ExitCodesStartFailuresAndTheHistoryByKeys) {
 TEST_F(RealRuns, TheHistorySurvivesARestart) {
   run("cmd /c echo one");
   run("net user someone pw");
-  main().FormClose();
-  session.reset();
-  session = std::make_unique<win32::Session>(os);
-  program = &session->program();
-  window = &session->mainWindow();
-  session->show(SW_SHOWNORMAL);
-  pump();
+  restart();
   const auto& entries = program->history().history().entries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].line, "cmd /c echo one");
@@ -97,21 +101,23 @@ TEST_F(RealRuns, TheHistorySurvivesARestart) {
 }
 
 TEST_F(RealRuns, RightsShowInTheBarOrTheSystemMenu) {
-  HMENU menu = GetSystemMenu(window->hwnd(), FALSE);
-  const int last = GetMenuItemCount(menu) - 1;
-  wchar_t caption[64] = L"";
-  GetMenuStringW(menu, last, caption, 64, MF_BYPOSITION);
-  HWND sb = byName("StatusBar1");
-  const int parts = static_cast<int>(SendMessageW(sb, SB_GETPARTS, 0, 0));
-  if (os.elevated()) {
-    ASSERT_EQ(parts, 2);
+  // Elevated (as Wine runs programs) and, started again, not elevated.
+  for (bool elevated : {true, false}) {
+    if (!elevated) {
+      os.notElevated = true;
+      restart();
+    }
+    ASSERT_EQ(os.elevated(), elevated);
+    HMENU menu = GetSystemMenu(window->hwnd(), FALSE);
+    wchar_t caption[64] = L"";
+    GetMenuStringW(menu, GetMenuItemCount(menu) - 1, caption, 64, MF_BYPOSITION);
+    HWND sb = byName("StatusBar1");
+    const int parts = static_cast<int>(SendMessageW(sb, SB_GETPARTS, 0, 0));
     wchar_t part[16] = L"";
-    SendMessageW(sb, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(part));
-    EXPECT_EQ(win32::narrow(part), "管理者");
-    EXPECT_NE(win32::narrow(caption), "管理者として再起動(&A)");
-  } else {
-    EXPECT_EQ(parts, 1);
-    EXPECT_EQ(win32::narrow(caption), "管理者として再起動(&A)");
+    if (parts > 1) SendMessageW(sb, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(part));
+    EXPECT_EQ(parts, elevated ? 2 : 1);
+    EXPECT_EQ(win32::narrow(part), elevated ? "管理者" : "");
+    EXPECT_EQ(win32::narrow(caption) == "管理者として再起動(&A)", !elevated);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include "app/history.h"
+#include "app/run_status.h"
 #include "builders/arp_page.h"
 #include "builders/ipconfig_page.h"
 #include "builders/nbtstat_page.h"
@@ -34,13 +36,18 @@ Program::Program(platform::Platform& platform)
   m.addTool<builders::NslookupPage>(app::kNslookup);
   m.addTool<builders::PathpingPage>(app::kPathping);
   // Kept results, then the batch run that gathers into them.
+  // How each run goes and ends, and the history of the lines the user ran.
+  app::RunStatus& status = *(status_ = &m.addUnit<app::RunStatus>());
+  app::HistoryUnit& history = *(history_ = &m.addUnit<app::HistoryUnit>(status));
   results::DataPage& data = m.addUnit<results::DataPage>();
-  m.addUnit<results::BatchPage>(data);
+  m.addUnit<results::BatchPage>(data, status);
   m.addUnit<help::HelpPage>();
   // Find in the output view and the time of each line.
   m.addUnit<results::OutputFind>();
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
+  runner_->addObserver(status);
+  runner_->addObserver(history);
   about_ = std::make_unique<help::TfrmAbout>(platform);
   m.addWindow(about_->form());
   m.form().checkNames();

@@ -16,6 +16,10 @@ class Runner;
 namespace help {
 class TfrmAbout;
 }
+namespace app {
+class RunStatus;
+class HistoryUnit;
+}
 
 class Program {
  public:
@@ -27,6 +31,8 @@ class Program {
   app::TfrmMain& main() { return *main_; }
   exec::Runner& runner() { return *runner_; }
   help::TfrmAbout& about() { return *about_; }
+  app::RunStatus& status() { return *status_; }
+  app::HistoryUnit& history() { return *history_; }
 
  private:
   std::unique_ptr<app::TfrmMain> main_;
@@ -35,6 +41,8 @@ class Program {
   std::unique_ptr<exec::Runner> runner_;
   // The about box, the second window; the main window finds it by name.
   std::unique_ptr<help::TfrmAbout> about_;
+  app::RunStatus* status_ = nullptr;    // units of the main window
+  app::HistoryUnit* history_ = nullptr;
 };
 
 }  // namespace velquin

@@ -33,7 +33,7 @@ TEST_F(State, WhatOneStartKeepsTheNextFindsExactly) {
   EXPECT_EQ(s.value("missing", "fallback"), "fallback");
   s.setFlag("times", true);
   s.setValue(awkward, awkward);
-  s.setList("history", {{"1", awkward}, {"2", ""}, {}});
+  s.setList("rows", {{"1", awkward}, {"2", ""}, {}});
   close();
   // Velquin.ini keeps its five lines; the state is a file of its own.
   std::string ini = readBytes(os.folder + "/Velquin.ini");
@@ -42,7 +42,7 @@ TEST_F(State, WhatOneStartKeepsTheNextFindsExactly) {
   app::UserState& again = start();
   EXPECT_TRUE(again.flag("times"));
   EXPECT_EQ(again.value(awkward), awkward);
-  EXPECT_EQ(again.list("history"),
+  EXPECT_EQ(again.list("rows"),
             (std::vector<app::StateRow>{{"1", awkward}, {"2", ""}, {}}));
 }
 

@@ -164,6 +164,14 @@ int wmain(int argc, wchar_t** argv) {
     f["Memo0"].outputDoc()->setShowTimes(false);
     f.execute("Act_FindClose");
   });
+  // The picture of the README: a command run as the user runs it, its
+  // output and how it ended in the status bar.
+  shot(L"readme", [&] {
+    f.userSelectPage(f["PageControl1"], 0);
+    f.userPickItem(f["RadioGroup1"], 0);
+    f.userPickItem(f["RadioGroup2"], 0);
+    f.userClick(f["btnDO"]);
+  });
   // Every usage text of the help page.
   for (int k = 0; k < 6; ++k)
     shot(L"p6_help" + std::to_wstring(k),

@@ -30,6 +30,9 @@ rm -rf "$start"
 for f in "$out"/*.bmp; do
   convert "$f" "${f%.bmp}.png" && rm -f "$f"
 done
+# The README's picture is kept in the repository.
+mkdir -p "$VELQUIN_ROOT/docs"
+cp "$out/readme.png" "$VELQUIN_ROOT/docs/velquin.png"
 velquin_wine_driver null
 touch "$WINEPREFIX/.velquin-null"
 ls "$out"

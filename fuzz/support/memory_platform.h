@@ -79,6 +79,16 @@ class MemoryPlatform : public platform::Platform {
   bool quitting() override { return false; }
   // A clock that moves a millisecond at every reading.
   long long localTimeMs() override { return ++clock_; }
+  int64_t steadyMs() override { return clock_; }
+  std::string localTimeText() override { return "2024/05/01 09:30:00"; }
+  int chooseFromList(const std::vector<std::string>&, const std::string&) override {
+    return -1;
+  }
+  bool elevated() override { return false; }
+  ElevatedStart startElevated(const std::string&, const std::string&,
+                              std::string&) override {
+    return ElevatedStart::Cancelled;
+  }
 
  private:
   bool utf8_;

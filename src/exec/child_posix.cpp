@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -148,6 +149,16 @@ class PosixChild final : public ChildProcess {
     ::kill(-pid_, SIGKILL);
   }
 
+  // As a shell gives it: the status, or 128 and the signal that ended it.
+  uint32_t exitCode() override {
+    siginfo_t info{};
+    if (::waitid(P_PID, pid_, &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        info.si_pid != pid_)
+      return 0;
+    if (info.si_code == CLD_EXITED) return static_cast<uint32_t>(info.si_status);
+    return 128u + static_cast<uint32_t>(info.si_status);
+  }
+
  private:
   pid_t pid_;
   Fd out_;
@@ -157,29 +168,34 @@ class PosixChild final : public ChildProcess {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
+std::unique_ptr<ChildProcess> startChild(const std::string& commandLine,
+                                         std::string* whyNot) {
+  auto fail = [whyNot](int code) -> std::unique_ptr<ChildProcess> {
+    if (whyNot) *whyNot = std::strerror(code);
+    return nullptr;
+  };
   std::vector<std::string> args = splitCommandLine(commandLine);
-  if (args.empty() || args[0].empty()) return nullptr;
+  if (args.empty() || args[0].empty()) return fail(ENOENT);
 
   // Every descriptor is opened close-on-exec; the child receives exactly its
   // three standard ones below.
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) return nullptr;
+  if (::pipe2(ends, O_CLOEXEC) != 0) return fail(errno);
   Fd readEnd(ends[0]);
   Fd writeEnd(ends[1]);
-  if (::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK) != 0) return nullptr;
+  if (::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK) != 0) return fail(errno);
 #ifdef F_SETPIPE_SZ
   ::fcntl(readEnd.get(), F_SETPIPE_SZ, kPipeSize);  // a hint; the default works
 #endif
   Fd nullInput(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-  if (nullInput.get() < 0) return nullptr;
+  if (nullInput.get() < 0) return fail(errno);
 
   posix_spawn_file_actions_t actions;
-  if (posix_spawn_file_actions_init(&actions) != 0) return nullptr;
+  if (posix_spawn_file_actions_init(&actions) != 0) return fail(errno);
   posix_spawnattr_t attr;
   if (posix_spawnattr_init(&attr) != 0) {
     posix_spawn_file_actions_destroy(&actions);
-    return nullptr;
+    return fail(ENOMEM);
   }
   posix_spawn_file_actions_adddup2(&actions, nullInput.get(), 0);
   posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 1);
@@ -214,7 +230,7 @@ std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
                               environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
-  if (rc != 0) return nullptr;
+  if (rc != 0) return fail(rc);
   return std::make_unique<PosixChild>(pid, readEnd.release());
 }
 

@@ -5,6 +5,7 @@
 // polling loop only ever uses this interface.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,8 @@ class ChildProcess {
   virtual void interrupt() = 0;
   // Ends the started process and every process it started in turn.
   virtual void terminate() = 0;
+  // The code the process ended with, once running() has answered false.
+  virtual uint32_t exitCode() = 0;
 
   // Destruction closes every handle. A child that has not been seen to end
   // by itself is ended first, with its whole tree, so nothing keeps running
@@ -40,7 +43,9 @@ class ChildProcess {
 // Starts the command line as typed: the first word names the program, found
 // by the system's usual rules; there is no command interpreter in front.
 // Returns null when the program cannot be started (missing program, bad
-// path, a command line the system refuses); nothing is left open then.
-std::unique_ptr<ChildProcess> startChild(const std::string& commandLine);
+// path, a command line the system refuses); nothing is left open then, and
+// whyNot, when given, holds the system's own message for the failure.
+std::unique_ptr<ChildProcess> startChild(const std::string& commandLine,
+                                         std::string* whyNot = nullptr);
 
 }  // namespace velquin::exec

@@ -50,6 +50,30 @@ std::wstring widen(const std::string& s) {
   return w;
 }
 
+// The system's own wording for an error code, in UTF-8.
+std::string systemText(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+          FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring w = n && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' '))
+    w.pop_back();
+  if (w.empty()) w = L"0x" + [code] {
+    wchar_t hex[16];
+    wsprintfW(hex, L"%08X", code);
+    return std::wstring(hex);
+  }();
+  const int m = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(m > 0 ? m : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()),
+                      out.data(), m, nullptr, nullptr);
+  return out;
+}
+
 // This program has no console of its own; it attaches to a child's console
 // only to raise Ctrl-C there, and is itself among the processes that receive
 // it. This handler keeps it alive through that.
@@ -133,6 +157,12 @@ class Win32Child final : public ChildProcess {
     TerminateProcess(process_.get(), 0);
   }
 
+  uint32_t exitCode() override {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+  }
+
  private:
   Handle process_;
   DWORD pid_;
@@ -181,11 +211,18 @@ class InheritList {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
+std::unique_ptr<ChildProcess> startChild(const std::string& commandLine,
+                                         std::string* whyNot) {
+  // Evaluated before any handle of the attempt is closed.
+  auto fail = [whyNot](DWORD code) -> std::unique_ptr<ChildProcess> {
+    if (whyNot) *whyNot = systemText(code);
+    return nullptr;
+  };
   // The command line goes to the system as typed, in UTF-16; CreateProcessW
   // may write into it, so it is a private copy.
   std::wstring command = widen(commandLine);
-  if (command.empty() || command.size() >= kMaxCommandLine) return nullptr;
+  if (command.empty()) return fail(ERROR_BAD_PATHNAME);
+  if (command.size() >= kMaxCommandLine) return fail(ERROR_FILENAME_EXCED_RANGE);
 
   prepareConsoleHandling();
 
@@ -193,12 +230,12 @@ std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
   // or it could swallow its own output.
   HANDLE r = nullptr;
   HANDLE w = nullptr;
-  if (!CreatePipe(&r, &w, nullptr, kPipeSize)) return nullptr;
+  if (!CreatePipe(&r, &w, nullptr, kPipeSize)) return fail(GetLastError());
   Handle readEnd(r);
   Handle writeEnd(w);
   if (!SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT,
                             HANDLE_FLAG_INHERIT))
-    return nullptr;
+    return fail(GetLastError());
 
   // Standard input is the null device: a child that reads input sees its
   // end at once instead of waiting for input that never comes.
@@ -206,7 +243,7 @@ std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
   Handle nullInput(CreateFileW(L"NUL", GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE,
                                &inheritable, OPEN_EXISTING, 0, nullptr));
-  if (!nullInput) return nullptr;
+  if (!nullInput) return fail(GetLastError());
 
   InheritList inherit(writeEnd.get(), nullInput.get());
 
@@ -237,7 +274,7 @@ std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, flags,
                       nullptr, nullptr, &si.StartupInfo, &pi))
-    return nullptr;
+    return fail(GetLastError());
   Handle process(pi.hProcess);
   Handle thread(pi.hThread);
 
@@ -245,8 +282,9 @@ std::unique_ptr<ChildProcess> startChild(const std::string& commandLine) {
   // the job. A job that cannot take it still leaves the child itself to end.
   if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
   if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+    const DWORD code = GetLastError();
     TerminateProcess(process.get(), 0);
-    return nullptr;
+    return fail(code);
   }
   // The write end must not reach a child started later.
   SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0);

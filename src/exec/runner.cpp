@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -88,7 +89,9 @@ class Runner::Starter {
   // Starts the command, handling window messages until the child is there
   // (or could not be started).
   std::unique_ptr<ChildProcess> start(const std::string& command,
-                                      platform::Platform& platform) {
+                                      platform::Platform& platform,
+                                      std::string& whyNot,
+                                      const std::function<void()>& passed) {
     Request request{command};
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -108,8 +111,10 @@ class Runner::Starter {
       } else {
         platform.pumpMessages(kStartPollMs);
       }
+      if (!platform.quitting()) passed();
     }
     if (request.failed) std::rethrow_exception(request.failed);
+    whyNot = std::move(request.whyNot);
     return std::move(request.child);
   }
 
@@ -117,6 +122,7 @@ class Runner::Starter {
   struct Request {
     const std::string& command;
     std::unique_ptr<ChildProcess> child;
+    std::string whyNot;
     std::exception_ptr failed;
     std::atomic<bool> done{false};
   };
@@ -130,7 +136,7 @@ class Runner::Starter {
       queue_.pop_front();
       lock.unlock();
       try {
-        r->child = startChild(r->command);
+        r->child = startChild(r->command, &r->whyNot);
       } catch (...) {
         r->failed = std::current_exception();
       }
@@ -214,19 +220,41 @@ void Runner::Act_btnDOExecute() {
     }
   } active(*this, run);
 
-  run.child = starter_->start(command, platform_);
-  if (!run.child) return;  // the view keeps only the command line
-  if (platform_.quitting()) return;  // the window closed meanwhile: ended at once
+  for (RunObserver* o : observers_) o->runStarting(command);
+  RunEnd end;
+  run.child = starter_->start(command, platform_, end.error, [this] {
+    for (RunObserver* o : observers_) o->runPassing();
+  });
+  if (!run.child) {
+    // The view keeps only the command line; the observers say why.
+    end.how = RunEnd::How::NotStarted;
+    ended(end);
+    return;
+  }
+  if (platform_.quitting()) {  // the window closed meanwhile: ended at once
+    end.how = RunEnd::How::Closed;
+    ended(end);
+    return;
+  }
 
-  poll(run);
+  end.how = poll(run);
   // A character cut off by the very end of the output shows as the stand-in
   // rather than being dropped.
-  run.pending += run.decoder.finish();
+  const std::string tail = run.decoder.finish();
+  if (!tail.empty())
+    for (RunObserver* o : observers_) o->runOutput(tail);
+  run.pending += tail;
   flush(run, kWhole);
+  if (end.how == RunEnd::How::Exited) end.exitCode = run.child->exitCode();
   run.child.reset();  // closes every handle of the run
+  ended(end);
 }
 
-void Runner::poll(Run& run) {
+void Runner::ended(const RunEnd& end) {
+  for (RunObserver* o : observers_) o->runEnded(end);
+}
+
+RunEnd::How Runner::poll(Run& run) {
   ChildProcess& child = *run.child;
   Clock::time_point lastOutput = Clock::now();
   bool ended = false;
@@ -250,7 +278,7 @@ void Runner::poll(Run& run) {
     if (stopFlag_.text() == "1") {
       stopFlag_.setText("0");
       stop(child);
-      return;
+      return RunEnd::How::Stopped;
     }
     if (ctrlCFlag_.text() == "1") {
       child.interrupt();
@@ -262,9 +290,10 @@ void Runner::poll(Run& run) {
     platform_.pumpMessages(ended ? 0 : waitBeforeNextPass(run, lastOutput, now));
     if (platform_.quitting()) {
       child.terminate();
-      return;
+      return RunEnd::How::Closed;
     }
-    if (ended && run.pending.empty()) return;
+    for (RunObserver* o : observers_) o->runPassing();
+    if (ended && run.pending.empty()) return RunEnd::How::Exited;
   }
 }
 
@@ -298,6 +327,7 @@ void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
   // other byte is kept.
   std::erase(text, '\0');
   if (text.empty()) return;
+  for (RunObserver* o : observers_) o->runOutput(text);
   if (run.pending.empty()) run.pendingSince = now;
   run.pending += text;
 }

@@ -10,6 +10,7 @@
 // second run, which then runs to its end inside the first one's loop.
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +22,31 @@
 namespace velquin::exec {
 
 class ChildProcess;
+
+// How one run ended.
+struct RunEnd {
+  enum class How {
+    Exited,      // by itself, with exitCode
+    Stopped,     // by the stop button
+    NotStarted,  // the program could not be started: error says why
+    Closed,      // the window closed while it ran
+  };
+  How how = How::Exited;
+  uint32_t exitCode = 0;
+  std::string error;
+};
+
+// Told of every run: its start, each pass of its loop (about every 40
+// milliseconds at the slowest, so at least once a second), the text it
+// prints, and its end. Called on the user-interface thread.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  virtual void runStarting(const std::string& command) = 0;
+  virtual void runPassing() {}
+  virtual void runOutput(std::string_view text) { (void)text; }
+  virtual void runEnded(const RunEnd& end) = 0;
+};
 
 class Runner {
  public:
@@ -43,12 +69,16 @@ class Runner {
   // another).
   size_t activeRuns() const { return runs_.size(); }
 
+  // Observers live as long as the runner.
+  void addObserver(RunObserver& observer) { observers_.push_back(&observer); }
+
  private:
   using Clock = std::chrono::steady_clock;
   struct Run;
   class Starter;
 
-  void poll(Run& run);
+  RunEnd::How poll(Run& run);
+  void ended(const RunEnd& end);
   void stop(ChildProcess& child);
   size_t readWaiting(Run& run, size_t count);
   void take(Run& run, std::string_view bytes, Clock::time_point now);
@@ -69,6 +99,7 @@ class Runner {
   std::vector<Run*> runs_;     // innermost last
   std::vector<char> buffer_;   // read buffer, reused within one pass
   std::unique_ptr<Starter> starter_;
+  std::vector<RunObserver*> observers_;
 };
 
 }  // namespace velquin::exec

@@ -85,6 +85,10 @@ struct Font {
 
 using Handler = std::function<void()>;
 
+// Keys that a control may take before the system does; true when taken.
+enum class Key { Up, Down, F7 };
+using KeyHandler = std::function<bool(Key)>;
+
 class Control {
  public:
   Control(Form& form, std::string name, Kind kind, Control* parent);
@@ -166,6 +170,7 @@ class Control {
   Handler onChange;
   Handler onResize;
   Handler onShow;
+  KeyHandler onKey;
   std::string action;  // named action that a click runs, "" for none
 
   // Entry points of the renderer (and of the tests, which act as the user).

@@ -322,6 +322,7 @@ void Form::userClick(Control& c) {
       c.runClick();
       break;
     case Kind::Label:
+    case Kind::StatusBar:
       if (c.onClick) c.onClick();
       break;
     default:
@@ -332,6 +333,18 @@ void Form::userClick(Control& c) {
 void Form::userPress(Control& c) {
   if (c.kind_ != Kind::Button || !c.showing() || !c.enabledInTree()) return;
   c.runClick();
+}
+
+bool Form::userKey(Control& c, Key key) {
+  if (!c.onKey || !canFocus(c)) return false;
+  // A key arrives where the focus really is.
+  if (focused_ != &c) userFocus(c);
+  return c.onKey(key);
+}
+
+void Form::userWindowCommand(size_t index) {
+  if (index < windowCommands_.size() && windowCommands_[index].run)
+    windowCommands_[index].run();
 }
 
 void Form::userPickItem(Control& c, int index) {

@@ -24,6 +24,13 @@ class View {
   virtual std::string readText(const Control& memo) = 0;
 };
 
+// A command of the window's own menu (the system menu, Alt+Space), added
+// before the window is created.
+struct WindowCommand {
+  std::string caption;
+  Handler run;
+};
+
 struct Action {
   std::string name;
   std::string category;
@@ -126,11 +133,14 @@ class Form {
   // (the focus coming back from another window). A control that cannot
   // take the focus leaves the model with no focused control.
   void userFocus(Control& c);
-  // A mouse click: the focus moves to the control first.
-  void userClick(Control& c);                // button, check box, label
   // A button pressed from the keyboard (its accelerator, Enter for the
   // default button): clicked where the focus stays.
   void userPress(Control& c);
+  // A mouse click (button, check box, label, status bar): the focus moves
+  // to the control first.
+  void userClick(Control& c);
+  // A key pressed while the control has the focus; true when it took it.
+  bool userKey(Control& c, Key key);
   void userPickItem(Control& c, int index);  // radio group or combo box list
   void userType(Control& c, std::string text);
   void userSelectPage(Control& pageControl, int index);
@@ -143,6 +153,14 @@ class Form {
   void addShortcut(std::string key, std::string scope, std::string action);
   // A key pressed by the user: true when a shortcut took it.
   bool userShortcut(std::string_view key);
+  // Commands of the window's system menu (Alt+Space).
+  void addWindowCommand(WindowCommand command) {
+    windowCommands_.push_back(std::move(command));
+  }
+  const std::vector<WindowCommand>& windowCommands() const {
+    return windowCommands_;
+  }
+  void userWindowCommand(size_t index);
 
   void setView(View* view) { view_ = view; }
   View* view() const { return view_; }
@@ -171,6 +189,7 @@ class Form {
     std::string key, scope, action;
   };
   std::vector<Shortcut> shortcuts_;
+  std::vector<WindowCommand> windowCommands_;
 };
 
 // Size of a page control's tab strip in 96-DPI units while any tab shows.

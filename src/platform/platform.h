@@ -3,6 +3,7 @@
 // implements it for real; the tests use a scripted one.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -134,6 +135,24 @@ class Platform {
   // The local wall-clock time in milliseconds (since 1601-01-01), for the
   // time at which each line of output arrived.
   virtual long long localTimeMs() = 0;
+  // --- Time, a chooser list, rights and the program's own restart.
+  // Milliseconds from a fixed moment; never goes back.
+  virtual int64_t steadyMs() = 0;
+  // The local date and time, "YYYY/MM/DD hh:mm:ss".
+  virtual std::string localTimeText() = 0;
+  // A short list shown below the named control of the main window, chosen
+  // from with the keyboard or the mouse: the index chosen, or -1. A tab in
+  // an item puts what follows it in a column of its own at the right.
+  virtual int chooseFromList(const std::vector<std::string>& items,
+                             const std::string& nearControl) = 0;
+  // True when the program runs with the administrator's rights.
+  virtual bool elevated() = 0;
+  enum class ElevatedStart { Started, Cancelled, Failed };
+  // Asks the shell to run this program's own file elevated in the folder,
+  // with the arguments; error holds the system's message on Failed.
+  virtual ElevatedStart startElevated(const std::string& arguments,
+                                      const std::string& folder,
+                                      std::string& error) = 0;
 };
 
 }  // namespace velquin::platform

@@ -1,5 +1,7 @@
 #include "results/batch_page.h"
 
+#include <algorithm>
+
 namespace velquin::results {
 
 using form::Align;
@@ -61,9 +63,11 @@ class LineReader {
 
 }  // namespace
 
-BatchPage::BatchPage(app::TfrmMain& main, DataPage& data)
+BatchPage::BatchPage(app::TfrmMain& main, DataPage& data,
+                     app::RunStatus& status)
     : main_(main),
       data_(data),
+      status_(status),
       edit1_(main["Edit1"]),
       memo1_(main["Memo1"]) {
   form::Form& f = main_.form();
@@ -118,9 +122,16 @@ void BatchPage::Act_file_DoExecute() {
   const size_t n = memo3.lines().size();
   LineReader reader(memo3);
   std::vector<std::string> lossy;
+  // The status bar shows the line in progress until the batch is over,
+  // however it ends.
+  struct Progress {
+    app::RunStatus& status;
+    ~Progress() { status.batchEnded(); }
+  } progress{status_};
   for (size_t i = 0; i == 0 || i < n; ++i) {
     // The window is closing for good: nothing more is started.
     if (main_.platform().quitting()) break;
+    status_.batchLine(i + 1, std::max<size_t>(n, 1));
     if (!runLine(reader.line(i), lossy)) break;
   }
   data_.tellLossy(lossy);

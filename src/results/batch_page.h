@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/run_status.h"
 #include "platform/platform.h"
 #include "results/data_page.h"
 
@@ -14,7 +15,7 @@ namespace velquin::results {
 
 class BatchPage : public app::PageUnit {
  public:
-  BatchPage(app::TfrmMain& main, DataPage& data);
+  BatchPage(app::TfrmMain& main, DataPage& data, app::RunStatus& status);
 
   void Act_fileOpenExecute();
   void Act_file_DoExecute();
@@ -27,6 +28,7 @@ class BatchPage : public app::PageUnit {
 
   app::TfrmMain& main_;
   DataPage& data_;
+  app::RunStatus& status_;
   // The controls the handlers use, found once the page is built.
   form::Control& edit1_;
   form::Control& memo1_;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "form/form.h"
@@ -194,6 +195,24 @@ class EditCtl : public NativeControl {
     if (code == EN_CHANGE && !r_.quiet()) {
       std::string t = readText();
       r_.fromUser([this, &t] { model_.userSetText(std::move(t)); });
+    }
+  }
+  bool key(UINT vk) override {
+    form::Key k = form::Key::Up;
+    if (vk == VK_DOWN) k = form::Key::Down;
+    else if (vk == VK_F7) k = form::Key::F7;
+    else if (vk != VK_UP) return false;
+    bool taken = false;
+    r_.fromUser([&] { taken = model_.form().userKey(model_, k); });
+    return taken;
+  }
+  void apply(Prop prop) override {
+    NativeControl::apply(prop);
+    // A line put into the field while the user is in it (a line of the
+    // history) is continued at its end.
+    if (prop == Prop::Text && GetFocus() == hwnd_) {
+      const LPARAM end = GetWindowTextLengthW(hwnd_);
+      SendMessageW(hwnd_, EM_SETSEL, end, end);
     }
   }
 };
@@ -699,7 +718,39 @@ class StatusBarCtl : public NativeControl {
     hwnd_ = make(STATUSCLASSNAMEW,
                  CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_SIZEGRIP | stateStyle(),
                  0, L"");
-    SendMessageW(hwnd_, SB_SIMPLE, TRUE, 0);
+    parts();
+  }
+  // The text in the first part; the items, when there are any, in parts of
+  // their own at the right end (such as the rights the program runs with).
+  void parts() {
+    const auto& items = model_.items();
+    RECT rc{};
+    GetClientRect(hwnd_, &rc);
+    const int each = r_.scale(72);
+    int right = rc.right - r_.scale(16) - each * static_cast<int>(items.size());
+    std::vector<int> edges{items.empty() ? -1 : std::max(right, 0)};
+    for (size_t i = 0; i < items.size(); ++i) {
+      right += each;
+      edges.push_back(i + 1 == items.size() ? -1 : right);
+    }
+    SendMessageW(hwnd_, SB_SETPARTS, edges.size(),
+                 reinterpret_cast<LPARAM>(edges.data()));
+    for (size_t i = 0; i < items.size(); ++i)
+      SendMessageW(hwnd_, SB_SETTEXTW, i + 1,
+                   reinterpret_cast<LPARAM>(widen(items[i]).c_str()));
+    SendMessageW(hwnd_, SB_SETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(widen(model_.text()).c_str()));
+  }
+  void apply(Prop prop) override {
+    if (prop == Prop::Text || prop == Prop::Items) return parts();
+    NativeControl::apply(prop);
+    if (prop == Prop::Bounds) parts();
+  }
+  // A click anywhere on the bar is the bar's click.
+  LRESULT notify(const NMHDR& n) override {
+    if (n.code == NM_CLICK)
+      r_.fromUser([this] { model_.form().userClick(model_); });
+    return 0;
   }
 };
 

@@ -4,8 +4,10 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
+#include "win32/controls.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
 
@@ -316,6 +318,109 @@ long long Win32Platform::localTimeMs() {
   if (!SystemTimeToFileTime(&st, &ft)) return 0;
   const ULONGLONG t = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
   return static_cast<long long>(t / 10000);
+}
+
+}  // namespace velquin::win32
+
+// --- Time, a chooser list, rights and the program's own restart.
+
+namespace velquin::win32 {
+
+int64_t Win32Platform::steadyMs() {
+  return static_cast<int64_t>(GetTickCount64());
+}
+
+std::string Win32Platform::localTimeText() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t text[32];
+  swprintf(text, 32, L"%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth,
+           t.wDay, t.wHour, t.wMinute, t.wSecond);
+  return narrow(text);
+}
+
+int Win32Platform::chooseFromList(const std::vector<std::string>& items,
+                                  const std::string& nearControl) {
+  HWND owner = this->owner();
+  if (!owner || items.empty()) return -1;
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return -1;
+  for (size_t i = 0; i < items.size(); ++i) {
+    // An ampersand in a menu item marks its access key; these are shown as
+    // they are.
+    std::wstring text;
+    for (wchar_t c : widen(items[i])) {
+      if (c == L'&') text += L'&';
+      text += c;
+    }
+    AppendMenuW(menu, MF_STRING, i + 1, text.c_str());
+  }
+  // Below the control, or at the window's top left when it is not there.
+  POINT at{0, 0};
+  RECT r{};
+  HWND control = nullptr;
+  if (main_)
+    if (const form::Control* c = main_->model().find(nearControl))
+      if (NativeControl* n = main_->native(*c)) control = n->hwnd();
+  if (control && GetWindowRect(control, &r)) {
+    at = {r.left, r.bottom};
+  } else {
+    ClientToScreen(owner, &at);
+  }
+  // Opened from the keyboard: the first item is highlighted at once, so
+  // Enter takes the newest.
+  PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+  const int chosen = static_cast<int>(TrackPopupMenuEx(
+      menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_NONOTIFY, at.x,
+      at.y, owner, nullptr));
+  DestroyMenu(menu);
+  return chosen - 1;
+}
+
+bool Win32Platform::elevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const bool ok = GetTokenInformation(token, TokenElevation, &elevation,
+                                      sizeof elevation, &size) != FALSE;
+  CloseHandle(token);
+  return ok && elevation.TokenIsElevated != 0;
+}
+
+platform::Platform::ElevatedStart Win32Platform::startElevated(
+    const std::string& arguments, const std::string& folder,
+    std::string& error) {
+  std::wstring file(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, file.data(),
+                                       static_cast<DWORD>(file.size()));
+    if (n == 0) {
+      error = systemMessage(GetLastError());
+      return ElevatedStart::Failed;
+    }
+    if (n < file.size()) {
+      file.resize(n);
+      break;
+    }
+    file.resize(file.size() * 2);
+  }
+  const std::wstring args = widen(arguments);
+  const std::wstring dir = widen(folder);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC;
+  info.hwnd = owner();
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = args.c_str();
+  info.lpDirectory = dir.empty() ? nullptr : dir.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&info)) return ElevatedStart::Started;
+  const DWORD code = GetLastError();
+  if (code == ERROR_CANCELLED) return ElevatedStart::Cancelled;
+  error = systemMessage(code);
+  return ElevatedStart::Failed;
 }
 
 }  // namespace velquin::win32

@@ -52,6 +52,16 @@ class Win32Platform : public platform::Platform {
   bool quitting() override { return quitting_; }
   long long localTimeMs() override;
 
+  // --- Time, a chooser list, rights and the program's own restart.
+  int64_t steadyMs() override;
+  std::string localTimeText() override;
+  int chooseFromList(const std::vector<std::string>& items,
+                     const std::string& nearControl) override;
+  bool elevated() override;
+  ElevatedStart startElevated(const std::string& arguments,
+                              const std::string& folder,
+                              std::string& error) override;
+
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }
   // Translates and dispatches one message as the main loop does.

@@ -236,6 +236,7 @@ void Renderer::create(HWND owner) {
     byModel_[c.get()] = n.get();
     natives_.push_back(std::move(n));
   }
+  addWindowCommands();
   form_.setView(this);
   RECT rc;
   GetClientRect(hwnd_, &rc);
@@ -397,6 +398,16 @@ LRESULT Renderer::handleMain(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOVE:
       if (!quiet()) syncWindowBounds();
       return 0;
+    case WM_SYSCOMMAND: {
+      const WPARAM id = wp & 0xFFF0;
+      if (id >= kFirstWindowCommand &&
+          id < kFirstWindowCommand + 16 * form_.windowCommands().size()) {
+        const size_t index = (id - kFirstWindowCommand) / 16;
+        fromUser([&] { form_.userWindowCommand(index); });
+        return 0;
+      }
+      break;
+    }
     case WM_CLOSE:
       if (onClose) {
         fromUser(onClose);
@@ -433,6 +444,17 @@ LRESULT Renderer::handleMain(UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void Renderer::addWindowCommands() {
+  const auto& commands = form_.windowCommands();
+  if (commands.empty()) return;
+  HMENU menu = GetSystemMenu(hwnd_, FALSE);
+  if (!menu) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  for (size_t i = 0; i < commands.size(); ++i)
+    AppendMenuW(menu, MF_STRING, kFirstWindowCommand + 16 * i,
+                widen(commands[i].caption).c_str());
 }
 
 bool Renderer::accelerator(wchar_t ch) {
@@ -524,9 +546,10 @@ bool Renderer::preTranslate(MSG& msg) {
   } else if (msg.message == WM_KEYDOWN &&
              (msg.wParam == VK_UP || msg.wParam == VK_DOWN ||
               msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT ||
-              msg.wParam == VK_TAB)) {
-    // Arrows inside a radio group choose as they move, as users expect;
-    // a group of check boxes takes arrows and Tab as one stop.
+              msg.wParam == VK_TAB || msg.wParam == VK_F7)) {
+    // Arrows inside a radio group choose as they move, as users expect; a
+    // group of check boxes takes arrows and Tab as one stop; a field may
+    // take Up, Down and F7 for a list of its own.
     if (NativeControl* o = objectOf(GetFocus()))
       if (o->key(static_cast<UINT>(msg.wParam))) return true;
   } else if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {

@@ -83,6 +83,10 @@ class Renderer : public form::View {
   void syncWindowBounds();
   bool accelerator(wchar_t ch);
   bool shortcut(UINT vk);
+  // The model's window commands at the end of the system menu; their ids
+  // step by 16, as the system keeps the low four bits for itself.
+  void addWindowCommands();
+  static constexpr WPARAM kFirstWindowCommand = 0x0100;
   bool pressDefault();
 
   form::Form& form_;

@@ -223,4 +223,21 @@ void ScriptedPlatform::pumpMessages(int waitMs) {
 
 void ScriptedPlatform::closeMainWindow() { ++closeRequests; }
 
+int ScriptedPlatform::chooseFromList(const std::vector<std::string>& items,
+                                     const std::string&) {
+  listsShown.push_back(items);
+  if (listAnswers.empty()) return -1;
+  const int pick = listAnswers.front();
+  listAnswers.pop_front();
+  return pick;
+}
+
+platform::Platform::ElevatedStart ScriptedPlatform::startElevated(
+    const std::string& arguments, const std::string& folder,
+    std::string& error) {
+  elevatedStarts.push_back(folder + "|" + arguments);
+  if (elevatedAnswer == ElevatedStart::Failed) error = "scripted failure";
+  return elevatedAnswer;
+}
+
 }  // namespace velquin::test

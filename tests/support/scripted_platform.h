@@ -81,6 +81,24 @@ class ScriptedPlatform : public platform::Platform {
   long long clockStep = 0;
   long long localTimeMs() override { return (clock += clockStep) - clockStep; }
 
+  // --- Time, a chooser list, rights and the program's own restart.
+  // The clock stands still unless a test moves it.
+  int64_t clockMs = 0;
+  std::string localTime = "2024/05/01 09:30:00";
+  std::vector<std::vector<std::string>> listsShown;
+  std::deque<int> listAnswers;  // an empty queue answers -1 (Escape)
+  bool isElevated = false;
+  ElevatedStart elevatedAnswer = ElevatedStart::Cancelled;
+  std::vector<std::string> elevatedStarts;  // "folder|arguments"
+  int64_t steadyMs() override { return clockMs; }
+  std::string localTimeText() override { return localTime; }
+  int chooseFromList(const std::vector<std::string>& items,
+                     const std::string& nearControl) override;
+  bool elevated() override { return isElevated; }
+  ElevatedStart startElevated(const std::string& arguments,
+                              const std::string& folder,
+                              std::string& error) override;
+
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }
 };

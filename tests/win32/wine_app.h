@@ -30,6 +30,9 @@ class RecordingPlatform : public win32::Win32Platform {
     if (realBoxes) Win32Platform::showMessage(text);
   }
   bool askYesNo(const std::string&, const std::string&) override { return false; }
+  // Wine runs programs elevated; a test may have the program think not.
+  bool notElevated = false;
+  bool elevated() override { return !notElevated && Win32Platform::elevated(); }
 };
 
 // The model name that the window carries in its Name property, or "".

@@ -1,0 +1,185 @@
+#include "app/run_status.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace velquin::app {
+
+namespace {
+
+constexpr const char* kRunning = "実行中";
+
+// The system's messages that mean rights are missing.
+constexpr std::array<std::string_view, 4> kDenied{
+    "アクセスが拒否されました",
+    "要求された操作には管理者特権が必要です",
+    "Access is denied",
+    "The requested operation requires elevation",
+};
+
+size_t longestDenied() {
+  size_t n = 0;
+  for (std::string_view m : kDenied) n = std::max(n, m.size());
+  return n;
+}
+
+}  // namespace
+
+std::string tenths(int64_t ms) {
+  const int64_t t = (std::max<int64_t>(ms, 0) + 50) / 100;
+  return std::to_string(t / 10) + "." + std::to_string(t % 10);
+}
+
+std::string endText(const exec::RunEnd& end, int64_t ms) {
+  using How = exec::RunEnd::How;
+  switch (end.how) {
+    case How::Exited: {
+      std::string code;
+      if (end.exitCode >= 0x80000000u) {
+        // Status codes (0xC000013A after Ctrl-C) read as they are written.
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08X", end.exitCode);
+        code = hex;
+      } else {
+        code = std::to_string(end.exitCode);
+      }
+      return "終了コード " + code + " (" + tenths(ms) + " 秒)";
+    }
+    case How::Stopped:
+    case How::Closed:
+      return "停止しました (" + tenths(ms) + " 秒)";
+    case How::NotStarted:
+      return "起動できませんでした: " + end.error;
+  }
+  return {};
+}
+
+bool lacksRights(std::string_view output) {
+  for (std::string_view m : kDenied)
+    if (output.find(m) != std::string_view::npos) return true;
+  return false;
+}
+
+std::string quoteArgument(std::string_view text) {
+  // Backslashes are taken literally except before a quote, where each pair
+  // stands for one; a quote inside is written \".
+  std::string out = "\"";
+  size_t slashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++slashes;
+      continue;
+    }
+    out.append(c == '"' ? slashes * 2 + 1 : slashes, '\\');
+    slashes = 0;
+    out += c;
+  }
+  out.append(slashes * 2, '\\');
+  return out + "\"";
+}
+
+std::string editOptionText(const std::vector<std::string>& args) {
+  for (size_t i = 1; i + 1 < args.size(); ++i)
+    if (args[i] == kEditOption) return args[i + 1];
+  return {};
+}
+
+RunStatus::RunStatus(TfrmMain& main)
+    : main_(main), bar_(main["StatusBar1"]), elevated_(main.platform().elevated()) {
+  bar_.onClick = [this] { StatusBar1Click(); };
+  if (!elevated_)
+    main_.form().addWindowCommand({kRestartElevated, [this] { restartElevated(); }});
+}
+
+void RunStatus::formShown() {
+  if (elevated_) bar_.addItem(kElevatedPart);
+}
+
+void RunStatus::show(const std::string& text) {
+  if (batchTotal_ > 0)
+    bar_.setText("自動実行 " + std::to_string(batchLine_) + " / " +
+                 std::to_string(batchTotal_) + " 行目  " + text);
+  else
+    bar_.setText(text);
+}
+
+void RunStatus::showRunning() {
+  const int64_t s = (main_.platform().steadyMs() - starts_.back()) / 1000;
+  shownSecond_ = s;
+  show(std::string(kRunning) + " (" + std::to_string(s) + " 秒)");
+}
+
+void RunStatus::batchLine(size_t k, size_t n) {
+  batchLine_ = k;
+  batchTotal_ = n;
+  if (starts_.empty()) show(lastEnd_);
+}
+
+void RunStatus::batchEnded() {
+  batchLine_ = batchTotal_ = 0;
+  if (starts_.empty()) show(lastEnd_);
+}
+
+void RunStatus::runStarting(const std::string&) {
+  starts_.push_back(main_.platform().steadyMs());
+  seen_.clear();
+  lacksRights_ = false;
+  hintShown_ = false;
+  showRunning();
+}
+
+void RunStatus::runPassing() {
+  if (starts_.empty()) return;
+  if ((main_.platform().steadyMs() - starts_.back()) / 1000 != shownSecond_)
+    showRunning();
+}
+
+void RunStatus::runOutput(std::string_view text) {
+  if (lacksRights_) return;
+  // Only the end of what came before is kept: enough for a message that a
+  // read cut in two.
+  seen_ += text;
+  lacksRights_ = lacksRights(seen_);
+  const size_t keep = longestDenied();
+  if (seen_.size() > keep) seen_.erase(0, seen_.size() - keep);
+}
+
+void RunStatus::runEnded(const exec::RunEnd& end) {
+  if (starts_.empty()) return;
+  const int64_t ms = main_.platform().steadyMs() - starts_.back();
+  starts_.pop_back();
+  lastEnd_ = endText(end, ms);
+  hintShown_ = lacksRights_ && !elevated_;
+  if (hintShown_) lastEnd_ += "  " + std::string(kRightsHint);
+  lacksRights_ = false;
+  show(lastEnd_);
+}
+
+void RunStatus::StatusBar1Click() {
+  if (hintShown_) restartElevated();
+}
+
+void RunStatus::restartElevated() {
+  platform::Platform& os = main_.platform();
+  const std::string line = main_["Edit1"].text();
+  std::string arguments;
+  if (!line.empty()) arguments = std::string(kEditOption) + " " + quoteArgument(line);
+  std::string error;
+  switch (os.startElevated(arguments, main_.startFolder(), error)) {
+    case platform::Platform::ElevatedStart::Started:
+      // Closed as by its close box: the settings are written.
+      os.closeMainWindow();
+      return;
+    case platform::Platform::ElevatedStart::Cancelled:
+      hintShown_ = false;
+      show(kRestartCancelled);
+      return;
+    case platform::Platform::ElevatedStart::Failed:
+      hintShown_ = false;
+      show(kRestartFailed + error);
+      return;
+  }
+}
+
+}  // namespace velquin::app

@@ -1,0 +1,79 @@
+#pragma once
+// StatusBar1: how the last run is going or how it ended, the progress of a
+// command file, the hint that a command lacked the administrator's rights
+// with a restart as administrator, and, in a part of its own, "管理者" while
+// the program runs elevated.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/main_window.h"
+#include "exec/runner.h"
+
+namespace velquin::app {
+
+inline constexpr const char* kRestartElevated = "管理者として再起動(&A)";
+inline constexpr const char* kElevatedPart = "管理者";
+inline constexpr const char* kRightsHint =
+    "管理者の権限が必要です。ここをクリックすると管理者として再起動します";
+inline constexpr const char* kRestartCancelled =
+    "管理者としての再起動は取り消されました";
+inline constexpr const char* kRestartFailed = "管理者として再起動できませんでした: ";
+// The start option that puts a text into the command line field, never
+// running it.
+inline constexpr const char* kEditOption = "/edit";
+
+// Seconds with one decimal: 1234 ms is "1.2".
+std::string tenths(int64_t ms);
+// What the status bar says of a run that has ended after ms milliseconds.
+std::string endText(const exec::RunEnd& end, int64_t ms);
+// True when the output holds one of the system's messages for missing
+// rights, in Japanese or English.
+bool lacksRights(std::string_view output);
+// One argument of a Windows command line, quoted so that the program's
+// start-up gets it back exactly.
+std::string quoteArgument(std::string_view text);
+// The text that the start option hands over, from the program's arguments
+// (the program's own name first).
+std::string editOptionText(const std::vector<std::string>& args);
+
+class RunStatus : public PageUnit, public exec::RunObserver {
+ public:
+  explicit RunStatus(TfrmMain& main);
+
+  // The command file's progress: line k of n.
+  void batchLine(size_t k, size_t n);
+  void batchEnded();
+  bool inBatch() const { return batchTotal_ > 0; }
+
+  // Starts the program again elevated with Edit1's text; this one closes
+  // once the elevated one has started.
+  void restartElevated();
+
+  void formShown() override;
+  void runStarting(const std::string& command) override;
+  void runPassing() override;
+  void runOutput(std::string_view text) override;
+  void runEnded(const exec::RunEnd& end) override;
+
+ private:
+  void show(const std::string& text);
+  void showRunning();
+  void StatusBar1Click();
+
+  TfrmMain& main_;
+  form::Control& bar_;
+  bool elevated_;
+  std::vector<int64_t> starts_;  // start of each run in progress, innermost last
+  int64_t shownSecond_ = -1;
+  std::string lastEnd_;
+  std::string seen_;  // the end of the output so far, for a message cut in two
+  bool lacksRights_ = false;
+  bool hintShown_ = false;
+  size_t batchLine_ = 0;
+  size_t batchTotal_ = 0;
+};
+
+}  // namespace velquin::app

@@ -1,0 +1,152 @@
+// The status bar: how each run goes and ends, a command file's progress,
+// and the hint and restart when a command lacked the administrator's
+// rights. Real child processes, the platform's clock moved by the test.
+#include <functional>
+#include <set>
+
+#include "app/run_status.h"
+#include "support/app_fixture.h"
+
+namespace velquin::test {
+namespace {
+
+class Status : public AppTest {
+ protected:
+  // Runs the line; at its first pass the clock has moved by ms.
+  std::string run(const std::string& line, int64_t ms = 1234) {
+    os.duringPump.push_back([this, ms] { os.clockMs += ms; });
+    form().userSelectPage((*this)["PageControl1"], 0);
+    type("Edit1", line);
+    click("btnDO");
+    return bar();
+  }
+  std::string bar() { return text("StatusBar1"); }
+  std::vector<std::string> barWhileRunning;
+};
+
+TEST(StatusText, EndOfARunReadsAsTheUserExpects) {
+  using How = exec::RunEnd::How;
+  const struct { exec::RunEnd end; int64_t ms; const char* text; } cases[] = {
+      {{How::Exited, 0, ""}, 1234, "終了コード 0 (1.2 秒)"},
+      {{How::Exited, 3, ""}, 50, "終了コード 3 (0.1 秒)"},
+      {{How::Exited, 0x7FFFFFFF, ""}, 0, "終了コード 2147483647 (0.0 秒)"},
+      {{How::Exited, 0x80000000u, ""}, 10, "終了コード 0x80000000 (0.0 秒)"},
+      {{How::Exited, 0xC000013Au, ""}, 61999, "終了コード 0xC000013A (62.0 秒)"},
+      {{How::Stopped, 0, ""}, 2049, "停止しました (2.0 秒)"},
+      {{How::NotStarted, 0, "指定されたファイルが見つかりません。"}, 5,
+       "起動できませんでした: 指定されたファイルが見つかりません。"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::endText(c.end, c.ms), c.text);
+}
+
+TEST_F(Status, ARunShowsItsSecondsThenHowItEnded) {
+  std::vector<std::string> seen;
+  os.duringPump = {[&] { seen.push_back(bar()); os.clockMs += 1100; },
+                   [&] { seen.push_back(bar()); os.clockMs += 1000; },
+                   [&] { seen.push_back(bar()); }};
+  form().userSelectPage((*this)["PageControl1"], 0);
+  type("Edit1", "sh -c \"sleep 0.3; exit 3\"");
+  click("btnDO");
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(seen[0], "実行中 (0 秒)");
+  EXPECT_EQ(seen[1], "実行中 (1 秒)");
+  EXPECT_EQ(seen[2], "実行中 (2 秒)");
+  EXPECT_EQ(bar(), "終了コード 3 (2.1 秒)");
+
+  EXPECT_EQ(run("true"), "終了コード 0 (1.2 秒)");
+  EXPECT_EQ(run("no-such-program-here"),
+            "起動できませんでした: No such file or directory");
+  // The view keeps the command line alone, as before.
+  EXPECT_EQ(text("Memo0"), "no-such-program-here\r\n");
+
+  os.duringPump = {[&] { os.clockMs += 2500; click("btnBreak"); }};
+  form().userSelectPage((*this)["PageControl1"], 0);
+  type("Edit1", "sleep 20");
+  click("btnDO");
+  EXPECT_EQ(bar(), "停止しました (2.5 秒)");
+}
+
+TEST_F(Status, ACommandFileShowsItsLineInProgress) {
+  // What the bar says at every pass while the file runs.
+  std::set<std::string> seen;
+  std::function<void()> look = [&] {
+    seen.insert(bar());
+    os.duringPump.push_back(look);
+  };
+  os.duringPump.push_back(look);
+  form().userSelectPage((*this)["PageControl1"], 3);
+  type("Memo3", "sh -c \"sleep 0.2\"\r\n// note\r\nsh -c \"sleep 0.2; exit 4\"");
+  click("Button4");
+  os.duringPump.clear();
+  EXPECT_EQ(seen, (std::set<std::string>{"自動実行 1 / 3 行目  実行中 (0 秒)",
+                                         "自動実行 3 / 3 行目  実行中 (0 秒)"}));
+  // Once the file is done, how its last line ended.
+  EXPECT_EQ(bar(), "終了コード 4 (0.0 秒)");
+}
+
+TEST_F(Status, MissingRightsOfferARestartThatCarriesTheCommandLine) {
+  const std::string line = R"(sh -c "echo 'System error 5. Access is denied.'")";
+  EXPECT_EQ(run(line), "終了コード 0 (1.2 秒)  " + std::string(app::kRightsHint));
+  // The message cut in two by the pipe is still seen.
+  app::RunStatus& s = program->status();
+  s.runStarting("net stop x");
+  s.runOutput("エラー: アクセスが拒");
+  s.runOutput("否されました。\r\n");
+  s.runEnded({exec::RunEnd::How::Exited, 2, ""});
+  EXPECT_NE(bar().find(app::kRightsHint), std::string::npos);
+
+  // Refused: everything stays, the bar says so; the system menu offers the
+  // restart too.
+  form().userSelectPage((*this)["PageControl1"], 0);
+  type("Edit1", R"(net "a b\" c\)");
+  click("StatusBar1");
+  ASSERT_EQ(os.elevatedStarts.size(), 1u);
+  EXPECT_EQ(os.elevatedStarts[0], os.folder + R"(|/edit "net \"a b\\\" c\\")");
+  EXPECT_EQ(bar(), app::kRestartCancelled);
+  EXPECT_EQ(os.closeRequests, 0);
+  click("StatusBar1");  // the hint is gone: a click does nothing
+  EXPECT_EQ(os.elevatedStarts.size(), 1u);
+
+  // Started: this one closes by its close box.
+  ASSERT_EQ(form().windowCommands().size(), 1u);
+  EXPECT_EQ(form().windowCommands()[0].caption, app::kRestartElevated);
+  os.elevatedAnswer = platform::Platform::ElevatedStart::Started;
+  form().userWindowCommand(0);
+  EXPECT_EQ(os.closeRequests, 1);
+  // Output without such a message leaves no hint.
+  EXPECT_EQ(run("echo fine"), "終了コード 0 (1.2 秒)");
+}
+
+TEST(ElevatedStatus, AnElevatedProgramSaysSoAndOffersNoRestart) {
+  ScriptedPlatform os;
+  os.isElevated = true;
+  Program program(os);
+  program.main().FormCreate();
+  program.main().FormShow();
+  form::Form& f = program.main().form();
+  EXPECT_EQ(f["StatusBar1"].items(), std::vector<std::string>{"管理者"});
+  EXPECT_TRUE(f.windowCommands().empty());
+  app::RunStatus& s = program.status();
+  s.runStarting("net stop x");
+  s.runOutput("Access is denied.");
+  s.runEnded({exec::RunEnd::How::Exited, 2, ""});
+  EXPECT_EQ(f["StatusBar1"].text(), "終了コード 2 (0.0 秒)");
+}
+
+TEST(StartOption, TheCommandLineComesBackExactly) {
+  const struct { const char* text; const char* quoted; } cases[] = {
+      {"ping host", R"("ping host")"},
+      {R"(net use x: \\s\p)", R"("net use x: \\s\p")"},
+      {R"(say "hi")", R"("say \"hi\"")"},
+      {R"(dir C:\)", R"("dir C:\\")"},
+      {R"(a\"b)", R"("a\\\"b")"},
+      {"", R"("")"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::quoteArgument(c.text), c.quoted);
+  EXPECT_EQ(app::editOptionText({"Velquin.exe", "/edit", "ping x"}), "ping x");
+  EXPECT_EQ(app::editOptionText({"Velquin.exe", "/edit"}), "");
+  EXPECT_EQ(app::editOptionText({"Velquin.exe"}), "");
+}
+
+}  // namespace
+}  // namespace velquin::test

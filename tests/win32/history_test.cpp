@@ -1,0 +1,125 @@
+// Running commands for real: the status bar after real console programs,
+// the history walked with real keys, kept across a restart, and the
+// administrator's restart offered in the system menu.
+#include "wine_app.h"
+
+#include <commctrl.h>
+
+#include "app/history.h"
+#include "win32/text.h"
+
+namespace velquin::test {
+namespace {
+
+class RealRuns : public WineApp {
+ protected:
+  void run(const std::string& line) {
+    typeInto("Edit1", line);
+    click("btnDO");
+    pump();
+  }
+  std::string bar() {
+    HWND h = byName("StatusBar1");
+    const LRESULT n = LOWORD(SendMessageW(h, SB_GETTEXTLENGTHW, 0, 0));
+    std::wstring w(static_cast<size_t>(n) + 1, L'\0');
+    SendMessageW(h, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(w.data()));
+    w.resize(static_cast<size_t>(n));
+    return win32::narrow(w);
+  }
+  // Real key strokes into the command line field.
+  void keys(std::initializer_list<WORD> vks) {
+    window->fromUser([&] {
+      main().form().userSelectPage(main()["PageControl1"], 0);
+    });
+    SetForegroundWindow(window->hwnd());
+    SetFocus(byName("Edit1"));
+    pump();
+    for (WORD vk : vks) {
+      INPUT in[2]{};
+      in[0].type = INPUT_KEYBOARD;
+      in[0].ki.wVk = vk;
+      in[1] = in[0];
+      in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, in, sizeof(INPUT));
+    }
+    pump(200);
+  }
+  // Closes the program as its close box does and starts it again.
+  void restart() {
+    main().FormClose();
+    session.reset();
+    session = std::make_unique<win32::Session>(os);
+    program = &session->program();
+    window = &session->mainWindow();
+    session->show(SW_SHOWNORMAL);
+    pump();
+  }
+  HWND focus() {
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    return info.hwndFocus;
+  }
+};
+
+TEST_F(RealRuns, ExitCodesStartFailuresAndTheHistoryByKeys) {
+  run("cmd /c exit 3");
+  EXPECT_EQ(bar().substr(0, bar().find(" (")), "終了コード 3");
+  EXPECT_EQ(bar().substr(bar().size() - 5), " 秒)");
+  run("no-such-program-velquin.exe");
+  const std::string failed = "起動できませんでした: ";
+  EXPECT_EQ(bar().substr(0, failed.size()), failed);
+  EXPECT_GT(bar().size(), failed.size() + 3);  // the system's own words
+  EXPECT_EQ(text("Memo0"), "no-such-program-velquin.exe\r\n");
+
+  typeInto("Edit1", "arp -a");
+  const struct { std::initializer_list<WORD> keys; const char* field; } walk[] = {
+      {{VK_UP}, "no-such-program-velquin.exe"},
+      {{VK_UP}, "cmd /c exit 3"},
+      {{VK_DOWN, VK_DOWN}, "arp -a"},
+      {{VK_F7, VK_RETURN}, "no-such-program-velquin.exe"},
+      {{VK_F7, VK_DOWN, VK_RETURN}, "cmd /c exit 3"},
+      {{VK_F7, VK_ESCAPE}, "cmd /c exit 3"},
+  };
+  for (const auto& step : walk) {
+    keys(step.keys);
+    EXPECT_EQ(text("Edit1"), step.field);
+    EXPECT_EQ(focus(), byName("Edit1"));
+  }
+  EXPECT_EQ(text("Memo0"), "no-such-program-velquin.exe\r\n");  // nothing ran
+}
+
+TEST_F(RealRuns, TheHistorySurvivesARestart) {
+  run("cmd /c echo one");
+  run("net user someone pw");
+  restart();
+  const auto& entries = program->history().history().entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].line, "cmd /c echo one");
+  typeInto("Edit1", "");
+  keys({VK_UP});
+  EXPECT_EQ(text("Edit1"), "cmd /c echo one");
+}
+
+TEST_F(RealRuns, RightsShowInTheBarOrTheSystemMenu) {
+  // Elevated (as Wine runs programs) and, started again, not elevated.
+  for (bool elevated : {true, false}) {
+    if (!elevated) {
+      os.notElevated = true;
+      restart();
+    }
+    ASSERT_EQ(os.elevated(), elevated);
+    HMENU menu = GetSystemMenu(window->hwnd(), FALSE);
+    wchar_t caption[64] = L"";
+    GetMenuStringW(menu, GetMenuItemCount(menu) - 1, caption, 64, MF_BYPOSITION);
+    HWND sb = byName("StatusBar1");
+    const int parts = static_cast<int>(SendMessageW(sb, SB_GETPARTS, 0, 0));
+    wchar_t part[16] = L"";
+    if (parts > 1) SendMessageW(sb, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(part));
+    EXPECT_EQ(parts, elevated ? 2 : 1);
+    EXPECT_EQ(win32::narrow(part), elevated ? "管理者" : "");
+    EXPECT_EQ(win32::narrow(caption) == "管理者として再起動(&A)", !elevated);
+  }
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -89,16 +89,20 @@ class Runner::Starter {
   // (or could not be started).
   std::unique_ptr<ChildProcess> start(const std::string& command,
                                       platform::Platform& platform) {
-    Request request{command};
+    // Shared with the starter thread: however this wait ends (a handler
+    // run by the pump may throw), the thread writes into a request that
+    // still exists, and a child started for a wait that is gone is ended
+    // with the request's last owner.
+    auto request = std::make_shared<Request>(command);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      queue_.push_back(&request);
+      queue_.push_back(request);
     }
     wake_.notify_one();
     // Most starts (and every failed one) take a moment: at first the
     // messages are handled without waiting, then between short waits.
     const auto begun = std::chrono::steady_clock::now();
-    while (!request.done) {
+    while (!request->done) {
       if (platform.quitting()) {
         // A closing window handles no more messages; the start is waited for.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -109,13 +113,14 @@ class Runner::Starter {
         platform.pumpMessages(kStartPollMs);
       }
     }
-    if (request.failed) std::rethrow_exception(request.failed);
-    return std::move(request.child);
+    if (request->failed) std::rethrow_exception(request->failed);
+    return std::move(request->child);
   }
 
  private:
   struct Request {
-    const std::string& command;
+    explicit Request(std::string c) : command(std::move(c)) {}
+    const std::string command;
     std::unique_ptr<ChildProcess> child;
     std::exception_ptr failed;
     std::atomic<bool> done{false};
@@ -126,7 +131,7 @@ class Runner::Starter {
     for (;;) {
       wake_.wait(lock, [this] { return quit_ || !queue_.empty(); });
       if (quit_) return;
-      Request* r = queue_.front();
+      std::shared_ptr<Request> r = std::move(queue_.front());
       queue_.pop_front();
       lock.unlock();
       try {
@@ -135,13 +140,14 @@ class Runner::Starter {
         r->failed = std::current_exception();
       }
       r->done = true;
+      r.reset();
       lock.lock();
     }
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<Request*> queue_;
+  std::deque<std::shared_ptr<Request>> queue_;
   bool quit_ = false;
   std::thread thread_;  // last: starts once the rest is ready
 };

@@ -29,9 +29,10 @@ class Renderer : public form::View {
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
 
-  // Creates the top-level window and every control, hidden. A window or
-  // control that cannot be created throws: the screen never lacks a part
-  // of the model.
+  // Creates the top-level window and the controls on view, hidden; the
+  // controls of a page get their windows when the page is first shown. A
+  // window or control that cannot be created throws: the screen never lacks
+  // a part of the model that it shows.
   void create(HWND owner);
   HWND hwnd() const { return hwnd_; }
   form::Form& model() { return form_; }
@@ -79,6 +80,11 @@ class Renderer : public form::View {
  private:
   LRESULT handleMain(UINT msg, WPARAM wp, LPARAM lp);
   void applyDpi(int dpi);
+  // Whether every page that holds the control is its page control's active
+  // page: the control is on view, or would be if the window were shown.
+  static bool onView(const form::Control& c);
+  // Creates the windows of the controls on view that have none yet.
+  void realize();
   void placeAll();
   void syncWindowBounds();
   bool accelerator(wchar_t ch);

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -90,6 +91,26 @@ void WineApp::typeInto(const std::string& name, const std::string& text) {
   HWND h = byName(name);
   SetFocus(h);
   SetWindowTextW(h, win32::widen(text).c_str());
+  pump(10);
+}
+
+void WineApp::showPageOf(const std::string& name) {
+  std::vector<form::Control*> pages;
+  for (form::Control* at = &main()[name]; at; at = at->parent())
+    if (at->kind() == form::Kind::Page) pages.insert(pages.begin(), at);
+  window->fromUser([&] {
+    for (form::Control* page : pages) {
+      form::Control& pc = *page->parent();
+      if (pc.activePage() == page) continue;
+      const auto all = pc.pages();
+      const int index = static_cast<int>(
+          std::find(all.begin(), all.end(), page) - all.begin());
+      if (pc.name() == "PageControl1")
+        main().form().userSelectPage(pc, index);
+      else
+        pc.setActivePage(*page);
+    }
+  });
   pump(10);
 }
 

@@ -44,6 +44,9 @@ class WineApp : public ::testing::Test {
   void click(const std::string& name);       // BM_CLICK: mouse down and up
   void typeInto(const std::string& name, const std::string& text);
   void pump(int ms = 50);                    // let the window handle messages
+  // Brings forward the page that holds the control, as choosing it would:
+  // a main page by its tab, the pages inside it as their handlers turn them.
+  void showPageOf(const std::string& name);
   std::string text(const std::string& name) { return windowText(byName(name)); }
   bool visible(const std::string& name) { return IsWindowVisible(byName(name)); }
 

@@ -193,7 +193,14 @@ Renderer::~Renderer() {
   for (ATOM a : atoms_) GlobalDeleteAtom(a);
 }
 
+void Renderer::createWhenShown(HWND owner) {
+  owner_ = owner;
+  deferred_ = true;
+  form_.setView(this);
+}
+
 void Renderer::create(HWND owner) {
+  deferred_ = false;
   // The model's window bounds are screen pixels, already sized for the
   // screen: what the settings file stores is what opens next time.
   const form::Rect& b = form_.windowBounds();
@@ -356,6 +363,7 @@ void Renderer::focusMoved(form::Control* control) {
 }
 
 void Renderer::windowChanged() {
+  if (!hwnd_ && deferred_ && form_.windowVisible()) create(owner_);
   if (!hwnd_) return;
   std::wstring caption = widen(form_.caption());
   if (windowText(hwnd_) != caption) SetWindowTextW(hwnd_, caption.c_str());

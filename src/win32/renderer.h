@@ -34,6 +34,9 @@ class Renderer : public form::View {
   // window or control that cannot be created throws: the screen never lacks
   // a part of the model that it shows.
   void create(HWND owner);
+  // The same, once the model first asks for the window to be shown: for a
+  // window that most runs never open.
+  void createWhenShown(HWND owner);
   HWND hwnd() const { return hwnd_; }
   form::Form& model() { return form_; }
 
@@ -92,6 +95,8 @@ class Renderer : public form::View {
 
   form::Form& form_;
   HWND hwnd_ = nullptr;
+  HWND owner_ = nullptr;
+  bool deferred_ = false;  // created when first shown
   HWND tooltip_ = nullptr;
   int dpi_ = 96;
   int depth_ = 0;

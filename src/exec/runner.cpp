@@ -68,7 +68,7 @@ constexpr const char* kEmptyCommand = "データを入力設定して下さい�
 
 // Starts children on a thread of its own, so that the window's thread keeps
 // handling its messages while a start takes its time (a tenth of a second
-// and more on a loaded machine). One thread for the runner's life, and one
+// and more on a loaded machine). One thread from the first run on, and one
 // start at a time in the order asked for: no child can inherit the pipe of
 // another.
 class Runner::Starter {
@@ -167,8 +167,7 @@ Runner::Runner(form::Form& form, platform::Platform& platform)
       pageControl1_(form["PageControl1"]),
       tabSheet2_(form["TabSheet2"]),
       stopFlag_(form["Edit_flg"]),
-      ctrlCFlag_(form["Edit_ctrl"]),
-      starter_(std::make_unique<Starter>()) {
+      ctrlCFlag_(form["Edit_ctrl"]) {
   form.addAction({"Act_btnDO", "選択&表示", "&G 実　行",
                   [this] { Act_btnDOExecute(); }});
   form.addAction({"Act_Break", "選択&表示", "強制終了",
@@ -220,6 +219,8 @@ void Runner::Act_btnDOExecute() {
     }
   } active(*this, run);
 
+  // The starter's thread comes with the first run, not with the window.
+  if (!starter_) starter_ = std::make_unique<Starter>();
   run.child = starter_->start(command, platform_);
   if (!run.child) return;  // the view keeps only the command line
   if (platform_.quitting()) return;  // the window closed meanwhile: ended at once

@@ -275,7 +275,14 @@ class Bench {
   const std::filesystem::path& folder() const { return folder_; }
 
  private:
-  HWND memo0() { return window_->native(program_->main()["Memo0"])->hwnd(); }
+  // The output page gets its windows when first shown: shown first, as a
+  // run would show it.
+  HWND memo0() {
+    app::TfrmMain& m = program_->main();
+    if (!window_->native(m["Memo0"]))
+      window_->fromUser([&m] { m["PageControl1"].setActivePage(m["TabSheet2"]); });
+    return window_->native(m["Memo0"])->hwnd();
+  }
 
  public:
 

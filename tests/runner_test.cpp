@@ -393,3 +393,26 @@ TEST_F(Runner, ClosingTheWindowEndsEveryRunAndItsTree) {
 
 }  // namespace
 }  // namespace velquin::test
+
+namespace velquin::test {
+namespace {
+
+TEST_F(Runner, AStartWhoseWaitEndsInAnErrorLeavesNothingRunning) {
+  // A handler run while the child is being started fails: the wait ends in
+  // that error, the start finishes on its own and its child is ended.
+  const std::string pidFile = os.folder + "/started.pid";
+  typeCommand("sh -c \"echo $$ > '" + pidFile + "'; exec sleep 30\"");
+  os.duringPump.push_back([] { throw std::runtime_error("handler failed"); });
+  EXPECT_THROW(click("btnDO"), std::runtime_error);
+  EXPECT_EQ(program->runner().activeRuns(), 0u);
+
+  // Starts are made in order, so the next run comes after the abandoned one.
+  run("echo next");
+  EXPECT_EQ(output(), "next\n");
+  std::ifstream in(pidFile);
+  pid_t pid = 0;
+  if (in >> pid) EXPECT_TRUE(goneWithin(pid, 2000ms));
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -15,7 +15,11 @@ namespace velquin::exec {
 
 namespace {
 
-constexpr DWORD kPipeSize = 64 * 1024;
+// The pipe holds this much of the child's output while the window's thread
+// is busy showing what came before, so a child that writes fast goes on
+// writing instead of waiting for each read (the output of a fast child
+// was shown several times slower than the pipe could carry it).
+constexpr DWORD kPipeSize = 1024 * 1024;
 // Longest command line that CreateProcessW accepts, in UTF-16 units with
 // its terminating zero.
 constexpr size_t kMaxCommandLine = 32767;

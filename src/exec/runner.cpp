@@ -69,7 +69,7 @@ constexpr const char* kEmptyCommand = "データを入力設定して下さい�
 
 // Starts children on a thread of its own, so that the window's thread keeps
 // handling its messages while a start takes its time (a tenth of a second
-// and more on a loaded machine). One thread for the runner's life, and one
+// and more on a loaded machine). One thread from the first run on, and one
 // start at a time in the order asked for: no child can inherit the pipe of
 // another.
 class Runner::Starter {
@@ -92,16 +92,20 @@ class Runner::Starter {
                                       platform::Platform& platform,
                                       std::string& whyNot,
                                       const std::function<void()>& passed) {
-    Request request{command};
+    // Shared with the starter thread: however this wait ends (a handler
+    // run by the pump may throw), the thread writes into a request that
+    // still exists, and a child started for a wait that is gone is ended
+    // with the request's last owner.
+    auto request = std::make_shared<Request>(command);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      queue_.push_back(&request);
+      queue_.push_back(request);
     }
     wake_.notify_one();
     // Most starts (and every failed one) take a moment: at first the
     // messages are handled without waiting, then between short waits.
     const auto begun = std::chrono::steady_clock::now();
-    while (!request.done) {
+    while (!request->done) {
       if (platform.quitting()) {
         // A closing window handles no more messages; the start is waited for.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -113,14 +117,15 @@ class Runner::Starter {
       }
       if (!platform.quitting()) passed();
     }
-    if (request.failed) std::rethrow_exception(request.failed);
-    whyNot = std::move(request.whyNot);
-    return std::move(request.child);
+    if (request->failed) std::rethrow_exception(request->failed);
+    whyNot = std::move(request->whyNot);
+    return std::move(request->child);
   }
 
  private:
   struct Request {
-    const std::string& command;
+    explicit Request(std::string c) : command(std::move(c)) {}
+    const std::string command;
     std::unique_ptr<ChildProcess> child;
     std::string whyNot;
     std::exception_ptr failed;
@@ -132,7 +137,7 @@ class Runner::Starter {
     for (;;) {
       wake_.wait(lock, [this] { return quit_ || !queue_.empty(); });
       if (quit_) return;
-      Request* r = queue_.front();
+      std::shared_ptr<Request> r = std::move(queue_.front());
       queue_.pop_front();
       lock.unlock();
       try {
@@ -141,13 +146,14 @@ class Runner::Starter {
         r->failed = std::current_exception();
       }
       r->done = true;
+      r.reset();
       lock.lock();
     }
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<Request*> queue_;
+  std::deque<std::shared_ptr<Request>> queue_;
   bool quit_ = false;
   std::thread thread_;  // last: starts once the rest is ready
 };
@@ -167,8 +173,7 @@ Runner::Runner(form::Form& form, platform::Platform& platform)
       pageControl1_(form["PageControl1"]),
       tabSheet2_(form["TabSheet2"]),
       stopFlag_(form["Edit_flg"]),
-      ctrlCFlag_(form["Edit_ctrl"]),
-      starter_(std::make_unique<Starter>()) {
+      ctrlCFlag_(form["Edit_ctrl"]) {
   form.addAction({"Act_btnDO", "選択&表示", "&G 実　行",
                   [this] { Act_btnDOExecute(); }});
   form.addAction({"Act_Break", "選択&表示", "強制終了",
@@ -222,6 +227,8 @@ void Runner::Act_btnDOExecute() {
 
   for (RunObserver* o : observers_) o->runStarting(command);
   RunEnd end;
+  // The starter's thread comes with the first run, not with the window.
+  if (!starter_) starter_ = std::make_unique<Starter>();
   run.child = starter_->start(command, platform_, end.error, [this] {
     for (RunObserver* o : observers_) o->runPassing();
   });

@@ -159,6 +159,7 @@ class ContainerCtl : public NativeControl {
   void create() override {
     DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     if (model_.kind() != Kind::Page && model_.visible()) style |= WS_VISIBLE;
+    if (!model_.enabled()) style |= WS_DISABLED;
     hwnd_ = make(Renderer::containerClass(), style, WS_EX_CONTROLPARENT, L"");
   }
   void apply(Prop prop) override {
@@ -459,6 +460,8 @@ class RadioGroupCtl : public NativeControl {
     }
     checks();
     layoutItems();
+    // A group disabled before its window existed shows every item disabled.
+    if (!model_.enabled()) apply(Prop::Enabled);
   }
   void checks() {
     for (size_t i = 0; i < buttons_.size(); ++i)
@@ -676,6 +679,10 @@ class PageControlCtl : public NativeControl {
   void apply(Prop prop) override {
     if (prop == Prop::ActivePage) {
       current();
+      return;
+    }
+    if (prop == Prop::TabVisible) {  // a page's tab, told by the renderer
+      tabs();
       return;
     }
     NativeControl::apply(prop);

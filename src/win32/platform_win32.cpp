@@ -13,6 +13,22 @@
 
 namespace velquin::win32 {
 
+namespace {
+
+// The file dialogs and the shell are loaded when first used: their
+// libraries, and the many they load in turn, would otherwise cost every
+// start time and memory for what most runs never open. From the system
+// folder only.
+template <typename Fn>
+Fn systemFunction(const wchar_t* library, const char* name) {
+  HMODULE m = GetModuleHandleW(library);
+  if (!m) m = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  return m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)))
+           : nullptr;
+}
+
+}  // namespace
+
 void Win32Platform::attach(Renderer* main) {
   main_ = main;
   windows_.clear();
@@ -78,8 +94,9 @@ bool Win32Platform::fileDialog(platform::FileDialog& dialog, bool save) {
   } else {
     ofn.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   }
-  BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!ok) return false;
+  const auto show = systemFunction<decltype(&GetOpenFileNameW)>(
+      L"comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+  if (!show || !show(&ofn)) return false;
   dialog.fileName = narrow(file.data());
   dialog.filterIndex = static_cast<int>(ofn.nFilterIndex);
   return true;
@@ -90,7 +107,9 @@ void Win32Platform::shellOpen(const std::string& target,
   HWND by = owner();
   for (Renderer* w : windows_)
     if (w->model().name() == ownerWindow) by = w->hwnd();
-  ShellExecuteW(by, L"Open", widen(target).c_str(), L"", L"", SW_SHOW);
+  if (const auto open = systemFunction<decltype(&ShellExecuteW)>(L"shell32.dll",
+                                                                  "ShellExecuteW"))
+    open(by, L"Open", widen(target).c_str(), L"", L"", SW_SHOW);
 }
 
 int Win32Platform::screenDpi() {

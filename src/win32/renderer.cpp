@@ -193,7 +193,14 @@ Renderer::~Renderer() {
   for (ATOM a : atoms_) GlobalDeleteAtom(a);
 }
 
+void Renderer::createWhenShown(HWND owner) {
+  owner_ = owner;
+  deferred_ = true;
+  form_.setView(this);
+}
+
 void Renderer::create(HWND owner) {
+  deferred_ = false;
   // The model's window bounds are screen pixels, already sized for the
   // screen: what the settings file stores is what opens next time.
   const form::Rect& b = form_.windowBounds();
@@ -226,7 +233,35 @@ void Renderer::create(HWND owner) {
                              GetModuleHandleW(nullptr), nullptr);
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(360));
 
+  // Only what is on view gets its window now; a page gets its windows when
+  // it is first shown (most of the program's windows are on pages that a
+  // user may never open).
+  realize();
+  addWindowCommands();
+  form_.setView(this);
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  fromUser([&] { form_.setClientSize(unscale(rc.right), unscale(rc.bottom)); });
+  placeAll();
+  for (auto& n : natives_)
+    if (n->model().kind() == Kind::PageControl) n->apply(form::Prop::ActivePage);
+  syncWindowBounds();
+}
+
+bool Renderer::onView(const form::Control& c) {
+  for (const form::Control* at = &c; at; at = at->parent())
+    if (at->kind() == Kind::Page &&
+        (!at->parent() || at->parent()->activePage() != at))
+      return false;
+  return true;
+}
+
+void Renderer::realize() {
+  const size_t first = natives_.size();
+  // In the model's order, so a parent comes before its children and
+  // siblings keep their order (and with it the Tab order).
   for (const auto& c : form_.controls()) {
+    if (byModel_.count(c.get()) || !onView(*c)) continue;
     HWND parent = hwnd_;
     if (c->parent())
       if (NativeControl* p = native(*c->parent())) parent = p->container();
@@ -236,15 +271,21 @@ void Renderer::create(HWND owner) {
     byModel_[c.get()] = n.get();
     natives_.push_back(std::move(n));
   }
-  addWindowCommands();
-  form_.setView(this);
-  RECT rc;
-  GetClientRect(hwnd_, &rc);
-  fromUser([&] { form_.setClientSize(unscale(rc.right), unscale(rc.bottom)); });
-  placeAll();
-  for (const auto& c : form_.controls())
-    if (c->kind() == Kind::PageControl) native(*c)->apply(form::Prop::ActivePage);
-  syncWindowBounds();
+  if (first == 0 || natives_.size() == first) return;
+  // Windows made after the start take their place, and a page shows as its
+  // page control has it, from the model's state now.
+  for (size_t i = first; i < natives_.size(); ++i) {
+    NativeControl& n = *natives_[i];
+    n.place();
+    if (n.model().kind() == Kind::Page) n.apply(form::Prop::Visible);
+  }
+  // The model's focus may have gone to a control that had no window yet.
+  if (form::Control* f = form_.focused())
+    for (size_t i = first; i < natives_.size(); ++i)
+      if (&natives_[i]->model() == f && IsWindowVisible(natives_[i]->hwnd())) {
+        SetFocus(natives_[i]->focusTarget());
+        break;
+      }
 }
 
 void Renderer::placeAll() {
@@ -301,7 +342,18 @@ void Renderer::fromUser(const std::function<void()>& act) {
 }
 
 void Renderer::changed(form::Control& control, form::Prop prop) {
-  if (NativeControl* n = native(control)) n->apply(prop);
+  NativeControl* n = native(control);
+  if (!n) {
+    // A page without its windows yet still has its tab on its page control.
+    if (control.kind() == Kind::Page && control.parent() &&
+        (prop == form::Prop::TabVisible || prop == form::Prop::Text))
+      if (NativeControl* pc = native(*control.parent()))
+        pc->apply(form::Prop::TabVisible);
+    return;
+  }
+  // A page shown for the first time gets its windows before it appears.
+  if (prop == form::Prop::ActivePage) realize();
+  n->apply(prop);
 }
 
 void Renderer::appended(form::Control& memo, std::string_view text) {
@@ -318,6 +370,7 @@ void Renderer::focusMoved(form::Control* control) {
 }
 
 void Renderer::windowChanged() {
+  if (!hwnd_ && deferred_ && form_.windowVisible()) create(owner_);
   if (!hwnd_) return;
   std::wstring caption = widen(form_.caption());
   if (windowText(hwnd_) != caption) SetWindowTextW(hwnd_, caption.c_str());

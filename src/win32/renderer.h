@@ -29,10 +29,14 @@ class Renderer : public form::View {
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
 
-  // Creates the top-level window and every control, hidden. A window or
-  // control that cannot be created throws: the screen never lacks a part
-  // of the model.
+  // Creates the top-level window and the controls on view, hidden; the
+  // controls of a page get their windows when the page is first shown. A
+  // window or control that cannot be created throws: the screen never lacks
+  // a part of the model that it shows.
   void create(HWND owner);
+  // The same, once the model first asks for the window to be shown: for a
+  // window that most runs never open.
+  void createWhenShown(HWND owner);
   HWND hwnd() const { return hwnd_; }
   form::Form& model() { return form_; }
 
@@ -79,6 +83,11 @@ class Renderer : public form::View {
  private:
   LRESULT handleMain(UINT msg, WPARAM wp, LPARAM lp);
   void applyDpi(int dpi);
+  // Whether every page that holds the control is its page control's active
+  // page: the control is on view, or would be if the window were shown.
+  static bool onView(const form::Control& c);
+  // Creates the windows of the controls on view that have none yet.
+  void realize();
   void placeAll();
   void syncWindowBounds();
   bool accelerator(wchar_t ch);
@@ -91,6 +100,8 @@ class Renderer : public form::View {
 
   form::Form& form_;
   HWND hwnd_ = nullptr;
+  HWND owner_ = nullptr;
+  bool deferred_ = false;  // created when first shown
   HWND tooltip_ = nullptr;
   int dpi_ = 96;
   int depth_ = 0;

@@ -33,7 +33,7 @@ Session::Session(Win32Platform& os) : os_(os) {
   os_.attach(main_.get());
   os_.attachWindow(about_.get());
   main_->create(nullptr);
-  about_->create(main_->hwnd());
+  about_->createWhenShown(main_->hwnd());
 }
 
 Session::~Session() {

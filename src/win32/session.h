@@ -2,8 +2,8 @@
 // One start of the program, as WinMain, the tests under Wine, the
 // screenshots and the benchmarks all make it: the program assembled, the
 // main window's creation handler (which reads the settings file), its
-// native window, the about box created hidden, then the show handler as
-// the main window first comes up. Closing the main window stores the
+// native window, the about box (its window made when first shown), then
+// the show handler as the main window first comes up. Closing the main window stores the
 // settings and ends the message loop.
 
 #include <memory>

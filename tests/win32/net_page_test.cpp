@@ -25,8 +25,8 @@ class NetPageWine : public ToolPages {
   // The pages of `pages` that are on screen, joined by "+".
   std::string onScreen(std::initializer_list<const char*> pages) {
     std::string shown;
-    for (const char* p : pages)
-      if (visible(p)) shown += (shown.empty() ? "" : "+") + std::string(p);
+    for (const char* p : pages)  // a page never shown has no window yet
+      if (HWND h = findByName(window->hwnd(), p); h && IsWindowVisible(h)) shown += (shown.empty() ? "" : "+") + std::string(p);
     return shown;
   }
   std::string category() {

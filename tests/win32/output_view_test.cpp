@@ -61,6 +61,8 @@ class Steps {
 
 class OutputView : public WineApp {
  protected:
+  // The steps below watch the view's window from before the run starts.
+  OutputView() { showPageOf("Memo0"); }
   void run(const std::string& command) {
     typeInto("Edit1", command);
     click("btnDO");
@@ -231,6 +233,7 @@ TEST_F(OutputView, AnotherProgramReadsTheCommandLineAndTheOutput) {
 TEST_F(OutputView, TextsThatAnotherProgramSetsAreKeptAndRun) {
   // Memo1: the kept results that a tool wrote are what the buttons see.
   writeUtf8(file("kept.txt"), "ツールが書いた結果\r\n");
+  showPageOf("Memo1");
   ASSERT_TRUE(tool("set", byName("Memo1"), file("kept.txt")));
   window->fromUser([this] { main().form().execute("Act_Memo_Chk"); });
   EXPECT_EQ(main()["Edit_Chk"].text(), "1");
@@ -238,6 +241,7 @@ TEST_F(OutputView, TextsThatAnotherProgramSetsAreKeptAndRun) {
 
   // Memo3: the command file that a tool wrote is the one run.
   writeUtf8(file("cmds.txt"), "ipconfig\r\n>>tool.txt\r\n");
+  showPageOf("Memo3");
   ASSERT_TRUE(tool("set", byName("Memo3"), file("cmds.txt")));
   window->fromUser([this] { main().form().execute("Act_file_Do"); });
   pump();

@@ -128,6 +128,8 @@ const std::string kLongCommand =
 
 class RunnerWindow : public WineApp {
  protected:
+  // The hands below watch the output view's window from before the run.
+  RunnerWindow() { showPageOf("Memo0"); }
   // Types the command line and presses the run button; returns when the
   // run is over. The hand, if given, acts during the run.
   void run(const std::string& command) {

@@ -3,6 +3,8 @@
 
 #include <tlhelp32.h>
 
+#include <functional>
+
 #include "win32/text.h"
 
 namespace velquin::test {
@@ -15,14 +17,20 @@ TEST_F(Window, OpensWithItsCaptionOnTheFirstPage) {
   EXPECT_EQ(nameOf(window->hwnd()), "frmMain");
   EXPECT_TRUE(visible("TS_Top"));
   EXPECT_TRUE(visible("Label9"));
-  EXPECT_FALSE(visible("TS_ping"));
+  EXPECT_EQ(findByName(window->hwnd(), "TS_ping"), nullptr)
+      << "a page gets its windows when first shown";
   EXPECT_EQ(text("btnDO"), "&G 実　行");
-  EXPECT_FALSE(IsWindowEnabled(byName("btnReflesh")));
   EXPECT_FALSE(visible("Edit_flg"));
   EXPECT_FALSE(visible("Edit_ctrl"));
 }
 
-TEST_F(Window, EveryModelControlHasANativeWindowFoundByName) {
+TEST_F(Window, EveryModelControlHasANativeWindowFoundByNameOnceItsPageIsShown) {
+  for (const auto& c : main().form().controls()) {
+    if (c->kind() != form::Kind::Page) continue;
+    showPageOf(c->name());
+    for (form::Control* child : c->children())
+      EXPECT_NE(findByName(window->hwnd(), child->name()), nullptr) << child->name();
+  }
   for (const auto& c : main().form().controls())
     EXPECT_NE(findByName(window->hwnd(), c->name()), nullptr) << c->name();
   EXPECT_NE(findByName(window->hwnd(), "RadioGroup1#9"), nullptr);
@@ -44,7 +52,7 @@ TEST_F(Window, ClickingAToolBringsItsPageForwardAndEmptiesTheCommandLine) {
   EXPECT_FALSE(visible("TS_Top"));
   EXPECT_EQ(text("Edit1"), "");
   EXPECT_EQ(SendMessageW(byName("RadioGroup1#1"), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_TRUE(IsWindowEnabled(byName("btnReflesh")));
+  EXPECT_TRUE(main()["btnReflesh"].enabled());
   click("RadioGroup1#7");  // arp
   EXPECT_TRUE(visible("TS_arp"));
   EXPECT_FALSE(visible("TS_ping"));
@@ -108,6 +116,76 @@ TEST_F(Window, MovingToAMonitorWithMoreDotsPerInchScalesTheLayout) {
   EXPECT_NEAR(after.bottom - after.top, (before.bottom - before.top) * 3 / 2, 2);
   // The model keeps its 96-DPI units.
   EXPECT_EQ(main()["btnDO"].bounds().width, 84);
+}
+
+}  // namespace
+}  // namespace velquin::test
+
+namespace velquin::test {
+namespace {
+
+// What the native window of a control shows, against the model: texts,
+// ticks, choices, lists, visibility, enabled state, font at this DPI.
+void expectModelState(win32::Renderer& r, const form::Control& c) {
+  using form::Kind;
+  HWND h = findByName(r.hwnd(), c.name());
+  ASSERT_NE(h, nullptr) << c.name();
+  EXPECT_EQ(IsWindowVisible(h) != FALSE, c.showing()) << c.name();
+  EXPECT_EQ(IsWindowEnabled(h) != FALSE, c.enabled()) << c.name();
+  const bool own = c.kind() == Kind::Panel || c.kind() == Kind::GroupBox ||
+                   c.kind() == Kind::Page || c.kind() == Kind::RadioGroup ||
+                   c.kind() == Kind::ComboBox || c.kind() == Kind::PageControl ||
+                   c.kind() == Kind::StatusBar;  // captions drawn, not held
+  if (!own) EXPECT_EQ(windowText(h), c.text()) << c.name();
+  if (!own || c.kind() == Kind::ComboBox || c.kind() == Kind::PageControl)
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)),
+              r.font(c.font())) << c.name();
+  if (c.kind() == Kind::CheckBox)
+    EXPECT_EQ(SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED, c.checked()) << c.name();
+  if (c.kind() == Kind::ComboBox) {
+    EXPECT_EQ(SendMessageW(h, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(c.items().size()))
+        << c.name();
+    EXPECT_EQ(SendMessageW(h, CB_GETCURSEL, 0, 0), c.itemIndex()) << c.name();
+    if (c.itemIndex() < 0) EXPECT_EQ(windowText(h), c.text()) << c.name();
+  }
+  if (c.kind() == Kind::RadioGroup)
+    for (size_t i = 0; i < c.items().size(); ++i) {
+      HWND item = findByName(h, c.name() + "#" + std::to_string(i));
+      EXPECT_EQ(SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED,
+                static_cast<int>(i) == c.itemIndex()) << c.name() << "#" << i;
+      EXPECT_EQ(IsWindowEnabled(item) != FALSE, c.enabled()) << c.name() << "#" << i;
+      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)),
+                r.font(c.font())) << c.name() << "#" << i;
+    }
+}
+
+void expectPageShowsTheModel(win32::Renderer& r, const form::Control& page) {
+  std::function<void(const form::Control&)> visit = [&](const form::Control& c) {
+    expectModelState(r, c);
+    for (const form::Control* child : c.children())
+      if (child->kind() != form::Kind::Page || child->showing()) visit(*child);
+  };
+  visit(page);
+}
+
+TEST_F(Window, PagesShownForTheFirstTimeAfterUseShowTheModelsState) {
+  // The settings file filled the settings page and a tool was picked
+  // before those pages had windows; the command line was typed meanwhile.
+  typeInto("Edit1", "ipconfig /all");
+  click("RadioGroup1#4");  // route
+  click("RadioGroup5_1#1");
+  typeInto("Edit5_1", "10.0.0.0");
+  for (const char* page : {"TabSheet5", "TabSheet4", "TabSheet3", "TabSheet2"}) {
+    ASSERT_EQ(findByName(window->hwnd(), page), nullptr) << page;
+    showPageOf(page);
+    expectPageShowsTheModel(*window, main()[page]);
+  }
+  EXPECT_EQ(text("LBS2"), "149") << "from the settings file";
+  // Every tool page, first shown by its handler after all of that.
+  for (form::Control* page : main()["PageControl2"].pages()) {
+    showPageOf(page->name());
+    expectPageShowsTheModel(*window, *page);
+  }
 }
 
 }  // namespace

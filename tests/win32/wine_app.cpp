@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -155,6 +156,26 @@ HWND WineApp::focusNow() {
   info.cbSize = sizeof info;
   GetGUIThreadInfo(GetCurrentThreadId(), &info);
   return info.hwndFocus;
+}
+
+void WineApp::showPageOf(const std::string& name) {
+  std::vector<form::Control*> pages;
+  for (form::Control* at = &main()[name]; at; at = at->parent())
+    if (at->kind() == form::Kind::Page) pages.insert(pages.begin(), at);
+  window->fromUser([&] {
+    for (form::Control* page : pages) {
+      form::Control& pc = *page->parent();
+      if (pc.activePage() == page) continue;
+      const auto all = pc.pages();
+      const int index = static_cast<int>(
+          std::find(all.begin(), all.end(), page) - all.begin());
+      if (pc.name() == "PageControl1")
+        main().form().userSelectPage(pc, index);
+      else
+        pc.setActivePage(*page);
+    }
+  });
+  pump(10);
 }
 
 void WineApp::pump(int ms) {

@@ -59,6 +59,9 @@ class WineApp : public ::testing::Test {
   void typeKeys(const std::string& text);
   // The window that really has the keyboard focus, as the system sees it.
   HWND focusNow();
+  // Brings forward the page that holds the control, as choosing it would:
+  // a main page by its tab, the pages inside it as their handlers turn them.
+  void showPageOf(const std::string& name);
   std::string text(const std::string& name) { return windowText(byName(name)); }
   bool visible(const std::string& name) { return IsWindowVisible(byName(name)); }
 

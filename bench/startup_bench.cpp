@@ -1,0 +1,205 @@
+// How fast the program opens its window, what it holds when idle, and how
+// long the first showing of each page takes, against a bare program of the
+// same kind (reference.cpp) started the same way in the same run.
+//
+//   velquin_startup_bench.exe   (beside velquin_reference.exe, with
+//                                Velquin.exe one folder up)
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "form/form.h"
+#include "program.h"
+#include "win32/platform_win32.h"
+#include "win32/renderer.h"
+#include "win32/session.h"
+#include "win32/text.h"
+
+namespace {
+
+using namespace velquin;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr int kStarts = 11;
+constexpr char kIni[] = "2.2.2\r\n149\r\n233\r\n612\r\n476\r\n";
+
+double msSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+struct Found {
+  DWORD pid;
+  HWND window = nullptr;
+};
+
+BOOL CALLBACK visibleTopOf(HWND h, LPARAM lp) {
+  auto* f = reinterpret_cast<Found*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == f->pid && IsWindowVisible(h) && !GetWindow(h, GW_OWNER)) {
+    f->window = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Resident private memory of a process in kilobytes, from the system's own
+// account of it (the Linux /proc under Wine, through drive Z:); the
+// process is found by the folder its program was started from. 0 when
+// there is no such account.
+double residentPrivateMiB(const std::string& tag) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(L"Z:\\proc", ec)) {
+    const std::wstring name = entry.path().filename().wstring();
+    if (name.empty() || name.find_first_not_of(L"0123456789") != std::wstring::npos)
+      continue;
+    std::ifstream cmd(entry.path() / L"cmdline", std::ios::binary);
+    std::string line((std::istreambuf_iterator<char>(cmd)), {});
+    if (line.find(tag) == std::string::npos) continue;
+    std::ifstream smaps(entry.path() / L"smaps_rollup");
+    std::string key;
+    double kib = 0, total = 0;
+    while (smaps >> key) {
+      if (key == "Private_Clean:" || key == "Private_Dirty:") {
+        smaps >> kib;
+        total += kib;
+      }
+    }
+    if (total > 0) return total / 1024;
+  }
+  return 0;
+}
+
+struct Start {
+  double ms = -1;
+  double mib = 0;
+};
+
+// Starts the program in its folder and times it from CreateProcess to a
+// visible main window that has answered a message; then, idle for a
+// moment, its memory; then closes it as its close box does.
+Start startOnce(const fs::path& exe, const std::string& tag) {
+  Start s;
+  std::wstring command = L"\"" + exe.wstring() + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const Clock::time_point t0 = Clock::now();
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      exe.parent_path().wstring().c_str(), &si, &pi))
+    return s;
+  Found f{pi.dwProcessId};
+  while (msSince(t0) < 20000) {
+    EnumWindows(visibleTopOf, reinterpret_cast<LPARAM>(&f));
+    DWORD_PTR r = 0;
+    if (f.window && SendMessageTimeoutW(f.window, WM_NULL, 0, 0, SMTO_BLOCK, 20000, &r)) {
+      s.ms = msSince(t0);
+      break;
+    }
+    Sleep(1);
+  }
+  Sleep(700);
+  s.mib = residentPrivateMiB(tag);
+  if (f.window) PostMessageW(f.window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0)
+    TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return s;
+}
+
+// The program in this process, its window shown; every page shown for the
+// first time in turn, as choosing it would. The time of the slowest: from
+// the choice to a window that has painted and answers.
+void firstShowings(const fs::path& folder) {
+  SetCurrentDirectoryW(folder.wstring().c_str());
+  win32::Win32Platform os;
+  win32::Session session(os);
+  session.show(SW_SHOWNORMAL);
+  os.pumpMessages(0);
+  win32::Renderer& window = session.mainWindow();
+  form::Form& form = session.main().form();
+  double slowest = 0;
+  std::string slowestName;
+  for (const auto& c : form.controls()) {
+    if (c->kind() != form::Kind::Page || window.native(*c)) continue;
+    const Clock::time_point t0 = Clock::now();
+    window.fromUser([&] {
+      // Outermost page first: each is made its page control's choice.
+      std::vector<form::Control*> chain;
+      for (form::Control* at = c.get(); at; at = at->parent())
+        if (at->kind() == form::Kind::Page) chain.insert(chain.begin(), at);
+      for (form::Control* page : chain) page->parent()->setActivePage(*page);
+    });
+    UpdateWindow(window.hwnd());
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    const double ms = msSince(t0);
+    if (ms > slowest) {
+      slowest = ms;
+      slowestName = c->name();
+    }
+  }
+  std::printf("slowest first showing of a page: %.1f ms (%s) (target under 50 ms)\n",
+              slowest, slowestName.c_str());
+}
+
+}  // namespace
+
+int wmain() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const fs::path here = fs::path(self).parent_path();
+  wchar_t tmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp);
+  const std::string tag = "velquin-startup-" + std::to_string(GetCurrentProcessId());
+  const fs::path root = fs::path(tmp) / tag;
+  fs::create_directories(root / "app" / "Data");
+  fs::create_directories(root / "ref");
+  fs::copy_file(here.parent_path() / L"Velquin.exe", root / "app" / "Velquin.exe");
+  fs::copy_file(here / L"velquin_reference.exe", root / "ref" / "velquin_reference.exe");
+  std::ofstream(root / "app" / "Velquin.ini", std::ios::binary) << kIni;
+
+  std::vector<double> refMs, appMs, refMiB, appMiB;
+  for (int i = 0; i < kStarts; ++i) {
+    for (bool app : {false, true}) {
+      const Start s = app ? startOnce(root / "app" / "Velquin.exe", tag + "\\app")
+                          : startOnce(root / "ref" / "velquin_reference.exe", tag + "\\ref");
+      if (s.ms < 0) {
+        std::printf("%s did not start\n", app ? "Velquin" : "reference");
+        return 1;
+      }
+      (app ? appMs : refMs).push_back(s.ms);
+      (app ? appMiB : refMiB).push_back(s.mib);
+    }
+  }
+  std::printf("Velquin start-up benchmark (%d alternated starts each, medians)\n", kStarts);
+  const double r = median(refMs), a = median(appMs);
+  std::printf("start-up: reference %.0f ms, Velquin %.0f ms: %.2f (target at most 2)\n",
+              r, a, a / r);
+  const double rm = median(refMiB), am = median(appMiB);
+  if (rm > 0)
+    std::printf("idle resident private memory: reference %.1f MB, Velquin %.1f MB: "
+                "%.2f (target at most 1.5)\n", rm, am, am / rm);
+  else
+    std::printf("idle resident private memory: not measurable here\n");
+
+  firstShowings(root / "app");
+  SetCurrentDirectoryW(tmp);
+  std::error_code ec;
+  fs::remove_all(root, ec);
+  return 0;
+}

@@ -182,7 +182,9 @@ class RunnerWindow : public WineApp {
     std::string shownAtPress;
     std::vector<HANDLE> atPress;
     Hand hand(
-        window->hwnd(), [this] { return pingsShown() >= 2; },
+        // A ping between two others is running: the tree is whole.
+        window->hwnd(),
+        [&] { return pingsShown() >= 2 && newProcesses(before).size() >= 2; },
         [&] {
           shownAtPress = text("Memo0");
           atPress = holdNew(before);
@@ -262,7 +264,7 @@ TEST_F(RunnerWindow, ClosingTheWindowDuringARunEndsTheCommandsTree) {
   HWND top = window->hwnd();
   std::vector<HANDLE> atClose;
   Hand hand(
-      top, [this] { return pingsShown() >= 1; },
+      top, [&] { return pingsShown() >= 1 && newProcesses(before).size() >= 2; },
       [&] {
         atClose = holdNew(before);
         PostMessageW(top, WM_CLOSE, 0, 0);

@@ -177,7 +177,10 @@ class RunnerWindow : public WineApp {
   // Runs the long command and, once a few pings have printed, presses the
   // button; checks that the command ended then, with its output kept, and
   // left nothing running.
-  void endLongCommandWith(const std::string& button) {
+  // A stop ends the tree at once; Ctrl-C is delivered to the console's
+  // processes, which end in their own time (the interpreter after the ping
+  // it runs), so for it only their ending is checked, not its moment.
+  void endLongCommandWith(const std::string& button, bool atOnce) {
     const std::set<DWORD> before = processesNamed({L"cmd.exe", L"ping.exe"});
     std::string shownAtPress;
     std::vector<HANDLE> atPress;
@@ -198,7 +201,9 @@ class RunnerWindow : public WineApp {
     // The command interpreter and a ping were running when the button was
     // pressed; nothing of them is left.
     EXPECT_GE(atPress.size(), 2u);
-    EXPECT_TRUE(allEndedAtOnce(atPress));
+    if (atOnce) EXPECT_TRUE(allEndedAtOnce(atPress));
+    for (HANDLE h : atPress) CloseHandle(h);
+    atPress.clear();
     EXPECT_TRUE(leftRunning(before).empty());
     // What was shown stays, after the command line.
     const std::string shown = text("Memo0");
@@ -227,11 +232,11 @@ TEST_F(RunnerWindow, IpconfigAllTypedByHandShowsItsJapaneseOutput) {
 }
 
 TEST_F(RunnerWindow, StopEndsALongCommandWithEverythingItStarted) {
-  endLongCommandWith("btnBreak");
+  endLongCommandWith("btnBreak", true);
 }
 
 TEST_F(RunnerWindow, CtrlCEndsALongCommandWithEverythingItStarted) {
-  endLongCommandWith("btnCtrl");
+  endLongCommandWith("btnCtrl", false);
 }
 
 TEST_F(RunnerWindow, AMissingProgramShowsOnlyTheCommandLine) {

@@ -38,23 +38,24 @@ LRESULT CALLBACK focusWatcher(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcW(old, h, msg, wp, lp);
   }
   const LRESULT result = CallWindowProcW(old, h, msg, wp, lp);
-  if (msg == WM_SETFOCUS) {
-    auto* self = static_cast<NativeControl*>(GetPropW(h, kWatcherProp));
-    // fromUser keeps what the handlers throw; this keeps what building the
-    // call could throw (memory) from crossing the window procedure.
-    try {
-      if (self) {
-        Renderer& r = self->renderer();
-        form::Form& f = self->model().form();
-        // Not while the window is taken down: the model no longer watches.
-        if (f.view() == &r) r.fromUser([self, &f] { f.userFocus(self->model()); });
-      }
-    } catch (...) {
-    }
-  }
+  if (msg == WM_SETFOCUS)
+    if (auto* self = static_cast<NativeControl*>(GetPropW(h, kWatcherProp)))
+      focusArrived(*self);
   return result;
 }
 }  // namespace
+
+void focusArrived(NativeControl& n) {
+  // fromUser keeps what the handlers throw; this keeps what building the
+  // call could throw (memory) from crossing the window procedure.
+  try {
+    Renderer& r = n.renderer();
+    form::Form& f = n.model().form();
+    // Not while the window is taken down: the model no longer watches.
+    if (f.view() == &r) r.fromUser([&n, &f] { f.userFocus(n.model()); });
+  } catch (...) {
+  }
+}
 
 NativeControl* objectOf(HWND h) {
   return h ? static_cast<NativeControl*>(GetPropW(h, kObjectProp)) : nullptr;
@@ -80,7 +81,13 @@ HWND NativeControl::make(const wchar_t* cls, DWORD style, DWORD exStyle,
   SetPropW(h, kObjectProp, this);
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(r_.font(model_.font())),
                FALSE);
-  watchFocus(h);
+  // Labels and the status bar never take the focus; panels, pages and
+  // group boxes are windows of the program's own class, which reports the
+  // focus itself. The watcher sits under every message of a window, so it
+  // goes only where it is needed.
+  if (lstrcmpW(cls, Renderer::containerClass()) != 0 &&
+      model_.kind() != form::Kind::Label && model_.kind() != form::Kind::StatusBar)
+    watchFocus(h);
   return h;
 }
 

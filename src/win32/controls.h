@@ -74,6 +74,10 @@ class NativeControl {
 
 std::unique_ptr<NativeControl> makeNative(const NativeParams& p);
 
+// The keyboard focus arrived at one of the control's windows: the model
+// hears of it as the user's doing.
+void focusArrived(NativeControl& n);
+
 // The object that stands for a native window, or null.
 NativeControl* objectOf(HWND h);
 

@@ -173,6 +173,8 @@ LRESULT CALLBACK Renderer::containerProc(HWND h, UINT msg, WPARAM wp,
       paintContainer(h, objectOf(h), *r);
       return 0;
     }
+    if (msg == WM_SETFOCUS)
+      if (NativeControl* o = objectOf(h)) focusArrived(*o);
   } catch (const std::exception& e) {
     if (r) r->reportError(e.what());
     return 0;

@@ -21,6 +21,17 @@ std::string decodeAll(platform::Platform& os, const std::vector<std::string>& re
   return out + d.finish();
 }
 
+// The bytes cut into three reads at every pair of offsets decode as once.
+void expectEverySplitDecodesAs(platform::Platform& os, const std::string& bytes,
+                               const std::string& once) {
+  for (size_t a = 0; a <= bytes.size(); ++a)
+    for (size_t b = a; b <= bytes.size(); ++b)
+      ASSERT_EQ(decodeAll(os, {bytes.substr(0, a), bytes.substr(a, b - a),
+                               bytes.substr(b)}),
+                once)
+          << a << " " << b;
+}
+
 TEST(AnsiDecoder, ALeadByteWithoutItsTrailByteKeepsTheByteAfterIt) {
   test::ScriptedPlatform os;
   EXPECT_EQ(decodeAll(os, {"x\x82\r\ny"}), "x・\r\ny");
@@ -38,12 +49,7 @@ TEST(AnsiDecoder, OutputSplitAtEveryOffsetDecodesAsOneRead) {
       "\x82\xA0\x82\n\x82\x41\x82\x7F\x82\x80z\x82";
   const std::string once = decodeAll(os, {bytes});
   EXPECT_EQ(once.substr(0, 17), "IP アドレス\r\n");
-  for (size_t a = 0; a <= bytes.size(); ++a)
-    for (size_t b = a; b <= bytes.size(); ++b)
-      ASSERT_EQ(decodeAll(os, {bytes.substr(0, a), bytes.substr(a, b - a),
-                               bytes.substr(b)}),
-                once)
-          << a << " " << b;
+  expectEverySplitDecodesAs(os, bytes, once);
   EXPECT_EQ(std::count(once.begin(), once.end(), '\n'), 3);
 }
 
@@ -56,12 +62,7 @@ TEST(AnsiDecoder, InAUtf8CodePageSplitCharactersOfEveryLengthAreJoined) {
       "x\xF0\x9F\x98";     // cut off by the end of the output
   const std::string once = decodeAll(os, {bytes});
   EXPECT_EQ(once, "été 接続 😀\r\n\uFFFD\r\nx\uFFFD");
-  for (size_t a = 0; a <= bytes.size(); ++a)
-    for (size_t b = a; b <= bytes.size(); ++b)
-      ASSERT_EQ(decodeAll(os, {bytes.substr(0, a), bytes.substr(a, b - a),
-                               bytes.substr(b)}),
-                once)
-          << a << " " << b;
+  expectEverySplitDecodesAs(os, bytes, once);
 }
 
 }  // namespace

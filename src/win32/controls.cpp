@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "form/form.h"
@@ -16,8 +17,29 @@ namespace velquin::win32 {
 using form::Kind;
 using form::Prop;
 
+WindowTable::Entry* WindowTable::find(HWND h) {
+  const auto it = map_.find(h);
+  return it == map_.end() ? nullptr : &it->second;
+}
+
+void WindowTable::release(HWND h) {
+  const auto it = map_.find(h);
+  if (it == map_.end()) return;
+  // A watched window keeps its entry until it is destroyed: the watcher
+  // still needs the procedure it replaced.
+  if (it->second.next) it->second.object = nullptr;
+  else map_.erase(it);
+}
+
+void WindowTable::forget(const NativeControl* n) {
+  for (auto it = map_.begin(); it != map_.end();) {
+    if (it->second.watcher == n) it->second.watcher = nullptr;
+    if (it->second.object == n) it->second.object = nullptr;
+    it = (!it->second.object && !it->second.next) ? map_.erase(it) : std::next(it);
+  }
+}
+
 namespace {
-const wchar_t kObjectProp[] = L"VelquinObject";
 
 // Sees the focus arrive at a window and tells the model, after the window
 // itself has taken it (an edit has placed its caret, a button drawn its
@@ -25,22 +47,20 @@ const wchar_t kObjectProp[] = L"VelquinObject";
 // plain replacement of the window procedure: it sits under every message
 // of every control, and the system's subclass helper costs a program of
 // several hundred controls a noticeable part of its start.
-const wchar_t kOldProcProp[] = L"VelquinWndProc";
-const wchar_t kWatcherProp[] = L"VelquinWatcher";
-
 LRESULT CALLBACK focusWatcher(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  const auto old = reinterpret_cast<WNDPROC>(GetPropW(h, kOldProcProp));
-  if (!old) return DefWindowProcW(h, msg, wp, lp);
+  Renderer* r = Renderer::of(h);
+  WindowTable::Entry* e = r ? r->windows().find(h) : nullptr;
+  if (!e || !e->next) return DefWindowProcW(h, msg, wp, lp);
+  const WNDPROC next = e->next;
+  NativeControl* const self = e->watcher;
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    RemovePropW(h, kOldProcProp);
-    RemovePropW(h, kWatcherProp);
-    return CallWindowProcW(old, h, msg, wp, lp);
+    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+    r->windows().erase(h);
+    return CallWindowProcW(next, h, msg, wp, lp);
   }
-  const LRESULT result = CallWindowProcW(old, h, msg, wp, lp);
-  if (msg == WM_SETFOCUS)
-    if (auto* self = static_cast<NativeControl*>(GetPropW(h, kWatcherProp)))
-      focusArrived(*self);
+  if (!self) return CallWindowProcW(next, h, msg, wp, lp);
+  const LRESULT result = self->watched(h, msg, wp, lp, next);
+  if (msg == WM_SETFOCUS) focusArrived(*self);
   return result;
 }
 }  // namespace
@@ -58,27 +78,39 @@ void focusArrived(NativeControl& n) {
 }
 
 NativeControl* objectOf(HWND h) {
-  return h ? static_cast<NativeControl*>(GetPropW(h, kObjectProp)) : nullptr;
+  Renderer* r = Renderer::of(h);
+  WindowTable::Entry* e = r ? r->windows().find(h) : nullptr;
+  return e ? e->object : nullptr;
 }
 
 NativeControl::NativeControl(const NativeParams& p)
     : r_(p.renderer), model_(p.model), parent_(p.parent) {}
 
-NativeControl::~NativeControl() {
-  if (hwnd_ && IsWindow(hwnd_)) RemovePropW(hwnd_, kObjectProp);
+NativeControl::~NativeControl() { r_.windows().forget(this); }
+
+void NativeControl::bind(HWND h) { r_.windows().at(h).object = this; }
+
+LRESULT NativeControl::watched(HWND h, UINT msg, WPARAM wp, LPARAM lp,
+                               WNDPROC next) {
+  return CallWindowProcW(next, h, msg, wp, lp);
 }
 
 HWND NativeControl::make(const wchar_t* cls, DWORD style, DWORD exStyle,
-                         const std::wstring& text, HWND parent, int id) {
-  HWND h = CreateWindowExW(exStyle, cls, text.c_str(), style | WS_CHILD, 0, 0,
-                           0, 0, parent ? parent : parent_,
+                         const std::wstring& text, HWND parent, int id,
+                         const RECT* at) {
+  // Made where it belongs: placing it afterwards would cost a second round
+  // of moving and sizing for every control of a page.
+  const RECT rc = at ? *at : nativeRect();
+  HWND h = CreateWindowExW(exStyle, cls, text.c_str(), style | WS_CHILD, rc.left,
+                           rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                           parent ? parent : parent_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), this);
   // A control missing on screen would leave the model acting on nothing.
   if (!h)
     throw std::runtime_error("control " + model_.name() + " cannot be created: " +
                              systemMessage(GetLastError()));
-  SetPropW(h, kObjectProp, this);
+  bind(h);
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(r_.font(model_.font())),
                FALSE);
   // Labels and the status bar never take the focus; panels, pages and
@@ -92,9 +124,10 @@ HWND NativeControl::make(const wchar_t* cls, DWORD style, DWORD exStyle,
 }
 
 void NativeControl::watchFocus(HWND h) {
-  SetPropW(h, kWatcherProp, this);
-  SetPropW(h, kOldProcProp,
-           reinterpret_cast<HANDLE>(GetWindowLongPtrW(h, GWLP_WNDPROC)));
+  WindowTable::Entry& e = r_.windows().at(h);
+  e.watcher = this;
+  if (e.next) return;
+  e.next = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(h, GWLP_WNDPROC));
   SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(focusWatcher));
 }
 
@@ -131,8 +164,13 @@ void NativeControl::apply(Prop prop) {
   }
 }
 
-void NativeControl::applyVisible() {
-  ShowWindow(hwnd_, model_.visible() ? SW_SHOWNA : SW_HIDE);
+void NativeControl::applyVisible() { show(model_.visible()); }
+
+void NativeControl::show(bool on) {
+  // Showing or hiding a window in the state it is in already still costs
+  // the system a pass over the window and its neighbours.
+  const bool shown = (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (shown != on) ShowWindow(hwnd_, on ? SW_SHOWNA : SW_HIDE);
 }
 
 void NativeControl::applyFont() {
@@ -154,18 +192,26 @@ std::string NativeControl::readText() const {
 
 void NativeControl::command(HWND, UINT) {}
 
-void NativeControl::place() {
+RECT NativeControl::nativeRect() const {
   const form::Rect& b = model_.bounds();
-  SetWindowPos(hwnd_, nullptr, r_.scale(b.left), r_.scale(b.top),
-               r_.scale(b.width), r_.scale(b.height),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const int left = r_.scale(b.left), top = r_.scale(b.top);
+  return {left, top, left + r_.scale(b.width), top + r_.scale(b.height)};
+}
+
+void NativeControl::place() {
+  const RECT rc = nativeRect();
+  SetWindowPos(hwnd_, nullptr, rc.left, rc.top, rc.right - rc.left,
+               rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void NativeControl::addHint() {
   if (model_.hint().empty() || !r_.tooltip()) return;
   TTTOOLINFOW ti{};
   ti.cbSize = sizeof ti;
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  // The renderer relays the mouse to the tooltip from its message loop: the
+  // tooltip's own subclassing would put a property lookup under every
+  // message of the control.
+  ti.uFlags = TTF_IDISHWND;
   ti.hwnd = GetParent(hwnd_);
   ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
   std::wstring text = widen(model_.hint());
@@ -200,8 +246,7 @@ class ContainerCtl : public NativeControl {
   // A page shows only while it is the active page of its page control.
   void pageVisibility() {
     const form::Control* pc = model_.parent();
-    bool on = model_.visible() && pc && pc->activePage() == &model_;
-    ShowWindow(hwnd_, on ? SW_SHOWNA : SW_HIDE);
+    show(model_.visible() && pc && pc->activePage() == &model_);
   }
 };
 
@@ -262,30 +307,24 @@ class MemoCtl : public NativeControl {
     // The output of a command may be of any size.
     SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
     setNativeText(model_.text());
-    SetWindowSubclass(hwnd_, textSetter, 0, reinterpret_cast<DWORD_PTR>(this));
-  }
-  ~MemoCtl() override {
-    if (hwnd_ && IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, textSetter, 0);
   }
   // A multi-line edit reports no change for WM_SETTEXT; text set so by
   // another program (automation, accessibility tools) is read back when a
   // handler asks, as a program's own text: unmodified.
-  static LRESULT CALLBACK textSetter(HWND h, UINT msg, WPARAM wp, LPARAM lp,
-                                     UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<MemoCtl*>(data);
+  LRESULT watched(HWND h, UINT msg, WPARAM wp, LPARAM lp, WNDPROC next) override {
     // Nothing thrown here may cross the window procedure; the message is
     // handled by the edit control whatever happens before.
     try {
-      self->takeUnseen();
+      takeUnseen();
     } catch (const std::exception& e) {
-      self->r_.reportError(e.what());
+      r_.reportError(e.what());
     } catch (...) {
-      self->r_.reportError("unexpected error");
+      r_.reportError("unexpected error");
     }
-    const LRESULT result = DefSubclassProc(h, msg, wp, lp);
-    if (msg == WM_SETTEXT && result && !self->r_.quiet()) {
-      self->model_.markTextStale();
-      self->model_.setModified(false);
+    const LRESULT result = CallWindowProcW(next, h, msg, wp, lp);
+    if (msg == WM_SETTEXT && result && !r_.quiet()) {
+      model_.markTextStale();
+      model_.setModified(false);
     }
     return result;
   }
@@ -441,24 +480,21 @@ class LabelCtl : public NativeControl {
     NativeControl::apply(prop);
     if (prop == Prop::Text) place();
   }
-  void place() override {
-    const form::Rect& b = model_.bounds();
-    int w = r_.scale(b.width), h = r_.scale(b.height);
-    if (model_.style().autoSize) {
-      // A label is as wide as its caption (the accelerator mark not drawn).
-      HDC dc = GetDC(hwnd_);
-      HGDIOBJ old = SelectObject(dc, r_.font(model_.font()));
-      std::wstring t = widen(model_.text());
-      RECT rc{0, 0, 0, 0};
-      DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &rc,
-                DT_CALCRECT | DT_SINGLELINE);
-      SelectObject(dc, old);
-      ReleaseDC(hwnd_, dc);
-      w = rc.right + 2;
-      h = rc.bottom > h ? rc.bottom : h;
-    }
-    SetWindowPos(hwnd_, nullptr, r_.scale(b.left), r_.scale(b.top), w, h,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT nativeRect() const override {
+    RECT rc = NativeControl::nativeRect();
+    if (!model_.style().autoSize) return rc;
+    // A label is as wide as its caption (the accelerator mark not drawn).
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, r_.font(model_.font()));
+    std::wstring t = widen(model_.text());
+    RECT text{0, 0, 0, 0};
+    DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &text,
+              DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    rc.right = rc.left + text.right + 2;
+    if (text.bottom > rc.bottom - rc.top) rc.bottom = rc.top + text.bottom;
+    return rc;
   }
   void command(HWND, UINT code) override {
     if (code == STN_CLICKED)
@@ -477,13 +513,13 @@ class RadioGroupCtl : public NativeControl {
     for (size_t i = 0; i < items.size(); ++i) {
       DWORD style = WS_VISIBLE | BS_RADIOBUTTON | BS_NOTIFY |
                     (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+      const RECT at = itemRect(static_cast<int>(i));
       HWND b = make(L"BUTTON", style, 0, widen(items[i]), hwnd_,
-                    static_cast<int>(i) + 1);
+                    static_cast<int>(i) + 1, &at);
       r_.setName(b, model_.name() + "#" + std::to_string(i));
       buttons_.push_back(b);
     }
     checks();
-    layoutItems();
     // A group disabled before its window existed shows every item disabled.
     if (!model_.enabled()) apply(Prop::Enabled);
   }
@@ -518,11 +554,10 @@ class RadioGroupCtl : public NativeControl {
   }
   // Items fill the columns top to bottom, left to right, in rows of equal
   // height below the caption.
-  void layoutItems() {
-    if (buttons_.empty()) return;
+  RECT itemRect(int i) const {
     const form::Rect& b = model_.bounds();
     int cols = model_.style().columns > 0 ? model_.style().columns : 1;
-    int n = static_cast<int>(buttons_.size());
+    int n = static_cast<int>(model_.items().size());
     int perCol = (n + cols - 1) / cols;
     int left = r_.scale(form::kGroupBorder + 4);
     int top = r_.scale(form::kGroupCaption);
@@ -531,11 +566,15 @@ class RadioGroupCtl : public NativeControl {
     int colW = width / cols;
     int rowH = perCol ? height / perCol : height;
     int itemH = r_.scale(17) < rowH ? r_.scale(17) : rowH;
-    for (int i = 0; i < n; ++i) {
-      int c = i / perCol, row = i % perCol;
-      SetWindowPos(buttons_[i], nullptr, left + c * colW,
-                   top + row * rowH + (rowH - itemH) / 2, colW - 2, itemH,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    int c = perCol ? i / perCol : 0, row = perCol ? i % perCol : 0;
+    const int x = left + c * colW, y = top + row * rowH + (rowH - itemH) / 2;
+    return {x, y, x + colW - 2, y + itemH};
+  }
+  void layoutItems() {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+      const RECT rc = itemRect(static_cast<int>(i));
+      SetWindowPos(buttons_[i], nullptr, rc.left, rc.top, rc.right - rc.left,
+                   rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
   void apply(Prop prop) override {
@@ -621,12 +660,11 @@ class ComboCtl : public NativeControl {
     SendMessageW(hwnd_, CB_SETCURSEL, model_.itemIndex(), 0);
     if (model_.itemIndex() < 0) setNativeText(model_.text());
   }
-  void place() override {
+  RECT nativeRect() const override {
     // The height of a combo box's window includes its drop-down list.
-    const form::Rect& b = model_.bounds();
-    SetWindowPos(hwnd_, nullptr, r_.scale(b.left), r_.scale(b.top),
-                 r_.scale(b.width), r_.scale(b.height + 160),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rc = NativeControl::nativeRect();
+    rc.bottom += r_.scale(160);
+    return rc;
   }
   void apply(Prop prop) override {
     switch (prop) {
@@ -668,27 +706,44 @@ class PageControlCtl : public NativeControl {
                  WS_EX_CONTROLPARENT, L"");
     tabs();
   }
-  // Tab items exist only for the pages whose tab is visible.
+  // Tab items exist only for the pages whose tab is visible. The strip is
+  // brought to that list item by item: rebuilding it whole at every change
+  // would redraw and re-measure every tab each time a page's tab comes or
+  // goes (the start hides a dozen of them one by one).
   void tabs() {
     Renderer::Quiet q(r_);
-    TabCtrl_DeleteAllItems(hwnd_);
-    tabPage_.clear();
-    auto pages = model_.pages();
-    for (size_t i = 0; i < pages.size(); ++i) {
-      if (!pages[i]->tabVisible()) continue;
-      std::wstring t = widen(pages[i]->text());
+    const auto pages = model_.pages();
+    std::vector<int> want;
+    for (size_t i = 0; i < pages.size(); ++i)
+      if (pages[i]->tabVisible()) want.push_back(static_cast<int>(i));
+    for (size_t t = tabPage_.size(); t-- > 0;)
+      if (std::find(want.begin(), want.end(), tabPage_[t]) == want.end()) {
+        TabCtrl_DeleteItem(hwnd_, static_cast<int>(t));
+        tabPage_.erase(tabPage_.begin() + static_cast<std::ptrdiff_t>(t));
+        tabText_.erase(tabText_.begin() + static_cast<std::ptrdiff_t>(t));
+      }
+    // What is left is in page order, as is the wanted list: insert what is
+    // missing at its place, and set captions that changed.
+    for (size_t t = 0; t < want.size(); ++t) {
+      std::wstring text = widen(pages[want[t]]->text());
       TCITEMW item{};
       item.mask = TCIF_TEXT;
-      item.pszText = t.data();
-      SendMessageW(hwnd_, TCM_INSERTITEMW, tabPage_.size(),
-                   reinterpret_cast<LPARAM>(&item));
-      tabPage_.push_back(static_cast<int>(i));
+      item.pszText = text.data();
+      if (t < tabPage_.size() && tabPage_[t] == want[t]) {
+        if (tabText_[t] == text) continue;
+        SendMessageW(hwnd_, TCM_SETITEMW, t, reinterpret_cast<LPARAM>(&item));
+        tabText_[t] = std::move(text);
+        continue;
+      }
+      SendMessageW(hwnd_, TCM_INSERTITEMW, t, reinterpret_cast<LPARAM>(&item));
+      tabPage_.insert(tabPage_.begin() + static_cast<std::ptrdiff_t>(t), want[t]);
+      tabText_.insert(tabText_.begin() + static_cast<std::ptrdiff_t>(t), std::move(text));
     }
     // A strip without tabs is no stop for the Tab key: the keyboard goes
     // straight on to the page's controls.
     LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    LONG_PTR want = tabPage_.empty() ? style & ~WS_TABSTOP : style | WS_TABSTOP;
-    if (want != style) SetWindowLongPtrW(hwnd_, GWL_STYLE, want);
+    LONG_PTR wantStyle = tabPage_.empty() ? style & ~WS_TABSTOP : style | WS_TABSTOP;
+    if (wantStyle != style) SetWindowLongPtrW(hwnd_, GWL_STYLE, wantStyle);
     current();
   }
   void current() {
@@ -696,7 +751,7 @@ class PageControlCtl : public NativeControl {
     int sel = -1;
     for (size_t t = 0; t < tabPage_.size(); ++t)
       if (tabPage_[t] == model_.activePageIndex()) sel = static_cast<int>(t);
-    TabCtrl_SetCurSel(hwnd_, sel);
+    if (TabCtrl_GetCurSel(hwnd_) != sel) TabCtrl_SetCurSel(hwnd_, sel);
     for (form::Control* page : model_.pages())
       if (NativeControl* n = r_.native(*page)) n->apply(Prop::Visible);
   }
@@ -726,7 +781,8 @@ class PageControlCtl : public NativeControl {
   void command(HWND, UINT) override {}
 
  private:
-  std::vector<int> tabPage_;
+  std::vector<int> tabPage_;             // the page of each tab item
+  std::vector<std::wstring> tabText_;    // and its caption
 };
 
 class PageCtl : public ContainerCtl {

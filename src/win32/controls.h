@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "form/control.h"
@@ -14,6 +15,31 @@
 namespace velquin::win32 {
 
 class Renderer;
+class NativeControl;
+
+// Which object stands for each native window of one top-level window, and
+// the window procedure that a watched window had before. Kept in the
+// program rather than in window properties: a property is answered by the
+// system outside the process (a round trip for every message of every
+// control), and this is read for nearly every message.
+class WindowTable {
+ public:
+  struct Entry {
+    NativeControl* object = nullptr;   // its notifications go here
+    NativeControl* watcher = nullptr;  // the focus arriving is told here
+    WNDPROC next = nullptr;            // the procedure under the watcher
+  };
+  Entry* find(HWND h);
+  Entry& at(HWND h) { return map_[h]; }
+  void erase(HWND h) { map_.erase(h); }
+  // The window is destroyed: its object no longer stands for it.
+  void release(HWND h);
+  // The object goes: nothing refers to it any more.
+  void forget(const NativeControl* n);
+
+ private:
+  std::unordered_map<HWND, Entry> map_;
+};
 
 // What a control is created from.
 struct NativeParams {
@@ -46,21 +72,31 @@ class NativeControl {
   virtual HWND focusTarget() const { return hwnd_; }
   virtual bool owns(HWND h) const { return h == hwnd_; }
   virtual void place();
+  // Where the window belongs in its parent, in pixels, from the model.
+  virtual RECT nativeRect() const;
   virtual void applyFont();
+  // Every message of a window that watchFocus watches passes here; the
+  // default hands it on unchanged to the window's own procedure.
+  virtual LRESULT watched(HWND h, UINT msg, WPARAM wp, LPARAM lp, WNDPROC next);
 
   HWND hwnd() const { return hwnd_; }
+  // This object stands for the window from now on (objectOf).
+  void bind(HWND h);
   form::Control& model() const { return model_; }
   Renderer& renderer() const { return r_; }
 
  protected:
   // Creates a window of this control; the window reports the keyboard
   // focus arriving at it (watchFocus).
+  // It is made at nativeRect(), or at `at` when given.
   HWND make(const wchar_t* cls, DWORD style, DWORD exStyle,
-            const std::wstring& text, HWND parent = nullptr, int id = 0);
+            const std::wstring& text, HWND parent = nullptr, int id = 0,
+            const RECT* at = nullptr);
   // Every window that can hold the focus tells the model when it gets it,
   // so the model's focused control is always the real one.
   void watchFocus(HWND h);
   void applyVisible();
+  void show(bool on);
   // WS_VISIBLE and WS_DISABLED as the model's state asks at creation.
   DWORD stateStyle() const;
   void setNativeText(const std::string& utf8);
@@ -78,7 +114,9 @@ std::unique_ptr<NativeControl> makeNative(const NativeParams& p);
 // hears of it as the user's doing.
 void focusArrived(NativeControl& n);
 
-// The object that stands for a native window, or null.
+// The object that stands for a native window, or null; windows are bound
+// to their object when made, and unbound when their object goes or (for a
+// window of the program's own class) when the window is destroyed.
 NativeControl* objectOf(HWND h);
 
 }  // namespace velquin::win32

@@ -2,14 +2,24 @@
 
 #include <oleacc.h>
 
+#include <cwchar>
+
+#include "win32/system_library.h"
+
 namespace velquin::win32 {
 
 namespace {
 const wchar_t kName[] = L"出力";
 
-BSTR bstr(const std::wstring& s) {
-  return SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+// The accessibility libraries are loaded when an assistive tool first asks
+// for the view's object, not at every start.
+BSTR bstr(const wchar_t* s, size_t n) {
+  const auto alloc = systemFunction<decltype(&SysAllocStringLen)>(
+      L"oleaut32.dll", "SysAllocStringLen");
+  return alloc ? alloc(s, static_cast<UINT>(n)) : nullptr;
 }
+BSTR bstr(const std::wstring& s) { return bstr(s.data(), s.size()); }
+void empty(VARIANT* v) { v->vt = VT_EMPTY; }
 bool self(const VARIANT& child) {
   return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
@@ -19,8 +29,9 @@ class OutputAccessible final : public IAccessible {
  public:
   OutputAccessible(HWND view, std::function<std::wstring()> caretLine)
       : view_(view), caretLine_(std::move(caretLine)) {
-    CreateStdAccessibleObject(view, OBJID_CLIENT, __uuidof(IAccessible),
-                              reinterpret_cast<void**>(&system_));
+    if (const auto make = systemFunction<decltype(&CreateStdAccessibleObject)>(
+            L"oleacc.dll", "CreateStdAccessibleObject"))
+      make(view, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&system_));
   }
   void detach() {
     view_ = nullptr;
@@ -83,7 +94,7 @@ class OutputAccessible final : public IAccessible {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!self(child)) return E_INVALIDARG;
-    *out = SysAllocString(kName);
+    *out = bstr(kName, wcslen(kName));
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
@@ -100,7 +111,7 @@ class OutputAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    empty(out);
     if (!self(child)) return E_INVALIDARG;
     out->vt = VT_I4;
     out->lVal = ROLE_SYSTEM_TEXT;
@@ -108,7 +119,7 @@ class OutputAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    empty(out);
     if (!self(child)) return E_INVALIDARG;
     long state = STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE;
     if (view_ && GetFocus() == view_) state |= STATE_SYSTEM_FOCUSED;
@@ -132,7 +143,7 @@ class OutputAccessible final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
     if (!out) return E_POINTER;
-    VariantInit(out);
+    empty(out);
     if (view_ && GetFocus() == view_) {
       out->vt = VT_I4;
       out->lVal = CHILDID_SELF;
@@ -140,7 +151,7 @@ class OutputAccessible final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
-    if (out) VariantInit(out);
+    if (out) empty(out);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* out) override {
@@ -155,11 +166,11 @@ class OutputAccessible final : public IAccessible {
     return system_ ? system_->accLocation(x, y, w, h, child) : RPC_E_DISCONNECTED;
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long dir, VARIANT start, VARIANT* out) override {
-    if (out) VariantInit(out);
+    if (out) empty(out);
     return system_ ? system_->accNavigate(dir, start, out) : RPC_E_DISCONNECTED;
   }
   HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
-    if (out) VariantInit(out);
+    if (out) empty(out);
     return system_ ? system_->accHitTest(x, y, out) : RPC_E_DISCONNECTED;
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override {
@@ -184,7 +195,9 @@ AccessibleHandle::~AccessibleHandle() {
 LRESULT AccessibleHandle::answer(WPARAM wp, LPARAM lp) {
   if (static_cast<LONG>(lp) != OBJID_CLIENT) return DefWindowProcW(view_, WM_GETOBJECT, wp, lp);
   if (!object_) object_ = new OutputAccessible(view_, caretLine_);
-  return LresultFromObject(__uuidof(IAccessible), wp, object_);
+  const auto answerWith = systemFunction<decltype(&LresultFromObject)>(
+      L"oleacc.dll", "LresultFromObject");
+  return answerWith ? answerWith(__uuidof(IAccessible), wp, object_) : 0;
 }
 
 void AccessibleHandle::focused() {

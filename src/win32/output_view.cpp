@@ -142,6 +142,9 @@ class OutputView final : public NativeControl {
       placeCaret();
       InvalidateRect(hwnd_, nullptr, FALSE);
     };
+    // Made at its full size, on a page shown after output arrived: the end
+    // of the text is on view, as it would have been all along.
+    if (follow_) top_ = maxTop();
     updateScroll();
   }
 

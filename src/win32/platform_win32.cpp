@@ -9,25 +9,11 @@
 
 #include "win32/controls.h"
 #include "win32/renderer.h"
+#include "win32/system_library.h"
 #include "win32/text.h"
 
 namespace velquin::win32 {
 
-namespace {
-
-// The file dialogs and the shell are loaded when first used: their
-// libraries, and the many they load in turn, would otherwise cost every
-// start time and memory for what most runs never open. From the system
-// folder only.
-template <typename Fn>
-Fn systemFunction(const wchar_t* library, const char* name) {
-  HMODULE m = GetModuleHandleW(library);
-  if (!m) m = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  return m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)))
-           : nullptr;
-}
-
-}  // namespace
 
 void Win32Platform::attach(Renderer* main) {
   main_ = main;
@@ -435,7 +421,13 @@ platform::Platform::ElevatedStart Win32Platform::startElevated(
   info.lpParameters = args.c_str();
   info.lpDirectory = dir.empty() ? nullptr : dir.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (ShellExecuteExW(&info)) return ElevatedStart::Started;
+  const auto execute =
+      systemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  if (!execute) {
+    error = systemMessage(GetLastError());
+    return ElevatedStart::Failed;
+  }
+  if (execute(&info)) return ElevatedStart::Started;
   const DWORD code = GetLastError();
   if (code == ERROR_CANCELLED) return ElevatedStart::Cancelled;
   error = systemMessage(code);

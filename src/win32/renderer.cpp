@@ -159,11 +159,14 @@ LRESULT CALLBACK Renderer::containerProc(HWND h, UINT msg, WPARAM wp,
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     // Bind the object to its window before any other message arrives.
-    SetPropW(h, L"VelquinObject", cs->lpCreateParams);
+    if (auto* o = static_cast<NativeControl*>(cs->lpCreateParams)) o->bind(h);
     return DefWindowProcW(h, msg, wp, lp);
   }
-  HWND top = GetAncestor(h, GA_ROOT);
-  auto* r = reinterpret_cast<Renderer*>(GetWindowLongPtrW(top, GWLP_USERDATA));
+  if (msg == WM_NCDESTROY) {
+    if (NativeControl* o = objectOf(h)) o->renderer().windows().release(h);
+    return DefWindowProcW(h, msg, wp, lp);
+  }
+  Renderer* r = of(h);
   // No exception leaves a window procedure: it would unwind through the
   // system's code.
   try {
@@ -235,16 +238,16 @@ void Renderer::create(HWND owner) {
                              GetModuleHandleW(nullptr), nullptr);
   SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(360));
 
-  // Only what is on view gets its window now; a page gets its windows when
-  // it is first shown (most of the program's windows are on pages that a
-  // user may never open).
-  realize();
-  addWindowCommands();
+  // The model is laid out for the window's client area first, so that each
+  // control's window is made where it belongs. Only what is on view gets
+  // its window now; a page gets its windows when it is first shown (most of
+  // the program's windows are on pages that a user may never open).
   form_.setView(this);
   RECT rc;
   GetClientRect(hwnd_, &rc);
   fromUser([&] { form_.setClientSize(unscale(rc.right), unscale(rc.bottom)); });
-  placeAll();
+  realize();
+  addWindowCommands();
   for (auto& n : natives_)
     if (n->model().kind() == Kind::PageControl) n->apply(form::Prop::ActivePage);
   syncWindowBounds();
@@ -274,11 +277,10 @@ void Renderer::realize() {
     natives_.push_back(std::move(n));
   }
   if (first == 0 || natives_.size() == first) return;
-  // Windows made after the start take their place, and a page shows as its
-  // page control has it, from the model's state now.
+  // A page made after the start shows as its page control has it, from the
+  // model's state now.
   for (size_t i = first; i < natives_.size(); ++i) {
     NativeControl& n = *natives_[i];
-    n.place();
     if (n.model().kind() == Kind::Page) n.apply(form::Prop::Visible);
   }
   // The model's focus may have gone to a control that had no window yet.
@@ -292,6 +294,15 @@ void Renderer::realize() {
 
 void Renderer::placeAll() {
   for (auto& n : natives_) n->place();
+}
+
+Renderer* Renderer::of(HWND h) {
+  HWND top = h ? GetAncestor(h, GA_ROOT) : nullptr;
+  // Only a window of the renderer's own procedure holds a renderer.
+  if (!top || GetWindowLongPtrW(top, GWLP_WNDPROC) !=
+                  reinterpret_cast<LONG_PTR>(&Renderer::mainProc))
+    return nullptr;
+  return reinterpret_cast<Renderer*>(GetWindowLongPtrW(top, GWLP_USERDATA));
 }
 
 NativeControl* Renderer::native(const form::Control& c) const {
@@ -595,6 +606,8 @@ bool Renderer::shortcut(UINT vk) {
 
 bool Renderer::preTranslate(MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+  if (tooltip_ && msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST)
+    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
   if (msg.message == WM_KEYDOWN && shortcut(static_cast<UINT>(msg.wParam))) return true;
   if (msg.message == WM_SYSCHAR) {
     if (accelerator(static_cast<wchar_t>(msg.wParam))) return true;

@@ -14,10 +14,9 @@
 #include <vector>
 
 #include "form/form.h"
+#include "win32/controls.h"
 
 namespace velquin::win32 {
-
-class NativeControl;
 
 class Renderer : public form::View {
  public:
@@ -73,6 +72,9 @@ class Renderer : public form::View {
     Renderer& r_;
   };
   NativeControl* native(const form::Control& c) const;
+  WindowTable& windows() { return windows_; }
+  // The renderer of the top-level window that holds a window, or null.
+  static Renderer* of(HWND h);
   void setName(HWND h, const std::string& name);
   void reportError(const std::string& what);
 
@@ -106,6 +108,7 @@ class Renderer : public form::View {
   int dpi_ = 96;
   int depth_ = 0;
   int quiet_ = 0;
+  WindowTable windows_;  // outlives the controls, which leave it as they go
   std::vector<std::unique_ptr<NativeControl>> natives_;
   std::map<const form::Control*, NativeControl*> byModel_;
   std::map<std::tuple<bool, int>, HFONT> fonts_;

@@ -9,15 +9,30 @@
 
 #include "app/run_status.h"
 #include "win32/session.h"
+#include "win32/system_library.h"
 #include "win32/text.h"
 
 namespace {
 
-// The program's arguments, its own name first.
+// The program's arguments, its own name first; none at all when nothing
+// follows its name (the shell, which splits them, is then not loaded).
 std::vector<std::string> arguments() {
   std::vector<std::string> args;
+  const wchar_t* line = GetCommandLineW();
+  // The program's name, quoted or not, then blanks.
+  const wchar_t* rest = line;
+  if (*rest == L'"') {
+    ++rest;
+    while (*rest && *rest != L'"') ++rest;
+    if (*rest) ++rest;
+  }
+  while (*rest && *rest != L' ' && *rest != L'\t') ++rest;
+  while (*rest == L' ' || *rest == L'\t') ++rest;
+  if (!*rest) return args;
+  const auto split = velquin::win32::systemFunction<decltype(&CommandLineToArgvW)>(
+      L"shell32.dll", "CommandLineToArgvW");
   int n = 0;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &n)) {
+  if (LPWSTR* argv = split ? split(line, &n) : nullptr) {
     for (int i = 0; i < n; ++i) args.push_back(velquin::win32::narrow(argv[i]));
     LocalFree(argv);
   }

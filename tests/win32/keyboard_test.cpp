@@ -88,6 +88,11 @@ TEST_F(Keyboard, TheStopButtonShowsItsHint) {
   ti.lpszText = buf;
   SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&ti));
   EXPECT_EQ(win32::narrow(buf), "コマンドの動作を停止します");
+  // The pointer resting on the button brings the hint up.
+  ASSERT_FALSE(IsWindowVisible(tips));
+  mouseTo(byName("btnBreak"));
+  for (int i = 0; i < 60 && !IsWindowVisible(tips); ++i) pump(50);
+  EXPECT_TRUE(IsWindowVisible(tips));
 }
 
 }  // namespace

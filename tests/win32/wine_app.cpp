@@ -108,7 +108,9 @@ INPUT keyInput(WORD vk, WORD scan, DWORD flags) {
 }
 }  // namespace
 
-void WineApp::mouseClick(HWND h, POINT at) {
+namespace {
+// Mouse input at a point of a window's client area (its middle by default).
+INPUT mouseInput(HWND h, POINT at, DWORD flags) {
   RECT rc;
   GetClientRect(h, &rc);
   if (at.x < 0) at = {rc.right / 2, rc.bottom / 2};
@@ -117,17 +119,23 @@ void WineApp::mouseClick(HWND h, POINT at) {
   const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
   const int vw = GetSystemMetrics(SM_CXVIRTUALSCREEN);
   const int vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  std::vector<INPUT> in(3);
-  for (INPUT& i : in) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = MulDiv(at.x - vx, 65535, vw - 1);
-    i.mi.dy = MulDiv(at.y - vy, 65535, vh - 1);
-    i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-  }
-  in[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-  sendInputs(in);
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dx = MulDiv(at.x - vx, 65535, vw - 1);
+  i.mi.dy = MulDiv(at.y - vy, 65535, vh - 1);
+  i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | flags;
+  return i;
+}
+}  // namespace
+
+void WineApp::mouseClick(HWND h, POINT at) {
+  sendInputs({mouseInput(h, at, MOUSEEVENTF_MOVE), mouseInput(h, at, MOUSEEVENTF_LEFTDOWN),
+              mouseInput(h, at, MOUSEEVENTF_LEFTUP)});
+  pump();
+}
+
+void WineApp::mouseTo(HWND h, POINT at) {
+  sendInputs({mouseInput(h, at, MOUSEEVENTF_MOVE)});
   pump();
 }
 

@@ -53,8 +53,10 @@ class WineApp : public ::testing::Test {
   void pump(int ms = 50);                    // let the window handle messages
   // Real input through the system's queue, as the hand gives it: the left
   // button pressed and let go at a point of the window's client area (its
-  // middle by default), keys with a held modifier, text typed.
+  // middle by default), the pointer moved there, keys with a held
+  // modifier, text typed.
   void mouseClick(HWND h, POINT at = {-1, -1});
+  void mouseTo(HWND h, POINT at = {-1, -1});
   void keyPress(WORD vk, WORD held = 0);
   void typeKeys(const std::string& text);
   // The window that really has the keyboard focus, as the system sees it.

@@ -140,6 +140,19 @@ void expectModelState(win32::Renderer& r, const form::Control& c) {
   if (!own || c.kind() == Kind::ComboBox || c.kind() == Kind::PageControl)
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)),
               r.font(c.font())) << c.name();
+  // Where the model lays it out, in the parent's client area (a label that
+  // sizes itself and a combo box, whose window holds its list, keep only
+  // their place).
+  RECT at;
+  GetWindowRect(h, &at);
+  MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&at), 2);
+  const form::Rect& b = c.bounds();
+  EXPECT_EQ(at.left, r.scale(b.left)) << c.name();
+  EXPECT_EQ(at.top, r.scale(b.top)) << c.name();
+  if (c.kind() != Kind::Label && c.kind() != Kind::ComboBox) {
+    EXPECT_EQ(at.right - at.left, r.scale(b.width)) << c.name();
+    EXPECT_EQ(at.bottom - at.top, r.scale(b.height)) << c.name();
+  }
   if (c.kind() == Kind::CheckBox)
     EXPECT_EQ(SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED, c.checked()) << c.name();
   if (c.kind() == Kind::ComboBox) {

@@ -1,9 +1,11 @@
 // The main window under Wine: real native controls, driven by messages.
 #include "wine_app.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <functional>
+#include <vector>
 
 #include "win32/text.h"
 
@@ -43,6 +45,50 @@ TEST_F(Window, NoTabOfTheToolPagesIsEverShown) {
   EXPECT_EQ(SendMessageW(tabs, 0x1304, 0, 0), 0);
   // The main pages keep their five tabs.
   EXPECT_EQ(SendMessageW(byName("PageControl1"), 0x1304, 0, 0), 5);
+}
+
+TEST_F(Window, TheTabStripFollowsItsPagesTabsAndCaptions) {
+  // Tabs hidden and shown again in any order, and a caption changed: the
+  // strip holds the visible pages' captions in page order after each step.
+  HWND tabs = byName("PageControl1");
+  form::Control& pc = main()["PageControl1"];
+  auto strip = [&] {
+    std::string all;
+    const int n = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      wchar_t buf[64] = L"";
+      TCITEMW item{};
+      item.mask = TCIF_TEXT;
+      item.pszText = buf;
+      item.cchTextMax = 64;
+      SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+      all += (i ? "|" : "") + win32::narrow(buf);
+    }
+    return all;
+  };
+  auto expected = [&] {
+    std::string all;
+    for (const form::Control* page : pc.pages())
+      if (page->tabVisible()) all += (all.empty() ? "" : "|") + page->text();
+    return all;
+  };
+  const std::vector<std::function<void()>> steps = {
+      [&] { main()["TabSheet3"].setTabVisible(false); },
+      [&] { main()["TabSheet1"].setTabVisible(false); },
+      [&] { main()["TabSheet5"].setTabVisible(false); },
+      [&] { main()["TabSheet3"].setTabVisible(true); },
+      [&] { main()["TabSheet4"].setText("別の見出し"); },
+      [&] { main()["TabSheet1"].setTabVisible(true); },
+      [&] { main()["TabSheet5"].setTabVisible(true); },
+  };
+  const std::string before = strip();
+  EXPECT_EQ(before, expected());
+  for (size_t k = 0; k < steps.size(); ++k) {
+    steps[k]();
+    pump(10);
+    EXPECT_EQ(strip(), expected()) << "after step " << k;
+  }
+  EXPECT_NE(strip(), before);  // the caption changed
 }
 
 TEST_F(Window, ClickingAToolBringsItsPageForwardAndEmptiesTheCommandLine) {

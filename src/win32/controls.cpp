@@ -306,7 +306,11 @@ class MemoCtl : public NativeControl {
     hwnd_ = make(L"EDIT", style, WS_EX_CLIENTEDGE, L"");
     // The output of a command may be of any size.
     SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);
-    setNativeText(model_.text());
+    // A memo out of sight (the help page's other usage texts) takes its
+    // text when anything next reaches its window, its showing first of
+    // all: laying out a long text is most of what making the memo costs.
+    if (model_.visible()) setNativeText(model_.text());
+    else textPending_ = !model_.text().empty();
   }
   // A multi-line edit reports no change for WM_SETTEXT; text set so by
   // another program (automation, accessibility tools) is read back when a
@@ -315,6 +319,7 @@ class MemoCtl : public NativeControl {
     // Nothing thrown here may cross the window procedure; the message is
     // handled by the edit control whatever happens before.
     try {
+      takePending();
       takeUnseen();
     } catch (const std::exception& e) {
       r_.reportError(e.what());
@@ -333,6 +338,7 @@ class MemoCtl : public NativeControl {
       // The model's text is the truth here; no comparison of a large text.
       Renderer::Quiet q(r_);
       unseen_.clear();
+      textPending_ = false;
       SetWindowTextW(hwnd_, widen(model_.text()).c_str());
       return;
     }
@@ -342,12 +348,20 @@ class MemoCtl : public NativeControl {
   // sight (the kept results while a batch runs) gathers what is appended
   // and takes it in one piece when anything next reaches its window.
   void append(std::string_view text) override {
+    if (textPending_) return;  // the model's text holds it
     if (!IsWindowVisible(hwnd_)) {
       unseen_.append(text);
       return;
     }
     takeUnseen();
     appendNow(text);
+  }
+  void takePending() {
+    if (!textPending_) return;
+    textPending_ = false;
+    unseen_.clear();
+    Renderer::Quiet q(r_);
+    SetWindowTextW(hwnd_, widen(model_.text()).c_str());
   }
   void takeUnseen() {
     if (unseen_.empty()) return;
@@ -370,7 +384,8 @@ class MemoCtl : public NativeControl {
   }
 
  private:
-  std::string unseen_;  // appended while out of sight
+  std::string unseen_;        // appended while out of sight
+  bool textPending_ = false;  // the model's whole text, not yet taken
 };
 
 class ButtonCtl : public NativeControl {

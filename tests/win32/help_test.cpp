@@ -47,9 +47,18 @@ TEST_F(HelpWindow, EachItemShowsItsUsageTextFillingThePage) {
   RECT panel, page;
   GetWindowRect(byName("Panel5"), &panel);
   GetWindowRect(byName("TabSheet5"), &page);
+  // What the memo's own window holds, asked past the program's watcher (any
+  // message through it would hand a text still waiting to the window): the
+  // text is on screen, not only there when asked.
+  auto held = [&](const std::string& memo) {
+    HWND h = byName(memo);
+    const win32::WindowTable::Entry* e = window->windows().find(h);
+    return e && e->next ? CallWindowProcW(e->next, h, WM_GETTEXTLENGTH, 0, 0) : -1;
+  };
   for (int k : {1, 2, 3, 4, 5, 0}) {
     click("RadioGroupH#" + std::to_string(k));
     const std::string memo = "MemoH" + std::to_string(k);
+    EXPECT_EQ(held(memo), static_cast<LRESULT>(win32::widen(help::usageText(k)).size())) << memo;
     for (int other = 0; other < help::kUsageCount; ++other)
       EXPECT_EQ(visible("MemoH" + std::to_string(other)), other == k) << memo;
     EXPECT_EQ(text(memo), help::usageText(k)) << memo;

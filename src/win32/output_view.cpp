@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -127,7 +128,6 @@ class OutputView final : public NativeControl {
     // make() sets the font before the window could measure with it.
     setFont(r_.font(model_.font()));
     text_.setWidths(&widths_);
-    wideLength_ = wideLength(text_.text());
     access_ = std::make_unique<AccessibleHandle>(hwnd_, [this] {
       return widen(std::string(text_.line(text_.lineOf(text_.caret()))));
     });
@@ -147,7 +147,6 @@ class OutputView final : public NativeControl {
 
   void apply(form::Prop prop) override {
     if (prop == form::Prop::Text) {
-      wideLength_ = wideLength(text_.text());
       top_ = 0;
       left_ = 0;
       follow_ = true;
@@ -157,10 +156,7 @@ class OutputView final : public NativeControl {
     NativeControl::apply(prop);
   }
 
-  void append(std::string_view added) override {
-    wideLength_ += wideLength(added);
-    changedText();
-  }
+  void append(std::string_view) override { changedText(); }
 
   std::string readText() const override { return text_.text(); }
 
@@ -257,14 +253,29 @@ class OutputView final : public NativeControl {
     si.nMax = static_cast<int>(std::min<size_t>(text_.lineCount(), INT_MAX) - 1);
     si.nPage = static_cast<UINT>(pageLines());
     si.nPos = static_cast<int>(top_);
-    SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+    setBar(SB_VERT, si);
     const RECT rc = client();
     const int wide = text_.widest() + 2 * margin() + timesWidth();
     left_ = std::clamp(left_, 0, std::max(0, wide - static_cast<int>(rc.right)));
     si.nMax = std::max(0, wide - 1);
     si.nPage = static_cast<UINT>(std::max<LONG>(0, rc.right));
     si.nPos = left_;
-    SetScrollInfo(hwnd_, SB_HORZ, &si, TRUE);
+    setBar(SB_HORZ, si);
+  }
+
+  // A scroll bar takes its new values at once and is drawn again only when
+  // what it shows has changed: under Wine drawing one takes milliseconds,
+  // and while a long output pours in, its thumb soon rests at its smallest,
+  // at the end, while the values change at every showing.
+  void setBar(int bar, const SCROLLINFO& si) {
+    const LONG id = bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
+    SCROLLBARINFO before{}, after{};
+    before.cbSize = after.cbSize = sizeof before;
+    const bool known = GetScrollBarInfo(hwnd_, id, &before);
+    SetScrollInfo(hwnd_, bar, &si, FALSE);
+    if (!known || !GetScrollBarInfo(hwnd_, id, &after) ||
+        std::memcmp(&before, &after, sizeof before) != 0)
+      SetScrollInfo(hwnd_, bar, &si, TRUE);
   }
 
   void scrollTo(size_t top, int left) {
@@ -374,7 +385,7 @@ class OutputView final : public NativeControl {
     if (capacity == 0 || !out) return 0;
     const std::string& t = text_.text();
     size_t bytes = t.size();
-    if (wideLength_ >= capacity) {
+    if (text_.wideLength() >= capacity) {
       bytes = std::min(bytes, capacity - 1);
       while (bytes > 0 && (static_cast<unsigned char>(t[bytes]) & 0xC0) == 0x80)
         --bytes;
@@ -643,7 +654,7 @@ class OutputView final : public NativeControl {
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
       case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(wideLength_);
+        return static_cast<LRESULT>(text_.wideLength());
       case WM_GETTEXT:
         return getText(static_cast<size_t>(wp), reinterpret_cast<wchar_t*>(lp));
       case WM_SETTEXT: {
@@ -765,7 +776,6 @@ class OutputView final : public NativeControl {
   form::OutputText& text_;
   GdiWidths widths_;
   HFONT font_ = nullptr;
-  size_t wideLength_ = 0;
   size_t top_ = 0;  // first line on view
   int left_ = 0;    // pixels scrolled to the right
   int goalX_ = -1;  // x kept by up and down

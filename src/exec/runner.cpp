@@ -329,14 +329,12 @@ void Runner::stop(ChildProcess& child) {
 void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
   // Only whole characters are decoded; the bytes of one cut off by the end of
   // this read wait for the next read.
-  std::string text = run.decoder.decode(bytes);
-  // A zero byte cannot stand in the view's text; it is left out and every
-  // other byte is kept.
-  std::erase(text, '\0');
-  if (text.empty()) return;
-  for (RunObserver* o : observers_) o->runOutput(text);
-  if (run.pending.empty()) run.pendingSince = now;
-  run.pending += text;
+  const size_t before = run.pending.size();
+  run.decoder.decode(bytes, run.pending);
+  if (run.pending.size() == before) return;
+  for (RunObserver* o : observers_)
+    o->runOutput(std::string_view(run.pending).substr(before));
+  if (before == 0) run.pendingSince = now;
 }
 
 void Runner::flush(Run& run, size_t limit) {

@@ -94,6 +94,16 @@ TEST_F(Status, MissingRightsOfferARestartThatCarriesTheCommandLine) {
   s.runOutput("否されました。\r\n");
   s.runEnded({exec::RunEnd::How::Exited, 2, ""});
   EXPECT_NE(bar().find(app::kRightsHint), std::string::npos);
+  // So is one cut anywhere in long output.
+  const std::string filler(100, '.');
+  const std::string longOutput = filler + "Access is denied." + filler;
+  for (size_t cut = 95; cut < 122; ++cut) {
+    s.runStarting("net stop x");
+    s.runOutput(longOutput.substr(0, cut));
+    s.runOutput(longOutput.substr(cut));
+    s.runEnded({exec::RunEnd::How::Exited, 2, ""});
+    EXPECT_NE(bar().find(app::kRightsHint), std::string::npos) << cut;
+  }
 
   // Refused: everything stays, the bar says so; the system menu offers the
   // restart too.

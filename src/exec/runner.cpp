@@ -19,11 +19,11 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Pacing of the polling loop. While output flows, the next pass follows at
-// once; once the child is quiet, passes wait for a window message, first
-// briefly and then for longer, so a silent child costs next to no processor
-// time and the window still answers at once.
-constexpr milliseconds kSpin{2};          // quiet this long: start waiting
+// Pacing of the polling loop. A pass that took output is followed at once;
+// one that found none waits for a window message, briefly and, once the
+// child has been quiet a while, for longer, so a silent child costs next to
+// no processor time and the window still answers at once. A child whose
+// output arrives may end the wait early (the Windows one does).
 constexpr milliseconds kBriefQuiet{50};   // quiet this long: wait longer
 constexpr int kBriefWaitMs = 1;
 constexpr int kIdleWaitMs = 40;
@@ -34,14 +34,14 @@ constexpr milliseconds kGather{0};
 // An append costs the view what it adds, never what the view holds. One
 // append takes at most this much, so that window messages are handled
 // between appends however fast the child writes.
-constexpr size_t kAppendMost = 128 * 1024;
+constexpr size_t kAppendMost = 1024 * 1024;
 // Decoded text waiting for the view beyond which the pipe is left alone for
 // a pass: a child that writes faster than the view shows waits on its full
 // pipe instead of filling this program's memory.
 constexpr size_t kBacklogAppends = 4;
 // Most bytes taken in one pass while the child runs, so the window's
 // messages are handled between reads even when output pours in.
-constexpr size_t kReadPerPass = 128 * 1024;
+constexpr size_t kReadPerPass = 1024 * 1024;
 
 // Where an append of at most limit bytes of text ends: after the last line
 // end that fits, else at the last whole UTF-8 character.
@@ -60,7 +60,8 @@ constexpr milliseconds kStopWait{1000};
 constexpr int kStopPollMs = 10;
 
 // How often the window's messages are handled while a child is being
-// started.
+// started, after a first moment without waiting.
+constexpr milliseconds kStartSpin{2};
 constexpr int kStartPollMs = 1;
 
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
@@ -109,7 +110,7 @@ class Runner::Starter {
       if (platform.quitting()) {
         // A closing window handles no more messages; the start is waited for.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      } else if (std::chrono::steady_clock::now() - begun < kSpin) {
+      } else if (std::chrono::steady_clock::now() - begun < kStartSpin) {
         platform.pumpMessages(0);
         std::this_thread::yield();
       } else {
@@ -266,6 +267,7 @@ RunEnd::How Runner::poll(Run& run) {
   Clock::time_point lastOutput = Clock::now();
   bool ended = false;
   for (;;) {
+    bool took = false;
     if (!ended) {
       // The exit is queried before the pipe is read, so the pass that sees
       // the child ended still reads every byte it wrote; nothing is read
@@ -276,7 +278,8 @@ RunEnd::How Runner::poll(Run& run) {
         waiting = std::min(waiting, kReadPerPass);
         if (run.pending.size() >= kBacklogAppends * appendLimit()) waiting = 0;
       }
-      if (waiting > 0 && readWaiting(run, waiting) > 0) lastOutput = Clock::now();
+      took = waiting > 0 && readWaiting(run, waiting) > 0;
+      if (took) lastOutput = Clock::now();
     }
     const Clock::time_point now = Clock::now();
     if (!run.pending.empty() && (ended || now - run.pendingSince >= kGather))
@@ -294,7 +297,7 @@ RunEnd::How Runner::poll(Run& run) {
 
     // Once the child has ended, the passes left only put what was read into
     // the view, a share at a time.
-    platform_.pumpMessages(ended ? 0 : waitBeforeNextPass(run, lastOutput, now));
+    platform_.pumpMessages(ended || took ? 0 : waitBeforeNextPass(run, lastOutput, now));
     if (platform_.quitting()) {
       child.terminate();
       return RunEnd::How::Closed;
@@ -349,8 +352,7 @@ size_t Runner::appendLimit() const { return kAppendMost; }
 
 int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
                                Clock::time_point now) const {
-  const Clock::duration quiet = now - lastOutput;
-  int wait = quiet < kSpin ? 0 : quiet < kBriefQuiet ? kBriefWaitMs : kIdleWaitMs;
+  int wait = now - lastOutput < kBriefQuiet ? kBriefWaitMs : kIdleWaitMs;
   if (!run.pending.empty()) {
     // Wake in time to show the gathered text.
     const auto left = std::chrono::duration_cast<milliseconds>(

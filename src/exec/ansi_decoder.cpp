@@ -1,6 +1,8 @@
 #include "exec/ansi_decoder.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace velquin::exec {
 
@@ -50,6 +52,15 @@ void AnsiDecoder::decode(std::string_view bytes, std::string& out) {
   size_t i = 0;
   const size_t n = data.size();
   while (i < n) {
+    // Most output is plain ASCII: eight bytes at a time while none is zero
+    // or above 0x7F.
+    while (i + 8 <= n) {
+      uint64_t v;
+      std::memcpy(&v, data.data() + i, 8);
+      if (((v - 0x0101010101010101u) | v) & 0x8080808080808080u) break;
+      i += 8;
+    }
+    if (i == n) break;
     const auto c = static_cast<unsigned char>(data[i]);
     if (c - 1u < 0x7Fu) {  // ASCII but zero
       ++i;

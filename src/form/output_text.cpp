@@ -1,6 +1,8 @@
 #include "form/output_text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace velquin::form {
 
@@ -90,6 +92,19 @@ void OutputText::scan() {
   int x = x_;
   int widest = widest_;
   for (size_t p = scanned_; p < size;) {
+    if (p + 8 <= size) {
+      // Eight printable ASCII characters at once: no byte below 0x20 or
+      // above 0x7F.
+      uint64_t v;
+      std::memcpy(&v, t + p, 8);
+      if (!(((v - 0x2020202020202020u) | v) & 0x8080808080808080u)) {
+        const auto* u = reinterpret_cast<const unsigned char*>(t + p);
+        x += ascii_[u[0]] + ascii_[u[1]] + ascii_[u[2]] + ascii_[u[3]] +
+             ascii_[u[4]] + ascii_[u[5]] + ascii_[u[6]] + ascii_[u[7]];
+        p += 8;
+        continue;
+      }
+    }
     const auto b = static_cast<unsigned char>(t[p]);
     if (b >= 0x20 && b < 0x80) {
       x += ascii_[b];

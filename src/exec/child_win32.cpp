@@ -6,10 +6,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -35,11 +35,14 @@ constexpr size_t kMaxCommandLine = 32767;
 // most: beyond it the pipe is left to fill and the child waits.
 constexpr size_t kHeldMost = 1024 * 1024;
 // Pacing of the reader while the pipe is empty: it looks again after a
-// moment, and after a longer one once the child has been quiet a while, so
-// a silent child costs next to nothing. The child's end wakes it at once.
-constexpr std::chrono::milliseconds kBriefQuiet{50};
-constexpr DWORD kBriefWaitMs = 1;
-constexpr DWORD kIdleWaitMs = 40;
+// tenth of the time the child has been quiet, between these bounds, so
+// output after a silence shows at most a tenth of the silence late and a
+// silent child costs next to nothing. The child's end wakes it at once.
+constexpr DWORD kLeastWaitMs = 1;
+constexpr DWORD kMostWaitMs = 40;
+// While output flows, how often the reader looks whether the child has
+// ended.
+constexpr std::chrono::milliseconds kLookForEnd{20};
 
 class Handle {
  public:
@@ -132,7 +135,7 @@ class Win32Child final : public ChildProcess {
     if (!quitEvent_) throw std::system_error(static_cast<int>(GetLastError()),
                                              std::system_category());
     // All the memory the reader needs, taken here: it never fails there.
-    chunk_.resize(kHeldMost);
+    chunk_ = std::make_unique_for_overwrite<char[]>(kHeldMost);
     held_.reserve(kHeldMost);
     reader_ = std::thread([this] { readOutput(); });
   }
@@ -161,13 +164,14 @@ class Win32Child final : public ChildProcess {
   }
 
   size_t available() override {
-    waker_ = GetCurrentThreadId();
     std::lock_guard<std::mutex> lock(mutex_);
-    return held_.size() - taken_;
+    // Finding nothing, the taker is about to wait: the next output wakes it.
+    const size_t n = held_.size() - taken_;
+    taker_ = n == 0 && !finished_ ? GetCurrentThreadId() : 0;
+    return n;
   }
 
   size_t read(char* buffer, size_t size) override {
-    waker_ = GetCurrentThreadId();
     std::lock_guard<std::mutex> lock(mutex_);
     const size_t n = std::min(size, held_.size() - taken_);
     if (n == 0) return 0;
@@ -232,22 +236,30 @@ class Win32Child final : public ChildProcess {
   // ended and everything it wrote has been taken.
   void readOutput() {
     Clock::time_point lastOutput = Clock::now();
+    Clock::time_point lastLook{};  // at the child's end
     bool ended = false;
     DWORD left = 0;  // once the child has ended: its bytes still in the pipe
     for (;;) {
-      // The end is seen before the pipe is looked at, so everything the
-      // child wrote is counted in; what others write later is not read.
-      if (!ended && WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) {
-        ended = true;
-        left = inPipe();
-      }
       DWORD want = ended ? left : inPipe();
+      // The end is looked at when the pipe is empty, and now and then while
+      // output flows (what the child started may go on writing). It is seen
+      // before the pipe is looked at again, so everything the child wrote
+      // is counted in; what others write later is not read.
+      if (!ended && (want == 0 || Clock::now() - lastLook >= kLookForEnd)) {
+        lastLook = Clock::now();
+        if (WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) {
+          ended = true;
+          left = want = inPipe();
+        }
+      }
       if (want == 0) {
         if (ended) break;
         const HANDLE wake[] = {process_.get(), quitEvent_.get()};
-        WaitForMultipleObjects(2, wake, FALSE,
-                               Clock::now() - lastOutput < kBriefQuiet ? kBriefWaitMs
-                                                                       : kIdleWaitMs);
+        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::now() - lastOutput);
+        WaitForMultipleObjects(
+            2, wake, FALSE,
+            std::clamp(static_cast<DWORD>(quiet.count() / 10), kLeastWaitMs, kMostWaitMs));
         if (quitting()) return;
         continue;
       }
@@ -261,27 +273,29 @@ class Win32Child final : public ChildProcess {
             std::min<size_t>(want, kHeldMost - (held_.size() - taken_)));
       }
       DWORD got = 0;
-      if (!ReadFile(out_.get(), chunk_.data(), want, &got, nullptr) || got == 0) {
+      if (!ReadFile(out_.get(), chunk_.get(), want, &got, nullptr) || got == 0) {
         if (ended) break;  // the pipe failed: nothing more can come
         continue;
       }
       if (ended) left -= std::min(left, got);
       lastOutput = Clock::now();
-      bool wasEmpty;
+      DWORD waiting;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        wasEmpty = held_.size() == taken_;
         held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(taken_));
         taken_ = 0;
-        held_.insert(held_.end(), chunk_.data(), chunk_.data() + got);
+        held_.insert(held_.end(), chunk_.get(), chunk_.get() + got);
+        waiting = std::exchange(taker_, 0);
       }
-      if (wasEmpty) wakeTaker();
+      wake(waiting);
     }
+    DWORD waiting;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       finished_ = true;
+      waiting = std::exchange(taker_, 0);
     }
-    wakeTaker();
+    wake(waiting);
   }
 
   bool quitting() {
@@ -289,10 +303,10 @@ class Win32Child final : public ChildProcess {
     return quit_;
   }
 
-  // The window's thread may be waiting for its next pass: a message ends
-  // the wait at once.
-  void wakeTaker() {
-    if (const DWORD thread = waker_) PostThreadMessageW(thread, WM_NULL, 0, 0);
+  // The window's thread that found nothing waits for its next pass: a
+  // message ends the wait at once.
+  static void wake(DWORD thread) {
+    if (thread) PostThreadMessageW(thread, WM_NULL, 0, 0);
   }
 
   Handle process_;
@@ -307,13 +321,13 @@ class Win32Child final : public ChildProcess {
   Handle quitEvent_;
   bool exited_ = false;
   bool terminated_ = false;
-  std::atomic<DWORD> waker_{0};  // the thread that takes the output
 
-  std::vector<char> chunk_;  // the reader's own, read into outside the lock
+  std::unique_ptr<char[]> chunk_;  // the reader's own, read into outside the lock
   std::mutex mutex_;
   std::condition_variable room_;
   std::vector<char> held_;  // read from the pipe; held_[taken_..] not yet taken
   size_t taken_ = 0;
+  DWORD taker_ = 0;  // the thread waiting for output, to be woken
   bool finished_ = false;  // the child has ended and all it wrote is held
   bool quit_ = false;
   std::thread reader_;

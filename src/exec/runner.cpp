@@ -87,26 +87,32 @@ class Runner::Starter {
   Starter(const Starter&) = delete;
   Starter& operator=(const Starter&) = delete;
 
-  // Starts the command, handling window messages until the child is there
-  // (or could not be started).
-  std::unique_ptr<ChildProcess> start(const std::string& command,
-                                      platform::Platform& platform,
-                                      std::string& whyNot,
-                                      const std::function<void()>& passed) {
-    // Shared with the starter thread: however this wait ends (a handler
-    // run by the pump may throw), the thread writes into a request that
-    // still exists, and a child started for a wait that is gone is ended
-    // with the request's last owner.
+  struct Request;
+
+  // Asks for the command to be started; the start goes on while the caller
+  // does other things. The request is shared with the starter thread:
+  // however the caller's wait ends (a handler run by the pump may throw),
+  // the thread writes into a request that still exists, and a child
+  // started for a wait that is gone is ended with the request's last owner.
+  std::shared_ptr<Request> request(const std::string& command) {
     auto request = std::make_shared<Request>(command);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       queue_.push_back(request);
     }
     wake_.notify_one();
+    return request;
+  }
+
+  // Handles window messages until the child is there (or could not be
+  // started).
+  std::unique_ptr<ChildProcess> wait(Request& request, platform::Platform& platform,
+                                     std::string& whyNot,
+                                     const std::function<void()>& passed) {
     // Most starts (and every failed one) take a moment: at first the
     // messages are handled without waiting, then between short waits.
     const auto begun = std::chrono::steady_clock::now();
-    while (!request->done) {
+    while (!request.done) {
       if (platform.quitting()) {
         // A closing window handles no more messages; the start is waited for.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -118,12 +124,11 @@ class Runner::Starter {
       }
       if (!platform.quitting()) passed();
     }
-    if (request->failed) std::rethrow_exception(request->failed);
-    whyNot = std::move(request->whyNot);
-    return std::move(request->child);
+    if (request.failed) std::rethrow_exception(request.failed);
+    whyNot = std::move(request.whyNot);
+    return std::move(request.child);
   }
 
- private:
   struct Request {
     explicit Request(std::string c) : command(std::move(c)) {}
     const std::string command;
@@ -133,6 +138,7 @@ class Runner::Starter {
     std::atomic<bool> done{false};
   };
 
+ private:
   void work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
@@ -205,6 +211,12 @@ void Runner::Act_btnDOExecute() {
   // has read so far goes there first, as if it had been shown at once.
   for (Run* outer : runs_) flush(*outer, kWhole);
 
+  // The child starts on the starter's thread while the view is made ready
+  // and the observers are told. The thread comes with the first run, not
+  // with the window.
+  if (!starter_) starter_ = std::make_unique<Starter>();
+  const std::shared_ptr<Starter::Request> start = starter_->request(command);
+
   pageControl1_.setActivePage(tabSheet2_);
   memo0_.setText(command + "\r\n");
 
@@ -228,9 +240,7 @@ void Runner::Act_btnDOExecute() {
 
   for (RunObserver* o : observers_) o->runStarting(command);
   RunEnd end;
-  // The starter's thread comes with the first run, not with the window.
-  if (!starter_) starter_ = std::make_unique<Starter>();
-  run.child = starter_->start(command, platform_, end.error, [this] {
+  run.child = starter_->wait(*start, platform_, end.error, [this] {
     for (RunObserver* o : observers_) o->runPassing();
   });
   if (!run.child) {

@@ -61,8 +61,9 @@ std::string childCommand(const std::string& args) {
 
 // Starts the child as the runner does (a hidden new console, standard
 // output and error on one anonymous pipe of the runner's size) and reads
-// its whole output as fast as the pipe gives it, throwing it away: the
-// pipe's own limit. Returns the bytes read.
+// its whole output as fast as the pipe gives it, throwing it away, until
+// the child has ended and the pipe is empty: the pipe's own limit. Returns
+// the bytes read.
 size_t readAndDiscard(const std::string& command) {
   HANDLE r = nullptr, w = nullptr;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -77,18 +78,28 @@ size_t readAndDiscard(const std::string& command) {
   PROCESS_INFORMATION pi{};
   const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
                                       CREATE_NEW_CONSOLE, nullptr, nullptr, &si, &pi);
-  CloseHandle(w);  // the pipe ends with the child's copy
   size_t total = 0;
   if (started) {
     std::vector<char> buffer(kMiB);
-    DWORD got = 0;
-    while (ReadFile(r, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
-           got > 0)
+    for (;;) {
+      const bool ended = WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+      DWORD waiting = 0;
+      PeekNamedPipe(r, nullptr, 0, nullptr, &waiting, nullptr);
+      if (waiting == 0) {
+        if (ended) break;
+        SwitchToThread();
+        continue;
+      }
+      DWORD got = 0;
+      if (!ReadFile(r, buffer.data(), std::min<DWORD>(waiting, static_cast<DWORD>(kMiB)),
+                    &got, nullptr))
+        break;
       total += got;
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   }
+  CloseHandle(w);
   CloseHandle(r);
   return total;
 }
@@ -98,13 +109,13 @@ size_t readAndDiscard(const std::string& command) {
 class GapMeter {
  public:
   explicit GapMeter(HWND window) : window_(window) {
-    SetPropW(window_, kProp, this);
+    active_ = this;
     last_ = Clock::now();
     SetTimer(window_, kTimer, 5, tick);
   }
   ~GapMeter() {
     KillTimer(window_, kTimer);
-    RemovePropW(window_, kProp);
+    active_ = nullptr;
   }
   GapMeter(const GapMeter&) = delete;
   GapMeter& operator=(const GapMeter&) = delete;
@@ -117,11 +128,13 @@ class GapMeter {
   int ticks() const { return ticks_; }
 
  private:
-  static constexpr const wchar_t* kProp = L"VelquinBenchGapMeter";
   static constexpr UINT_PTR kTimer = 0xBE7C;
+  // The meter at work, found without asking the window (which would be a
+  // request to the server at every tick under Wine).
+  static inline GapMeter* active_ = nullptr;
 
-  static void CALLBACK tick(HWND window, UINT, UINT_PTR, DWORD) {
-    if (auto* meter = static_cast<GapMeter*>(GetPropW(window, kProp))) {
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (GapMeter* meter = active_) {
       meter->note();
       ++meter->ticks_;
     }

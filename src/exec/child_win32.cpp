@@ -275,6 +275,7 @@ class Win32Child final : public ChildProcess {
       DWORD got = 0;
       if (!ReadFile(out_.get(), chunk_.get(), want, &got, nullptr) || got == 0) {
         if (ended) break;  // the pipe failed: nothing more can come
+        WaitForSingleObject(quitEvent_.get(), kLeastWaitMs);
         continue;
       }
       if (ended) left -= std::min(left, got);

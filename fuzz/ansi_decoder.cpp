@@ -21,10 +21,10 @@ std::string decode(platform::Platform& os, std::string_view bytes, bool cut) {
     // an empty read, then one byte.
     size_t len = cut ? static_cast<uint8_t>(bytes[at]) % 16 : bytes.size();
     if (len == 0) {
-      out += d.decode({});
+      d.decode({}, out);
       len = 1;
     }
-    out += d.decode(bytes.substr(at, len));
+    d.decode(bytes.substr(at, len), out);
     at += len;
   }
   return out + d.finish();

@@ -17,7 +17,7 @@ namespace {
 std::string decodeAll(platform::Platform& os, const std::vector<std::string>& reads) {
   AnsiDecoder d(os);
   std::string out;
-  for (const std::string& r : reads) out += d.decode(r);
+  for (const std::string& r : reads) d.decode(r, out);
   return out + d.finish();
 }
 
@@ -39,6 +39,9 @@ TEST(AnsiDecoder, ALeadByteWithoutItsTrailByteKeepsTheByteAfterIt) {
   EXPECT_EQ(decodeAll(os, {"\x82 \x82\x20"}), "・ ・ ");
   EXPECT_EQ(decodeAll(os, {"\x82\x7F!"}), "・\x7F!");  // below the trail range
   EXPECT_EQ(decodeAll(os, {"end\x82"}), "end・");
+  // A zero byte is left out, after a lead byte too.
+  EXPECT_EQ(decodeAll(os, {std::string("a\0b\x82\0\0c\x82", 8), std::string("\0", 1)}),
+            "ab・c・");
 }
 
 TEST(AnsiDecoder, OutputSplitAtEveryOffsetDecodesAsOneRead) {
@@ -60,7 +63,7 @@ TEST(AnsiDecoder, InAUtf8CodePageSplitCharactersOfEveryLengthAreJoined) {
       "\xC3\xA9t\xC3\xA9 \xE6\x8E\xA5\xE7\xB6\x9A \xF0\x9F\x98\x80\r\n"  // été 接続 😀
       "\xE6\x8E\r\n"      // a broken character before a line end
       "x\xF0\x9F\x98";     // cut off by the end of the output
-  const std::string once = decodeAll(os, {bytes});
+  const std::string once = decodeAll(os, {std::string("\0", 1) + bytes});
   EXPECT_EQ(once, "été 接続 😀\r\n\uFFFD\r\nx\uFFFD");
   expectEverySplitDecodesAs(os, bytes, once);
 }

@@ -35,19 +35,30 @@ TEST(OutputText, CrLfLoneCrAndLoneLfEachEndOneLine) {
   EXPECT_EQ(t.lineEnd(0), 1u);
 }
 
-TEST(OutputText, AppendsSplitAnywhereIndexAsOneText) {
-  const std::string whole = "line 1\r\nzwei\rdrei\n\r\n接続\r\n\r\nend";
+TEST(OutputText, AppendsSplitAnywhereIndexAndMeasureAsOneText) {
+  const std::string whole = "line 1\r\nzwei\rdrei\n\r\n接続\t😀\r\n\r\nend";
+  FixedWidths w;
   std::string once = whole;
   OutputText expected(once);
+  expected.setWidths(&w);
+  EXPECT_EQ(expected.widest(), 100);  // 接続, a tab to 80, then 😀
+  EXPECT_EQ(expected.wideLength(), whole.size() - 2 * 2 - 2);  // UTF-16 units
   for (size_t cut = 0; cut <= whole.size(); ++cut) {
     for (size_t cut2 = cut; cut2 <= whole.size(); cut2 += 3) {
       std::string s = whole.substr(0, cut);
       OutputText t(s);
+      t.setWidths(&w);
       s += whole.substr(cut, cut2 - cut);
       t.appended();
       s += whole.substr(cut2);
       t.appended();
       ASSERT_EQ(linesOf(t), linesOf(expected)) << cut << " " << cut2;
+      ASSERT_EQ(t.wideLength(), expected.wideLength()) << cut << " " << cut2;
+      // The output is appended in whole characters.
+      auto inside = [&](size_t at) { return (whole[at] & 0xC0) == 0x80; };
+      if (!inside(cut) && !inside(cut2)) {
+        ASSERT_EQ(t.widest(), expected.widest()) << cut << " " << cut2;
+      }
     }
   }
 }

@@ -39,6 +39,21 @@ TEST(StatusText, EndOfARunReadsAsTheUserExpects) {
   for (const auto& c : cases) EXPECT_EQ(app::endText(c.end, c.ms), c.text);
 }
 
+TEST(StatusText, AMessageForMissingRightsIsFoundAnywhereInTheOutput) {
+  for (const char* message : {"アクセスが拒否されました", "Access is denied",
+                              "要求された操作には管理者特権が必要です",
+                              "The requested operation requires elevation"}) {
+    const std::string m = message;
+    for (size_t before = 0; before < 20; ++before) {
+      const std::string lead(before, 'A'), tail(before % 9, 'T');
+      EXPECT_TRUE(app::lacksRights(lead + m + tail)) << m << " " << before;
+      // One byte short of the message is not the message.
+      EXPECT_FALSE(app::lacksRights(lead + m.substr(0, m.size() - 1) + "x" + tail))
+          << m << " " << before;
+    }
+  }
+}
+
 TEST_F(Status, ARunShowsItsSecondsThenHowItEnded) {
   std::vector<std::string> seen;
   os.duringPump = {[&] { seen.push_back(bar()); os.clockMs += 1100; },
@@ -94,6 +109,16 @@ TEST_F(Status, MissingRightsOfferARestartThatCarriesTheCommandLine) {
   s.runOutput("否されました。\r\n");
   s.runEnded({exec::RunEnd::How::Exited, 2, ""});
   EXPECT_NE(bar().find(app::kRightsHint), std::string::npos);
+  // So is one cut anywhere in long output.
+  const std::string filler(100, '.');
+  const std::string longOutput = filler + "Access is denied." + filler;
+  for (size_t cut = 95; cut < 122; ++cut) {
+    s.runStarting("net stop x");
+    s.runOutput(longOutput.substr(0, cut));
+    s.runOutput(longOutput.substr(cut));
+    s.runEnded({exec::RunEnd::How::Exited, 2, ""});
+    EXPECT_NE(bar().find(app::kRightsHint), std::string::npos) << cut;
+  }
 
   // Refused: everything stays, the bar says so; the system menu offers the
   // restart too.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace velquin::app {
 
@@ -56,8 +58,39 @@ std::string endText(const exec::RunEnd& end, int64_t ms) {
 }
 
 bool lacksRights(std::string_view output) {
-  for (std::string_view m : kDenied)
-    if (output.find(m) != std::string_view::npos) return true;
+  // One pass over the output, comparing only where a message may begin and
+  // skipping eight bytes at a time where none does: output comes in pieces
+  // of up to a megabyte, and under Wine a search for each message in turn
+  // goes through it a byte at a time, four times.
+  static const std::array<uint64_t, kDenied.size()> firsts = [] {
+    std::array<uint64_t, kDenied.size()> f{};
+    for (size_t i = 0; i < kDenied.size(); ++i)
+      f[i] = 0x0101010101010101u * static_cast<unsigned char>(kDenied[i][0]);
+    return f;
+  }();
+  auto mayBegin = [](uint64_t v) {
+    uint64_t hit = 0;
+    for (uint64_t f : firsts) {
+      const uint64_t x = v ^ f;  // a zero byte where v holds that first byte
+      hit |= (x - 0x0101010101010101u) & ~x & 0x8080808080808080u;
+    }
+    return hit != 0;
+  };
+  auto at = [output](size_t q) {
+    for (std::string_view m : kDenied)
+      if (output[q] == m[0] && output.substr(q, m.size()) == m) return true;
+    return false;
+  };
+  size_t p = 0;
+  for (; p + 8 <= output.size(); p += 8) {
+    uint64_t v;
+    std::memcpy(&v, output.data() + p, 8);
+    if (!mayBegin(v)) continue;
+    for (size_t q = p; q < p + 8; ++q)
+      if (at(q)) return true;
+  }
+  for (; p < output.size(); ++p)
+    if (at(p)) return true;
   return false;
 }
 
@@ -138,11 +171,12 @@ void RunStatus::runPassing() {
 void RunStatus::runOutput(std::string_view text) {
   if (lacksRights_) return;
   // Only the end of what came before is kept: enough for a message that a
-  // read cut in two.
-  seen_ += text;
-  lacksRights_ = lacksRights(seen_);
+  // read cut in two, found in it joined with the start of the new text.
   const size_t keep = longestDenied();
-  if (seen_.size() > keep) seen_.erase(0, seen_.size() - keep);
+  seen_ += text.substr(0, keep);
+  lacksRights_ = lacksRights(seen_) || (text.size() > keep && lacksRights(text));
+  if (text.size() > keep) seen_.assign(text.substr(text.size() - keep));
+  else if (seen_.size() > keep) seen_.erase(0, seen_.size() - keep);
 }
 
 void RunStatus::runEnded(const exec::RunEnd& end) {

@@ -1,11 +1,15 @@
 #include "exec/ansi_decoder.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace velquin::exec {
 
 AnsiDecoder::AnsiDecoder(platform::Platform& platform)
     : platform_(platform), bytes_(platform.ansiBytes()) {}
 
-std::string AnsiDecoder::decode(std::string_view bytes) {
+void AnsiDecoder::decode(std::string_view bytes, std::string& out) {
   std::string joined;
   std::string_view data = bytes;
   if (!tail_.empty()) {
@@ -13,7 +17,7 @@ std::string AnsiDecoder::decode(std::string_view bytes) {
     data = joined;
   }
   tail_.clear();
-  std::string out;
+  const size_t from = out.size();
   if (bytes_.utf8) {
     // Only the last few bytes can be a cut-off character.
     size_t whole = data.size();
@@ -24,14 +28,17 @@ std::string AnsiDecoder::decode(std::string_view bytes) {
       if (len > back) whole = data.size() - back;
       break;
     }
-    out = platform_.ansiToUtf8(data.substr(0, whole));
+    out += platform_.ansiToUtf8(data.substr(0, whole));
     tail_.assign(data.substr(whole));
-    return out;
+    out.erase(std::remove(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), '\0'),
+              out.end());
+    return;
   }
   // Plain ASCII is the same in the code page and in UTF-8 and is copied as
   // it is; runs of other whole characters are converted at once; a lone
-  // lead byte ends the run before it and stands for itself.
-  out.reserve(data.size());
+  // lead byte ends the run before it and stands for itself, and a zero byte
+  // ends it and is left out.
+  out.reserve(from + data.size());
   size_t run = 0;  // start of the run not yet in out
   bool ascii = true;  // the run holds only ASCII
   auto flush = [&](size_t end) {
@@ -45,9 +52,23 @@ std::string AnsiDecoder::decode(std::string_view bytes) {
   size_t i = 0;
   const size_t n = data.size();
   while (i < n) {
+    // Most output is plain ASCII: eight bytes at a time while none is zero
+    // or above 0x7F.
+    while (i + 8 <= n) {
+      uint64_t v;
+      std::memcpy(&v, data.data() + i, 8);
+      if (((v - 0x0101010101010101u) | v) & 0x8080808080808080u) break;
+      i += 8;
+    }
+    if (i == n) break;
     const auto c = static_cast<unsigned char>(data[i]);
-    if (c < 0x80) {
+    if (c - 1u < 0x7Fu) {  // ASCII but zero
       ++i;
+      continue;
+    }
+    if (c == 0) {
+      flush(i);
+      run = ++i;
       continue;
     }
     if (!bytes_.lead[c]) {
@@ -69,7 +90,6 @@ std::string AnsiDecoder::decode(std::string_view bytes) {
     run = ++i;
   }
   flush(i);
-  return out;
 }
 
 std::string AnsiDecoder::finish() {

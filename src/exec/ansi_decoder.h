@@ -5,7 +5,8 @@
 // it came in one read. A lead byte followed by a byte that cannot be its
 // trail byte (a CR, an LF, any byte outside the trail range) is one
 // stand-in character, and the byte after it is decoded on its own: a broken
-// character never eats a line break.
+// character never eats a line break. A zero byte is left out: no text of
+// the program can hold one.
 
 #include <string>
 #include <string_view>
@@ -18,8 +19,9 @@ class AnsiDecoder {
  public:
   explicit AnsiDecoder(platform::Platform& platform);
 
-  // The text of the whole characters so far; a cut-off one waits.
-  std::string decode(std::string_view bytes);
+  // Appends the text of the whole characters so far to out; a cut-off one
+  // waits.
+  void decode(std::string_view bytes, std::string& out);
   // End of the output: a character still cut off shows as the stand-in.
   std::string finish();
 

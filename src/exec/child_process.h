@@ -19,9 +19,10 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // Exit query: true while the started process itself still runs. Once it
-  // has answered false, everything the process wrote is in the pipe.
+  // has answered false, everything the process wrote is available.
   virtual bool running() = 0;
-  // Bytes waiting in the pipe, without removing them; never blocks.
+  // Bytes of output waiting to be read, without removing them; never
+  // blocks.
   virtual size_t available() = 0;
   // Reads at most size bytes of those waiting; never blocks. Returns the
   // number read (0 when nothing was waiting or the pipe has failed).

@@ -5,7 +5,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -23,6 +31,18 @@ constexpr DWORD kPipeSize = 1024 * 1024;
 // Longest command line that CreateProcessW accepts, in UTF-16 units with
 // its terminating zero.
 constexpr size_t kMaxCommandLine = 32767;
+// Output read from the pipe and not yet taken by the window's thread, at
+// most: beyond it the pipe is left to fill and the child waits.
+constexpr size_t kHeldMost = 1024 * 1024;
+// Pacing of the reader while the pipe is empty: it looks again after a
+// tenth of the time the child has been quiet, between these bounds, so
+// output after a silence shows at most a tenth of the silence late and a
+// silent child costs next to nothing. The child's end wakes it at once.
+constexpr DWORD kLeastWaitMs = 1;
+constexpr DWORD kMostWaitMs = 40;
+// While output flows, how often the reader looks whether the child has
+// ended.
+constexpr std::chrono::milliseconds kLookForEnd{20};
 
 class Handle {
  public:
@@ -97,6 +117,11 @@ void prepareConsoleHandling() {
   (void)done;
 }
 
+// The pipe is read by a thread of the child's own, so that the window's
+// thread neither waits for the pipe nor spends its time on it: it takes
+// what has been read, and is woken when output arrives. The thread only
+// ever reads what the pipe holds, so no read is ever left pending: the end
+// of the output is never at the mercy of cancelling one.
 class Win32Child final : public ChildProcess {
  public:
   Win32Child(Handle process, DWORD pid, Handle job, Handle readEnd,
@@ -105,10 +130,20 @@ class Win32Child final : public ChildProcess {
         pid_(pid),
         job_(std::move(job)),
         out_(std::move(readEnd)),
-        keepOpen_(std::move(writeEnd)) {}
+        keepOpen_(std::move(writeEnd)),
+        quitEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (!quitEvent_) throw std::system_error(static_cast<int>(GetLastError()),
+                                             std::system_category());
+    // All the memory the reader needs, taken here: it never fails there.
+    chunk_ = std::make_unique_for_overwrite<char[]>(kHeldMost);
+    held_.reserve(kHeldMost);
+    reader_ = std::thread([this] { readOutput(); });
+  }
 
   ~Win32Child() override {
     if (!exited_ && !terminated_) terminate();
+    quit();
+    reader_.join();
     if (job_ && !terminated_) {
       // The child ended by itself: what it left running stays, as when the
       // same command is started from a console. Closing a job that still
@@ -120,23 +155,33 @@ class Win32Child final : public ChildProcess {
   }
 
   bool running() override {
-    if (exited_) return false;
-    // Waiting on the handle rather than comparing the exit code with
-    // STILL_ACTIVE: a child that returns 259 has ended too.
-    if (WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) exited_ = true;
-    return !exited_;
+    // A stopped child is over once its process is gone; what it wrote
+    // after the stop is not read.
+    if (terminated_) return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (finished_) exited_ = true;
+    return !finished_;
   }
 
   size_t available() override {
-    DWORD n = 0;
-    if (!PeekNamedPipe(out_.get(), nullptr, 0, nullptr, &n, nullptr)) return 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Finding nothing, the taker is about to wait: the next output wakes it.
+    const size_t n = held_.size() - taken_;
+    taker_ = n == 0 && !finished_ ? GetCurrentThreadId() : 0;
     return n;
   }
 
   size_t read(char* buffer, size_t size) override {
-    DWORD n = 0;
-    const DWORD want = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);
-    if (want == 0 || !ReadFile(out_.get(), buffer, want, &n, nullptr)) return 0;
+    std::lock_guard<std::mutex> lock(mutex_);
+    const size_t n = std::min(size, held_.size() - taken_);
+    if (n == 0) return 0;
+    std::memcpy(buffer, held_.data() + taken_, n);
+    taken_ += n;
+    if (taken_ == held_.size()) {
+      held_.clear();
+      taken_ = 0;
+    }
+    room_.notify_one();
     return n;
   }
 
@@ -155,6 +200,7 @@ class Win32Child final : public ChildProcess {
 
   void terminate() override {
     terminated_ = true;
+    quit();
     if (job_) TerminateJobObject(job_.get(), 0);
     // Also when the job could not take the child. The runner waits for the
     // end, handling window messages meanwhile.
@@ -168,17 +214,124 @@ class Win32Child final : public ChildProcess {
   }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
+  // Bytes in the pipe; 0 when it has failed.
+  DWORD inPipe() {
+    DWORD n = 0;
+    if (!PeekNamedPipe(out_.get(), nullptr, 0, nullptr, &n, nullptr)) return 0;
+    return n;
+  }
+
+  void quit() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
+    }
+    room_.notify_one();
+    SetEvent(quitEvent_.get());
+  }
+
+  // The reader's thread: takes what the pipe holds until the child has
+  // ended and everything it wrote has been taken.
+  void readOutput() {
+    Clock::time_point lastOutput = Clock::now();
+    Clock::time_point lastLook{};  // at the child's end
+    bool ended = false;
+    DWORD left = 0;  // once the child has ended: its bytes still in the pipe
+    for (;;) {
+      DWORD want = ended ? left : inPipe();
+      // The end is looked at when the pipe is empty, and now and then while
+      // output flows (what the child started may go on writing). It is seen
+      // before the pipe is looked at again, so everything the child wrote
+      // is counted in; what others write later is not read.
+      if (!ended && (want == 0 || Clock::now() - lastLook >= kLookForEnd)) {
+        lastLook = Clock::now();
+        if (WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) {
+          ended = true;
+          left = want = inPipe();
+        }
+      }
+      if (want == 0) {
+        if (ended) break;
+        const HANDLE wake[] = {process_.get(), quitEvent_.get()};
+        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::now() - lastOutput);
+        WaitForMultipleObjects(
+            2, wake, FALSE,
+            std::clamp(static_cast<DWORD>(quiet.count() / 10), kLeastWaitMs, kMostWaitMs));
+        if (quitting()) return;
+        continue;
+      }
+      {
+        // A window that shows output slower than the child writes it leaves
+        // the pipe full, and the child waits.
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [this] { return quit_ || held_.size() - taken_ < kHeldMost; });
+        if (quit_) return;
+        want = static_cast<DWORD>(
+            std::min<size_t>(want, kHeldMost - (held_.size() - taken_)));
+      }
+      DWORD got = 0;
+      if (!ReadFile(out_.get(), chunk_.get(), want, &got, nullptr) || got == 0) {
+        if (ended) break;  // the pipe failed: nothing more can come
+        WaitForSingleObject(quitEvent_.get(), kLeastWaitMs);
+        continue;
+      }
+      if (ended) left -= std::min(left, got);
+      lastOutput = Clock::now();
+      DWORD waiting;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(taken_));
+        taken_ = 0;
+        held_.insert(held_.end(), chunk_.get(), chunk_.get() + got);
+        waiting = std::exchange(taker_, 0);
+      }
+      wake(waiting);
+    }
+    DWORD waiting;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      finished_ = true;
+      waiting = std::exchange(taker_, 0);
+    }
+    wake(waiting);
+  }
+
+  bool quitting() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return quit_;
+  }
+
+  // The window's thread that found nothing waits for its next pass: a
+  // message ends the wait at once.
+  static void wake(DWORD thread) {
+    if (thread) PostThreadMessageW(thread, WM_NULL, 0, 0);
+  }
+
   Handle process_;
   DWORD pid_;
   Handle job_;
   Handle out_;
   // This program's copy of the write end stays open for the whole run, so
-  // the pipe never breaks under the loop: output still waiting when the
-  // child ends is peeked and read like any other. The loop ends on the
+  // the pipe never breaks under the reader: output still waiting when the
+  // child ends is peeked and read like any other. Reading ends on the
   // child's exit, not on the end of the pipe.
   Handle keepOpen_;
+  Handle quitEvent_;
   bool exited_ = false;
   bool terminated_ = false;
+
+  std::unique_ptr<char[]> chunk_;  // the reader's own, read into outside the lock
+  std::mutex mutex_;
+  std::condition_variable room_;
+  std::vector<char> held_;  // read from the pipe; held_[taken_..] not yet taken
+  size_t taken_ = 0;
+  DWORD taker_ = 0;  // the thread waiting for output, to be woken
+  bool finished_ = false;  // the child has ended and all it wrote is held
+  bool quit_ = false;
+  std::thread reader_;
 };
 
 // Limits the handles that a child inherits to the ones named, so that no

@@ -19,11 +19,11 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Pacing of the polling loop. While output flows, the next pass follows at
-// once; once the child is quiet, passes wait for a window message, first
-// briefly and then for longer, so a silent child costs next to no processor
-// time and the window still answers at once.
-constexpr milliseconds kSpin{2};          // quiet this long: start waiting
+// Pacing of the polling loop. A pass that took output is followed at once;
+// one that found none waits for a window message, briefly and, once the
+// child has been quiet a while, for longer, so a silent child costs next to
+// no processor time and the window still answers at once. A child whose
+// output arrives may end the wait early (the Windows one does).
 constexpr milliseconds kBriefQuiet{50};   // quiet this long: wait longer
 constexpr int kBriefWaitMs = 1;
 constexpr int kIdleWaitMs = 40;
@@ -34,14 +34,14 @@ constexpr milliseconds kGather{0};
 // An append costs the view what it adds, never what the view holds. One
 // append takes at most this much, so that window messages are handled
 // between appends however fast the child writes.
-constexpr size_t kAppendMost = 128 * 1024;
+constexpr size_t kAppendMost = 1024 * 1024;
 // Decoded text waiting for the view beyond which the pipe is left alone for
 // a pass: a child that writes faster than the view shows waits on its full
 // pipe instead of filling this program's memory.
 constexpr size_t kBacklogAppends = 4;
 // Most bytes taken in one pass while the child runs, so the window's
 // messages are handled between reads even when output pours in.
-constexpr size_t kReadPerPass = 128 * 1024;
+constexpr size_t kReadPerPass = 1024 * 1024;
 
 // Where an append of at most limit bytes of text ends: after the last line
 // end that fits, else at the last whole UTF-8 character.
@@ -60,7 +60,8 @@ constexpr milliseconds kStopWait{1000};
 constexpr int kStopPollMs = 10;
 
 // How often the window's messages are handled while a child is being
-// started.
+// started, after a first moment without waiting.
+constexpr milliseconds kStartSpin{2};
 constexpr int kStartPollMs = 1;
 
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
@@ -86,30 +87,36 @@ class Runner::Starter {
   Starter(const Starter&) = delete;
   Starter& operator=(const Starter&) = delete;
 
-  // Starts the command, handling window messages until the child is there
-  // (or could not be started).
-  std::unique_ptr<ChildProcess> start(const std::string& command,
-                                      platform::Platform& platform,
-                                      std::string& whyNot,
-                                      const std::function<void()>& passed) {
-    // Shared with the starter thread: however this wait ends (a handler
-    // run by the pump may throw), the thread writes into a request that
-    // still exists, and a child started for a wait that is gone is ended
-    // with the request's last owner.
+  struct Request;
+
+  // Asks for the command to be started; the start goes on while the caller
+  // does other things. The request is shared with the starter thread:
+  // however the caller's wait ends (a handler run by the pump may throw),
+  // the thread writes into a request that still exists, and a child
+  // started for a wait that is gone is ended with the request's last owner.
+  std::shared_ptr<Request> request(const std::string& command) {
     auto request = std::make_shared<Request>(command);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       queue_.push_back(request);
     }
     wake_.notify_one();
+    return request;
+  }
+
+  // Handles window messages until the child is there (or could not be
+  // started).
+  std::unique_ptr<ChildProcess> wait(Request& request, platform::Platform& platform,
+                                     std::string& whyNot,
+                                     const std::function<void()>& passed) {
     // Most starts (and every failed one) take a moment: at first the
     // messages are handled without waiting, then between short waits.
     const auto begun = std::chrono::steady_clock::now();
-    while (!request->done) {
+    while (!request.done) {
       if (platform.quitting()) {
         // A closing window handles no more messages; the start is waited for.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      } else if (std::chrono::steady_clock::now() - begun < kSpin) {
+      } else if (std::chrono::steady_clock::now() - begun < kStartSpin) {
         platform.pumpMessages(0);
         std::this_thread::yield();
       } else {
@@ -117,12 +124,11 @@ class Runner::Starter {
       }
       if (!platform.quitting()) passed();
     }
-    if (request->failed) std::rethrow_exception(request->failed);
-    whyNot = std::move(request->whyNot);
-    return std::move(request->child);
+    if (request.failed) std::rethrow_exception(request.failed);
+    whyNot = std::move(request.whyNot);
+    return std::move(request.child);
   }
 
- private:
   struct Request {
     explicit Request(std::string c) : command(std::move(c)) {}
     const std::string command;
@@ -132,6 +138,7 @@ class Runner::Starter {
     std::atomic<bool> done{false};
   };
 
+ private:
   void work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
@@ -204,6 +211,12 @@ void Runner::Act_btnDOExecute() {
   // has read so far goes there first, as if it had been shown at once.
   for (Run* outer : runs_) flush(*outer, kWhole);
 
+  // The child starts on the starter's thread while the view is made ready
+  // and the observers are told. The thread comes with the first run, not
+  // with the window.
+  if (!starter_) starter_ = std::make_unique<Starter>();
+  const std::shared_ptr<Starter::Request> start = starter_->request(command);
+
   pageControl1_.setActivePage(tabSheet2_);
   memo0_.setText(command + "\r\n");
 
@@ -227,9 +240,7 @@ void Runner::Act_btnDOExecute() {
 
   for (RunObserver* o : observers_) o->runStarting(command);
   RunEnd end;
-  // The starter's thread comes with the first run, not with the window.
-  if (!starter_) starter_ = std::make_unique<Starter>();
-  run.child = starter_->start(command, platform_, end.error, [this] {
+  run.child = starter_->wait(*start, platform_, end.error, [this] {
     for (RunObserver* o : observers_) o->runPassing();
   });
   if (!run.child) {
@@ -266,6 +277,7 @@ RunEnd::How Runner::poll(Run& run) {
   Clock::time_point lastOutput = Clock::now();
   bool ended = false;
   for (;;) {
+    bool took = false;
     if (!ended) {
       // The exit is queried before the pipe is read, so the pass that sees
       // the child ended still reads every byte it wrote; nothing is read
@@ -276,7 +288,8 @@ RunEnd::How Runner::poll(Run& run) {
         waiting = std::min(waiting, kReadPerPass);
         if (run.pending.size() >= kBacklogAppends * appendLimit()) waiting = 0;
       }
-      if (waiting > 0 && readWaiting(run, waiting) > 0) lastOutput = Clock::now();
+      took = waiting > 0 && readWaiting(run, waiting) > 0;
+      if (took) lastOutput = Clock::now();
     }
     const Clock::time_point now = Clock::now();
     if (!run.pending.empty() && (ended || now - run.pendingSince >= kGather))
@@ -294,7 +307,7 @@ RunEnd::How Runner::poll(Run& run) {
 
     // Once the child has ended, the passes left only put what was read into
     // the view, a share at a time.
-    platform_.pumpMessages(ended ? 0 : waitBeforeNextPass(run, lastOutput, now));
+    platform_.pumpMessages(ended || took ? 0 : waitBeforeNextPass(run, lastOutput, now));
     if (platform_.quitting()) {
       child.terminate();
       return RunEnd::How::Closed;
@@ -329,14 +342,12 @@ void Runner::stop(ChildProcess& child) {
 void Runner::take(Run& run, std::string_view bytes, Clock::time_point now) {
   // Only whole characters are decoded; the bytes of one cut off by the end of
   // this read wait for the next read.
-  std::string text = run.decoder.decode(bytes);
-  // A zero byte cannot stand in the view's text; it is left out and every
-  // other byte is kept.
-  std::erase(text, '\0');
-  if (text.empty()) return;
-  for (RunObserver* o : observers_) o->runOutput(text);
-  if (run.pending.empty()) run.pendingSince = now;
-  run.pending += text;
+  const size_t before = run.pending.size();
+  run.decoder.decode(bytes, run.pending);
+  if (run.pending.size() == before) return;
+  for (RunObserver* o : observers_)
+    o->runOutput(std::string_view(run.pending).substr(before));
+  if (before == 0) run.pendingSince = now;
 }
 
 void Runner::flush(Run& run, size_t limit) {
@@ -351,8 +362,7 @@ size_t Runner::appendLimit() const { return kAppendMost; }
 
 int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
                                Clock::time_point now) const {
-  const Clock::duration quiet = now - lastOutput;
-  int wait = quiet < kSpin ? 0 : quiet < kBriefQuiet ? kBriefWaitMs : kIdleWaitMs;
+  int wait = now - lastOutput < kBriefQuiet ? kBriefWaitMs : kIdleWaitMs;
   if (!run.pending.empty()) {
     // Wake in time to show the gathered text.
     const auto left = std::chrono::duration_cast<milliseconds>(

@@ -1,12 +1,12 @@
 #include "form/output_text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace velquin::form {
 
 namespace {
-
-bool isBreak(char c) { return c == '\r' || c == '\n'; }
 
 enum class CharKind { Blank, Word, Hiragana, Katakana, Kanji, Sign };
 
@@ -58,66 +58,89 @@ size_t decodeUtf8(std::string_view s, size_t pos, char32_t& c) {
 OutputText::OutputText(const std::string& text) : text_(text) { reset(); }
 
 void OutputText::reset() {
-  starts_.assign(1, 0);
-  indexed_ = 0;
   anchor_ = caret_ = 0;
-  index(0);
-  measure();
+  rescan();
 }
 
 void OutputText::appended() {
-  if (text_.size() < indexed_) {  // not an append after all
+  if (text_.size() < scanned_) {  // not an append after all
     reset();
     return;
   }
-  index(indexed_);
+  scan();
   // What was added may complete the character or the CR LF that the
   // selection ended at, which is then no place to stop.
   anchor_ = snap(anchor_);
   caret_ = snap(caret_);
-  if (widths_) {
-    // Carry on measuring where the last append ended; plain ASCII from a
-    // table of its own.
-    const char* t = text_.data();
-    for (size_t p = measured_; p < text_.size();) {
-      const auto b = static_cast<unsigned char>(t[p]);
-      if (b >= 0x20 && b < 0x80) {
-        x_ += ascii_[b];
-        ++p;
-        continue;
-      }
-      char32_t c;
-      const size_t n = decodeUtf8(text_, p, c);
-      if (c == '\r' || c == '\n') {
-        widest_ = std::max(widest_, x_);
-        x_ = 0;
-      } else {
-        x_ = advance(c, x_, *widths_);
-      }
-      p += n;
-    }
-    widest_ = std::max(widest_, x_);
-    measured_ = text_.size();
-  }
 }
 
-void OutputText::index(size_t from) {
+void OutputText::rescan() {
+  starts_.assign(1, 0);
+  scanned_ = 0;
+  wide_ = 0;
+  x_ = 0;
+  widest_ = 0;
+  scan();
+}
+
+void OutputText::scan() {
+  // One pass over what was added: line starts, UTF-16 length and, once
+  // there are widths, the widest line. Plain ASCII takes the short way.
   const char* t = text_.data();
   const size_t size = text_.size();
-  for (size_t p = from; p < size; ++p) {
-    const char c = t[p];
-    if (c == '\n') {
-      // The LF of a CR LF (perhaps split between two appends) ends the
-      // line that the CR ended.
-      if (p > 0 && t[p - 1] == '\r' && starts_.back() == p)
+  size_t wide = wide_ + (size - scanned_);  // less what is not a unit
+  int x = x_;
+  int widest = widest_;
+  for (size_t p = scanned_; p < size;) {
+    if (p + 8 <= size) {
+      // Eight printable ASCII characters at once: no byte below 0x20 or
+      // above 0x7F.
+      uint64_t v;
+      std::memcpy(&v, t + p, 8);
+      if (!(((v - 0x2020202020202020u) | v) & 0x8080808080808080u)) {
+        const auto* u = reinterpret_cast<const unsigned char*>(t + p);
+        x += ascii_[u[0]] + ascii_[u[1]] + ascii_[u[2]] + ascii_[u[3]] +
+             ascii_[u[4]] + ascii_[u[5]] + ascii_[u[6]] + ascii_[u[7]];
+        p += 8;
+        continue;
+      }
+    }
+    const auto b = static_cast<unsigned char>(t[p]);
+    if (b >= 0x20 && b < 0x80) {
+      x += ascii_[b];
+      ++p;
+      continue;
+    }
+    if (b == '\n' || b == '\r') {
+      // The LF of a CR LF (perhaps split between two appends) ends the line
+      // that the CR ended.
+      if (b == '\n' && p > 0 && t[p - 1] == '\r' && starts_.back() == p)
         starts_.back() = p + 1;
       else
         starts_.push_back(p + 1);
-    } else if (c == '\r') {
-      starts_.push_back(p + 1);
+      widest = std::max(widest, x);
+      x = 0;
+      ++p;
+      continue;
     }
+    char32_t c;
+    const size_t n = decodeUtf8(text_, p, c);
+    // As Windows counts UTF-16: a unit per byte that starts a character,
+    // two for one of four bytes.
+    for (size_t i = p; i < p + n; ++i) {
+      const auto u = static_cast<unsigned char>(t[i]);
+      if ((u & 0xC0) == 0x80) --wide;
+      if (u >= 0xF0) ++wide;
+    }
+    if (widths_) x = advance(c, x, *widths_);
+    p += n;
   }
-  indexed_ = size;
+  wide_ = wide;
+  if (widths_) {
+    x_ = x;
+    widest_ = std::max(widest, x);
+  }
+  scanned_ = size;
 }
 
 size_t OutputText::lineEnd(size_t line) const {
@@ -215,17 +238,10 @@ std::pair<size_t, size_t> OutputText::wordAt(size_t pos) const {
 
 void OutputText::setWidths(CharWidths* widths) {
   widths_ = widths;
-  if (widths_)
-    for (int c = 0x20; c < 0x80; ++c) ascii_[c] = widths_->width(static_cast<char32_t>(c));
-  measure();
-}
-
-void OutputText::measure() {
-  measured_ = 0;
-  x_ = 0;
-  widest_ = 0;
-  if (widths_) appended();
-  else measured_ = text_.size();
+  for (int c = 0x20; c < 0x80; ++c)
+    ascii_[c] = widths_ ? widths_->width(static_cast<char32_t>(c)) : 0;
+  // Measured afresh; the index comes out the same.
+  rescan();
 }
 
 int OutputText::xOf(std::string_view line, size_t offset, CharWidths& w) {

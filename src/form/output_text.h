@@ -74,23 +74,27 @@ class OutputText {
   void setWidths(CharWidths* widths);
   int widest() const { return widest_; }
 
+  // Length in UTF-16 units, as Windows counts the text.
+  size_t wideLength() const { return wide_; }
+
   // Layout of one line of text (no line break in it), tabs included.
   static int xOf(std::string_view line, size_t offset, CharWidths& w);
   // The character boundary nearest to x.
   static size_t hitTest(std::string_view line, int x, CharWidths& w);
 
  private:
-  void index(size_t from);
-  void measure();
+  // Index, length and widths from nothing, and of what was added.
+  void rescan();
+  void scan();
 
   const std::string& text_;
   std::vector<size_t> starts_{0};
-  size_t indexed_ = 0;  // bytes of text_ in the index
+  size_t scanned_ = 0;  // bytes of text_ in the index, length and widths
+  size_t wide_ = 0;
   size_t anchor_ = 0;
   size_t caret_ = 0;
   CharWidths* widths_ = nullptr;
-  size_t measured_ = 0;  // bytes measured
-  int x_ = 0;            // x at measured_ within its line
+  int x_ = 0;  // x at scanned_ within its line
   int widest_ = 0;
   int ascii_[128] = {};  // widths of the printable ASCII characters
 };

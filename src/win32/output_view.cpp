@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,7 @@ class OutputView final : public NativeControl {
   explicit OutputView(const NativeParams& p)
       : NativeControl(p), doc_(*p.model.outputDoc()), text_(doc_.text()) {}
   ~OutputView() override {
+    dropBackBuffer();
     doc_.onShow = nullptr;
     text_.setWidths(nullptr);
     if (hwnd_) {
@@ -124,10 +126,10 @@ class OutputView final : public NativeControl {
     registerClass();
     DWORD style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | stateStyle();
     hwnd_ = make(kClass, style, WS_EX_CLIENTEDGE, L"");
+    GetClientRect(hwnd_, &client_);
     // make() sets the font before the window could measure with it.
     setFont(r_.font(model_.font()));
     text_.setWidths(&widths_);
-    wideLength_ = wideLength(text_.text());
     access_ = std::make_unique<AccessibleHandle>(hwnd_, [this] {
       return widen(std::string(text_.line(text_.lineOf(text_.caret()))));
     });
@@ -150,7 +152,6 @@ class OutputView final : public NativeControl {
 
   void apply(form::Prop prop) override {
     if (prop == form::Prop::Text) {
-      wideLength_ = wideLength(text_.text());
       top_ = 0;
       left_ = 0;
       follow_ = true;
@@ -160,10 +161,7 @@ class OutputView final : public NativeControl {
     NativeControl::apply(prop);
   }
 
-  void append(std::string_view added) override {
-    wideLength_ += wideLength(added);
-    changedText();
-  }
+  void append(std::string_view) override { changedText(); }
 
   std::string readText() const override { return text_.text(); }
 
@@ -194,11 +192,10 @@ class OutputView final : public NativeControl {
   }
   // Where x = 0 of the text is, before scrolling.
   int textLeft() { return margin() + timesWidth(); }
-  RECT client() const {
-    RECT rc;
-    GetClientRect(hwnd_, &rc);
-    return rc;
-  }
+  // The client area as the last WM_SIZE gave it: under Wine asking the
+  // window for it costs three requests to the server, and the view asks
+  // several times at every showing.
+  RECT client() const { return client_; }
   size_t pageLines() const {
     const RECT rc = client();
     return std::max<size_t>(1, static_cast<size_t>(rc.bottom / lineHeight()));
@@ -260,14 +257,31 @@ class OutputView final : public NativeControl {
     si.nMax = static_cast<int>(std::min<size_t>(text_.lineCount(), INT_MAX) - 1);
     si.nPage = static_cast<UINT>(pageLines());
     si.nPos = static_cast<int>(top_);
-    SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+    setBar(SB_VERT, si);
     const RECT rc = client();
     const int wide = text_.widest() + 2 * margin() + timesWidth();
     left_ = std::clamp(left_, 0, std::max(0, wide - static_cast<int>(rc.right)));
     si.nMax = std::max(0, wide - 1);
     si.nPage = static_cast<UINT>(std::max<LONG>(0, rc.right));
     si.nPos = left_;
-    SetScrollInfo(hwnd_, SB_HORZ, &si, TRUE);
+    setBar(SB_HORZ, si);
+  }
+
+  // A scroll bar takes its new values at once and is drawn again only when
+  // what it shows has changed: under Wine drawing one takes milliseconds,
+  // and while a long output pours in, its thumb soon rests at its smallest,
+  // at the end, while the values change at every showing.
+  void setBar(int bar, const SCROLLINFO& si) {
+    Bar& b = bars_[bar == SB_VERT ? 0 : 1];
+    SCROLLBARINFO now{};
+    now.cbSize = sizeof now;
+    SetScrollInfo(hwnd_, bar, &si, FALSE);
+    if (GetScrollBarInfo(hwnd_, bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &now) &&
+        b.known && std::memcmp(&now, &b.shown, sizeof now) == 0)
+      return;
+    SetScrollInfo(hwnd_, bar, &si, TRUE);
+    b.shown = now;
+    b.known = true;
   }
 
   void scrollTo(size_t top, int left) {
@@ -377,7 +391,7 @@ class OutputView final : public NativeControl {
     if (capacity == 0 || !out) return 0;
     const std::string& t = text_.text();
     size_t bytes = t.size();
-    if (wideLength_ >= capacity) {
+    if (text_.wideLength() >= capacity) {
       bytes = std::min(bytes, capacity - 1);
       while (bytes > 0 && (static_cast<unsigned char>(t[bytes]) & 0xC0) == 0x80)
         --bytes;
@@ -390,14 +404,32 @@ class OutputView final : public NativeControl {
     return n;
   }
 
+  // The picture is drawn off screen first, into a bitmap of the client's
+  // size kept from one painting to the next (made afresh it cost each
+  // painting the memory of a whole picture).
+  HDC backBuffer(HDC target, const RECT& rc) {
+    const SIZE size{std::max<LONG>(1, rc.right), std::max<LONG>(1, rc.bottom)};
+    if (back_.dc && back_.size.cx == size.cx && back_.size.cy == size.cy) return back_.dc;
+    dropBackBuffer();
+    back_.dc = CreateCompatibleDC(target);
+    back_.bitmap = CreateCompatibleBitmap(target, size.cx, size.cy);
+    back_.old = SelectObject(back_.dc, back_.bitmap);
+    back_.size = size;
+    return back_.dc;
+  }
+  void dropBackBuffer() {
+    if (!back_.dc) return;
+    SelectObject(back_.dc, back_.old);
+    DeleteObject(back_.bitmap);
+    DeleteDC(back_.dc);
+    back_ = {};
+  }
+
   void paint() {
     PAINTSTRUCT ps;
     HDC target = BeginPaint(hwnd_, &ps);
     const RECT rc = client();
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bmp = CreateCompatibleBitmap(target, std::max<LONG>(1, rc.right),
-                                         std::max<LONG>(1, rc.bottom));
-    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    HDC dc = backBuffer(target, rc);
     HGDIOBJ oldFont = SelectObject(dc, font_);
     const bool enabled = IsWindowEnabled(hwnd_);
     FillRect(dc, &rc, GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
@@ -408,9 +440,6 @@ class OutputView final : public NativeControl {
     if (doc_.showTimes()) paintTimes(dc, rc, last);
     BitBlt(target, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
     SelectObject(dc, oldFont);
-    SelectObject(dc, oldBmp);
-    DeleteObject(bmp);
-    DeleteDC(dc);
     EndPaint(hwnd_, &ps);
   }
 
@@ -637,16 +666,19 @@ class OutputView final : public NativeControl {
       case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
       case WM_SIZE:
+        client_ = {0, 0, static_cast<LONG>(LOWORD(lp)), static_cast<LONG>(HIWORD(lp))};
+        bars_[0].known = bars_[1].known = false;
         if (follow_) top_ = maxTop();
         top_ = std::min(top_, maxTop());
         updateScroll();
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
       case WM_ENABLE:
+        bars_[0].known = bars_[1].known = false;
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
       case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(wideLength_);
+        return static_cast<LRESULT>(text_.wideLength());
       case WM_GETTEXT:
         return getText(static_cast<size_t>(wp), reinterpret_cast<wchar_t*>(lp));
       case WM_SETTEXT: {
@@ -768,7 +800,6 @@ class OutputView final : public NativeControl {
   form::OutputText& text_;
   GdiWidths widths_;
   HFONT font_ = nullptr;
-  size_t wideLength_ = 0;
   size_t top_ = 0;  // first line on view
   int left_ = 0;    // pixels scrolled to the right
   int goalX_ = -1;  // x kept by up and down
@@ -776,6 +807,19 @@ class OutputView final : public NativeControl {
   bool follow_ = true;
   bool showPending_ = false;
   DWORD lastShown_ = 0;
+  RECT client_{};
+  struct {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    SIZE size{};
+  } back_;
+  // What each scroll bar shows, as last drawn; unknown after a change of
+  // size, when it is drawn again anyway.
+  struct Bar {
+    SCROLLBARINFO shown{};
+    bool known = false;
+  } bars_[2];
   size_t shownLines_ = 1;
   size_t caretLine_ = 0;
   std::unique_ptr<AccessibleHandle> access_;

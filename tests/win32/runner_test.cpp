@@ -257,6 +257,33 @@ TEST_F(RunnerWindow, AMissingProgramShowsOnlyTheCommandLine) {
   EXPECT_EQ(program->runner().activeRuns(), 0u);
 }
 
+TEST_F(RunnerWindow, ACommandEndsWithItsProgramThoughWhatItStartedGoesOnWriting) {
+  // The interpreter starts another one that prints a file for seconds, and
+  // ends at once: the run ends then, with what came until then, in order.
+  std::string lines;
+  for (int i = 1; i <= 100000; ++i) lines += "line " + std::to_string(i) + "\r\n";
+  const std::string file = folder + "\\lines.txt";
+  if (FILE* f = _wfopen(win32::widen(file).c_str(), L"wb")) {
+    fwrite(lines.data(), 1, lines.size(), f);
+    fclose(f);
+  }
+  const std::set<DWORD> before = processesNamed({L"cmd.exe"});
+  const std::string command = "cmd /c start /b cmd /c type \"" + file + "\"";
+  run(command);
+  const std::string shown = text("Memo0");
+  ASSERT_EQ(shown.rfind(command + "\r\n", 0), 0u) << shown;
+  const std::string printed = shown.substr(command.size() + 2);
+  EXPECT_LT(printed.size(), lines.size() / 2);
+  EXPECT_EQ(lines.rfind(printed, 0), 0u) << printed;
+  // What the command left running goes on, as from a console; ended here.
+  for (DWORD pid : processesNamed({L"cmd.exe"}))
+    if (!before.count(pid))
+      if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+        TerminateProcess(h, 0);
+        CloseHandle(h);
+      }
+}
+
 TEST_F(RunnerWindow, RequestsMadeWhileNothingRunsDoNotTouchTheNextRun) {
   click("btnBreak");
   click("btnCtrl");

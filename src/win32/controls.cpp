@@ -319,8 +319,11 @@ class MemoCtl : public NativeControl {
     // Nothing thrown here may cross the window procedure; the message is
     // handled by the edit control whatever happens before.
     try {
-      takePending();
-      takeUnseen();
+      // Not for a window on its way out: nobody will see the text.
+      if (msg != WM_DESTROY) {
+        takePending();
+        takeUnseen();
+      }
     } catch (const std::exception& e) {
       r_.reportError(e.what());
     } catch (...) {

@@ -4,7 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+
+#include "form/byte_words.h"
 
 namespace velquin::app {
 
@@ -62,19 +63,10 @@ bool lacksRights(std::string_view output) {
   // skipping eight bytes at a time where none does: output comes in pieces
   // of up to a megabyte, and under Wine a search for each message in turn
   // goes through it a byte at a time, four times.
-  static const std::array<uint64_t, kDenied.size()> firsts = [] {
-    std::array<uint64_t, kDenied.size()> f{};
-    for (size_t i = 0; i < kDenied.size(); ++i)
-      f[i] = 0x0101010101010101u * static_cast<unsigned char>(kDenied[i][0]);
-    return f;
-  }();
   auto mayBegin = [](uint64_t v) {
-    uint64_t hit = 0;
-    for (uint64_t f : firsts) {
-      const uint64_t x = v ^ f;  // a zero byte where v holds that first byte
-      hit |= (x - 0x0101010101010101u) & ~x & 0x8080808080808080u;
-    }
-    return hit != 0;
+    for (std::string_view m : kDenied)
+      if (form::anyByteIs(v, static_cast<unsigned char>(m[0]))) return true;
+    return false;
   };
   auto at = [output](size_t q) {
     for (std::string_view m : kDenied)
@@ -83,9 +75,7 @@ bool lacksRights(std::string_view output) {
   };
   size_t p = 0;
   for (; p + 8 <= output.size(); p += 8) {
-    uint64_t v;
-    std::memcpy(&v, output.data() + p, 8);
-    if (!mayBegin(v)) continue;
+    if (!mayBegin(form::eightBytes(output.data() + p))) continue;
     for (size_t q = p; q < p + 8; ++q)
       if (at(q)) return true;
   }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+
+#include "form/byte_words.h"
 
 namespace velquin::exec {
 
@@ -54,12 +55,8 @@ void AnsiDecoder::decode(std::string_view bytes, std::string& out) {
   while (i < n) {
     // Most output is plain ASCII: eight bytes at a time while none is zero
     // or above 0x7F.
-    while (i + 8 <= n) {
-      uint64_t v;
-      std::memcpy(&v, data.data() + i, 8);
-      if (((v - 0x0101010101010101u) | v) & 0x8080808080808080u) break;
+    while (i + 8 <= n && !form::anyOutsideAscii(form::eightBytes(data.data() + i), 1))
       i += 8;
-    }
     if (i == n) break;
     const auto c = static_cast<unsigned char>(data[i]);
     if (c - 1u < 0x7Fu) {  // ASCII but zero

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+
+#include "form/byte_words.h"
 
 namespace velquin::form {
 
@@ -95,9 +96,7 @@ void OutputText::scan() {
     if (p + 8 <= size) {
       // Eight printable ASCII characters at once: no byte below 0x20 or
       // above 0x7F.
-      uint64_t v;
-      std::memcpy(&v, t + p, 8);
-      if (!(((v - 0x2020202020202020u) | v) & 0x8080808080808080u)) {
+      if (!anyOutsideAscii(eightBytes(t + p), 0x20)) {
         const auto* u = reinterpret_cast<const unsigned char*>(t + p);
         x += ascii_[u[0]] + ascii_[u[1]] + ascii_[u[2]] + ascii_[u[3]] +
              ascii_[u[4]] + ascii_[u[5]] + ascii_[u[6]] + ascii_[u[7]];

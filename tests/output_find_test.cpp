@@ -233,5 +233,44 @@ TEST_F(OutputFindTest, ShowingTheTimesIsKeptAcrossStarts) {
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);
 }
 
+
+// Features beside find read the output as it arrives and add items to the
+// view's menu: every listener is told, one taken away is not, and the menu
+// shows each item as its functions say at the moment it is opened.
+TEST(OutputDoc, ListenersAndFeatureMenuItems) {
+  std::string text;
+  form::OutputDoc doc(text);
+  int first = 0, second = 0;
+  const int a = doc.listen([&] { ++first; });
+  doc.listen([&] { ++second; });
+  text = "x\r\n";
+  doc.reset();
+  doc.unlisten(a);
+  text += "y";
+  doc.appended();
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 2);
+
+  bool shown = false, ticked = false, usable = false;
+  doc.addMenuItem({"A(&A)", "Act_A", [&] { return shown; }, nullptr, nullptr, true});
+  doc.addMenuItem({"B(&B)", "Act_B", nullptr, [&] { return ticked; },
+                   [&] { return usable; }});
+  auto menu = doc.menu();
+  ASSERT_EQ(menu.size(), 1u);
+  EXPECT_EQ(menu[0].action, "Act_B");
+  EXPECT_FALSE(menu[0].checked);
+  EXPECT_FALSE(menu[0].enabled);
+  EXPECT_FALSE(menu[0].separatorBefore);
+  shown = ticked = usable = true;
+  menu = doc.menu();
+  ASSERT_EQ(menu.size(), 2u);
+  EXPECT_EQ(menu[0].caption, "A(&A)");
+  EXPECT_TRUE(menu[0].separatorBefore);
+  EXPECT_FALSE(menu[0].checked);
+  EXPECT_TRUE(menu[0].enabled);
+  EXPECT_TRUE(menu[1].checked);
+  EXPECT_TRUE(menu[1].enabled);
+}
+
 }  // namespace
 }  // namespace velquin::test

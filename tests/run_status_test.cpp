@@ -99,6 +99,23 @@ TEST_F(Status, ACommandFileShowsItsLineInProgress) {
   EXPECT_EQ(bar(), "終了コード 4 (0.0 秒)");
 }
 
+// Features beside the run put their texts around what the bar says of it;
+// each owner's pair stays until taken away, and follows the run's own text.
+TEST_F(Status, TextsAroundTheRunFollowItAndGoAwayByOwner) {
+  run("sh -c \"exit 2\"");
+  program->status().setAround("a", "A: ", "");
+  program->status().setAround("b", "", "、b");
+  EXPECT_EQ(bar(), "A: 終了コード 2 (1.2 秒)、b");
+  program->status().setAround("a", "A2: ", "、a");
+  EXPECT_EQ(bar(), "A2: 終了コード 2 (1.2 秒)、a、b");
+  run("sh -c \"exit 3\"");
+  EXPECT_EQ(bar(), "A2: 終了コード 3 (1.2 秒)、a、b");
+  program->status().setAround("a", "", "");
+  EXPECT_EQ(bar(), "終了コード 3 (1.2 秒)、b");
+  program->status().setAround("b", "", "");
+  EXPECT_EQ(bar(), "終了コード 3 (1.2 秒)");
+}
+
 TEST_F(Status, MissingRightsOfferARestartThatCarriesTheCommandLine) {
   const std::string line = R"(sh -c "echo 'System error 5. Access is denied.'")";
   EXPECT_EQ(run(line), "終了コード 0 (1.2 秒)  " + std::string(app::kRightsHint));

@@ -89,6 +89,7 @@ class MemoryPlatform : public platform::Platform {
                               std::string&) override {
     return ElevatedStart::Cancelled;
   }
+  void alertUser() override {}
 
  private:
   bool utf8_;

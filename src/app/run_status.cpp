@@ -120,11 +120,30 @@ void RunStatus::formShown() {
 }
 
 void RunStatus::show(const std::string& text) {
+  shown_ = text;
+  std::string line;
   if (batchTotal_ > 0)
-    bar_.setText("自動実行 " + std::to_string(batchLine_) + " / " +
-                 std::to_string(batchTotal_) + " 行目  " + text);
-  else
-    bar_.setText(text);
+    line = "自動実行 " + std::to_string(batchLine_) + " / " +
+           std::to_string(batchTotal_) + " 行目  ";
+  for (const Around& a : around_) line += a.front;
+  line += text;
+  for (const Around& a : around_) line += a.back;
+  bar_.setText(line);
+}
+
+void RunStatus::setAround(const std::string& owner, std::string front,
+                          std::string back) {
+  auto it = std::find_if(around_.begin(), around_.end(),
+                         [&](const Around& a) { return a.owner == owner; });
+  if (front.empty() && back.empty()) {
+    if (it != around_.end()) around_.erase(it);
+  } else if (it == around_.end()) {
+    around_.push_back({owner, std::move(front), std::move(back)});
+  } else {
+    it->front = std::move(front);
+    it->back = std::move(back);
+  }
+  show(shown_);
 }
 
 void RunStatus::showRunning() {

@@ -52,6 +52,12 @@ class RunStatus : public PageUnit, public exec::RunObserver {
   // once the elevated one has started.
   void restartElevated();
 
+  // Texts that other features put in front of and behind what the bar says
+  // of the run (a repetition's count, a host that stopped answering), one
+  // pair per owner, in the order the owners first set them; two empty
+  // texts take the owner's pair away. The bar follows at once.
+  void setAround(const std::string& owner, std::string front, std::string back);
+
   void formShown() override;
   void runStarting(const std::string& command) override;
   void runPassing() override;
@@ -74,6 +80,11 @@ class RunStatus : public PageUnit, public exec::RunObserver {
   bool hintShown_ = false;
   size_t batchLine_ = 0;
   size_t batchTotal_ = 0;
+  std::string shown_;  // what the bar says of the run, without the texts around it
+  struct Around {
+    std::string owner, front, back;
+  };
+  std::vector<Around> around_;
 };
 
 }  // namespace velquin::app

@@ -6,14 +6,37 @@ void OutputDoc::reset() {
   text_.reset();
   times_.reset(text_, now());
   finder_.reset();
-  if (onText) onText();
+  told();
 }
 
 void OutputDoc::appended() {
   text_.appended();
   times_.appended(text_, now());
   finder_.appended();
-  if (onText) onText();
+  told();
+}
+
+int OutputDoc::listen(std::function<void()> listener) {
+  listeners_.emplace_back(++nextListener_, std::move(listener));
+  return nextListener_;
+}
+
+void OutputDoc::unlisten(int id) {
+  std::erase_if(listeners_, [id](const auto& l) { return l.first == id; });
+}
+
+void OutputDoc::told() {
+  for (size_t i = 0; i < listeners_.size(); ++i) listeners_[i].second();
+}
+
+std::vector<OutputDoc::MenuEntry> OutputDoc::menu() const {
+  std::vector<MenuEntry> entries;
+  for (const MenuItem& m : menu_) {
+    if (m.shown && !m.shown()) continue;
+    entries.push_back({m.caption, m.action, m.checked && m.checked(),
+                       !m.enabled || m.enabled(), m.separatorBefore});
+  }
+  return entries;
 }
 
 void OutputDoc::setMarks(bool on) {

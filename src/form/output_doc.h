@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "form/line_times.h"
 #include "form/output_text.h"
@@ -40,11 +42,37 @@ class OutputDoc {
 
   // The view: repaint, and with reveal bring the caret into sight.
   std::function<void(bool reveal)> onShow;
-  // After the text was set or grew, once the parts above have followed.
-  std::function<void()> onText;
+  // Told after the text was set or grew, once the parts above have followed
+  // (find, the readers of output). The number returned takes it away again.
+  int listen(std::function<void()> listener);
+  void unlisten(int id);
+
+  // An item that a feature adds to the view's context menu, below the
+  // view's own items: its caption, the model action it runs, and when it is
+  // on the menu, ticked or greyed (no function: always shown, not ticked,
+  // enabled).
+  struct MenuItem {
+    std::string caption;
+    std::string action;
+    std::function<bool()> shown;
+    std::function<bool()> checked;
+    std::function<bool()> enabled;
+    bool separatorBefore = false;
+  };
+  void addMenuItem(MenuItem item) { menu_.push_back(std::move(item)); }
+  // What the menu holds of them now, as the user would see it.
+  struct MenuEntry {
+    std::string caption;
+    std::string action;
+    bool checked;
+    bool enabled;
+    bool separatorBefore;
+  };
+  std::vector<MenuEntry> menu() const;
 
  private:
   long long now() const { return clock_ ? clock_() : 0; }
+  void told();
   void show(bool reveal) {
     if (onShow) onShow(reveal);
   }
@@ -53,6 +81,9 @@ class OutputDoc {
   TextFinder finder_;
   LineTimes times_;
   std::function<long long()> clock_;
+  std::vector<std::pair<int, std::function<void()>>> listeners_;
+  int nextListener_ = 0;
+  std::vector<MenuItem> menu_;
   bool marks_ = false;
   bool showTimes_ = false;
 };

@@ -153,6 +153,10 @@ class Platform {
   virtual ElevatedStart startElevated(const std::string& arguments,
                                       const std::string& folder,
                                       std::string& error) = 0;
+  // --- Telling the user of an event while they may look elsewhere: the
+  // main window's taskbar button flashes until the window is activated, and
+  // the system's warning sound plays once.
+  virtual void alertUser() = 0;
 };
 
 }  // namespace velquin::platform

@@ -55,13 +55,13 @@ OutputFind::OutputFind(app::TfrmMain& main)
   platform::Platform& os = main_.platform();
   doc_.setClock([&os] { return os.localTimeMs(); });
   // Output that keeps arriving is counted as it comes.
-  doc_.onText = [this] {
+  listener_ = doc_.listen([this] {
     if (c_->PanelFind.visible()) showCount();
-  };
+  });
 }
 
 OutputFind::~OutputFind() {
-  doc_.onText = nullptr;
+  doc_.unlisten(listener_);
   doc_.setClock(nullptr);
 }
 

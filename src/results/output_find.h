@@ -42,6 +42,7 @@ class OutputFind : public app::PageUnit {
 
   app::TfrmMain& main_;
   form::OutputDoc& doc_;
+  int listener_ = 0;
   struct Controls;
   std::unique_ptr<Controls> c_;
 };

@@ -25,7 +25,7 @@ constexpr UINT_PTR kShowTimer = 2;
 // scroll bars cost the same however little was added.
 constexpr DWORD kShowEveryMs = 30;
 constexpr int kMargin = 2;  // 96-DPI pixels left of the text, as the edit has
-enum Command : UINT { kCopy = 1, kSelectAll, kCopyTimes, kFind, kTimes };
+enum Command : UINT { kCopy = 1, kSelectAll, kCopyTimes, kFind, kTimes, kFeature = 100 };
 // Background of the matches that find marks.
 constexpr COLORREF kMarkColor = RGB(255, 234, 128);
 // Room between the column of times and the text, in 96-DPI pixels.
@@ -631,6 +631,15 @@ class OutputView final : public NativeControl {
     AppendMenuW(menu, MF_STRING, kFind, L"検索(&F)...");
     AppendMenuW(menu, MF_STRING | (doc_.showTimes() ? MF_CHECKED : 0), kTimes,
                 L"時刻を表示(&T)");
+    // Below the view's own items, those that the program's features add.
+    const std::vector<form::OutputDoc::MenuEntry> more = doc_.menu();
+    for (size_t i = 0; i < more.size(); ++i) {
+      const form::OutputDoc::MenuEntry& m = more[i];
+      if (m.separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu,
+                  MF_STRING | (m.checked ? MF_CHECKED : 0) | (m.enabled ? 0 : MF_GRAYED),
+                  kFeature + static_cast<UINT>(i), widen(m.caption).c_str());
+    }
     const UINT cmd = static_cast<UINT>(TrackPopupMenu(
         menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, hwnd_, nullptr));
     DestroyMenu(menu);
@@ -638,6 +647,10 @@ class OutputView final : public NativeControl {
     if (cmd == kCopyTimes) copyWithTimes();
     if (cmd == kSelectAll) selectAll();
     if (cmd == kTimes) doc_.setShowTimes(!doc_.showTimes());
+    if (cmd >= kFeature && cmd - kFeature < more.size()) {
+      const std::string action = more[cmd - kFeature].action;
+      r_.fromUser([this, &action] { model_.form().execute(action); });
+    }
     if (cmd == kFind) {
       r_.fromUser([this] { model_.form().execute("Act_Find"); });
       selectFocusedField();

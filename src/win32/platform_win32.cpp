@@ -382,6 +382,14 @@ int Win32Platform::chooseFromList(const std::vector<std::string>& items,
   return chosen - 1;
 }
 
+void Win32Platform::alertUser() {
+  if (HWND w = owner()) {
+    FLASHWINFO flash{sizeof flash, w, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+  }
+  MessageBeep(MB_ICONWARNING);
+}
+
 bool Win32Platform::elevated() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;

@@ -61,6 +61,7 @@ class Win32Platform : public platform::Platform {
   ElevatedStart startElevated(const std::string& arguments,
                               const std::string& folder,
                               std::string& error) override;
+  void alertUser() override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }

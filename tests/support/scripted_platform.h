@@ -98,6 +98,8 @@ class ScriptedPlatform : public platform::Platform {
   ElevatedStart startElevated(const std::string& arguments,
                               const std::string& folder,
                               std::string& error) override;
+  int alerts = 0;  // times the user was alerted
+  void alertUser() override { ++alerts; }
 
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }

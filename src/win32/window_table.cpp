@@ -1,0 +1,40 @@
+#include "win32/window_table.h"
+
+#include <iterator>
+
+#include "win32/controls.h"
+#include "win32/renderer.h"
+
+namespace velquin::win32 {
+
+using form::Prop;
+
+WindowTable::Entry* WindowTable::find(HWND h) {
+  const auto it = map_.find(h);
+  return it == map_.end() ? nullptr : &it->second;
+}
+
+void WindowTable::release(HWND h) {
+  const auto it = map_.find(h);
+  if (it == map_.end()) return;
+  // A watched window keeps its entry until it is destroyed: the watcher
+  // still needs the procedure it replaced.
+  if (it->second.next) it->second.object = nullptr;
+  else map_.erase(it);
+}
+
+void WindowTable::forget(const NativeControl* n) {
+  for (auto it = map_.begin(); it != map_.end();) {
+    if (it->second.watcher == n) it->second.watcher = nullptr;
+    if (it->second.object == n) it->second.object = nullptr;
+    it = (!it->second.object && !it->second.next) ? map_.erase(it) : std::next(it);
+  }
+}
+
+NativeControl* objectOf(HWND h) {
+  Renderer* r = Renderer::of(h);
+  WindowTable::Entry* e = r ? r->windows().find(h) : nullptr;
+  return e ? e->object : nullptr;
+}
+
+}  // namespace velquin::win32

@@ -296,13 +296,27 @@ void Renderer::placeAll() {
   for (auto& n : natives_) n->place();
 }
 
+namespace {
+// The renderer of each of the program's top-level windows, kept by the
+// program itself: another program that subclasses the window (title-bar
+// extensions, window managers, accessibility tools) changes its procedure
+// and may use its user data, and the controls must go on working.
+std::vector<std::pair<HWND, Renderer*>>& topWindows() {
+  static std::vector<std::pair<HWND, Renderer*>> windows;
+  return windows;
+}
+void forgetTop(HWND h) {
+  std::erase_if(topWindows(), [h](const auto& w) { return w.first == h; });
+}
+Renderer* topRenderer(HWND top) {
+  for (const auto& [h, r] : topWindows())
+    if (h == top) return r;
+  return nullptr;
+}
+}  // namespace
+
 Renderer* Renderer::of(HWND h) {
-  HWND top = h ? GetAncestor(h, GA_ROOT) : nullptr;
-  // Only a window of the renderer's own procedure holds a renderer.
-  if (!top || GetWindowLongPtrW(top, GWLP_WNDPROC) !=
-                  reinterpret_cast<LONG_PTR>(&Renderer::mainProc))
-    return nullptr;
-  return reinterpret_cast<Renderer*>(GetWindowLongPtrW(top, GWLP_USERDATA));
+  return h ? topRenderer(GetAncestor(h, GA_ROOT)) : nullptr;
 }
 
 NativeControl* Renderer::native(const form::Control& c) const {
@@ -434,12 +448,17 @@ LRESULT CALLBACK Renderer::mainProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     // Bind the renderer to its window before any other message arrives.
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     auto* self = static_cast<Renderer*>(cs->lpCreateParams);
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    forgetTop(h);
+    topWindows().emplace_back(h, self);
     self->hwnd_ = h;
     return DefWindowProcW(h, msg, wp, lp);
   }
-  auto* r = reinterpret_cast<Renderer*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  Renderer* r = topRenderer(h);
   if (!r) return DefWindowProcW(h, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    forgetTop(h);
+    return DefWindowProcW(h, msg, wp, lp);
+  }
   try {
     return r->handleMain(msg, wp, lp);
   } catch (const std::exception& e) {

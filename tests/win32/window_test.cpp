@@ -110,6 +110,30 @@ TEST_F(Window, TypingIntoTheCommandLineReachesTheModel) {
   EXPECT_EQ(main()["Edit1"].text(), "ping -n 1 127.0.0.1");
 }
 
+// Another program's procedure over the main window, as title-bar
+// extensions and window managers put there: it passes every message on.
+WNDPROC underSubclass = nullptr;
+LRESULT CALLBACK subclassed(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  return CallWindowProcW(underSubclass, h, msg, wp, lp);
+}
+
+TEST_F(Window, FieldsAndButtonsWorkUnderAnotherProgramsSubclass) {
+  HWND top = window->hwnd();
+  underSubclass = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassed)));
+  SetWindowLongPtrW(top, GWLP_USERDATA, 0);  // some take the user data too
+  SetForegroundWindow(top);
+  SetFocus(byName("Edit1"));
+  pump();
+  typeKeys("ipconfig");
+  EXPECT_EQ(main()["Edit1"].text(), "ipconfig");
+  EXPECT_EQ(main().form().focused(), &main()["Edit1"]);
+  click("RadioGroup1#1");  // ping: its page forward, the line emptied
+  EXPECT_TRUE(visible("TS_ping"));
+  EXPECT_EQ(main()["Edit1"].text(), "");
+  SetWindowLongPtrW(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(underSubclass));
+}
+
 TEST_F(Window, ResetFromTheHelpPageReturnsToTheFirstPage) {
   click("RadioGroup1#4");
   main().form().userSelectPage(main()["PageControl1"], 4);

@@ -144,15 +144,16 @@ class OutputAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
     if (!out) return E_POINTER;
     empty(out);
-    if (view_ && GetFocus() == view_) {
-      out->vt = VT_I4;
-      out->lVal = CHILDID_SELF;
-    }
+    if (!view_ || GetFocus() != view_) return S_FALSE;  // the focus is elsewhere
+    out->vt = VT_I4;
+    out->lVal = CHILDID_SELF;
     return S_OK;
   }
+  // The view has no children to select.
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
-    if (out) empty(out);
-    return S_OK;
+    if (!out) return E_POINTER;
+    empty(out);
+    return S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR* out) override {
     if (out) *out = nullptr;

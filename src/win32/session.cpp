@@ -1,10 +1,21 @@
 #include "win32/session.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include "help/about_box.h"
 
 namespace velquin::win32 {
+
+Session::Com::Com() {
+  // S_FALSE: already set up on this thread, to be released all the same.
+  // Without it the program runs on; only other processes lose the view.
+  held = SUCCEEDED(OleInitialize(nullptr));
+}
+
+Session::Com::~Com() {
+  if (held) OleUninitialize();
+}
 
 Session::Session(Win32Platform& os) : os_(os) {
   static const bool common = [] {

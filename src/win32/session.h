@@ -32,8 +32,21 @@ class Session {
   app::TfrmMain& main() { return program_->main(); }
   Renderer& mainWindow() { return *main_; }
   Renderer& aboutWindow() { return *about_; }
+  // Whether OLE was set up on this thread for the session's windows.
+  bool holdsCom() const { return com_.held; }
 
  private:
+  // COM on the window's thread from before the first window to after the
+  // last: an assistive tool in another process (a screen reader) reaches
+  // the output view's accessible object through it.
+  struct Com {
+    Com();
+    ~Com();
+    Com(const Com&) = delete;
+    Com& operator=(const Com&) = delete;
+    bool held = false;
+  };
+  Com com_;
   Win32Platform& os_;
   std::unique_ptr<Program> program_;
   std::unique_ptr<Renderer> main_;

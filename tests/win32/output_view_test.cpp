@@ -104,13 +104,15 @@ class OutputView : public WineApp {
   }
   // Runs the other program and handles this window's messages until it ends.
   bool tool(const std::string& verb, HWND target, const std::string& file) {
+    return program(L"velquin_text_tool.exe", win32::widen(verb) + L" " +
+                                                 std::to_wstring(reinterpret_cast<INT_PTR>(target)) +
+                                                 L" \"" + win32::widen(file) + L"\"");
+  }
+  bool program(const wchar_t* name, const std::wstring& arguments) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::filesystem::path exe =
-        std::filesystem::path(self).parent_path() / L"velquin_text_tool.exe";
-    std::wstring command = L"\"" + exe.wstring() + L"\" " + win32::widen(verb) + L" " +
-                           std::to_wstring(reinterpret_cast<INT_PTR>(target)) + L" \"" +
-                           win32::widen(file) + L"\"";
+    const std::filesystem::path exe = std::filesystem::path(self).parent_path() / name;
+    std::wstring command = L"\"" + exe.wstring() + L"\" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -413,6 +415,44 @@ TEST_F(OutputView, SelectionAndCaretLineForAutomationAndScreenReaders) {
   EXPECT_EQ(v.lVal, STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE);
   acc->Release();
   CoUninitialize();
+}
+
+TEST_F(OutputView, AScreenReaderInAnotherProcessReadsTheView) {
+  // The program sets up OLE on the window's thread itself, as the
+  // accessible object's marshalling needs. (Wine's input method support
+  // sets up COM on every thread with windows, so the reads below would
+  // pass here without it; on Windows they would not.)
+  EXPECT_TRUE(session->holdsCom());
+  HWND memo = byName("Memo0");
+  window->fromUser([&] {
+    main().form().userSelectPage(main()["PageControl1"], 1);
+    main()["Memo0"].setText("接続\r\nabc\r\n");
+  });
+  SetFocus(memo);
+  SendMessageW(memo, EM_SETSEL, 0, 0);
+  pump();
+  // Text role 42, read-only 0x40, focusable 0x100000, focused 4; an empty
+  // answer of focus or selection is S_FALSE (1) with VT_EMPTY (0).
+  struct Case {
+    HWND focus;
+    std::string answers;
+  };
+  const Case cases[] = {
+      {memo, "role 42\nname 出力\nstate 1048644\nvalue 接続\nfocus 00000000 3\n"
+             "selection 00000001 0\n"},
+      {byName("btnDO"), "role 42\nname 出力\nstate 1048640\nvalue 接続\n"
+                        "focus 00000001 0\nselection 00000001 0\n"},
+  };
+  for (const Case& c : cases) {
+    SetFocus(c.focus);
+    pump();
+    const std::string out = file("answers.txt");
+    const bool ran = program(L"velquin_acc_tool.exe",
+                             std::to_wstring(reinterpret_cast<INT_PTR>(memo)) + L" \"" +
+                                 win32::widen(out) + L"\"");
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(readUtf8(out), c.answers);
+  }
 }
 
 }  // namespace

@@ -5,7 +5,11 @@
 //   velquin_bench_child silent <ms>     prints nothing and ends after ms;
 //   velquin_bench_child file <path>     writes the file to its standard
 //                                       output in blocks of 64 KB;
-//   velquin_bench_child echo <word>     prints the word and a line break.
+//   velquin_bench_child echo <word>     prints the word and a line break;
+//   velquin_bench_child late <ms>       prints nothing for ms, then the
+//                                       performance counter's reading as it
+//                                       writes ("at <count>"), then waits a
+//                                       second more before it ends.
 #include <windows.h>
 
 #include <cstdio>
@@ -47,6 +51,14 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (std::wcscmp(argv[1], L"late") == 0) {
+    Sleep(static_cast<DWORD>(amount));
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const bool written = writeAll(out, "at " + std::to_string(now.QuadPart) + "\r\n");
+    Sleep(1000);
+    return written ? 0 : 1;
+  }
   if (std::wcscmp(argv[1], L"echo") == 0) {
     char word[256];
     const int n = WideCharToMultiByte(CP_ACP, 0, argv[2], -1, word, sizeof word - 2,

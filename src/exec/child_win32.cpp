@@ -1,11 +1,12 @@
 // Child processes on Windows: a hidden new console, standard output and
-// error on one anonymous pipe that only this program reads, standard input
+// error on one pipe that only this program reads, standard input
 // the null device, and a job object that holds the child and everything it
 // starts, so that a stop ends the whole tree.
 
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -34,10 +35,11 @@ constexpr size_t kMaxCommandLine = 32767;
 // Output read from the pipe and not yet taken by the window's thread, at
 // most: beyond it the pipe is left to fill and the child waits.
 constexpr size_t kHeldMost = 1024 * 1024;
-// Pacing of the reader while the pipe is empty: it looks again after a
-// tenth of the time the child has been quiet, between these bounds, so
-// output after a silence shows at most a tenth of the silence late and a
-// silent child costs next to nothing. The child's end wakes it at once.
+// While the pipe is empty the reader waits in the system until bytes
+// arrive, the child ends or the run is stopped: a silent child costs
+// nothing. A system whose pipes cannot be waited on so (a read of no bytes
+// that ends at once) gets looked at again after a tenth of the time the
+// child has been quiet, between these bounds.
 constexpr DWORD kLeastWaitMs = 1;
 constexpr DWORD kMostWaitMs = 40;
 // While output flows, how often the reader looks whether the child has
@@ -131,8 +133,9 @@ class Win32Child final : public ChildProcess {
         job_(std::move(job)),
         out_(std::move(readEnd)),
         keepOpen_(std::move(writeEnd)),
-        quitEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    if (!quitEvent_) throw std::system_error(static_cast<int>(GetLastError()),
+        quitEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        readEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (!quitEvent_ || !readEvent_) throw std::system_error(static_cast<int>(GetLastError()),
                                              std::system_category());
     // All the memory the reader needs, taken here: it never fails there.
     chunk_ = std::make_unique_for_overwrite<char[]>(kHeldMost);
@@ -254,13 +257,7 @@ class Win32Child final : public ChildProcess {
       }
       if (want == 0) {
         if (ended) break;
-        const HANDLE wake[] = {process_.get(), quitEvent_.get()};
-        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(
-            Clock::now() - lastOutput);
-        WaitForMultipleObjects(
-            2, wake, FALSE,
-            std::clamp(static_cast<DWORD>(quiet.count() / 10), kLeastWaitMs, kMostWaitMs));
-        if (quitting()) return;
+        if (!waitForBytes(lastOutput)) return;
         continue;
       }
       {
@@ -273,7 +270,7 @@ class Win32Child final : public ChildProcess {
             std::min<size_t>(want, kHeldMost - (held_.size() - taken_)));
       }
       DWORD got = 0;
-      if (!ReadFile(out_.get(), chunk_.get(), want, &got, nullptr) || got == 0) {
+      if (!readNow(chunk_.get(), want, got) || got == 0) {
         if (ended) break;  // the pipe failed: nothing more can come
         WaitForSingleObject(quitEvent_.get(), kLeastWaitMs);
         continue;
@@ -304,6 +301,47 @@ class Win32Child final : public ChildProcess {
     return quit_;
   }
 
+  // Reads bytes that the pipe holds (the read ends at once).
+  bool readNow(char* into, DWORD size, DWORD& got) {
+    OVERLAPPED ov{};
+    ov.hEvent = readEvent_.get();
+    ResetEvent(ov.hEvent);
+    if (ReadFile(out_.get(), into, size, nullptr, &ov) ||
+        GetLastError() == ERROR_IO_PENDING)
+      return GetOverlappedResult(out_.get(), &ov, &got, TRUE) != FALSE;
+    return false;
+  }
+
+  // The pipe is empty: waits until bytes arrive, the child ends or the run
+  // is stopped. A read of no bytes ends when bytes arrive and takes none,
+  // so cancelling it at the child's end loses nothing. False when the run
+  // is stopped.
+  bool waitForBytes(Clock::time_point lastOutput) {
+    OVERLAPPED ov{};
+    ov.hEvent = readEvent_.get();
+    ResetEvent(ov.hEvent);
+    char none;
+    const bool pending =
+        !ReadFile(out_.get(), &none, 0, nullptr, &ov) && GetLastError() == ERROR_IO_PENDING;
+    if (pending) {
+      const HANDLE wake[] = {readEvent_.get(), process_.get(), quitEvent_.get()};
+      const DWORD woken = WaitForMultipleObjects(3, wake, FALSE, INFINITE);
+      if (woken != WAIT_OBJECT_0) CancelIoEx(out_.get(), &ov);
+      DWORD n = 0;
+      GetOverlappedResult(out_.get(), &ov, &n, TRUE);
+    } else if (inPipe() == 0) {
+      // The read ended at once with nothing there (or failed): look again
+      // after a while.
+      const HANDLE wake[] = {process_.get(), quitEvent_.get()};
+      const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(
+          Clock::now() - lastOutput);
+      WaitForMultipleObjects(
+          2, wake, FALSE,
+          std::clamp(static_cast<DWORD>(quiet.count() / 10), kLeastWaitMs, kMostWaitMs));
+    }
+    return !quitting();
+  }
+
   // The window's thread that found nothing waits for its next pass: a
   // message ends the wait at once.
   static void wake(DWORD thread) {
@@ -320,6 +358,7 @@ class Win32Child final : public ChildProcess {
   // child's exit, not on the end of the pipe.
   Handle keepOpen_;
   Handle quitEvent_;
+  Handle readEvent_;  // the reader's reads of the pipe end on it
   bool exited_ = false;
   bool terminated_ = false;
 
@@ -384,12 +423,25 @@ std::unique_ptr<ChildProcess> startChild(const std::string& commandLine,
   prepareConsoleHandling();
 
   // Only the write end is inheritable: the child must not hold the read end,
-  // or it could swallow its own output.
-  HANDLE r = nullptr;
-  HANDLE w = nullptr;
-  if (!CreatePipe(&r, &w, nullptr, kPipeSize)) return fail(GetLastError());
-  Handle readEnd(r);
-  Handle writeEnd(w);
+  // or it could swallow its own output. A pipe of one instance under a name
+  // of its own, connected at once: its read end can be
+  // waited on (an anonymous pipe's cannot), the child's end is as an
+  // anonymous pipe's.
+  static std::atomic<unsigned> made{0};
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  wchar_t name[96];
+  wsprintfW(name, L"\\\\.\\pipe\\velquin-output-%lu-%lu-%08lx%08lx",
+            GetCurrentProcessId(), static_cast<unsigned long>(++made),
+            static_cast<unsigned long>(now.HighPart), static_cast<unsigned long>(now.LowPart));
+  Handle readEnd(CreateNamedPipeW(
+      name, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
+      kPipeSize, 0, nullptr));
+  if (!readEnd) return fail(GetLastError());
+  Handle writeEnd(CreateFileW(name, GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!writeEnd) return fail(GetLastError());
   if (!SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT,
                             HANDLE_FLAG_INHERIT))
     return fail(GetLastError());

@@ -21,12 +21,15 @@ using std::chrono::milliseconds;
 
 // Pacing of the polling loop. A pass that took output is followed at once;
 // one that found none waits for a window message, briefly and, once the
-// child has been quiet a while, for longer, so a silent child costs next to
-// no processor time and the window still answers at once. A child whose
-// output arrives may end the wait early (the Windows one does).
+// child has been quiet a while, for a tenth of its silence up to a bound,
+// so a silent child costs next to no processor time and the window still
+// answers at once. A child whose output arrives or that ends may end the
+// wait early (the Windows one does); a wait that ended early is followed
+// by a pass that does not wait, which handles what ended it (a click on
+// the stop button) at once.
 constexpr milliseconds kBriefQuiet{50};   // quiet this long: wait longer
 constexpr int kBriefWaitMs = 1;
-constexpr int kIdleWaitMs = 40;
+constexpr int kIdleWaitMs = 250;
 // Text read is put into the view at the latest this long after it arrived.
 // The view shows what pours in at its own pace and an append costs it only
 // what it adds, so there is nothing to gain from waiting.
@@ -276,6 +279,7 @@ RunEnd::How Runner::poll(Run& run) {
   ChildProcess& child = *run.child;
   Clock::time_point lastOutput = Clock::now();
   bool ended = false;
+  bool woken = false;  // the last wait ended before its time
   for (;;) {
     bool took = false;
     if (!ended) {
@@ -307,7 +311,9 @@ RunEnd::How Runner::poll(Run& run) {
 
     // Once the child has ended, the passes left only put what was read into
     // the view, a share at a time.
-    platform_.pumpMessages(ended || took ? 0 : waitBeforeNextPass(run, lastOutput, now));
+    const int wait = ended || took || woken ? 0 : waitBeforeNextPass(run, lastOutput, now);
+    platform_.pumpMessages(wait);
+    woken = wait > 0 && Clock::now() - now < milliseconds(wait);
     if (platform_.quitting()) {
       child.terminate();
       return RunEnd::How::Closed;
@@ -362,7 +368,10 @@ size_t Runner::appendLimit() const { return kAppendMost; }
 
 int Runner::waitBeforeNextPass(const Run& run, Clock::time_point lastOutput,
                                Clock::time_point now) const {
-  int wait = now - lastOutput < kBriefQuiet ? kBriefWaitMs : kIdleWaitMs;
+  const auto quiet = std::chrono::duration_cast<milliseconds>(now - lastOutput);
+  int wait = quiet < kBriefQuiet
+                 ? kBriefWaitMs
+                 : std::clamp(static_cast<int>(quiet.count() / 10), kBriefWaitMs, kIdleWaitMs);
   if (!run.pending.empty()) {
     // Wake in time to show the gathered text.
     const auto left = std::chrono::duration_cast<milliseconds>(

@@ -36,8 +36,8 @@ struct RunEnd {
   std::string error;
 };
 
-// Told of every run: its start, each pass of its loop (about every 40
-// milliseconds at the slowest, so at least once a second), the text it
+// Told of every run: its start, each pass of its loop (about every quarter
+// second at the slowest, so at least once a second), the text it
 // prints, and its end. Called on the user-interface thread.
 class RunObserver {
  public:

@@ -6,6 +6,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -282,6 +283,35 @@ TEST_F(RunnerWindow, ACommandEndsWithItsProgramThoughWhatItStartedGoesOnWriting)
         TerminateProcess(h, 0);
         CloseHandle(h);
       }
+}
+
+// The passes of the runner's loop, each with the moment it ran.
+struct Passes : exec::RunObserver {
+  std::vector<DWORD> at;
+  void runStarting(const std::string&) override {}
+  void runPassing() override { at.push_back(GetTickCount()); }
+  void runEnded(const exec::RunEnd&) override {}
+};
+
+TEST_F(RunnerWindow, ASilentCommandIsLookedAtRarelyAndItsLaterOutputIsWhole) {
+  // Five seconds without a byte (pings to the loopback, their answers
+  // thrown away), then a line. While the command is silent the loop only
+  // wakes now and then; output and the end wake it at once.
+  static Passes passes;  // outlives the runner, as observers must
+  passes.at.clear();
+  program->runner().addObserver(passes);
+  const std::string command = "cmd /c ping -n 6 127.0.0.1 >nul & echo done";
+  const DWORD start = GetTickCount();
+  run(command);
+  const DWORD took = GetTickCount() - start;
+  EXPECT_EQ(text("Memo0"), command + "\r\ndone\r\n");
+  ASSERT_GT(took, 4000u) << "the command was not silent long enough to tell";
+  const long quiet = std::count_if(passes.at.begin(), passes.at.end(), [&](DWORD t) {
+    return t - start >= 1000 && t - start < 4000;
+  });
+  // A tenth of the silence up to a quarter second: about 20 passes in these
+  // three seconds (a look every 40 ms would make 75).
+  EXPECT_LT(quiet, 40) << "passes from the first to the fourth second";
 }
 
 TEST_F(RunnerWindow, RequestsMadeWhileNothingRunsDoNotTouchTheNextRun) {

@@ -11,4 +11,4 @@ wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/
 cd "$root/build/win32"
 VELQUIN_EXPECT_DPI=144 VELQUIN_EXE="$(winepath -w Velquin.exe)" \
   "$root/tools/wine-run.sh" tests/velquin_wine_tests.exe \
-  --gtest_filter='Executable.*' --gtest_brief=1
+  --gtest_filter='Executable.*:Window.EveryCaption*' --gtest_brief=1

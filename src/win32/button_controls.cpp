@@ -14,6 +14,9 @@ using form::Prop;
 
 namespace {
 
+// The room of a check box's or radio button's mark and the gap after it.
+int markWidth(const Renderer& r) { return r.scale(13 + 5); }
+
 class ButtonCtl : public NativeControl {
  public:
   using NativeControl::NativeControl;
@@ -50,6 +53,13 @@ class CheckBoxCtl : public ButtonCtl {
     }
     ButtonCtl::apply(prop);
     if (prop == Prop::Visible || prop == Prop::Enabled) tabStops();
+    if (prop == Prop::Text) place();
+  }
+  // Wide enough for its whole caption at this DPI and font, where there is
+  // room for it.
+  RECT nativeRect() const override {
+    const RECT rc = ButtonCtl::nativeRect();
+    return fitCaption(rc, widen(model_.text()), markWidth(r_), roomRight(rc));
   }
   // A group of boxes is one stop in the tab order: only the box that Tab
   // enters at keeps its tab stop.
@@ -123,18 +133,17 @@ class LabelCtl : public NativeControl {
   }
   RECT nativeRect() const override {
     RECT rc = NativeControl::nativeRect();
-    if (!model_.style().autoSize) return rc;
+    const std::wstring t = widen(model_.text());
+    const SIZE text = captionSize(t);
+    if (!model_.style().autoSize) {
+      // A box of one line shows its whole caption where there is room; a
+      // taller one wraps its text.
+      if (rc.bottom - rc.top >= 2 * text.cy) return rc;
+      return fitCaption(rc, t, 0, roomRight(rc));
+    }
     // A label is as wide as its caption (the accelerator mark not drawn).
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, r_.font(model_.font()));
-    std::wstring t = widen(model_.text());
-    RECT text{0, 0, 0, 0};
-    DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &text,
-              DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    rc.right = rc.left + text.right + 2;
-    if (text.bottom > rc.bottom - rc.top) rc.bottom = rc.top + text.bottom;
+    rc.right = rc.left + text.cx + 2;
+    if (text.cy > rc.bottom - rc.top) rc.bottom = rc.top + text.cy;
     return rc;
   }
   void command(HWND, UINT code) override {
@@ -209,7 +218,12 @@ class RadioGroupCtl : public NativeControl {
     int itemH = r_.scale(17) < rowH ? r_.scale(17) : rowH;
     int c = perCol ? i / perCol : 0, row = perCol ? i % perCol : 0;
     const int x = left + c * colW, y = top + row * rowH + (rowH - itemH) / 2;
-    return {x, y, x + colW - 2, y + itemH};
+    // A caption wider than its column takes the room up to the next item
+    // to its right, or to the frame when there is none.
+    const bool last = (c + 1) * perCol >= n;
+    const int limit = last ? r_.scale(b.width) - r_.scale(form::kGroupBorder) : x + colW - 2;
+    return fitCaption({x, y, x + colW - 2, y + itemH}, widen(model_.items()[i]),
+                      markWidth(r_), limit);
   }
   void layoutItems() {
     for (size_t i = 0; i < buttons_.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "form/form.h"
@@ -136,6 +137,40 @@ void NativeControl::addHint() {
   std::wstring text = widen(model_.hint());
   ti.lpszText = text.data();
   SendMessageW(r_.tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+SIZE NativeControl::captionSize(const std::wstring& text) const {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, r_.font(model_.font()));
+  RECT box{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+            DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return {box.right, box.bottom};
+}
+
+RECT NativeControl::fitCaption(RECT rc, const std::wstring& text, int mark,
+                               int limit) const {
+  const int want = rc.left + mark + captionSize(text).cx + 2;
+  if (want > rc.right) rc.right = std::max<LONG>(rc.right, std::min(want, limit));
+  return rc;
+}
+
+int NativeControl::roomRight(const RECT& rc) const {
+  const form::Control* parent = model_.parent();
+  if (!parent) return rc.right;
+  // Inside a frame, the frame's line is no room.
+  const bool framed = parent->kind() == Kind::GroupBox || parent->kind() == Kind::RadioGroup;
+  int limit = r_.scale(parent->bounds().width) - (framed ? r_.scale(form::kGroupBorder) : 0);
+  for (const form::Control* c : parent->children()) {
+    if (c == &model_ || c->kind() == Kind::Page) continue;
+    const form::Rect& b = c->bounds();
+    const int left = r_.scale(b.left), top = r_.scale(b.top);
+    const int bottom = top + r_.scale(b.height);
+    if (left >= rc.right && top < rc.bottom && bottom > rc.top) limit = std::min(limit, left);
+  }
+  return std::max<int>(limit, rc.right);
 }
 
 std::unique_ptr<NativeControl> makeNative(const NativeParams& p) {

@@ -77,6 +77,17 @@ class NativeControl {
   DWORD stateStyle() const;
   void setNativeText(const std::string& utf8);
   void addHint();
+  // The size of a caption on one line in the control's font, the
+  // accelerator mark not drawn.
+  SIZE captionSize(const std::wstring& text) const;
+  // A box widened to show its whole caption (mark: the room of a check
+  // box's or radio button's mark before the text) as far as limit, the
+  // right edge it must not pass; never narrower than it is.
+  RECT fitCaption(RECT rc, const std::wstring& text, int mark, int limit) const;
+  // The right edge that the control's box may reach in its parent: the
+  // parent's edge, or the nearest control to its right that shares any of
+  // its height (shown or not: it may show later).
+  int roomRight(const RECT& rc) const;
 
   Renderer& r_;
   form::Control& model_;

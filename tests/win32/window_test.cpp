@@ -170,6 +170,96 @@ TEST_F(Window, ShowingControlsLieInsideTheirParents) {
 namespace velquin::test {
 namespace {
 
+// The width a caption takes with the window's own font (the accelerator
+// mark not drawn), and for a check box or radio button the mark beside it.
+int captionNeeds(HWND h, bool mark) {
+  const std::wstring text = win32::widen(windowText(h));
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+  RECT rc{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  return rc.right + (mark ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0);
+}
+
+TEST_F(Window, ACaptionLongerThanItsBoxWidensItAsFarAsThereIsRoom) {
+  showPageOf("CheckBox1");
+  showPageOf("LblFind");
+  window->fromUser([&] { main().form().execute("Act_Find"); });  // the strip laid out
+  // Where each box ends in its parent, in pixels of this screen.
+  auto rightOf = [&](const char* name) {
+    RECT at;
+    GetWindowRect(byName(name), &at);
+    MapWindowPoints(nullptr, GetParent(byName(name)), reinterpret_cast<POINT*>(&at), 2);
+    return static_cast<int>(at.right);
+  };
+  auto leftOf = [&](const char* name) {
+    RECT at;
+    GetWindowRect(byName(name), &at);
+    MapWindowPoints(nullptr, GetParent(byName(name)), reinterpret_cast<POINT*>(&at), 2);
+    return static_cast<int>(at.left);
+  };
+  struct Case {
+    const char* name;
+    std::string text;
+    int right;  // where the box must end
+    bool whole;  // and whether the caption fits it
+  };
+  const form::Control& box1 = main()["CheckBox1"];
+  const Case cases[] = {
+      // Up to the field beside it, not over it.
+      {"CheckBox1", "最大ｱｸｾｽﾕｰｻﾞｰ数（同時に接続できる利用者の数）", leftOf("Edit7"), false},
+      {"CheckBox2", "共有資源にｺﾒﾝﾄ（一覧に出る説明）", leftOf("Edit8"), false},
+      // A label of one line, up to the box beside it.
+      {"LblFind", "1234567 / 7654321 件", leftOf("CB_FindCase"), false},
+      // A caption that fits leaves the box as laid out.
+      {"CheckBox1", box1.text(), window->scale(box1.bounds().left + box1.bounds().width), true},
+  };
+  for (const Case& c : cases) {
+    window->fromUser([&] { main()[c.name].setText(c.text); });
+    pump(10);
+    EXPECT_EQ(rightOf(c.name), c.right) << c.name << " " << c.text;
+    RECT rc;
+    GetClientRect(byName(c.name), &rc);
+    EXPECT_EQ(captionNeeds(byName(c.name), c.name[0] == 'C') <= rc.right, c.whole) << c.text;
+  }
+}
+
+// Run at the screen's own DPI: 96 with the tests, 144 by tools/dpi-test.sh
+// (the window as it first opens there, with the system's fonts and marks
+// of that size).
+TEST_F(Window, EveryCaptionIsWholeAtTheScreensDotsPerInch) {
+  int checked = 0;
+  for (const auto& page : main().form().controls()) {
+    if (page->kind() != form::Kind::Page) continue;
+    showPageOf(page->name());
+    std::function<void(const form::Control&)> visit = [&](const form::Control& c) {
+      for (const form::Control* child : c.children()) {
+        if (!child->showing()) continue;
+        if (child->kind() == form::Kind::Page) continue;  // its own turn
+        visit(*child);
+        const form::Kind k = child->kind();
+        std::vector<HWND> boxes;
+        if (k == form::Kind::CheckBox || k == form::Kind::Label)
+          boxes.push_back(byName(child->name()));
+        if (k == form::Kind::RadioGroup)
+          for (size_t i = 0; i < child->items().size(); ++i)
+            boxes.push_back(byName(child->name() + "#" + std::to_string(i)));
+        for (HWND h : boxes) {
+          RECT rc;
+          GetClientRect(h, &rc);
+          EXPECT_LE(captionNeeds(h, k != form::Kind::Label), rc.right)
+              << nameOf(h) << " " << windowText(h);
+          ++checked;
+        }
+      }
+    };
+    visit(*page);
+  }
+  EXPECT_GT(checked, 100);
+}
+
 TEST_F(Window, MovingToAMonitorWithMoreDotsPerInchScalesTheLayout) {
   RECT before;
   GetWindowRect(byName("btnDO"), &before);

@@ -79,8 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string whole = text;
   form::TextFinder once(whole);
   once.setQuery(word, matchCase);
+  growing.finish();
+  once.finish();
   const std::vector<form::Match> found = all(growing);
   if (found != all(once)) fuzz::fail("matches found as the text grew differ from those at once");
+  // Suspended, then looked for from the middle: matching starts over and
+  // ends with the same table.
+  form::TextFinder resumed(whole);
+  resumed.setQuery(word, matchCase);
+  resumed.suspend();
+  if (resumed.count() != 0) fuzz::fail("a suspended finder kept matches");
+  const size_t first = resumed.firstFrom(whole.size() / 2);
+  resumed.finish();
+  if (all(resumed) != found) fuzz::fail("matching again after a suspension differs");
+  if ((first == form::TextFinder::npos) != found.empty())
+    fuzz::fail("a match was found in a text without one, or none in one with");
   if (fuzz::validUtf8(text) && fuzz::validUtf8(word) &&
       found != slowMatches(text, word, matchCase))
     fuzz::fail("the matches are not the slow reference's");

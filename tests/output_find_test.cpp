@@ -3,6 +3,7 @@
 // the user drives it, and the times and their copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,55 @@ TEST_F(OutputFindTest, CountGrowsAsOutputArrives) {
   // A new run starts counting anew.
   memo.setText("ping ::1\r\n");
   EXPECT_EQ(text("LblFind"), results::kNotFound);
+}
+
+TEST_F(OutputFindTest, ALargeOutputIsMatchedInSlicesWithBoundedMemory) {
+  // Sixteen megabytes of a netstat table, then one line at the end.
+  const std::string line =
+      "  TCP    127.0.0.1:49664        0.0.0.0:0              LISTENING\r\n";
+  std::string big;
+  big.reserve(16 << 20);
+  while (big.size() < (16 << 20)) big += line;
+  const size_t lines = big.size() / line.size();
+  const size_t blanks = lines * static_cast<size_t>(std::count(line.begin(), line.end(), ' '));
+  showResults(big + "END\r\n");
+  form::TextFinder& find = doc().finder();
+
+  // A one-character word: the keystroke matches a slice; the rest comes a
+  // slice at a time, the count marked as a floor until it is whole.
+  key("Ctrl+F");
+  type("EditFind", " ");
+  EXPECT_TRUE(find.pending());
+  EXPECT_EQ(selected(), " ");
+  EXPECT_EQ(text("LblFind"), "1 / " + std::to_string(find.count()) + "+");
+  while (find.pending()) doc().findMore();
+  EXPECT_EQ(find.count(), blanks);
+  EXPECT_EQ(text("LblFind"), "1 / " + std::to_string(blanks));
+  EXPECT_LE(find.capacityBytes(), 4 * blanks + 70 * 1024) << "four bytes a match";
+
+  // A word found only at the end: nothing yet, then Enter goes there.
+  type("EditFind", "END");
+  EXPECT_EQ(text("LblFind"), "0 / 0+");
+  key("Enter");
+  EXPECT_EQ(selected(), "END");
+  EXPECT_EQ(text("LblFind"), "1 / 1");
+
+  // Closing the strip gives the table back and stops matching; F3 starts
+  // it again.
+  type("EditFind", " ");
+  key("Esc");
+  EXPECT_LE(find.capacityBytes(), 64u);
+  (*this)["Memo0"].append(line);
+  EXPECT_EQ(find.count(), 0u);
+  key("F3");
+  EXPECT_EQ(selected(), " ");
+  EXPECT_GT(find.count(), 0u);
+
+  // A cleared view keeps none of the old tables' memory.
+  (*this)["Memo0"].setText("ping ::1\r\n");
+  EXPECT_LE(doc().text().capacityBytes(), 64u);
+  EXPECT_LE(doc().times().capacityBytes(), 64u);
+  EXPECT_LE(find.capacityBytes(), 64u);
 }
 
 TEST_F(OutputFindTest, EveryLineHasTheTimeItsFirstByteArrived) {

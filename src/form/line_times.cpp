@@ -8,7 +8,7 @@
 namespace velquin::form {
 
 void LineTimes::reset(const OutputText& text, long long now) {
-  offsets_.clear();
+  std::vector<uint32_t>().swap(offsets_);  // the old table's memory goes too
   start_ = now;
   appended(text, now);
 }

@@ -7,6 +7,7 @@ void OutputDoc::reset() {
   times_.reset(text_, now());
   finder_.reset();
   told();
+  kick();
 }
 
 void OutputDoc::appended() {
@@ -14,6 +15,21 @@ void OutputDoc::appended() {
   times_.appended(text_, now());
   finder_.appended();
   told();
+  kick();
+}
+
+void OutputDoc::find(std::string_view word, bool matchCase) {
+  finder_.setQuery(word, matchCase);
+  show(false);
+  kick();
+}
+
+void OutputDoc::findMore() {
+  if (!finder_.pending()) return;
+  finder_.more();
+  if (onFindProgress) onFindProgress();
+  show(false);
+  kick();
 }
 
 int OutputDoc::listen(std::function<void()> listener) {

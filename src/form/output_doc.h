@@ -32,6 +32,14 @@ class OutputDoc {
   void reset();
   void appended();
 
+  // Find: a new word, matched a slice at a time. While matching is left,
+  // onFindPending asks the view to call findMore() soon; onFindProgress is
+  // told after each slice (the count grew).
+  void find(std::string_view word, bool matchCase);
+  void findMore();
+  std::function<void()> onFindPending;
+  std::function<void()> onFindProgress;
+
   // Every match on screen is marked while find is open.
   bool marks() const { return marks_; }
   void setMarks(bool on);
@@ -73,6 +81,9 @@ class OutputDoc {
  private:
   long long now() const { return clock_ ? clock_() : 0; }
   void told();
+  void kick() {
+    if (finder_.pending() && onFindPending) onFindPending();
+  }
   void show(bool reveal) {
     if (onShow) onShow(reveal);
   }

@@ -76,7 +76,7 @@ void OutputText::appended() {
 }
 
 void OutputText::rescan() {
-  starts_.assign(1, 0);
+  std::vector<size_t>(1, 0).swap(starts_);  // the old index's memory goes too
   scanned_ = 0;
   wide_ = 0;
   x_ = 0;

@@ -42,6 +42,8 @@ class OutputText {
   // Lines: CR LF, a lone CR and a lone LF each end one; the line after the
   // last break (possibly empty) counts too, as the edit control shows it.
   size_t lineCount() const { return starts_.size(); }
+  // Memory the index of line starts takes.
+  size_t capacityBytes() const { return starts_.capacity() * sizeof(size_t); }
   size_t lineStart(size_t line) const { return starts_[line]; }
   size_t lineEnd(size_t line) const;  // where its line break begins
   std::string_view line(size_t line) const;

@@ -1,6 +1,7 @@
 #include "form/text_find.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "form/output_text.h"
 
@@ -63,6 +64,14 @@ size_t foldAt(std::string_view s, size_t pos, bool matchCase, char32_t& c) {
   return n;
 }
 
+namespace {
+using Clock = std::chrono::steady_clock;
+// Matching in slices: a slice looks at the clock after each piece and ends
+// after this long, so the window handles its messages in between.
+constexpr size_t kPiece = 64 * 1024;
+constexpr auto kSliceTime = std::chrono::milliseconds(8);
+}  // namespace
+
 void TextFinder::setQuery(std::string_view word, bool matchCase) {
   query_ = std::string(word);
   matchCase_ = matchCase;
@@ -88,38 +97,69 @@ void TextFinder::setQuery(std::string_view word, bool matchCase) {
   // A match takes at most six bytes a character (a half-width kana and its
   // mark), and its last character looks at the next one for a mark.
   span_ = needle_.size() * 6 + 3;
+  active_ = !needle_.empty();
   reset();
 }
 
 void TextFinder::reset() {
-  matches_.clear();
-  scan(0);
+  clearTable();
+  scanned_ = 0;
+  seen_ = 0;
+  scan(true);
 }
 
 void TextFinder::appended() {
-  if (text_.size() < scanned_) {  // not an append after all
+  if (text_.size() < seen_) {  // not an append after all
     reset();
     return;
   }
   // Starts near the old end may have run out of text, and a match that
   // ended there may take a mark that has just arrived: look again.
-  scan(scanned_ > span_ ? scanned_ - span_ : 0);
+  const size_t from = seen_ > span_ ? seen_ - span_ : 0;
+  if (from < scanned_) {
+    while (count_ > 0 && beginOf(count_ - 1) >= from) popBack();
+    scanned_ = count_ > 0 ? std::max(from, matchAt(beginOf(count_ - 1))) : from;
+  }
+  scan(true);
 }
 
-void TextFinder::scan(size_t from) {
-  while (!matches_.empty() && matches_.back().begin >= from) matches_.pop_back();
-  if (!matches_.empty()) from = std::max(from, matches_.back().end);
+void TextFinder::more() { scan(true); }
+
+void TextFinder::finish() { scan(false); }
+
+void TextFinder::suspend() {
+  active_ = false;
+  clearTable();
+  scanned_ = 0;
+  seen_ = 0;
+}
+
+void TextFinder::resume() {
+  if (active_ || needle_.empty()) return;
+  active_ = true;
+  reset();
+}
+
+void TextFinder::scan(bool sliced, size_t upTo) {
+  if (!active_) return;
   const size_t size = text_.size();
-  scanned_ = size;
-  if (needle_.empty()) return;
+  seen_ = size;
+  const size_t stop = std::min(size, upTo);
   const unsigned char* t = reinterpret_cast<const unsigned char*>(text_.data());
-  for (size_t p = from; p < size; ++p) {
-    if (!first_[t[p]]) continue;
-    if (const size_t end = matchAt(p)) {
-      matches_.push_back({p, end});
-      p = end - 1;
+  const Clock::time_point start = Clock::now();
+  size_t p = scanned_;
+  while (p < stop) {
+    const size_t pieceEnd = std::min(stop, p + kPiece);
+    for (; p < pieceEnd; ++p) {
+      if (!first_[t[p]]) continue;
+      if (const size_t end = matchAt(p)) {
+        push(p);
+        p = end - 1;
+      }
     }
+    if (sliced && Clock::now() - start >= kSliceTime) break;
   }
+  scanned_ = std::max(scanned_, p);
 }
 
 size_t TextFinder::matchAt(size_t p) const {
@@ -143,35 +183,99 @@ size_t TextFinder::matchAt(size_t p) const {
   return q;
 }
 
+size_t TextFinder::beginOf(size_t i) const {
+  const size_t segment = static_cast<size_t>(
+      std::upper_bound(segments_.begin(), segments_.end(), i) - segments_.begin() - 1);
+  return static_cast<size_t>((static_cast<uint64_t>(segment) << 32) |
+                             blocks_[i / kBlock][i % kBlock]);
+}
+
+void TextFinder::push(size_t begin) {
+  const auto segment = static_cast<size_t>(static_cast<uint64_t>(begin) >> 32);
+  while (segments_.size() <= segment) segments_.push_back(count_);
+  if (count_ / kBlock == blocks_.size()) blocks_.emplace_back();
+  blocks_.back().push_back(static_cast<uint32_t>(begin));
+  ++count_;
+}
+
+void TextFinder::popBack() {
+  --count_;
+  blocks_.back().pop_back();
+  if (blocks_.back().empty()) blocks_.pop_back();
+  while (segments_.size() > 1 && segments_.back() >= count_) segments_.pop_back();
+}
+
+void TextFinder::clearTable() {
+  std::vector<std::vector<uint32_t>>().swap(blocks_);
+  std::vector<size_t>(1, 0).swap(segments_);
+  count_ = 0;
+}
+
+size_t TextFinder::capacityBytes() const {
+  size_t bytes = blocks_.capacity() * sizeof(blocks_[0]) + segments_.capacity() * sizeof(size_t);
+  for (const auto& b : blocks_) bytes += b.capacity() * sizeof(uint32_t);
+  return bytes;
+}
+
+Match TextFinder::operator[](size_t i) const {
+  const size_t begin = beginOf(i);
+  return {begin, std::max(begin, matchAt(begin))};
+}
+
+// The first index in [0, count) for which the test fails, for a test that
+// holds for a leading run of indexes.
+template <typename Test>
+size_t partitionIndex(size_t count, Test holds) {
+  size_t lo = 0, hi = count;
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (holds(mid)) lo = mid + 1;
+    else hi = mid;
+  }
+  return lo;
+}
+
+size_t TextFinder::found(size_t pos) const {
+  return partitionIndex(count_, [&](size_t i) { return beginOf(i) < pos; });
+}
+
+size_t TextFinder::foundFrom(size_t pos) const {
+  const size_t i = found(pos);
+  if (i < count_) return i;
+  return pending() || count_ == 0 ? npos : 0;
+}
+
 size_t TextFinder::indexOf(size_t begin, size_t end) const {
-  auto it = std::lower_bound(matches_.begin(), matches_.end(), begin,
-                             [](const Match& m, size_t b) { return m.begin < b; });
-  if (it == matches_.end() || it->begin != begin || it->end != end) return npos;
-  return static_cast<size_t>(it - matches_.begin());
+  const size_t i = found(begin);
+  if (i == count_ || beginOf(i) != begin || matchAt(begin) != end) return npos;
+  return i;
 }
 
-size_t TextFinder::firstFrom(size_t pos) const {
-  if (matches_.empty()) return npos;
-  auto it = std::lower_bound(matches_.begin(), matches_.end(), pos,
-                             [](const Match& m, size_t b) { return m.begin < b; });
-  return it == matches_.end() ? 0 : static_cast<size_t>(it - matches_.begin());
+size_t TextFinder::firstFrom(size_t pos) {
+  resume();
+  // Matched on until a match at or after pos shows, or to the end.
+  while (pending() && (count_ == 0 || beginOf(count_ - 1) < pos))
+    scan(false, scanned_ + 16 * kPiece);
+  if (count_ == 0) return npos;
+  const size_t i = found(pos);
+  return i == count_ ? 0 : i;
 }
 
-size_t TextFinder::lastBefore(size_t pos) const {
-  if (matches_.empty()) return npos;
-  auto it = std::lower_bound(matches_.begin(), matches_.end(), pos,
-                             [](const Match& m, size_t b) { return m.begin < b; });
-  return it == matches_.begin() ? matches_.size() - 1
-                                : static_cast<size_t>(it - matches_.begin()) - 1;
+size_t TextFinder::lastBefore(size_t pos) {
+  resume();
+  if (pending() && scanned_ < pos) scan(false, pos);
+  size_t i = found(pos);
+  if (i == 0) {  // round to the last match of all
+    finish();
+    i = count_;
+  }
+  return count_ == 0 ? npos : i - 1;
 }
 
 std::pair<size_t, size_t> TextFinder::within(size_t from, size_t to) const {
-  auto a = std::partition_point(matches_.begin(), matches_.end(),
-                                [from](const Match& m) { return m.end <= from; });
-  auto b = std::partition_point(a, matches_.end(),
-                                [to](const Match& m) { return m.begin < to; });
-  return {static_cast<size_t>(a - matches_.begin()),
-          static_cast<size_t>(b - matches_.begin())};
+  const size_t a = partitionIndex(count_, [&](size_t i) { return (*this)[i].end <= from; });
+  const size_t b = partitionIndex(count_, [&](size_t i) { return beginOf(i) < to; });
+  return {a, std::max(a, b)};
 }
 
 }  // namespace velquin::form

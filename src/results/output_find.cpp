@@ -56,12 +56,16 @@ OutputFind::OutputFind(app::TfrmMain& main)
   doc_.setClock([&os] { return os.localTimeMs(); });
   // Output that keeps arriving is counted as it comes.
   listener_ = doc_.listen([this] {
-    if (c_->PanelFind.visible()) showCount();
+    if (c_->PanelFind.visible()) seek();
   });
+  doc_.onFindProgress = [this] {
+    if (c_->PanelFind.visible()) seek();
+  };
 }
 
 OutputFind::~OutputFind() {
   doc_.unlisten(listener_);
+  doc_.onFindProgress = nullptr;
   doc_.setClock(nullptr);
 }
 
@@ -106,6 +110,9 @@ void OutputFind::Act_FindPrevExecute() {
 void OutputFind::Act_FindCloseExecute() {
   c_->PanelFind.setVisible(false);
   doc_.setMarks(false);
+  // Output that arrives later is not matched, and the table goes.
+  seekFrom_ = form::TextFinder::npos;
+  doc_.finder().suspend();
   main_.form().setFocus(c_->Memo0);
 }
 
@@ -116,16 +123,27 @@ void OutputFind::CB_FindCaseClick() { setQuery(); }
 // Finds as the user types: from the start of the selection, so that a
 // longer word keeps the match it had as long as it still matches.
 void OutputFind::setQuery() {
-  form::TextFinder& find = doc_.finder();
-  find.setQuery(c_->EditFind.text(), c_->CB_FindCase.checked());
-  if (find.query().empty()) {
-    showCount();
-    return;
+  doc_.find(c_->EditFind.text(), c_->CB_FindCase.checked());
+  seekFrom_ = doc_.finder().query().empty() ? form::TextFinder::npos
+                                            : doc_.text().selStart();
+  seek();
+}
+
+void OutputFind::seek() {
+  if (seekFrom_ != form::TextFinder::npos) {
+    const size_t found = doc_.finder().foundFrom(seekFrom_);
+    if (found != form::TextFinder::npos) {
+      seekFrom_ = form::TextFinder::npos;
+      go(found);
+      return;
+    }
+    if (!doc_.finder().pending()) seekFrom_ = form::TextFinder::npos;  // none at all
   }
-  go(find.firstFrom(doc_.text().selStart()));
+  showCount();
 }
 
 void OutputFind::go(size_t index) {
+  seekFrom_ = form::TextFinder::npos;
   if (index != form::TextFinder::npos) {
     const form::Match m = doc_.finder()[index];
     doc_.selectFound(m.begin, m.end);
@@ -139,14 +157,15 @@ void OutputFind::showCount() {
   if (find.query().empty()) {
     count = "";
   } else if (find.count() == 0) {
-    count = kNotFound;
+    count = find.pending() ? "0 / 0+" : kNotFound;
   } else {
     const form::OutputText& t = doc_.text();
     const size_t k = find.indexOf(t.selStart(), t.selEnd());
     // Output that arrived since, while the user looks elsewhere, has no
     // current match: 0 of n.
+    // While matching goes on, the count so far: at least this many.
     count = std::to_string(k == form::TextFinder::npos ? 0 : k + 1) + " / " +
-            std::to_string(find.count());
+            std::to_string(find.count()) + (find.pending() ? "+" : "");
   }
   c_->LblFind.setText(count);
 }

@@ -39,10 +39,14 @@ class OutputFind : public app::PageUnit {
   void setQuery();
   void go(size_t index);
   void showCount();
+  // Matching goes on after the word was typed: the first match at or
+  // after where the user was is gone to once it is found.
+  void seek();
 
   app::TfrmMain& main_;
   form::OutputDoc& doc_;
   int listener_ = 0;
+  size_t seekFrom_ = static_cast<size_t>(-1);  // a match still to go to
   struct Controls;
   std::unique_ptr<Controls> c_;
 };

@@ -21,6 +21,9 @@ namespace {
 const wchar_t kClass[] = L"VelquinOutput";
 constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT_PTR kShowTimer = 2;
+// Find matches a large output a slice at a time, on a timer: timers come
+// after input and painting, so the window answers in between.
+constexpr UINT_PTR kFindTimer = 3;
 // Output that pours in is shown at most this often: a repaint and the
 // scroll bars cost the same however little was added.
 constexpr DWORD kShowEveryMs = 30;
@@ -103,10 +106,12 @@ class OutputView final : public NativeControl {
   ~OutputView() override {
     dropBackBuffer();
     doc_.onShow = nullptr;
+    doc_.onFindPending = nullptr;
     text_.setWidths(nullptr);
     if (hwnd_) {
       KillTimer(hwnd_, kDragTimer);
       KillTimer(hwnd_, kShowTimer);
+      KillTimer(hwnd_, kFindTimer);
     }
   }
 
@@ -133,6 +138,7 @@ class OutputView final : public NativeControl {
     access_ = std::make_unique<AccessibleHandle>(hwnd_, [this] {
       return widen(std::string(text_.line(text_.lineOf(text_.caret()))));
     });
+    doc_.onFindPending = [this] { SetTimer(hwnd_, kFindTimer, USER_TIMER_MINIMUM, nullptr); };
     doc_.onShow = [this](bool reveal) {
       if (reveal) {
         ensureVisible(text_.selStart());
@@ -766,6 +772,10 @@ class OutputView final : public NativeControl {
           KillTimer(hwnd_, kShowTimer);
           showPending_ = false;
           showText();
+        }
+        if (wp == kFindTimer) {
+          KillTimer(hwnd_, kFindTimer);
+          r_.fromUser([this] { doc_.findMore(); });
         }
         if (wp == kDragTimer && GetCapture() == hwnd_) {
           POINT p;

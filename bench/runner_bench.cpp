@@ -11,6 +11,7 @@
 //   velquin_bench streams    the streaming figures alone
 //   velquin_bench batch      the batch alone
 //   velquin_bench silence    the silent child alone
+//   velquin_bench find       find in 50 MB alone
 #include <windows.h>
 #include <psapi.h>
 
@@ -428,6 +429,68 @@ void reportBatch(Bench& bench, int lines, bool& whole) {
               lines, first / 1000, last / 1000, last / first);
 }
 
+// Handles the window's messages while the condition holds (at most a
+// minute).
+void pumpWhile(const std::function<bool()>& holds) {
+  const Clock::time_point until = Clock::now() + std::chrono::minutes(1);
+  while (holds() && Clock::now() < until) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+  }
+}
+
+// Find in 50 MB of a netstat table, a one-character word (a blank, a
+// dozen matches a line) and a common word: the time to the whole count,
+// the longest the window went without handling a message meanwhile, the
+// table's bytes a match, and the private memory before, with the count and
+// once the strip is closed.
+void reportFind(Bench& bench) {
+  form::Form& f = bench.form();
+  form::OutputDoc& doc = *f["Memo0"].outputDoc();
+  bench.view();  // the view's window: it drives the matching
+  {
+    std::string text;
+    text.reserve(50 * kMiB + 256);
+    for (unsigned n = 0; text.size() < 50 * kMiB; ++n) {
+      char line[128];
+      std::snprintf(line, sizeof line,
+                    "  TCP    127.0.0.1:%-5u         127.0.0.1:%-5u        ESTABLISHED\r\n",
+                    1024 + n % 60000, 49152 + n % 16000);
+      text += line;
+    }
+    bench.window().fromUser([&] { f["Memo0"].setText(text); });
+  }
+  for (const char* word : {" ", "ESTABLISHED"}) {
+    const double before = privateMiB();
+    GapMeter gaps(bench.window().hwnd());
+    bench.window().fromUser([&f] { f.execute("Act_Find"); });
+    const Clock::time_point t0 = Clock::now();
+    bench.window().fromUser([&f, word] { f.userType(f["EditFind"], word); });
+    const double keyMs = secondsSince(t0) * 1000;
+    pumpWhile([&doc] { return doc.finder().pending(); });
+    const double countMs = secondsSince(t0) * 1000;
+    const double gapMs = gaps.longestMs();
+    const size_t matches = doc.finder().count();
+    const double perMatch = static_cast<double>(doc.finder().capacityBytes()) /
+                            static_cast<double>(matches ? matches : 1);
+    const double counted = privateMiB();
+    bench.window().fromUser([&f] { f.execute("Act_FindClose"); });
+    const double closed = privateMiB();
+    std::printf("find \"%s\" in 50 MB: %zu matches (\"%s\" in the strip) counted in %.0f ms, "
+                "the keystroke %.0f ms, longest gap between handled messages %.0f ms "
+                "(target under 50 ms); %.2f bytes a match (target at most 4); private "
+                "memory %.1f MB before, %.1f MB counted, %.1f MB with the strip closed "
+                "(table %zu bytes)\n",
+                word, matches, f["LblFind"].text().c_str(), countMs, keyMs, gapMs, perMatch,
+                before, counted, closed, doc.finder().capacityBytes());
+  }
+  bench.window().fromUser([&] { f["Memo0"].setText(""); });
+}
+
 // What a silent child costs the program, and how late its output shows
 // after a silence: the child notes the performance counter as it writes,
 // the program as the line reaches the view.
@@ -492,6 +555,10 @@ int wmain(int argc, wchar_t** argv) {
   Bench bench;
   std::printf("Velquin runner benchmark (real window, real runner)\n");
   bool batchWhole = false;
+  if (argc > 1 && std::wstring(argv[1]) == L"find") {  // find in 50 MB alone
+    reportFind(bench);
+    return 0;
+  }
   if (argc > 1 && std::wstring(argv[1]) == L"silence") {  // the silent child alone
     reportSilence(bench);
     return 0;
@@ -556,18 +623,18 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("view holding 16 MB, from another thread: WM_GETTEXTLENGTH %.1f ms, "
               "WM_GETTEXT %.0f ms (%zu characters)\n",
               lengthMs, textMs, length);
-  // Find: the user opens the strip over the 16 MB and types a word that
-  // nearly every line holds; the count is whole when the keystroke returns.
+  // Find over the 16 MB: the keystroke answers at once, the count comes a
+  // slice at a time.
   {
     form::Form& f = bench.form();
     form::OutputDoc& doc = *f["Memo0"].outputDoc();
     bench.window().fromUser([&f] { f.execute("Act_Find"); });
     const Clock::time_point t0 = Clock::now();
     bench.window().fromUser([&f] { f.userType(f["EditFind"], "LAZY"); });
-    const double findMs = secondsSince(t0) * 1000;
-    std::printf("find a word in 16 MB: %zu matches counted in %.0f ms, the window "
-                "answering again after it (target under 100 ms, answer within 50 ms)\n",
-                doc.finder().count(), findMs);
+    const double keyMs = secondsSince(t0) * 1000;
+    pumpWhile([&doc] { return doc.finder().pending(); });
+    std::printf("find a word in 16 MB: the keystroke %.0f ms, %zu matches counted in %.0f ms\n",
+                keyMs, doc.finder().count(), secondsSince(t0) * 1000);
     std::printf("times of lines: %.1f bytes per line (target at most 8)\n",
                 static_cast<double>(doc.times().capacityBytes()) /
                     static_cast<double>(doc.text().lineCount()));
@@ -585,6 +652,7 @@ int wmain(int argc, wchar_t** argv) {
               "%.2f bytes per byte of output (target at most 3)\n",
               counter, idleMiB, heldMiB, (heldMiB - idleMiB) * kMiB / fileBytes);
 
+  reportFind(bench);
   reportSilence(bench);
   reportBatch(bench, 10000, batchWhole);
   return one.whole && sixteen.whole() && fromFile.whole() && batchWhole ? 0 : 1;

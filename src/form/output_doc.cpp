@@ -28,7 +28,6 @@ void OutputDoc::findMore() {
   if (!finder_.pending()) return;
   finder_.more();
   if (onFindProgress) onFindProgress();
-  show(false);
   kick();
 }
 

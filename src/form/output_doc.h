@@ -34,7 +34,8 @@ class OutputDoc {
 
   // Find: a new word, matched a slice at a time. While matching is left,
   // onFindPending asks the view to call findMore() soon; onFindProgress is
-  // told after each slice (the count grew).
+  // told after each slice (the count grew). The view repaints what a slice
+  // matched only when it is on screen.
   void find(std::string_view word, bool matchCase);
   void findMore();
   std::function<void()> onFindPending;

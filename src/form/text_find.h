@@ -49,6 +49,8 @@ class TextFinder {
   // Part of the text not matched yet: more() matches the next slice,
   // finish() all of it.
   bool pending() const { return active_ && scanned_ < text_.size(); }
+  // Where matching has come to: what starts before it is matched.
+  size_t matchedTo() const { return scanned_; }
   void more();
   void finish();
   // Matching stops and its memory is given back; the word is kept, and

@@ -775,7 +775,15 @@ class OutputView final : public NativeControl {
         }
         if (wp == kFindTimer) {
           KillTimer(hwnd_, kFindTimer);
+          const size_t from = doc_.finder().matchedTo();
           r_.fromUser([this] { doc_.findMore(); });
+          // The marks a slice found are drawn only where they show.
+          const size_t last = std::min(text_.lineCount(), top_ + pageLines() + 1);
+          const size_t shownEnd =
+              last < text_.lineCount() ? text_.lineStart(last) : text_.text().size();
+          if (doc_.marks() && from < shownEnd &&
+              doc_.finder().matchedTo() > text_.lineStart(top_))
+            InvalidateRect(hwnd_, nullptr, FALSE);
         }
         if (wp == kDragTimer && GetCapture() == hwnd_) {
           POINT p;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks with the Windows build and runs them under Wine:
 # start-up against a bare program of the same kind, the first showing of
-# each page, then the runner streaming through the real window, its idle
-# cost and the window's answer time. Not a test: it prints numbers.
+# each page, then the runner streaming through the real window, find in
+# 50 MB of output, the cost of a silent command and the window's answer
+# time. Not a test: it prints numbers.
 #   tools/bench.sh [build folder]   (default: build/bench-win)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

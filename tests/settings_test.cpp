@@ -139,6 +139,8 @@ TEST_F(Settings, BoundsAreStoredInTheUnitOfTheSystemScale) {
       // writes: it opens one pixel off, once, and then stays.
       {"odd bounds at 144", odd, 144, {302, 152, 917, 716}, odd},
       {"written at 144, read at 96", odd, 96, {201, 101, 611, 477}, odd},
+      {"too small at 144", "2.2.2\r\n10\r\n20\r\n-40\r\n3\r\n", 144,
+       {30, 15, 300, 225}, "2.2.2\r\n10\r\n20\r\n200\r\n150\r\n"},
       {"beyond any screen at 144",
        "2.2.2\r\n2147483647\r\n-2147483648\r\n2000000000\r\n2147483647\r\n",
        144, {0, 0, 1920, 1440}, "2.2.2\r\n0\r\n0\r\n1280\r\n960\r\n"},

@@ -101,6 +101,26 @@ TEST(TextFind, OutputArrivingInPiecesMatchesAsOneText) {
   EXPECT_EQ(ka.count() * 10 + ga.count(), 1u);
 }
 
+// The matches that a part of the text shows (a line of the view): those
+// that overlap it, not those that end where it begins or begin where it ends.
+TEST(TextFind, TheMatchesOverlappingAPart) {
+  const std::string text = "ab-ab-ab";  // matches [0,2) [3,5) [6,8)
+  form::TextFinder f(text);
+  f.setQuery("ab", false);
+  const struct { size_t from, to, first, last; } cases[] = {
+      {2, 3, 1, 1}, {1, 7, 0, 3}, {2, 4, 1, 2}, {4, 6, 1, 2},
+      {5, 6, 2, 2}, {0, 8, 0, 3}, {8, 8, 3, 3}, {0, 1, 0, 1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(f.within(c.from, c.to), (std::pair<size_t, size_t>{c.first, c.last}))
+        << c.from << "-" << c.to;
+  // The match exactly there, and none that only overlaps.
+  EXPECT_EQ(f.indexOf(3, 5), 1u);
+  EXPECT_EQ(f.indexOf(3, 4), form::TextFinder::npos);
+  EXPECT_EQ(f.indexOf(4, 5), form::TextFinder::npos);
+  EXPECT_EQ(f.indexOf(9, 11), form::TextFinder::npos);
+}
+
 class OutputFindTest : public AppTest {
  protected:
   form::OutputDoc& doc() { return *(*this)["Memo0"].outputDoc(); }
@@ -320,6 +340,20 @@ TEST(OutputDoc, ListenersAndFeatureMenuItems) {
   EXPECT_FALSE(menu[0].checked);
   EXPECT_FALSE(menu[0].enabled);
   EXPECT_FALSE(menu[0].separatorBefore);
+  // Marks and times repaint the view once per change; a match found is
+  // also brought into sight.
+  std::vector<bool> shows;
+  doc.onShow = [&](bool reveal) { shows.push_back(reveal); };
+  doc.setMarks(true);
+  doc.setMarks(true);
+  doc.setShowTimes(true);
+  doc.setShowTimes(true);
+  doc.setShowTimes(false);
+  doc.setMarks(false);
+  doc.selectFound(0, 1);
+  EXPECT_EQ(shows, (std::vector<bool>{false, false, false, false, true}));
+  EXPECT_EQ(doc.text().selectedText(), "x");
+
   shown = ticked = usable = true;
   menu = doc.menu();
   ASSERT_EQ(menu.size(), 2u);

@@ -126,11 +126,14 @@ TEST_F(RealRuns, RightsShowInTheBarOrTheSystemMenu) {
 // told to run no test and to write its report, it leaves the report in the
 // folder it was started in.
 TEST_F(RealRuns, TheElevatedStartGetsTheProgramItsArgumentsAndTheFolder) {
-  const std::string report = folder + "\\elevated start.xml";
+  // A start folder other than this program's current one.
+  const std::string start = folder + "\\started here";
+  CreateDirectoryW(win32::widen(start).c_str(), nullptr);
+  const std::string report = start + "\\elevated start.xml";
   std::string error;
   ASSERT_EQ(os.startElevated("--gtest_filter=NoSuchTest.None "
                              "\"--gtest_output=xml:elevated start.xml\"",
-                             folder, error),
+                             start, error),
             platform::Platform::ElevatedStart::Started)
       << error;
   for (int i = 0; i < 200 && GetFileAttributesW(win32::widen(report).c_str()) ==

@@ -207,8 +207,21 @@ TEST_F(OutputView, SelectAllThenCopyPutsTheWholeOutputOnTheClipboard) {
   const std::string secondLine = shown.substr(15, shown.find("\r\n", 15) - 15);
   EXPECT_EQ(clipboard(), "ipconfig /all\r\n" + secondLine);
 
-  // A double-click selects the word under it: the command's name.
+  // A click sets where a selection begins, a click with Shift held where it
+  // ends, before the start as well as after it.
   HWND memo = byName("Memo0");
+  auto clickAt = [&](int x, WPARAM held) {
+    SendMessageW(memo, WM_LBUTTONDOWN, MK_LBUTTON | held, MAKELPARAM(x, 3));
+    SendMessageW(memo, WM_LBUTTONUP, held, MAKELPARAM(x, 3));
+  };
+  for (auto [from, to] : {std::pair{0, 3000}, std::pair{3000, 0}}) {
+    clickAt(from, 0);
+    clickAt(to, MK_SHIFT);
+    keys({'C'}, VK_CONTROL);
+    EXPECT_EQ(clipboard(), "ipconfig /all") << from << " to " << to;
+  }
+
+  // A double-click selects the word under it: the command's name.
   SendMessageW(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 3));
   keys({'C'}, VK_CONTROL);
   EXPECT_EQ(clipboard(), "ipconfig");

@@ -167,6 +167,41 @@ TEST_F(OutputView, TheNewestLineStaysInSightUntilTheUserScrollsAway) {
   EXPECT_FALSE(newestInSight());
 }
 
+// A page holds the lines that fit in it whole: at the end of the text the
+// last line is wholly in sight, whatever part of a line the height leaves.
+TEST_F(OutputView, AtTheEndTheLastLineIsWhollyInSight) {
+  std::string many;
+  for (int i = 1; i <= 200; ++i) many += "line " + std::to_string(i) + "\r\n";
+  window->fromUser([&] { main()["Memo0"].setText(many); });
+  HWND memo = byName("Memo0");
+  SetFocus(memo);
+  pump();
+  auto caret = [&] {
+    GUITHREADINFO gti{};
+    gti.cbSize = sizeof gti;
+    GetGUIThreadInfo(GetCurrentThreadId(), &gti);
+    return gti.rcCaret;
+  };
+  const RECT first = caret();
+  const int line = first.bottom - first.top;  // the caret is a line high
+  ASSERT_GT(line, 0);
+  RECT outer{}, inner{};
+  GetWindowRect(memo, &outer);
+  GetClientRect(memo, &inner);
+  const int frame = (outer.bottom - outer.top) - inner.bottom;
+  for (int part : {0, 1, line / 2, line - 1}) {
+    SetWindowPos(memo, nullptr, 0, 0, outer.right - outer.left, frame + 10 * line + part,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    keys({VK_HOME, VK_END}, VK_CONTROL);
+    pump();
+    RECT client{};
+    GetClientRect(memo, &client);
+    const RECT at = caret();
+    EXPECT_LE(at.bottom, client.bottom) << "a part of " << part << " px";
+    EXPECT_GT(at.top, client.bottom - 2 * line) << "a part of " << part << " px";
+  }
+}
+
 TEST_F(OutputView, AUserSelectionKeepsTheViewWhereItIs) {
   bool stayed = false;
   int at = -1;

@@ -201,6 +201,22 @@ TEST_F(OutputFindTest, StripFindsAsYouTypeStepsRoundAndCloses) {
   EXPECT_FALSE(key("Ctrl+F"));
 }
 
+// The strip's controls stand in one row in their tab order, each centred
+// in the strip's height, none over the next.
+TEST_F(OutputFindTest, TheStripsControlsStandInARowCentredInIt) {
+  showResults("ping ::1\r\n");
+  key("Ctrl+F");
+  const form::Control& strip = (*this)["PanelFind"];
+  int right = 0;
+  for (const form::Control* c : strip.children()) {
+    const form::Rect& b = c->bounds();
+    EXPECT_EQ(2 * b.top + b.height, strip.bounds().height) << c->name();
+    EXPECT_GE(b.left, right + 2) << c->name();
+    right = b.left + b.width;
+  }
+  EXPECT_LE(right, strip.bounds().width) << "the strip is wide enough for all";
+}
+
 TEST_F(OutputFindTest, FieldStartsWithTheSelectionOnOneLine) {
   showResults("ping ::1\r\nReply from ::1\r\n");
   doc().text().select(10, 15);  // "Reply"

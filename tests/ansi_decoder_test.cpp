@@ -39,6 +39,8 @@ TEST(AnsiDecoder, ALeadByteWithoutItsTrailByteKeepsTheByteAfterIt) {
   EXPECT_EQ(decodeAll(os, {"\x82 \x82\x20"}), "・ ・ ");
   EXPECT_EQ(decodeAll(os, {"\x82\x7F!"}), "・\x7F!");  // below the trail range
   EXPECT_EQ(decodeAll(os, {"end\x82"}), "end・");
+  // Both ends of ASCII are copied, a byte past it is the code page's.
+  EXPECT_EQ(decodeAll(os, {"\x01\x7F\xB1\x80\x01"}), "\x01\x7Fｱ?\x01");
   // A zero byte is left out, after a lead byte too.
   EXPECT_EQ(decodeAll(os, {std::string("a\0b\x82\0\0c\x82", 8), std::string("\0", 1)}),
             "ab・c・");

@@ -120,6 +120,138 @@ TEST_F(FormRules, EnterRunsExactlyWhenTheFocusReallyArrives) {
   }
 }
 
+// Boxes of one tab group are one stop in the tab order: the run of
+// consecutive group boxes around a box, entered at the ticked one, else at
+// the first that can take the focus.
+TEST_F(FormRules, ATabGroupIsTheRunOfGroupBoxesEnteredAtTheTickedOne) {
+  auto box = [&](const char* name, bool group, Kind kind = Kind::CheckBox) {
+    f.add({.name = name, .kind = kind, .parent = "Page1",
+           .style = {.tabGroup = group}});
+  };
+  box("A1", true);
+  box("A2", true);
+  box("A3", true);
+  box("Lone", false);
+  box("B1", true);
+  box("B2", true);
+  box("NotABox", true, Kind::Button);
+  box("C1", true);
+  f.add({.name = "Top", .kind = Kind::CheckBox, .style = {.tabGroup = true}});
+  f["Pages"].setActivePageIndex(1);
+  auto names = [&](const char* member) {
+    std::string out;
+    for (const Control* c : f.tabGroup(f[member])) out += c->name() + " ";
+    return out;
+  };
+  const struct { const char* member, *group; } groups[] = {
+      {"A1", "A1 A2 A3 "}, {"A2", "A1 A2 A3 "}, {"A3", "A1 A2 A3 "},
+      {"Lone", "Lone "},   {"B1", "B1 B2 "},    {"B2", "B1 B2 "},
+      {"C1", "C1 "},       {"NotABox", "NotABox "}, {"Top", "Top "},
+  };
+  for (const auto& g : groups) EXPECT_EQ(names(g.member), g.group) << g.member;
+
+  auto stop = [&](const char* member) {
+    const Control* c = f.tabStop(f[member]);
+    return c ? c->name() : "none";
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    const char* stopA, *stopB;
+  } const table[] = {
+      {"nothing ticked", [] {}, "A1", "B1"},
+      {"tick the last box", [&] { f.userClick(f["A3"]); }, "A3", "B1"},
+      {"tick the middle one too", [&] { f.userClick(f["A2"]); }, "A2", "B1"},
+      {"the middle one hidden", [&] { f["A2"].setVisible(false); }, "A3", "B1"},
+      {"the last one disabled", [&] { f["A3"].setEnabled(false); }, "A1", "B1"},
+      {"the first one disabled too", [&] { f["A1"].setEnabled(false); },
+       "none", "B1"},
+      {"tick the second of the other", [&] { f.userClick(f["B2"]); }, "none", "B2"},
+      {"the page goes behind", [&] { f["Pages"].setActivePageIndex(0); },
+       "none", "B2"},
+  };
+  for (const Step& s : table) {
+    s.act();
+    EXPECT_EQ(stop("A2"), s.stopA) << s.what;
+    EXPECT_EQ(stop("B1"), s.stopB) << s.what;
+  }
+}
+
+// A control declared before an earlier sibling comes before it in the tab
+// order, among the parent's children and in the window's order alike.
+TEST_F(FormRules, AControlDeclaredBeforeASiblingComesBeforeItInTheTabOrder) {
+  f.add({.name = "Late", .kind = Kind::Button, .parent = "Page0",
+         .before = "Field"});
+  f.add({.name = "Later", .kind = Kind::Button, .parent = "Page0",
+         .before = "Field"});
+  f.add({.name = "First", .kind = Kind::Panel, .before = "Pages"});
+  std::string kids, all;
+  for (const Control* c : f["Page0"].children()) kids += c->name() + " ";
+  for (const auto& c : f.controls()) all += c->name() + " ";
+  EXPECT_EQ(kids, "Group Box Late Later Field Button Combo ");
+  EXPECT_EQ(all, "First Pages Page0 Page1 Group Box Late Later Field Button "
+                 "Combo Other ");
+  EXPECT_THROW(f.add({.name = "Stray", .kind = Kind::Button, .parent = "Page1",
+                      .before = "Field"}),
+               std::logic_error);
+  EXPECT_EQ(f.find("Stray"), nullptr);
+}
+
+// Keys that run an action where the focus is inside their scope; the later
+// of two for one key wins, and a scope out of sight takes no key.
+TEST_F(FormRules, AShortcutRunsWhereTheFocusIsInsideItsScope) {
+  std::vector<std::string> runs;
+  for (const char* a : {"Act_Page", "Act_Field", "Act_Other"})
+    f.addAction({a, "test", "", [&runs, a] { runs.push_back(a); }});
+  f.addShortcut("F3", "Page0", "Act_Page");
+  f.addShortcut("F3", "Field", "Act_Field");
+  f.addShortcut("Esc", "Page1", "Act_Other");
+  EXPECT_NO_THROW(f.checkNames());
+  struct Step {
+    const char* what;
+    const char* focus;  // "" leaves it where it is
+    const char* key;
+    bool taken;
+    const char* ran;
+  } const table[] = {
+      {"no focus yet", "", "F3", false, ""},
+      {"in the field: its own", "Field", "F3", true, "Act_Field"},
+      {"elsewhere on the page", "Button", "F3", true, "Act_Page"},
+      {"another key", "Button", "Esc", false, ""},
+      {"the field again", "Field", "Esc", false, ""},
+  };
+  for (const Step& s : table) {
+    runs.clear();
+    if (*s.focus) f.userFocus(f[s.focus]);
+    EXPECT_EQ(f.userShortcut(s.key), s.taken) << s.what;
+    EXPECT_EQ(runs, s.taken ? std::vector<std::string>{s.ran}
+                            : std::vector<std::string>{})
+        << s.what;
+  }
+  // The field's page hidden behind a page that has no focus: nothing runs.
+  f["Page0"].setVisible(false);
+  runs.clear();
+  EXPECT_FALSE(f.userShortcut("F3"));
+  EXPECT_TRUE(runs.empty());
+  // A shortcut naming an unknown scope or action fails at the check.
+  f.addShortcut("F4", "Feild", "Act_Field");
+  EXPECT_THROW(f.checkNames(), std::logic_error);
+  Form g("frmOther");
+  g.add({.name = "Field", .kind = Kind::Edit});
+  g.addShortcut("F4", "Field", "Act_Feild");
+  EXPECT_THROW(g.checkNames(), std::logic_error);
+}
+
+TEST_F(FormRules, WindowCommandsRunByTheirPlaceInTheMenu) {
+  std::string ran;
+  f.addWindowCommand({"A", [&] { ran += "A"; }});
+  f.addWindowCommand({"B", [&] { ran += "B"; }});
+  f.userWindowCommand(1);
+  f.userWindowCommand(0);
+  f.userWindowCommand(2);  // past the end: nothing
+  EXPECT_EQ(ran, "BA");
+}
+
 TEST_F(FormRules, HiddenOrDisabledControlsTakeNoFocusAndNoClicks) {
   f["Button"].setVisible(false);
   f.userClick(f["Button"]);

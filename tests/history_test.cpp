@@ -83,6 +83,16 @@ TEST_F(History, F7ListsTheLatestTwentyWithTheirTimesAndAChoiceIsNotRun) {
   EXPECT_EQ(text("Memo0"), shown);  // nothing ran
   // Escape leaves the field as it was.
   EXPECT_EQ(key(form::Key::F7), "echo 19");
+  // A choice ends a walk: Up starts again from the newest line.
+  typeLine("typed");
+  EXPECT_EQ(key(form::Key::Up), "echo 21");
+  EXPECT_EQ(key(form::Key::Up), "echo 20");
+  os.listAnswers = {1};
+  EXPECT_EQ(key(form::Key::F7), "echo 20");
+  EXPECT_EQ(key(form::Key::Down), "echo 20");
+  EXPECT_EQ(key(form::Key::Up), "echo 21");
+  os.listAnswers = {0};
+  EXPECT_EQ(key(form::Key::F7), "echo 21");
 }
 
 TEST(CommandHistory, KeepsTheNewestTwoHundred) {
@@ -122,6 +132,29 @@ TEST_F(History, KeptAcrossStartsExactlyButNeverAPasswordLine) {
             std::string::npos);
 }
 
+// A file edited by hand or by another version: rows that are not a time and
+// a line are passed over, a line is kept once, a password line never, and
+// no more than the newest two hundred.
+TEST_F(History, RowsOfTheFileThatAreNotALineOfHistoryArePassedOver) {
+  std::string file = "Velquin state 1\n"
+                     "history\tt1\techo a\n"
+                     "history\tt2\techo b\textra\n"
+                     "history\tt3\n"
+                     "history\tt4\t\n"
+                     "history\tt5\tNET USE * /user:me pw\n"
+                     "history\tt6\techo a\n"
+                     "history\tt7\techo c\n";
+  for (int i = 0; i < 210; ++i) file += "history\tt\techo " + std::to_string(i) + "\n";
+  writeBytes(os.folder + "/Velquin.state", file);
+  restart(false);
+  const std::vector<std::string> got = lines();
+  ASSERT_EQ(got.size(), 200u);
+  EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + 3),
+            (std::vector<std::string>{"echo a", "echo c", "echo 0"}));
+  EXPECT_EQ(got.back(), "echo 197");
+  EXPECT_EQ(program->history().history().entries()[1].time, "t7");
+}
+
 TEST_F(History, ADamagedFileGivesAnEmptyHistoryQuietlyAndIsKeptAside) {
   run("echo a");
   writeBytes(os.folder + "/Velquin.state", "garbage\x01\xff\r\n");
@@ -132,6 +165,14 @@ TEST_F(History, ADamagedFileGivesAnEmptyHistoryQuietlyAndIsKeptAside) {
   run("echo b");
   restart();
   EXPECT_EQ(lines(), (std::vector<std::string>{"echo b"}));
+}
+
+TEST_F(History, NothingIsWrittenBesideAProgramOnACdRom) {
+  os.drive = platform::DriveType::CdRom;
+  std::filesystem::remove(os.folder + "/Velquin.state");
+  run("echo a");
+  EXPECT_EQ(lines(), (std::vector<std::string>{"echo a"}));
+  EXPECT_FALSE(std::filesystem::exists(os.folder + "/Velquin.state"));
 }
 
 TEST_F(History, TheLinesOfACommandFileAreNotRemembered) {

@@ -45,14 +45,38 @@ TEST(TextFind, WidthsCaseAndVoicedMarks) {
       {"aaaa", "aa", false, {"aa", "aa"}},
       {"abc", "", false, {}},
       {"abc", "abcd", false, {}},
+      // Both ends of every range that folds, and of every kana that takes
+      // a mark.
+      {"A Z a z", "a", false, {"A", "a"}},
+      {"A Z a z", "Z", false, {"Z", "z"}},
+      {"！ ～ ! ~", "!", false, {"！", "!"}},
+      {"！ ～ ! ~", "～", false, {"～", "~"}},
+      {"｡ ﾟ 。 ゜", "。", false, {"｡", "。"}},
+      {"｡ ﾟ 。 ゜", "ﾟ", false, {"ﾟ", "゜"}},
+      {"ﾁﾞ ﾂﾞﾃﾞﾄﾞ ヂヅデド", "ヂ", false, {"ﾁﾞ", "ヂ"}},
+      {"ﾁﾞ ﾂﾞﾃﾞﾄﾞ ヂヅデド", "ヅデド", false, {"ﾂﾞﾃﾞﾄﾞ", "ヅデド"}},
+      {"ﾎﾟ ﾎﾞ ﾎ ポボホ", "ﾎﾟ", false, {"ﾎﾟ", "ポ"}},
+      {"ﾎﾟ ﾎﾞ ﾎ ポボホ", "ボ", false, {"ﾎﾞ", "ボ"}},
+      {"ﾏﾟ ｱﾞ ﾃﾟ", "マ", false, {"ﾏ"}},  // no mark to take: two characters
+      {"ﾏﾟ ｱﾞ ﾃﾟ", "ア", false, {"ｱ"}},
+      {"ﾏﾟ ｱﾞ ﾃﾟ", "テ", false, {"ﾃ"}},
+      // The first character of every length of UTF-8, at both ends.
+      {"x\u0080 \u07FF \u0800 \uFFFD \U00010000 \U0010FFFF", "\u0080", false, {"\u0080"}},
+      {"x\u0080 \u07FF \u0800 \uFFFD \U00010000 \U0010FFFF", "\u07FF", false, {"\u07FF"}},
+      {"x\u0080 \u07FF \u0800 \uFFFD \U00010000 \U0010FFFF", "\u0800", false, {"\u0800"}},
+      {"x\u0080 \u07FF \u0800 \uFFFD \U00010000 \U0010FFFF", "\uFFFD", false, {"\uFFFD"}},
+      {"x\u0080 \u07FF \u0800 \uFFFD \U00010000 \U0010FFFF", "\U00010000", false, {"\U00010000"}},
+      {"x\u0080 \u07FF \u0800 \uFFFD \U00010000 \U0010FFFF", "\U0010FFFF", false, {"\U0010FFFF"}},
+      {"a\u3000b", " ", false, {"\u3000"}},
   };
   for (const Case& c : cases)
     EXPECT_EQ(found(c.text, c.word, c.matchCase), c.want) << c.text << " / " << c.word;
 }
 
 TEST(TextFind, OutputArrivingInPiecesMatchesAsOneText) {
-  const std::string whole = "Reply from ::1 time<1ms\r\nﾀｲﾑｱｳﾄ ｶﾞ\r\nreply ＲＥＰＬＹ rep";
-  for (const std::string word : {"reply", "ガ", "ﾀｲﾑｱｳﾄ", "1 time"}) {
+  const std::string whole =
+      "Reply from ::1 time<1ms\r\nﾀｲﾑｱｳﾄ ｶﾞ\r\nreply ＲＥＰＬＹ rep ｶﾞｷﾞｸﾞｹﾞｺﾞｺ";
+  for (const std::string word : {"reply", "ガ", "ﾀｲﾑｱｳﾄ", "1 time", "ガギグゲゴ"}) {
     const Words once = found(whole, word, false);
     for (size_t cut = 0; cut <= whole.size(); ++cut) {
       std::string text = whole.substr(0, cut);
@@ -76,6 +100,26 @@ TEST(TextFind, OutputArrivingInPiecesMatchesAsOneText) {
   ka.appended();
   ga.appended();
   EXPECT_EQ(ka.count() * 10 + ga.count(), 1u);
+}
+
+// The matches that a part of the text shows (a line of the view): those
+// that overlap it, not those that end where it begins or begin where it ends.
+TEST(TextFind, TheMatchesOverlappingAPart) {
+  const std::string text = "ab-ab-ab";  // matches [0,2) [3,5) [6,8)
+  form::TextFinder f(text);
+  f.setQuery("ab", false);
+  const struct { size_t from, to, first, last; } cases[] = {
+      {2, 3, 1, 1}, {1, 7, 0, 3}, {2, 4, 1, 2}, {4, 6, 1, 2},
+      {5, 6, 2, 2}, {0, 8, 0, 3}, {8, 8, 3, 3}, {0, 1, 0, 1},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(f.within(c.from, c.to), (std::pair<size_t, size_t>{c.first, c.last}))
+        << c.from << "-" << c.to;
+  // The match exactly there, and none that only overlaps.
+  EXPECT_EQ(f.indexOf(3, 5), 1u);
+  EXPECT_EQ(f.indexOf(3, 4), form::TextFinder::npos);
+  EXPECT_EQ(f.indexOf(4, 5), form::TextFinder::npos);
+  EXPECT_EQ(f.indexOf(9, 11), form::TextFinder::npos);
 }
 
 class OutputFindTest : public AppTest {
@@ -158,6 +202,22 @@ TEST_F(OutputFindTest, StripFindsAsYouTypeStepsRoundAndCloses) {
   EXPECT_FALSE(key("Ctrl+F"));
 }
 
+// The strip's controls stand in one row in their tab order, each centred
+// in the strip's height, none over the next.
+TEST_F(OutputFindTest, TheStripsControlsStandInARowCentredInIt) {
+  showResults("ping ::1\r\n");
+  key("Ctrl+F");
+  const form::Control& strip = (*this)["PanelFind"];
+  int right = 0;
+  for (const form::Control* c : strip.children()) {
+    const form::Rect& b = c->bounds();
+    EXPECT_EQ(2 * b.top + b.height, strip.bounds().height) << c->name();
+    EXPECT_GE(b.left, right + 2) << c->name();
+    right = b.left + b.width;
+  }
+  EXPECT_LE(right, strip.bounds().width) << "the strip is wide enough for all";
+}
+
 TEST_F(OutputFindTest, FieldStartsWithTheSelectionOnOneLine) {
   showResults("ping ::1\r\nReply from ::1\r\n");
   doc().text().select(10, 15);  // "Reply"
@@ -168,6 +228,17 @@ TEST_F(OutputFindTest, FieldStartsWithTheSelectionOnOneLine) {
   doc().text().select(0, 15);  // two lines: the field keeps its word
   key("Ctrl+F");
   EXPECT_EQ(text("EditFind"), "Reply");
+  key("Esc");
+  // A caret alone keeps the word too, and F3 finds from the caret on,
+  // the match that starts there included.
+  doc().text().select(10, 10);
+  key("Ctrl+F");
+  EXPECT_EQ(text("EditFind"), "Reply");
+  key("Esc");
+  doc().text().select(10, 10);
+  key("F3");
+  EXPECT_EQ(selStart(), 10u);
+  EXPECT_EQ(selected(), "Reply");
 }
 
 TEST_F(OutputFindTest, CountGrowsAsOutputArrives) {
@@ -270,6 +341,30 @@ TEST_F(OutputFindTest, EveryLineHasTheTimeItsFirstByteArrived) {
             "13:05:12.340\td");
 }
 
+// The clock set back during a run, or a run of more than 49 days: each line
+// keeps the nearest time that can be held.
+TEST_F(OutputFindTest, LineTimesOfAClockSetBackOrAVeryLongRun) {
+  const long long start = 86400000LL * 150000 + 3600000;  // 01:00:00.000
+  form::Control& memo = (*this)["Memo0"];
+  os.clock = start;
+  memo.setText("ping -t ::1\r\n");
+  const struct { long long clock; const char* time; } table[] = {
+      {start - 5000, "01:00:00.000"},
+      {start + 1, "01:00:00.001"},
+      {start + 0xFFFFFFFFLL, "18:02:47.295"},  // 4294967.295 s on
+      {start + 0xFFFFFFFFLL + 7, "18:02:47.295"},
+  };
+  for (const auto& step : table) {
+    os.clock = step.clock;
+    memo.append("Reply\r\n");
+    const size_t ln = doc().text().lineCount() - 2;
+    EXPECT_EQ(form::LineTimes::format(doc().times().at(ln)), step.time) << step.clock;
+  }
+  // Times before the epoch read as the time of day they are.
+  EXPECT_EQ(form::LineTimes::format(-1), "23:59:59.999");
+  EXPECT_EQ(form::LineTimes::format(86400000LL * 2 - 1), "23:59:59.999");
+}
+
 TEST_F(OutputFindTest, ShowingTheTimesIsKeptAcrossStarts) {
   EXPECT_FALSE(doc().showTimes());
   doc().setShowTimes(true);
@@ -311,6 +406,20 @@ TEST(OutputDoc, ListenersAndFeatureMenuItems) {
   EXPECT_FALSE(menu[0].checked);
   EXPECT_FALSE(menu[0].enabled);
   EXPECT_FALSE(menu[0].separatorBefore);
+  // Marks and times repaint the view once per change; a match found is
+  // also brought into sight.
+  std::vector<bool> shows;
+  doc.onShow = [&](bool reveal) { shows.push_back(reveal); };
+  doc.setMarks(true);
+  doc.setMarks(true);
+  doc.setShowTimes(true);
+  doc.setShowTimes(true);
+  doc.setShowTimes(false);
+  doc.setMarks(false);
+  doc.selectFound(0, 1);
+  EXPECT_EQ(shows, (std::vector<bool>{false, false, false, false, true}));
+  EXPECT_EQ(doc.text().selectedText(), "x");
+
   shown = ticked = usable = true;
   menu = doc.menu();
   ASSERT_EQ(menu.size(), 2u);

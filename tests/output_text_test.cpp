@@ -63,6 +63,37 @@ TEST(OutputText, AppendsSplitAnywhereIndexAndMeasureAsOneText) {
   }
 }
 
+// A font in which every character has a width of its own: the widest line
+// measured as the text arrives is the one that laying each line out gives.
+class ProportionalWidths : public CharWidths {
+ public:
+  int width(char32_t c) override { return static_cast<int>(c % 13) + 3; }
+  int tabWidth() override { return 64; }
+};
+
+TEST(OutputText, TheWidestLineIsMeasuredWithEachCharactersOwnWidth) {
+  ProportionalWidths w;
+  const std::string lines[] = {
+      " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`",
+      "abcdefghijklmnopqrstuvwxyz{|}~ ~}|{zyxwvutsrqponmlkjihgfedcba",
+      "iiiiiiiiWWWWWWWW\tx接続の状態MMMMmmmm",
+      "~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~~",
+  };
+  for (const std::string& widest : lines) {
+    const std::string whole = "short\r\n" + widest + "\r\nend";
+    const int want = OutputText::xOf(widest, widest.size(), w);
+    for (size_t cut = 0; cut <= whole.size(); cut += 5) {
+      if ((whole[cut] & 0xC0) == 0x80) continue;  // appends bring whole characters
+      std::string s = whole.substr(0, cut);
+      OutputText t(s);
+      t.setWidths(&w);
+      s += whole.substr(cut);
+      t.appended();
+      ASSERT_EQ(t.widest(), want) << widest << " cut at " << cut;
+    }
+  }
+}
+
 TEST(OutputText, ReplacedTextIsIndexedAfreshAndTheSelectionCleared) {
   std::string s = "one\r\ntwo";
   OutputText t(s);
@@ -138,6 +169,17 @@ TEST(OutputText, PositionsNeverSplitACharacterOrALineBreak) {
   EXPECT_EQ(t.prevChar(4), 1u);
   t.select(2, 5);
   EXPECT_EQ(t.selectedText(), "あ");
+  // Inside a character of every length, at the start of the text and
+  // after a letter: back to where the character begins.
+  for (const std::string c : {"é", "あ", "😀"}) {
+    for (const std::string& lead : {std::string(), std::string("a")}) {
+      std::string u = lead + c + "z";
+      OutputText v(u);
+      for (size_t in = 1; in < c.size(); ++in)
+        EXPECT_EQ(v.snap(lead.size() + in), lead.size()) << c << " " << in;
+      EXPECT_EQ(v.snap(lead.size() + c.size()), lead.size() + c.size()) << c;
+    }
+  }
 }
 
 TEST(OutputText, TheCaretStepsOverIllFormedBytesOneAtATime) {

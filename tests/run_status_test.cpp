@@ -159,6 +159,38 @@ TEST_F(Status, MissingRightsOfferARestartThatCarriesTheCommandLine) {
   EXPECT_EQ(run("echo fine"), "終了コード 0 (1.2 秒)");
 }
 
+// The hint belongs to the run it follows: the next run starts without it,
+// and a restart that fails says why.
+TEST_F(Status, TheHintGoesWithTheNextRunAndAFailedRestartSaysWhy) {
+  app::RunStatus& s = program->status();
+  auto denied = [&] {
+    s.runStarting("net stop x");
+    s.runOutput("Access is de");
+    s.runOutput("nied.");
+    s.runEnded({exec::RunEnd::How::Exited, 2, ""});
+  };
+  denied();
+  ASSERT_NE(bar().find(app::kRightsHint), std::string::npos);
+  s.runStarting("echo");
+  click("StatusBar1");  // the hint went with the run before
+  s.runOutput("fine");
+  s.runEnded({exec::RunEnd::How::Exited, 0, ""});
+  EXPECT_EQ(bar(), "終了コード 0 (0.0 秒)");
+  EXPECT_TRUE(os.elevatedStarts.empty());
+
+  denied();
+  form().userSelectPage((*this)["PageControl1"], 0);
+  type("Edit1", "");
+  os.elevatedAnswer = platform::Platform::ElevatedStart::Failed;
+  click("StatusBar1");
+  ASSERT_EQ(os.elevatedStarts.size(), 1u);
+  EXPECT_EQ(os.elevatedStarts[0], os.folder + "|");  // nothing to carry
+  EXPECT_EQ(bar(), std::string(app::kRestartFailed) + "scripted failure");
+  EXPECT_EQ(os.closeRequests, 0);
+  click("StatusBar1");
+  EXPECT_EQ(os.elevatedStarts.size(), 1u);
+}
+
 TEST(ElevatedStatus, AnElevatedProgramSaysSoAndOffersNoRestart) {
   ScriptedPlatform os;
   os.isElevated = true;

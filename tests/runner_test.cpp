@@ -231,16 +231,27 @@ TEST_F(Runner, AMegabyteOfOutputArrivesWholeAndInOrderInBoundedAppends) {
 }
 
 TEST_F(Runner, ShiftJisCharacterSplitAcrossReadsShowsWhole) {
+  // What the runner's observers are told is the output as shown.
+  struct Told : exec::RunObserver {
+    std::string text;
+    void runStarting(const std::string&) override { text.clear(); }
+    void runOutput(std::string_view t) override { text += t; }
+    void runEnded(const exec::RunEnd&) override {}
+  } told;
+  program->runner().addObserver(told);
   // 0x82 0xA0 is "あ"; the second byte comes long after the first was read.
   run(R"(sh -c "printf 'x\202'; sleep 0.3; printf '\240y'")");
   EXPECT_EQ(output(), "xあy");
+  EXPECT_EQ(told.text, output());
 
   // A character cut off by the very end of the output is not dropped.
   run(R"(sh -c "printf 'z\202'")");
   EXPECT_EQ(output(), "z・");
+  EXPECT_EQ(told.text, output());
   // Nor does a broken one take the line break after it.
   run(R"(sh -c "printf 'a\202\r\nb\202'; sleep 0.2; printf '\nc'")");
   EXPECT_EQ(output(), "a・\r\nb・\nc");
+  EXPECT_EQ(told.text, output());
 }
 
 TEST_F(Runner, ZeroByteKeepsEveryOtherByte) {

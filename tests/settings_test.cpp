@@ -117,6 +117,26 @@ TEST_F(Settings, OnStackedMonitorsOnlyACaptionOnNoWorkAreaMovesTheWindow) {
   }
 }
 
+// Which monitor a point is on, or the nearest one: both edges of each
+// area, and the distance to its nearest pixel.
+TEST(WorkArea, ThePointsMonitorOrTheNearest) {
+  const std::vector<platform::ScreenRect> areas = {{0, 0, 100, 50},
+                                                   {200, 0, 100, 50}};
+  const struct { int x, y, area; bool holds; } cases[] = {
+      {0, 0, 0, true},      {99, 49, 0, true},   {200, 49, 1, true},
+      {299, 0, 1, true},    {100, 0, 0, false},  {-1, 0, 0, false},
+      {0, -1, 0, false},    {0, 50, 0, false},   {199, 10, 1, false},
+      {300, 10, 1, false},  {149, 10, 0, false}, {150, 10, 1, false},
+      {150, -60, 1, false}, {149, 60, 0, false},
+  };
+  for (const auto& c : cases) {
+    const platform::WorkArea a = platform::workAreaAt(areas, c.x, c.y);
+    EXPECT_EQ(a.rect, areas[c.area]) << c.x << "," << c.y;
+    EXPECT_EQ(a.holds, c.holds) << c.x << "," << c.y;
+  }
+  EXPECT_EQ(platform::workAreaAt({}, 5, 5).rect, platform::ScreenRect{});
+}
+
 TEST_F(Settings, BoundsAreStoredInTheUnitOfTheSystemScale) {
   // At 144 DPI a monitor of 1920 by 1440 screen pixels.
   os.monitors = {{0, 0, 1920, 1440}};
@@ -139,6 +159,8 @@ TEST_F(Settings, BoundsAreStoredInTheUnitOfTheSystemScale) {
       // writes: it opens one pixel off, once, and then stays.
       {"odd bounds at 144", odd, 144, {302, 152, 917, 716}, odd},
       {"written at 144, read at 96", odd, 96, {201, 101, 611, 477}, odd},
+      {"too small at 144", "2.2.2\r\n10\r\n20\r\n-40\r\n3\r\n", 144,
+       {30, 15, 300, 225}, "2.2.2\r\n10\r\n20\r\n200\r\n150\r\n"},
       {"beyond any screen at 144",
        "2.2.2\r\n2147483647\r\n-2147483648\r\n2000000000\r\n2147483647\r\n",
        144, {0, 0, 1920, 1440}, "2.2.2\r\n0\r\n0\r\n1280\r\n960\r\n"},

@@ -34,6 +34,9 @@ TEST_F(State, WhatOneStartKeepsTheNextFindsExactly) {
   s.setFlag("times", true);
   s.setValue(awkward, awkward);
   s.setList("rows", {{"1", awkward}, {"2", ""}, {}});
+  s.setList(awkward, {{awkward}});
+  s.setList("gone", {{"x"}});
+  s.setList("gone", {});
   close();
   // Velquin.ini keeps its five lines; the state is a file of its own.
   std::string ini = readBytes(os.folder + "/Velquin.ini");
@@ -44,6 +47,8 @@ TEST_F(State, WhatOneStartKeepsTheNextFindsExactly) {
   EXPECT_EQ(again.value(awkward), awkward);
   EXPECT_EQ(again.list("rows"),
             (std::vector<app::StateRow>{{"1", awkward}, {"2", ""}, {}}));
+  EXPECT_EQ(again.list(awkward), (std::vector<app::StateRow>{{awkward}}));
+  EXPECT_TRUE(again.list("gone").empty());
 }
 
 TEST_F(State, ADamagedFileGivesAnEmptyStateAndIsKeptAside) {
@@ -61,10 +66,22 @@ TEST_F(State, ADamagedFileGivesAnEmptyStateAndIsKeptAside) {
       {"bad escape", good + "h\t\\x\n", false},
       {"escape cut at the end", good + "h\tx\\", false},
       {"value without its value", good + "=\tk\n", false},
+      {"value with a field too many", good + "=\tk\tv\tw\n", false},
       {"record without a name", good + "\tx\n", false},
       {"not UTF-8", good + "h\t\x82\xa0\n", false},
       {"a surrogate in UTF-8", good + "h\t\xed\xa0\x80\n", false},
       {"UTF-8 cut in a character", good + "h\t\xe6\x97", false},
+      // Both ends of every length of UTF-8, and just past them.
+      {"the first and last of every length",
+       good + "h\t\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"
+              "\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\n", true},
+      {"two bytes for one", good + "h\t\xC1\xBF\n", false},
+      {"three bytes for two", good + "h\t\xE0\x9F\xBF\n", false},
+      {"four bytes for three", good + "h\t\xF0\x8F\xBF\xBF\n", false},
+      {"the last surrogate", good + "h\t\xED\xBF\xBF\n", false},
+      {"past U+10FFFF", good + "h\t\xF4\x90\x80\x80\n", false},
+      {"a five-byte lead", good + "h\t\xF8\x88\x80\x80\x80\n", false},
+      {"a lone continuation byte", good + "h\t\x80\n", false},
   };
   writeBytes(os.folder + "/Velquin.ini", "2.2.2\r\n149\r\n233\r\n612\r\n476\r\n");
   for (const Case& c : cases) {

@@ -121,5 +121,27 @@ TEST_F(RealRuns, RightsShowInTheBarOrTheSystemMenu) {
   }
 }
 
+// The restart as administrator starts this same program in the start
+// folder with its arguments intact. Here the program is this test program:
+// told to run no test and to write its report, it leaves the report in the
+// folder it was started in.
+TEST_F(RealRuns, TheElevatedStartGetsTheProgramItsArgumentsAndTheFolder) {
+  // A start folder other than this program's current one.
+  const std::string start = folder + "\\started here";
+  CreateDirectoryW(win32::widen(start).c_str(), nullptr);
+  const std::string report = start + "\\elevated start.xml";
+  std::string error;
+  ASSERT_EQ(os.startElevated("--gtest_filter=NoSuchTest.None "
+                             "\"--gtest_output=xml:elevated start.xml\"",
+                             start, error),
+            platform::Platform::ElevatedStart::Started)
+      << error;
+  for (int i = 0; i < 200 && GetFileAttributesW(win32::widen(report).c_str()) ==
+                                 INVALID_FILE_ATTRIBUTES; ++i)
+    Sleep(50);
+  EXPECT_NE(GetFileAttributesW(win32::widen(report).c_str()), INVALID_FILE_ATTRIBUTES)
+      << report;
+}
+
 }  // namespace
 }  // namespace velquin::test

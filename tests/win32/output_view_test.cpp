@@ -169,6 +169,41 @@ TEST_F(OutputView, TheNewestLineStaysInSightUntilTheUserScrollsAway) {
   EXPECT_FALSE(newestInSight());
 }
 
+// A page holds the lines that fit in it whole: at the end of the text the
+// last line is wholly in sight, whatever part of a line the height leaves.
+TEST_F(OutputView, AtTheEndTheLastLineIsWhollyInSight) {
+  std::string many;
+  for (int i = 1; i <= 200; ++i) many += "line " + std::to_string(i) + "\r\n";
+  window->fromUser([&] { main()["Memo0"].setText(many); });
+  HWND memo = byName("Memo0");
+  SetFocus(memo);
+  pump();
+  auto caret = [&] {
+    GUITHREADINFO gti{};
+    gti.cbSize = sizeof gti;
+    GetGUIThreadInfo(GetCurrentThreadId(), &gti);
+    return gti.rcCaret;
+  };
+  const RECT first = caret();
+  const int line = first.bottom - first.top;  // the caret is a line high
+  ASSERT_GT(line, 0);
+  RECT outer{}, inner{};
+  GetWindowRect(memo, &outer);
+  GetClientRect(memo, &inner);
+  const int frame = (outer.bottom - outer.top) - inner.bottom;
+  for (int part : {0, 1, line / 2, line - 1}) {
+    SetWindowPos(memo, nullptr, 0, 0, outer.right - outer.left, frame + 10 * line + part,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    keys({VK_HOME, VK_END}, VK_CONTROL);
+    pump();
+    RECT client{};
+    GetClientRect(memo, &client);
+    const RECT at = caret();
+    EXPECT_LE(at.bottom, client.bottom) << "a part of " << part << " px";
+    EXPECT_GT(at.top, client.bottom - 2 * line) << "a part of " << part << " px";
+  }
+}
+
 TEST_F(OutputView, AUserSelectionKeepsTheViewWhereItIs) {
   bool stayed = false;
   int at = -1;
@@ -209,8 +244,21 @@ TEST_F(OutputView, SelectAllThenCopyPutsTheWholeOutputOnTheClipboard) {
   const std::string secondLine = shown.substr(15, shown.find("\r\n", 15) - 15);
   EXPECT_EQ(clipboard(), "ipconfig /all\r\n" + secondLine);
 
-  // A double-click selects the word under it: the command's name.
+  // A click sets where a selection begins, a click with Shift held where it
+  // ends, before the start as well as after it.
   HWND memo = byName("Memo0");
+  auto clickAt = [&](int x, WPARAM held) {
+    SendMessageW(memo, WM_LBUTTONDOWN, MK_LBUTTON | held, MAKELPARAM(x, 3));
+    SendMessageW(memo, WM_LBUTTONUP, held, MAKELPARAM(x, 3));
+  };
+  for (auto [from, to] : {std::pair{0, 3000}, std::pair{3000, 0}}) {
+    clickAt(from, 0);
+    clickAt(to, MK_SHIFT);
+    keys({'C'}, VK_CONTROL);
+    EXPECT_EQ(clipboard(), "ipconfig /all") << from << " to " << to;
+  }
+
+  // A double-click selects the word under it: the command's name.
   SendMessageW(memo, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 3));
   keys({'C'}, VK_CONTROL);
   EXPECT_EQ(clipboard(), "ipconfig");

@@ -20,11 +20,12 @@ namespace {
 // One run of the program in a start folder.
 class Started {
  public:
-  explicit Started(const std::filesystem::path& folder) {
+  // arguments: what follows the program's name on its command line.
+  explicit Started(const std::filesystem::path& folder, const std::wstring& arguments = L"") {
     const char* exe = std::getenv("VELQUIN_EXE");
     EXPECT_NE(exe, nullptr) << "VELQUIN_EXE names the program under test";
     if (!exe) return;
-    std::wstring cmd = L"\"" + win32::widen(exe) + L"\"";
+    std::wstring cmd = L"\"" + win32::widen(exe) + L"\"" + arguments;
     STARTUPINFOW si{sizeof si};
     started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0,
                               nullptr, folder.wstring().c_str(), &si, &pi_);
@@ -235,6 +236,35 @@ TEST_F(Executable, APlaceOffEveryMonitorStillOpensAWindowOnTheScreen) {
   EXPECT_GE(rc.top, mi.rcWork.top);
   EXPECT_EQ(rc.right - rc.left, 640 * dpi / 96);
   ASSERT_TRUE(run.close(main));
+}
+
+// Started again as administrator, the program gets the command line that
+// the user had in its field, quoted as the restart quotes it, and does not
+// run it.
+TEST_F(Executable, TheCommandLineOfARestartIsInItsFieldAndNotRun) {
+  std::ofstream(folder / "Velquin.ini", std::ios::binary)
+      << "2.2.2\r\n150\r\n240\r\n612\r\n476\r\n";
+  const struct { const wchar_t* arguments; const char* field; } cases[] = {
+      {LR"( /edit "net \"a b\\\" c\\")", R"(net "a b\" c\)"},
+      {L"\t/edit  \"ping -n 1 127.0.0.1\" ", "ping -n 1 127.0.0.1"},
+      {L" /edit", ""},
+      {L"", ""},
+  };
+  for (const auto& c : cases) {
+    Started run(folder, c.arguments);
+    HWND main = run.mainWindow();
+    ASSERT_NE(main, nullptr);
+    // Asked as another program asks an edit control for its text: the
+    // window's caption is the text it was made with.
+    HWND edit1 = findByName(main, "Edit1");
+    const auto n = SendMessageW(edit1, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring field(static_cast<size_t>(n) + 1, L'\0');
+    SendMessageW(edit1, WM_GETTEXT, field.size(), reinterpret_cast<LPARAM>(field.data()));
+    field.resize(static_cast<size_t>(n));
+    EXPECT_EQ(win32::narrow(field), c.field);
+    EXPECT_EQ(findByName(main, "Memo0"), nullptr);  // nothing ran
+    ASSERT_TRUE(run.close(main));
+  }
 }
 
 }  // namespace

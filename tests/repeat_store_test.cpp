@@ -75,7 +75,7 @@ TEST(RunStore, TheOldestGoFirstPastTheLimit) {
   EXPECT_EQ(store.text(500), runText(504));
   EXPECT_EQ(store.newest(), runText(1003));
   // One whole text and a line or so for every other run.
-  EXPECT_LT(store.bytes(), text.size() + 1000 * 200);
+  EXPECT_LT(store.bytes(), text.size() + 1000 * 400);
   store.clear();
   EXPECT_EQ(store.size(), 0u);
   EXPECT_EQ(store.dropped(), 0u);

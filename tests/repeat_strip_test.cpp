@@ -63,7 +63,7 @@ class RepeatTest : public AppTest {
   RepeatTest() : starts(os) {
     program->runner().addObserver(starts);
     file = os.folder + "/out.txt";
-    command = "cat '" + file + "'";
+    command = "cat " + file;
   }
 
   form::OutputDoc& doc() { return *main()["Memo0"].outputDoc(); }
@@ -73,7 +73,8 @@ class RepeatTest : public AppTest {
 
   // One thing the user does while the repetition goes on: when the
   // condition holds at a pass of the message loop, the action runs (once,
-  // in order). Every pass moves the clock on by tickMs.
+  // in order). Every pass while no command runs moves the clock on by
+  // tickMs: a run takes no time unless a step says so.
   struct Step {
     std::function<bool()> when;
     std::function<void()> then;
@@ -81,6 +82,7 @@ class RepeatTest : public AppTest {
   // Opens the strip with Ctrl+R, types Edit1's line first, and presses the
   // start button; returns once the repetition has ended.
   void repeat(std::vector<Step> steps, int64_t tickMs = 100) {
+    form().userSelectPage(main()["PageControl1"], 0);
     type("Edit1", command);
     enter("Edit1");
     ASSERT_TRUE(form().userShortcut("Ctrl+R"));
@@ -96,7 +98,7 @@ class RepeatTest : public AppTest {
     } d{std::move(steps), 0, std::chrono::steady_clock::now() + 20s, false, {}};
     d.tick = [this, &d, tickMs] {
       os.duringPump.push_back(d.tick);
-      os.clockMs += tickMs;
+      if (starts.ended == starts.at.size()) os.clockMs += tickMs;
       if (std::chrono::steady_clock::now() > d.deadline) {
         d.timedOut = true;
         os.quit = true;
@@ -133,22 +135,30 @@ constexpr const char* kSecond =
 
 TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   writeBytes(file, kFirst);
+  ASSERT_TRUE(form().userShortcut("Ctrl+R") || (enter("Edit1"), form().userShortcut("Ctrl+R")));
   click("CB_RepeatNotify");
+  ASSERT_TRUE((*this)["CB_RepeatNotify"].checked());
   std::vector<std::string> bar;
   repeat({
       // While the first two runs give the same text, the user changes the
       // command line field; the repetition keeps its own line.
       {waiting(2), [&] {
          writeBytes(file, kSecond);
+         form().userSelectPage(main()["PageControl1"], 0);
          type("Edit1", "echo mine");
        }},
       {waiting(3), [&] { bar.push_back(text("StatusBar1")); }},
-      {running(4), [&] { bar.push_back(text("StatusBar1")); }},
-      {waiting(4), [&] { click("btnRepeat"); }},
+      {running(4), [&] {
+         bar.push_back(text("StatusBar1"));
+         os.clockMs += 2500;  // a run longer than the interval
+       }},
+      {running(5), [&] {}},
+      {waiting(5), [&] { click("btnRepeat"); }},
   });
-  // Every interval from the start of the one before, never two at once.
-  EXPECT_EQ(starts.at, (std::vector<int64_t>{0, 2000, 4000, 6000}));
-  EXPECT_EQ(starts.commands, std::vector<std::string>(4, command));
+  // Every interval from the start of the one before, never two at once; a
+  // run that overran is followed at once.
+  EXPECT_EQ(starts.at, (std::vector<int64_t>{0, 2000, 4000, 6000, 8500}));
+  EXPECT_EQ(starts.commands, std::vector<std::string>(5, command));
   EXPECT_EQ(text("Edit1"), "echo mine");
   EXPECT_FALSE(repeating());
   EXPECT_EQ(text("btnRepeat"), results::kRepeatStart);
@@ -158,8 +168,8 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   EXPECT_TRUE(bar[0].ends_with(" 秒)、変化 3 行、次は 2 秒後") ||
               bar[0].ends_with(" 秒)、変化 3 行、次は 1 秒後")) << bar[0];
   EXPECT_TRUE(bar[1].starts_with("繰り返し 4 回目: 実行中")) << bar[1];
-  EXPECT_TRUE(text("StatusBar1").starts_with("繰り返し 4 回目: 終了コード 0 ("));
-  EXPECT_TRUE(text("StatusBar1").ends_with("、変化 0 行"));
+  EXPECT_TRUE(text("StatusBar1").starts_with("繰り返し 5 回目: 終了コード 0 ("));
+  EXPECT_TRUE(text("StatusBar1").ends_with("、変化 0 行")) << text("StatusBar1");
   // Told once: the only run that changed.
   EXPECT_EQ(os.alerts, 1);
   // The line once in the history.
@@ -167,7 +177,7 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   EXPECT_EQ(program->history().history().entries().size(), 1u);
 
   const std::vector<std::string> list = {results::kRepeatNewest,
-                                         "09:30:00  4 回目  変化 3 行  ×2",
+                                         "09:30:00  5 回目  変化 3 行  ×3",
                                          "09:30:00  2 回目  ×2"};
   EXPECT_EQ((*this)["CB_RepeatRuns"].items(), list);
 
@@ -178,7 +188,7 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   EXPECT_FALSE(marks().any());
   pick("CB_RepeatRuns", 1);
   EXPECT_EQ(text("Memo0"), second);
-  EXPECT_EQ(text("StatusBar1").substr(0, 22), "繰り返し 4 回目: ");
+  EXPECT_TRUE(text("StatusBar1").starts_with("繰り返し 5 回目: "));
   // Lines: 0 the command, 3 the address, 5 after the removed one, 6 added.
   for (size_t ln = 0; ln < 9; ++ln) {
     EXPECT_EQ(marks().changed(ln), ln == 3 || ln == 6) << ln;
@@ -219,7 +229,7 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   form().execute("Act_RepeatSave");
   EXPECT_EQ(fromCp932(readBytes(os.folder + "/record.txt")),
             "==== 09:30:00  2 回目 ====\r\n" + command + "\r\n" + kFirst +
-                "==== 09:30:00  4 回目 ====\r\n" + second);
+                "==== 09:30:00  5 回目 ====\r\n" + second);
   EXPECT_TRUE(os.messages.empty());
 
   // Closing the strip takes the marks and the status bar's texts away.
@@ -279,6 +289,7 @@ TEST_F(RepeatTest, EveryWayOfStoppingEndsTheRepetition) {
        [this] { click("btnRepeatClose"); }, 1},
       {"a command file", "", false,
        [this] {
+         form().userSelectPage(main()["PageControl1"], 3);
          (*this)["Memo3"].setText("echo batch");
          click("Button4");
        },
@@ -286,6 +297,7 @@ TEST_F(RepeatTest, EveryWayOfStoppingEndsTheRepetition) {
       {"the window closing", "", false, [this] { os.quit = true; }, 1},
       {"a command of the user's own", "", false,
        [this] {
+         form().userSelectPage(main()["PageControl1"], 0);
          type("Edit1", "echo mine");
          click("btnDO");
        },
@@ -295,7 +307,7 @@ TEST_F(RepeatTest, EveryWayOfStoppingEndsTheRepetition) {
   for (const Way& w : ways) {
     starts.at.clear();
     starts.ended = 0;
-    command = w.line.empty() ? "cat '" + file + "'" : w.line;
+    command = w.line.empty() ? "cat " + file : w.line;
     repeat({{w.whileRunning ? running(1) : waiting(1), [&] { w.stop(); }}});
     EXPECT_EQ(runs(), w.runs) << w.what;
     EXPECT_FALSE(repeating()) << w.what;
@@ -337,6 +349,7 @@ TEST_F(RepeatTest, ABadIntervalIsRefusedAndTheOldOneKept) {
 }
 
 TEST_F(RepeatTest, ChoicesAreKeptAcrossStarts) {
+  form().userSelectPage(main()["PageControl1"], 1);
   enter("Memo0");
   ASSERT_TRUE(form().userShortcut("Ctrl+R"));
   type("Edit_RepeatSec", "0.5");

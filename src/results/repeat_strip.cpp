@@ -160,9 +160,9 @@ RepeatStrip::RepeatStrip(app::TfrmMain& main, app::RunStatus& status)
                [this] { btnRepeatCloseClick(); }});
   f.addAction({"Act_FixedPitch", "繰り返し", "等幅フォント(&M)",
                [this] { Act_FixedPitchExecute(); }});
-  // Anywhere in the main window: the pages and the buttons below them.
-  f.addShortcut("Ctrl+R", "PageControl1", "Act_Repeat");
-  f.addShortcut("Ctrl+R", "Panel2", "Act_Repeat");
+  // Anywhere in the main window.
+  for (const form::Control* root : f.roots())
+    f.addShortcut("Ctrl+R", root->name(), "Act_Repeat");
   f.addShortcut("Enter", "Edit_RepeatSec", "Act_RepeatInterval");
   f.addShortcut("Esc", "PanelRepeat", "Act_RepeatClose");
 
@@ -248,6 +248,7 @@ void RepeatStrip::btnRepeatCloseClick() {
   doc_.changes().clear();
   doc_.changesShown();
   status_.setAround(kOwner, "", "");
+  ownStatus_ = false;
   main_.form().setFocus(c_->Memo0);
 }
 
@@ -291,6 +292,7 @@ void RepeatStrip::showButton() {
 }
 
 void RepeatStrip::around(const std::string& back) {
+  ownStatus_ = true;
   status_.setAround(kOwner, "繰り返し " + std::to_string(number_) + " 回目: ", back);
 }
 
@@ -471,6 +473,9 @@ void RepeatStrip::finish() {
   active_ = false;
   paused_ = false;
   showButton();
+  // The bar keeps what the last run changed, without a next run.
+  if (number_ > 0 && ownStatus_)
+    around(lastFirst_ ? "" : "、変化 " + std::to_string(lastChanged_) + " 行");
 }
 
 void RepeatStrip::runStarting(const std::string&) {
@@ -492,6 +497,7 @@ void RepeatStrip::runStarting(const std::string&) {
   }
   doc_.changes().clear();
   status_.setAround(kOwner, "", "");
+  ownStatus_ = false;
 }
 
 void RepeatStrip::runEnded(const exec::RunEnd& end) {

@@ -90,6 +90,7 @@ class RepeatStrip : public app::PageUnit, public exec::RunObserver {
   size_t lastChanged_ = 0;
   bool lastFirst_ = true;
   bool inRun_ = false;
+  bool ownStatus_ = false;     // the status bar shows the repetition's texts
   int pendingShow_ = -1;      // a kept run chosen while a run was going
   // The run that the repetition started, among those that may nest.
   bool ourStart_ = false;

@@ -451,11 +451,10 @@ void RepeatStrip::CB_RepeatRunsChange() {
   const int pick = c_->CB_RepeatRuns.itemIndex();
   const size_t n = store_.size();
   if (pick <= 0) {
-    // The newest, and the repetition goes on.
-    if (paused_) {
-      paused_ = false;
-      showKept(n - 1);
-    }
+    // The newest again, and a paused repetition goes on.
+    const bool shown = paused_ || !active_;
+    paused_ = false;
+    if (shown && n > 0) showKept(n - 1);
     showButton();
     return;
   }

@@ -608,10 +608,10 @@ class OutputView final : public NativeControl {
     const bool marking = changes.mode() != form::ChangeMarks::Mode::None && changes.any();
     const ChangeColors colors = changeColors();
     const int h = lineHeight();
-    auto rule = [&](int y, COLORREF color) {
+    auto rule = [&](int x, int y, COLORREF color) {
       HBRUSH b = CreateSolidBrush(color);
       const int thick = std::max(1, r_.scale(2));
-      RECT r{0, std::max(0, y - thick / 2), rc.right, std::max(0, y - thick / 2) + thick};
+      RECT r{x, std::max(0, y - thick / 2), rc.right, std::max(0, y - thick / 2) + thick};
       FillRect(dc, &r, b);
       DeleteObject(b);
     };
@@ -621,8 +621,11 @@ class OutputView final : public NativeControl {
       if (ln == form::ChangeMarks::kSkipped) {
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
         SetBkColor(dc, GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
-        TextOutW(dc, textLeft(), y, L"\u22EE", 1);
-        rule(y + h / 2, GetSysColor(COLOR_GRAYTEXT));
+        const wchar_t skipped[] = L"\u2026";
+        TextOutW(dc, textLeft(), y, skipped, 1);
+        const int gap = r_.scale(4);
+        rule(textLeft() + widths_.width(skipped[0]) + gap, y + h / 2,
+             GetSysColor(COLOR_GRAYTEXT));
         continue;
       }
       if (marking && changes.changed(ln)) {
@@ -639,7 +642,7 @@ class OutputView final : public NativeControl {
                         : filtered()     ? form::ChangeMarks::kSkipped
                                          : text_.lineCount();
       if (ln != form::ChangeMarks::kSkipped && changes.removedBefore(ln))
-        rule(static_cast<int>(row - top_) * h, colors.removed);
+        rule(0, static_cast<int>(row - top_) * h, colors.removed);
     }
   }
 

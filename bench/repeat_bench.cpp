@@ -106,7 +106,7 @@ double privateMiB() {
 }
 
 void memoryBench() {
-  std::string text = connections(1250, 0);  // about 100 KB
+  std::string text = connections(1700, 0);  // about 100 KB
   const size_t size = text.size();
   reading::RunStore store(1000);
   form::ChangeMarks marks;
@@ -117,7 +117,10 @@ void memoryBench() {
     // One line changes each time, somewhere else each time.
     std::string newer = older;
     const size_t at = newer.find("127.0.", 300 + (n * 7919) % (size - 400));
-    if (at != std::string::npos) newer[at + 4] = static_cast<char>('0' + n % 10);
+    if (at != std::string::npos) {
+      newer[at + 4] = static_cast<char>('a' + n % 26);
+      if (newer == older) newer[at + 4] = newer[at + 4] == 'x' ? 'y' : 'x';
+    }
     const auto t = Clock::now();
     afterRun(older, newer, store, marks);
     slowest = std::max(slowest, msSince(t));

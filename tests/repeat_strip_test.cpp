@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -258,6 +260,7 @@ TEST_F(RepeatTest, AChosenRunPausesTheRepetitionUntilTheNewest) {
       {running(3), [&] {
          // Going on starts a run at once.
          EXPECT_EQ(starts.at[2], 20000);
+         EXPECT_EQ(text("btnRepeat"), results::kRepeatStop);
          pick("CB_RepeatRuns", 1);  // chosen while the run goes on
        }},
       {[&] { return runs() == 3 && starts.ended == 3 && os.clockMs >= 30000; }, [&] {
@@ -346,6 +349,24 @@ TEST_F(RepeatTest, ABadIntervalIsRefusedAndTheOldOneKept) {
   command = "echo now";
   repeat({{waiting(2), [&] { click("btnRepeat"); }}});
   EXPECT_EQ(starts.at, (std::vector<int64_t>{0, 1500}));
+}
+
+TEST_F(RepeatTest, ARecordNeverHoldsALineThatMayCarryAPassword) {
+  // A "net" of our own on the search path answers as the real one would.
+  const std::string bin = os.folder + "/bin";
+  std::filesystem::create_directories(bin);
+  writeBytes(bin + "/net", "#!/bin/sh\necho ok\n");
+  std::filesystem::permissions(bin + "/net", std::filesystem::perms::owner_all);
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (bin + ":" + path).c_str(), 1);
+  command = "net use x: \\\\srv\\share secret /user:me";
+  repeat({{waiting(1), [&] { click("btnRepeat"); }}});
+  setenv("PATH", path.c_str(), 1);
+  ASSERT_EQ(text("Memo0"), command + "\r\nok\n");
+  os.dialogAnswers.push_back(os.folder + "/record.txt");
+  form().execute("Act_RepeatSave");
+  EXPECT_EQ(fromCp932(readBytes(os.folder + "/record.txt")),
+            "==== 09:30:00  1 回目 ====\r\nok\n\r\n");
 }
 
 TEST_F(RepeatTest, ChoicesAreKeptAcrossStarts) {

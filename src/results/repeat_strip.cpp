@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/history.h"
 #include "form/output_doc.h"
 #include "reading/line_diff.h"
 #include "results/data_page.h"
@@ -353,9 +354,9 @@ bool RepeatStrip::waitUntil(int64_t& scheduled) {
       lastFirst_ ? "" : "、変化 " + std::to_string(lastChanged_) + " 行";
   // A run that took longer than the interval is followed at once, and the
   // next one is counted from there.
-  if (os.steadyMs() >= scheduled) {
+  if (!paused_ && os.steadyMs() >= scheduled) {
     scheduled = os.steadyMs();
-    return active_ && !paused_ && !os.quitting();
+    return active_ && !os.quitting();
   }
   int64_t shown = -1;
   for (;;) {
@@ -522,7 +523,15 @@ void RepeatStrip::Act_RepeatSaveExecute() {
     const reading::KeptRun& r = store_.run(i);
     std::string& b = blocks[i];
     b = "==== " + r.time + "  " + std::to_string(r.number) + " 回目 ====\r\n";
-    b += run;
+    // A line that may carry a password is left out of the file; the output
+    // under it is kept.
+    if (app::carriesPassword(command_)) {
+      const size_t end = run.find_first_of("\r\n");
+      if (end == std::string::npos) return;
+      b.append(run, run.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
+    } else {
+      b += run;
+    }
     if (!b.ends_with("\r\n")) b += "\r\n";
   });
   std::string text;

@@ -18,6 +18,7 @@
 #include "results/batch_page.h"
 #include "results/data_page.h"
 #include "results/output_find.h"
+#include "results/repeat_strip.h"
 
 namespace velquin {
 
@@ -44,10 +45,12 @@ Program::Program(platform::Platform& platform)
   m.addUnit<help::HelpPage>();
   // Find in the output view and the time of each line.
   m.addUnit<results::OutputFind>();
+  results::RepeatStrip& repeat = m.addUnit<results::RepeatStrip>(status);
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
   runner_->addObserver(status);
   runner_->addObserver(history);
+  runner_->addObserver(repeat);
   about_ = std::make_unique<help::TfrmAbout>(platform);
   m.addWindow(about_->form());
   m.form().checkNames();

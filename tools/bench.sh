@@ -10,7 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/bench-win}"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DVELQUIN_TESTS=OFF >/dev/null
-make -C "$build" -j2 velquin_bench velquin_startup_bench >/dev/null
+make -C "$build" -j2 velquin_bench velquin_startup_bench velquin_repeat_bench >/dev/null
 # A prefix of its own, so that the shared one of the tests is left alone.
 export VELQUIN_WINEPREFIX="${VELQUIN_WINEPREFIX:-$build/wineprefix}"
 echo "load: $(uptime)"
@@ -26,4 +26,7 @@ WINEPREFIX="$VELQUIN_WINEPREFIX" wineserver -k 2>/dev/null || true
 taskset -c 0 "$root/tools/wine-run.sh" "$build/bench/velquin_startup_bench.exe"
 WINEPREFIX="$VELQUIN_WINEPREFIX" wineserver -k 2>/dev/null || true
 "$root/tools/wine-run.sh" "$build/bench/velquin_bench.exe"
+# The repetition: the comparison of two runs, a thousand kept runs, and a
+# thousand runs every 0.5 s in the real window (about nine minutes).
+"$root/tools/wine-run.sh" "$build/bench/velquin_repeat_bench.exe" "${VELQUIN_REPEAT_RUNS:-1000}"
 echo "load: $(uptime)"

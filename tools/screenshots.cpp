@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,69 @@ int wmain(int argc, wchar_t** argv) {
     f["Memo0"].outputDoc()->setShowTimes(false);
     f.execute("Act_FindClose");
   });
+  // A repeated command whose output changed between two runs: the changed
+  // lines marked, then the changed characters (taken while the repetition
+  // waits for its next run), then the changed lines alone and the output in
+  // the fixed-pitch font.
+  {
+    const std::wstring file = out + L"\\repeat_arp.txt";
+    auto write = [&file](const char* utf8) {
+      const std::string bytes =
+          velquin::win32::toCodePage(932, velquin::win32::widen(utf8), nullptr);
+      if (FILE* fp = _wfopen(file.c_str(), L"wb")) {
+        fwrite(bytes.data(), 1, bytes.size(), fp);
+        fclose(fp);
+      }
+    };
+    auto capture = [&](const std::wstring& name) {
+      RECT rc;
+      GetWindowRect(window.hwnd(), &rc);
+      saveBmp(rc, out + L"\\" + name + L".bmp");
+    };
+    write("インターフェイス: 127.0.0.1 --- 0x1\r\n"
+          "  インターネット アドレス  物理アドレス          種類\r\n"
+          "  127.0.0.2             00-11-22-33-44-55     動的\r\n"
+          "  127.0.0.3             00-11-22-33-44-66     動的\r\n"
+          "  127.0.0.4             00-11-22-33-44-77     静的\r\n"
+          "  127.0.0.5             00-11-22-33-44-88     静的\r\n");
+    window.fromUser([&] {
+      f["Edit1"].setText("cmd /c type \"" + velquin::win32::narrow(file) + "\"");
+      f.execute("Act_Repeat");
+      f["Edit_RepeatSec"].setText("4");
+    });
+    HWND mode = window.native(f["CB_RepeatMode"])->hwnd();
+    HWND start = window.native(f["btnRepeat"])->hwnd();
+    std::thread hand([&] {
+      Sleep(1000);
+      write("インターフェイス: 127.0.0.1 --- 0x1\r\n"
+            "  インターネット アドレス  物理アドレス          種類\r\n"
+            "  127.0.0.2             00-11-22-33-44-5a     動的\r\n"
+            "  127.0.0.4             00-11-22-33-44-77     静的\r\n"
+            "  127.0.0.5             00-11-22-33-44-88     静的\r\n"
+            "  127.0.0.9             00-11-22-33-44-99     動的\r\n");
+      Sleep(4500);
+      capture(L"p2_repeat_lines");
+      PostMessageW(mode, CB_SETCURSEL, 2, 0);
+      PostMessageW(GetParent(mode), WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(mode), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(mode));
+      Sleep(700);
+      capture(L"p2_repeat_chars");
+      PostMessageW(start, BM_CLICK, 0, 0);
+    });
+    window.fromUser([&] { f.userClick(f["btnRepeat"]); });
+    hand.join();
+    shot(L"p2_repeat_only", [&] { f.userClick(f["CB_RepeatOnly"]); });
+    shot(L"p2_repeat_fixed", [&] {
+      f.userClick(f["CB_RepeatOnly"]);
+      f.userPickItem(f["CB_RepeatMode"], 1);
+      f.execute("Act_FixedPitch");
+    });
+    window.fromUser([&] {
+      f.execute("Act_FixedPitch");
+      f.userClick(f["btnRepeatClose"]);
+    });
+  }
   // The picture of the README: a command run as the user runs it, its
   // output and how it ended in the status bar.
   shot(L"readme", [&] {

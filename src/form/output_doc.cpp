@@ -6,6 +6,7 @@ void OutputDoc::reset() {
   text_.reset();
   times_.reset(text_, now());
   finder_.reset();
+  changes_.clear();
   told();
   kick();
 }

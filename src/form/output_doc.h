@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "form/change_marks.h"
 #include "form/line_times.h"
 #include "form/output_text.h"
 #include "form/text_find.h"
@@ -46,6 +47,11 @@ class OutputDoc {
   void setMarks(bool on);
   bool showTimes() const { return showTimes_; }
   void setShowTimes(bool on);
+  // The changes against an earlier run, drawn over the text; a new text
+  // clears them. After a change of them, changesShown() redraws the view.
+  ChangeMarks& changes() { return changes_; }
+  const ChangeMarks& changes() const { return changes_; }
+  void changesShown() { show(false); }
   // The program selected [begin, end): the view brings it into sight.
   void selectFound(size_t begin, size_t end);
 
@@ -92,6 +98,7 @@ class OutputDoc {
   OutputText text_;
   TextFinder finder_;
   LineTimes times_;
+  ChangeMarks changes_;
   std::function<long long()> clock_;
   std::vector<std::pair<int, std::function<void()>>> listeners_;
   int nextListener_ = 0;

@@ -105,6 +105,7 @@ class OutputView final : public NativeControl {
       : NativeControl(p), doc_(*p.model.outputDoc()), text_(doc_.text()) {}
   ~OutputView() override {
     dropBackBuffer();
+    if (fixedFont_) DeleteObject(fixedFont_);
     doc_.onShow = nullptr;
     doc_.onFindPending = nullptr;
     text_.setWidths(nullptr);
@@ -133,13 +134,14 @@ class OutputView final : public NativeControl {
     hwnd_ = make(kClass, style, WS_EX_CLIENTEDGE, L"");
     GetClientRect(hwnd_, &client_);
     // make() sets the font before the window could measure with it.
-    setFont(r_.font(model_.font()));
+    setBaseFont(r_.font(model_.font()));
     text_.setWidths(&widths_);
     access_ = std::make_unique<AccessibleHandle>(hwnd_, [this] {
       return widen(std::string(text_.line(text_.lineOf(text_.caret()))));
     });
     doc_.onFindPending = [this] { SetTimer(hwnd_, kFindTimer, USER_TIMER_MINIMUM, nullptr); };
     doc_.onShow = [this](bool reveal) {
+      followChanges();
       if (reveal) {
         ensureVisible(text_.selStart());
         ensureVisible(text_.caret());
@@ -207,7 +209,7 @@ class OutputView final : public NativeControl {
     return std::max<size_t>(1, static_cast<size_t>(rc.bottom / lineHeight()));
   }
   size_t maxTop() const {
-    const size_t n = text_.lineCount(), page = pageLines();
+    const size_t n = rowCount(), page = pageLines();
     return n > page ? n - page : 0;
   }
   // The newest line shown is in sight (lines appended since wait to show).
@@ -238,7 +240,7 @@ class OutputView final : public NativeControl {
   }
   void showText() {
     lastShown_ = GetTickCount();
-    shownLines_ = text_.lineCount();
+    shownLines_ = rowCount();
     if (follow_) top_ = maxTop();
     top_ = std::min(top_, maxTop());
     updateScroll();
@@ -260,7 +262,7 @@ class OutputView final : public NativeControl {
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
     si.nMin = 0;
-    si.nMax = static_cast<int>(std::min<size_t>(text_.lineCount(), INT_MAX) - 1);
+    si.nMax = static_cast<int>(std::min<size_t>(rowCount(), INT_MAX) - 1);
     si.nPage = static_cast<UINT>(pageLines());
     si.nPos = static_cast<int>(top_);
     setBar(SB_VERT, si);
@@ -298,9 +300,9 @@ class OutputView final : public NativeControl {
 
   // Positions
   size_t posAt(int x, int y) {
-    long long line = static_cast<long long>(top_) + (y < 0 ? -1 : y / lineHeight());
-    line = std::clamp<long long>(line, 0, static_cast<long long>(text_.lineCount()) - 1);
-    const auto ln = static_cast<size_t>(line);
+    long long row = static_cast<long long>(top_) + (y < 0 ? -1 : y / lineHeight());
+    row = std::clamp<long long>(row, 0, static_cast<long long>(rowCount()) - 1);
+    const size_t ln = lineAtRow(static_cast<size_t>(row));
     return text_.lineStart(ln) +
            form::OutputText::hitTest(text_.line(ln), x + left_ - textLeft(), widths_);
   }
@@ -309,14 +311,15 @@ class OutputView final : public NativeControl {
     const int x = form::OutputText::xOf(text_.line(ln), pos - text_.lineStart(ln),
                                         widths_);
     return {x - left_ + textLeft(),
-            static_cast<int>((static_cast<long long>(ln) - static_cast<long long>(top_)) *
+            static_cast<int>((static_cast<long long>(rowOfLine(ln)) -
+                              static_cast<long long>(top_)) *
                              lineHeight())};
   }
 
   void ensureVisible(size_t pos) {
-    const size_t ln = text_.lineOf(pos);
-    if (ln < top_) top_ = ln;
-    else if (ln >= top_ + pageLines()) top_ = ln + 1 - pageLines();
+    const size_t ln = text_.lineOf(pos), row = rowOfLine(ln);
+    if (row < top_) top_ = row;
+    else if (row >= top_ + pageLines()) top_ = row + 1 - pageLines();
     const int x = form::OutputText::xOf(text_.line(ln), pos - text_.lineStart(ln),
                                         widths_);
     const RECT rc = client();
@@ -440,9 +443,8 @@ class OutputView final : public NativeControl {
     const bool enabled = IsWindowEnabled(hwnd_);
     FillRect(dc, &rc, GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
     SetBkMode(dc, OPAQUE);
-    const size_t last = std::min(text_.lineCount(), top_ + pageLines() + 1);
-    for (size_t ln = top_; ln < last; ++ln)
-      paintLine(dc, ln, static_cast<int>(ln - top_) * lineHeight(), rc.right, enabled);
+    const size_t last = std::min(rowCount(), top_ + pageLines() + 1);
+    paintRows(dc, rc, last, enabled);
     if (doc_.showTimes()) paintTimes(dc, rc, last);
     BitBlt(target, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
     SelectObject(dc, oldFont);
@@ -457,9 +459,12 @@ class OutputView final : public NativeControl {
     SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     const form::LineTimes& times = doc_.times();
-    for (size_t ln = top_; ln < last && times.has(ln); ++ln) {
+    for (size_t row = top_; row < last; ++row) {
+      const size_t ln = lineOfRow(row);
+      if (ln == form::ChangeMarks::kSkipped) continue;
+      if (!times.has(ln)) break;
       const std::wstring t = widen(form::LineTimes::format(times.at(ln)));
-      TextOutW(dc, margin(), static_cast<int>(ln - top_) * lineHeight(), t.c_str(),
+      TextOutW(dc, margin(), static_cast<int>(row - top_) * lineHeight(), t.c_str(),
                static_cast<int>(t.size()));
     }
   }
@@ -473,7 +478,15 @@ class OutputView final : public NativeControl {
     const form::TextFinder& find = doc_.finder();
     auto [mark, markEnd] = doc_.marks() ? find.within(start, start + s.size())
                                         : std::pair<size_t, size_t>{0, 0};
-    enum Look { kPlain, kMarked, kSelected };
+    const form::ChangeMarks& changes = doc_.changes();
+    const bool lineChanged = changes.mode() != form::ChangeMarks::Mode::None &&
+                             changes.changed(ln);
+    auto [changed, changedEnd] =
+        lineChanged && changes.mode() == form::ChangeMarks::Mode::Chars
+            ? changes.charsWithin(start, start + s.size())
+            : std::pair<size_t, size_t>{0, 0};
+    const ChangeColors colors = changeColors();
+    enum Look { kPlain, kMarked, kSelected, kChangedLine, kChangedChars };
     std::wstring run;
     std::vector<INT> dx;
     int runX = 0;
@@ -481,10 +494,14 @@ class OutputView final : public NativeControl {
     auto flush = [&] {
       if (run.empty()) return;
       const bool runSelected = runLook == kSelected;
-      SetTextColor(dc, GetSysColor(runSelected ? COLOR_HIGHLIGHTTEXT
-                                   : enabled   ? COLOR_WINDOWTEXT
-                                               : COLOR_GRAYTEXT));
-      SetBkColor(dc, runLook == kMarked ? kMarkColor
+      SetTextColor(dc, runLook == kChangedLine    ? colors.lineText
+                       : runLook == kChangedChars ? colors.charsText
+                                                  : GetSysColor(runSelected ? COLOR_HIGHLIGHTTEXT
+                                                                : enabled   ? COLOR_WINDOWTEXT
+                                                                            : COLOR_GRAYTEXT));
+      SetBkColor(dc, runLook == kMarked         ? kMarkColor
+                     : runLook == kChangedLine  ? colors.line
+                     : runLook == kChangedChars ? colors.chars
                      : GetSysColor(runSelected ? COLOR_HIGHLIGHT
                                    : enabled   ? COLOR_WINDOW
                                                : COLOR_BTNFACE));
@@ -512,9 +529,13 @@ class OutputView final : public NativeControl {
       if (origin + next > 0) {
         const size_t at = start + p;
         while (mark < markEnd && find[mark].end <= at) ++mark;
+        while (changed < changedEnd && changes.charRange(changed).second <= at) ++changed;
         const Look look = at >= selFrom && at < selTo ? kSelected
                           : mark < markEnd && find[mark].begin <= at ? kMarked
-                                                                     : kPlain;
+                          : changed < changedEnd && changes.charRange(changed).first <= at
+                              ? kChangedChars
+                          : lineChanged ? kChangedLine
+                                        : kPlain;
         if (look != runLook || run.empty()) {
           flush();
           runLook = look;
@@ -537,6 +558,134 @@ class OutputView final : public NativeControl {
       p += n;
     }
     flush();
+  }
+
+  // --- The changes against the run before, drawn over the text: rows
+  // while only the changed lines show, their colours, and the font of
+  // fixed pitch that the user may choose for the view.
+  bool filtered() const { return doc_.changes().onlyChanged(); }
+  size_t rowCount() const {
+    return filtered() ? doc_.changes().rows().size() : text_.lineCount();
+  }
+  // The line that a row shows, or kSkipped for the mark of lines left out.
+  size_t lineOfRow(size_t row) const {
+    return filtered() ? doc_.changes().rows()[row] : row;
+  }
+  // The line a click on a row reaches: the mark of lines left out stands
+  // for the line shown above it.
+  size_t lineAtRow(size_t row) const {
+    const size_t ln = lineOfRow(row);
+    return ln != form::ChangeMarks::kSkipped ? ln : lineOfRow(row - 1);
+  }
+  // The row of a line; a line left out is at the mark that stands for it.
+  size_t rowOfLine(size_t line) const {
+    if (!filtered()) return line;
+    const std::vector<size_t>& rows = doc_.changes().rows();
+    for (size_t r = 0; r < rows.size(); ++r) {
+      if (rows[r] == form::ChangeMarks::kSkipped || rows[r] < line) continue;
+      return rows[r] == line || r == 0 ? r : r - 1;
+    }
+    return rows.size() - 1;
+  }
+
+  struct ChangeColors {
+    COLORREF line, lineText, chars, charsText, removed;
+  };
+  // Pale green behind changed lines, a stronger one behind the changed
+  // characters, red where lines went away; a high-contrast theme's own
+  // colours while one is on.
+  static ChangeColors changeColors() {
+    HIGHCONTRASTW hc{};
+    hc.cbSize = sizeof hc;
+    if (SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) &&
+        (hc.dwFlags & HCF_HIGHCONTRASTON))
+      return {GetSysColor(COLOR_INFOBK), GetSysColor(COLOR_INFOTEXT),
+              GetSysColor(COLOR_HOTLIGHT), GetSysColor(COLOR_WINDOW),
+              GetSysColor(COLOR_HOTLIGHT)};
+    return {RGB(220, 244, 220), GetSysColor(COLOR_WINDOWTEXT), RGB(128, 208, 128),
+            GetSysColor(COLOR_WINDOWTEXT), RGB(224, 0, 0)};
+  }
+
+  // The lines on view: a changed line's colour reaches the right edge, a
+  // thin red rule marks where lines went away, and a grey rule stands for
+  // lines left out.
+  void paintRows(HDC dc, const RECT& rc, size_t last, bool enabled) {
+    const form::ChangeMarks& changes = doc_.changes();
+    const bool marking = changes.mode() != form::ChangeMarks::Mode::None && changes.any();
+    const ChangeColors colors = changeColors();
+    const int h = lineHeight();
+    auto rule = [&](int x, int y, COLORREF color) {
+      HBRUSH b = CreateSolidBrush(color);
+      const int thick = std::max(1, r_.scale(2));
+      RECT r{x, std::max(0, y - thick / 2), rc.right, std::max(0, y - thick / 2) + thick};
+      FillRect(dc, &r, b);
+      DeleteObject(b);
+    };
+    for (size_t row = top_; row < last; ++row) {
+      const int y = static_cast<int>(row - top_) * h;
+      const size_t ln = lineOfRow(row);
+      if (ln == form::ChangeMarks::kSkipped) {
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        SetBkColor(dc, GetSysColor(enabled ? COLOR_WINDOW : COLOR_BTNFACE));
+        const wchar_t skipped[] = L"\u2026";
+        TextOutW(dc, textLeft(), y, skipped, 1);
+        const int gap = r_.scale(4);
+        rule(textLeft() + widths_.width(skipped[0]) + gap, y + h / 2,
+             GetSysColor(COLOR_GRAYTEXT));
+        continue;
+      }
+      if (marking && changes.changed(ln)) {
+        HBRUSH b = CreateSolidBrush(colors.line);
+        RECT r{0, y, rc.right, y + h};
+        FillRect(dc, &r, b);
+        DeleteObject(b);
+      }
+      paintLine(dc, ln, y, rc.right, enabled);
+    }
+    if (!marking) return;
+    for (size_t row = top_; row <= last && row <= rowCount(); ++row) {
+      const size_t ln = row < rowCount() ? lineOfRow(row)
+                        : filtered()     ? form::ChangeMarks::kSkipped
+                                         : text_.lineCount();
+      if (ln != form::ChangeMarks::kSkipped && changes.removedBefore(ln))
+        rule(0, static_cast<int>(row - top_) * h, colors.removed);
+    }
+  }
+
+  // The font the renderer gives (again after a change of DPI), or the
+  // fixed-pitch one of the same height while the user chose it.
+  void setBaseFont(HFONT font) {
+    if (font != baseFont_ && fixedFont_) {
+      DeleteObject(fixedFont_);
+      fixedFont_ = nullptr;
+    }
+    baseFont_ = font;
+    setFont(fixedPitchChosen() ? fixedFont() : font);
+  }
+  bool fixedPitchChosen() const { return doc_.changes().fixedPitch(); }
+  HFONT fixedFont() {
+    if (!fixedFont_) {
+      LOGFONTW lf{};
+      GetObjectW(baseFont_ ? baseFont_ : GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+      lf.lfWidth = 0;
+      lf.lfCharSet = SHIFTJIS_CHARSET;
+      lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+      lstrcpynW(lf.lfFaceName, L"ＭＳ ゴシック", LF_FACESIZE);
+      fixedFont_ = CreateFontIndirectW(&lf);
+    }
+    return fixedFont_;
+  }
+  // Before the view shows what changed: the font that was chosen, and the
+  // first row kept within the rows there are now.
+  void followChanges() {
+    const bool fixed = fixedPitchChosen();
+    if (fixed != (fixedFont_ && font_ == fixedFont_)) setFont(fixed ? fixedFont() : baseFont_);
+    if (filtered() != filteredShown_) {
+      filteredShown_ = filtered();
+      top_ = rowOfLine(text_.lineOf(text_.caret()));
+    }
+    shownLines_ = rowCount();
+    top_ = std::min(top_, maxTop());
   }
 
   void key(UINT vk, bool shift, bool ctrl) {
@@ -680,7 +829,7 @@ class OutputView final : public NativeControl {
       case WM_ERASEBKGND:
         return 1;
       case WM_SETFONT:
-        setFont(reinterpret_cast<HFONT>(wp));
+        setBaseFont(reinterpret_cast<HFONT>(wp));
         return 0;
       case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
@@ -831,6 +980,9 @@ class OutputView final : public NativeControl {
   form::OutputText& text_;
   GdiWidths widths_;
   HFONT font_ = nullptr;
+  HFONT baseFont_ = nullptr;   // the renderer's
+  HFONT fixedFont_ = nullptr;  // of fixed pitch, made when first chosen
+  bool filteredShown_ = false;
   size_t top_ = 0;  // first line on view
   int left_ = 0;    // pixels scrolled to the right
   int goalX_ = -1;  // x kept by up and down

@@ -1,0 +1,232 @@
+// The repetition measured: the comparison of two runs of a busy server's
+// connection list and the work the window does after each run, the memory
+// of a thousand kept runs of a long output, and in the real window the
+// cadence of a repeated command and its handles and memory over many runs.
+//   velquin_repeat_bench [runs]   (default 1000; the cadence needs 101)
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "exec/runner.h"
+#include "form/change_marks.h"
+#include "program.h"
+#include "reading/line_diff.h"
+#include "reading/run_store.h"
+#include "win32/platform_win32.h"
+#include "win32/renderer.h"
+#include "win32/session.h"
+
+namespace {
+
+using namespace velquin;
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+// A connection list of n lines as a busy server's netstat -an shows it.
+std::string connections(size_t n, size_t seed) {
+  std::string t = "netstat -an\r\n\r\nアクティブな接続\r\n\r\n  プロトコル  ローカル アドレス"
+                  "        外部アドレス          状態\r\n";
+  for (size_t i = 0; i < n; ++i) {
+    char line[128];
+    std::snprintf(line, sizeof line, "  TCP    127.0.0.1:%-5zu   127.0.%zu.%zu:%-5zu     %s\r\n",
+                  1024 + i, (i / 250) % 250, i % 250, 40000 + (i * 7 + seed) % 20000,
+                  i % 3 ? "ESTABLISHED" : "TIME_WAIT");
+    t += line;
+  }
+  return t;
+}
+
+// What the window does once a run has ended: the lines compared, the
+// characters within the changed ones, the marks set and the run kept.
+size_t afterRun(const std::string& older, const std::string& newer, reading::RunStore& store,
+                form::ChangeMarks& marks) {
+  const auto a = reading::splitLines(older, false), b = reading::splitLines(newer, false);
+  const auto hunks = reading::diffLines(a, b);
+  std::vector<size_t> changed, removed;
+  std::vector<std::pair<size_t, size_t>> chars;
+  for (const reading::Hunk& h : hunks) {
+    for (size_t k = 0; k < h.newCount; ++k) {
+      changed.push_back(h.newBegin + k);
+      if (k < h.oldCount)
+        for (auto r : reading::diffChars(a[h.oldBegin + k], b[h.newBegin + k]))
+          chars.push_back(r);
+    }
+    if (h.oldCount > h.newCount) removed.push_back(h.newBegin + h.newCount);
+  }
+  marks.set(b.size(), changed, removed, chars);
+  store.add(newer, {"00:00:00", store.size() + 1, reading::changedLines(hunks), 1, false});
+  return reading::changedLines(hunks);
+}
+
+void compareBench() {
+  const std::string older = connections(5000, 0);
+  std::string newer = older;
+  // 20 lines changed, spread over the list: new states and ports.
+  auto lines = reading::splitLines(newer, true);
+  std::string rebuilt;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string l(lines[i]);
+    if (i > 10 && i % 250 == 0) l.replace(l.find("127.0."), 6, "127.9.");
+    rebuilt += l;
+  }
+  newer = rebuilt;
+  std::vector<double> times;
+  size_t changed = 0;
+  for (int i = 0; i < 21; ++i) {
+    reading::RunStore store;
+    form::ChangeMarks marks;
+    store.add(older, {"00:00:00", 1, 0, 1, true});
+    const auto t = Clock::now();
+    changed = afterRun(older, newer, store, marks);
+    times.push_back(msSince(t));
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("comparing two runs of 5000 lines, %zu changed, with the marks and the kept "
+              "run: median %.2f ms, slowest %.2f ms (target under 20 ms; the window is busy "
+              "that long, target under 50 ms)\n",
+              changed, times[times.size() / 2], times.back());
+}
+
+double privateMiB() {
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  pmc.cb = sizeof pmc;
+  GetProcessMemoryInfo(GetCurrentProcess(),
+                       reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+  return static_cast<double>(pmc.PrivateUsage ? pmc.PrivateUsage : pmc.WorkingSetSize) /
+         (1024.0 * 1024.0);
+}
+
+void memoryBench() {
+  std::string text = connections(1700, 0);  // about 100 KB
+  const size_t size = text.size();
+  reading::RunStore store(1000);
+  form::ChangeMarks marks;
+  const double before = privateMiB();
+  std::string older = text;
+  double slowest = 0;
+  for (size_t n = 0; n < 1100; ++n) {
+    // One line changes each time, somewhere else each time.
+    std::string newer = older;
+    const size_t at = newer.find("127.0.", 300 + (n * 7919) % (size - 400));
+    if (at != std::string::npos) {
+      newer[at + 4] = static_cast<char>('a' + n % 26);
+      if (newer == older) newer[at + 4] = newer[at + 4] == 'x' ? 'y' : 'x';
+    }
+    const auto t = Clock::now();
+    afterRun(older, newer, store, marks);
+    slowest = std::max(slowest, msSince(t));
+    older = std::move(newer);
+  }
+  const auto t = Clock::now();
+  const std::string oldest = store.text(0);
+  const double rebuild = msSince(t);
+  std::printf("1000 kept runs of a %zu KB output changing in one line: %.2f MB held "
+              "(target at most 8 MB), process %+.1f MB; slowest run kept %.1f ms; the "
+              "oldest rebuilt in %.0f ms\n",
+              size / 1024, store.bytes() / (1024.0 * 1024.0), privateMiB() - before, slowest,
+              rebuild);
+}
+
+// Records the start of each run of the real window's repetition and stops
+// it once enough have started.
+class Starts : public exec::RunObserver {
+ public:
+  Starts(HWND stop, size_t want) : stop_(stop), want_(want) {}
+  void runStarting(const std::string&) override {
+    at.push_back(Clock::now());
+    if (at.size() == 11) {
+      handlesAt10 = handles();
+      memoryAt10 = privateMiB();
+    }
+    if (at.size() == want_) PostMessageW(stop_, BM_CLICK, 0, 0);
+  }
+  void runEnded(const exec::RunEnd&) override {}
+  static DWORD handles() {
+    DWORD n = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &n);
+    return n;
+  }
+  std::vector<Clock::time_point> at;
+  DWORD handlesAt10 = 0;
+  double memoryAt10 = 0;
+
+ private:
+  HWND stop_;
+  size_t want_;
+};
+
+void windowBench(size_t runs, const std::wstring& child) {
+  wchar_t tmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp);
+  const auto folder = std::filesystem::path(tmp) /
+                      ("velquin-repeat-bench-" + std::to_string(GetCurrentProcessId()));
+  std::filesystem::create_directories(folder);
+  SetCurrentDirectoryW(folder.wstring().c_str());
+  if (FILE* f = _wfopen((folder / "Velquin.ini").wstring().c_str(), L"wb")) {
+    fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
+    fclose(f);
+  }
+  {
+    win32::Win32Platform os;
+    win32::Session session(os);
+    session.show(SW_SHOWNORMAL);
+    os.pumpMessages(0);
+    form::Form& f = session.program().main().form();
+    win32::Renderer& window = session.mainWindow();
+    // A command that takes 0.1 s, every 0.5 s.
+    std::string line;
+    for (wchar_t c : child) line += static_cast<char>(c);
+    window.fromUser([&] {
+      f["Edit1"].setText("\"" + line + "\" silent 100");
+      f.execute("Act_Repeat");
+      f["Edit_RepeatSec"].setText("0.5");
+    });
+    Starts starts(window.native(f["btnRepeat"])->hwnd(), runs + 1);
+    session.program().runner().addObserver(starts);
+    window.fromUser([&] { f.userClick(f["btnRepeat"]); });
+    if (starts.at.size() > 101) {
+      const double at = std::chrono::duration<double, std::milli>(starts.at[100] -
+                                                                  starts.at[0]).count();
+      // A run that ended after its successor was due (a slow start of the
+      // child on a busy machine) moves every later one.
+      int late = 0;
+      for (size_t i = 1; i <= 100; ++i)
+        late += std::chrono::duration<double, std::milli>(starts.at[i] - starts.at[i - 1])
+                    .count() > 520;
+      std::printf("cadence 0.5 s, command of 0.1 s: the run 100 intervals after the first "
+                  "started %.0f ms after it (target 50000 +- 100 ms); %d of the 100 "
+                  "intervals were longer than 520 ms\n", at, late);
+    }
+    std::printf("%zu runs: %ld kernel handles and %+.1f MB more than after 10 "
+                "(target none)\n",
+                starts.at.size() - 1,
+                static_cast<long>(Starts::handles()) - static_cast<long>(starts.handlesAt10),
+                privateMiB() - starts.memoryAt10);
+  }
+  SetCurrentDirectoryW(tmp);
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const size_t runs = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 1000;
+  compareBench();
+  memoryBench();
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring child =
+      (std::filesystem::path(self).parent_path() / L"velquin_bench_child.exe").wstring();
+  if (runs > 0) windowBench(runs, child);
+  return 0;
+}

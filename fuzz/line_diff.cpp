@@ -1,0 +1,107 @@
+// The comparison of repeated runs and the store of kept runs: the input is
+// a few run texts cut apart by NUL bytes. Every kept run is rebuilt byte for
+// byte from the differences, identical neighbours are counted rather than
+// kept, the hunks of each pair of runs turn the older lines into the newer
+// ones, and the characters of a line left unmarked are a subsequence of the
+// older line's, in order.
+#include <string>
+#include <vector>
+
+#include "form/change_marks.h"
+#include "form/output_text.h"
+#include "reading/line_diff.h"
+#include "reading/run_store.h"
+#include "support/memory_platform.h"
+
+using namespace velquin;
+
+namespace {
+
+void checkHunks(const std::vector<std::string_view>& a,
+                const std::vector<std::string_view>& b) {
+  const std::vector<reading::Hunk> hunks = reading::diffLines(a, b);
+  std::vector<std::string_view> rebuilt;
+  size_t i = 0;
+  for (const reading::Hunk& h : hunks) {
+    if (h.oldBegin < i || h.oldBegin + h.oldCount > a.size() ||
+        h.newBegin + h.newCount > b.size() || (h.oldCount == 0 && h.newCount == 0))
+      fuzz::fail("a hunk out of order or out of range");
+    rebuilt.insert(rebuilt.end(), a.begin() + i, a.begin() + h.oldBegin);
+    if (rebuilt.size() != h.newBegin) fuzz::fail("a hunk's place in the newer lines is wrong");
+    rebuilt.insert(rebuilt.end(), b.begin() + h.newBegin, b.begin() + h.newBegin + h.newCount);
+    i = h.oldBegin + h.oldCount;
+  }
+  rebuilt.insert(rebuilt.end(), a.begin() + i, a.end());
+  if (rebuilt != b) fuzz::fail("the hunks do not turn the older lines into the newer");
+  if (reading::changedLines(hunks) > std::max(a.size(), b.size()))
+    fuzz::fail("more lines changed than there are");
+}
+
+std::vector<char32_t> chars(std::string_view s) {
+  std::vector<char32_t> out;
+  for (size_t p = 0; p < s.size();) {
+    char32_t c;
+    p += form::decodeUtf8(s, p, c);
+    out.push_back(c);
+  }
+  return out;
+}
+
+void checkChars(std::string_view a, std::string_view b) {
+  const auto ranges = reading::diffChars(a, b);
+  std::string kept;
+  size_t at = 0;
+  for (const auto& [from, to] : ranges) {
+    if (from < at || (at > 0 && from == at) || to <= from || to > b.size())
+      fuzz::fail("changed characters out of order, touching or out of range");
+    kept.append(b.substr(at, from - at));
+    at = to;
+  }
+  kept.append(b.substr(at));
+  // What is left unmarked is common to both, in order.
+  const std::vector<char32_t> ca = chars(a), ck = chars(kept);
+  size_t j = 0;
+  for (char32_t c : ca)
+    if (j < ck.size() && ck[j] == c) ++j;
+  if (j != ck.size()) fuzz::fail("an unmarked character is not in the older line");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> runs;
+  for (size_t at = 0; at <= input.size() && runs.size() < 6;) {
+    size_t end = input.find('\0', at);
+    if (end == std::string::npos) end = input.size();
+    runs.push_back(input.substr(at, end - at));
+    at = end + 1;
+  }
+  reading::RunStore store(3);
+  std::vector<std::string> kept;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    const bool added = store.add(runs[i], {"00:00:00", i + 1, 0, 1, i == 0});
+    if (added != (kept.empty() || kept.back() != runs[i]))
+      fuzz::fail("a run was kept or counted wrongly");
+    if (added) kept.push_back(runs[i]);
+  }
+  const size_t first = kept.size() - store.size();
+  if (store.size() > 3 || store.dropped() != first) fuzz::fail("the limit was not kept");
+  for (size_t i = 0; i < store.size(); ++i)
+    if (store.text(i) != kept[first + i]) fuzz::fail("a kept run came back changed");
+
+  for (size_t i = 1; i < runs.size(); ++i) {
+    for (bool breaks : {false, true})
+      checkHunks(reading::splitLines(runs[i - 1], breaks), reading::splitLines(runs[i], breaks));
+    const auto a = reading::splitLines(runs[i - 1], false);
+    const auto b = reading::splitLines(runs[i], false);
+    for (size_t k = 0; k < std::min<size_t>({a.size(), b.size(), 8}); ++k) checkChars(a[k], b[k]);
+    std::string joined;
+    for (std::string_view l : reading::splitLines(runs[i], true)) joined += l;
+    if (joined != runs[i]) fuzz::fail("the lines with their breaks are not the text");
+    std::string text = runs[i];
+    form::OutputText view(text);
+    if (view.lineCount() != b.size()) fuzz::fail("lines counted otherwise than the view does");
+  }
+  return 0;
+}

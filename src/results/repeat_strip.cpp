@@ -1,0 +1,551 @@
+#include "results/repeat_strip.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/history.h"
+#include "form/output_doc.h"
+#include "reading/line_diff.h"
+#include "results/data_page.h"
+
+namespace velquin::results {
+
+using form::Align;
+using form::Kind;
+
+namespace {
+
+constexpr const char* kOwner = "repeat";
+constexpr const char* kIntervalValue = "repeat.interval";
+constexpr const char* kModeValue = "repeat.mode";
+constexpr const char* kOnlyValue = "repeat.only";
+constexpr const char* kNotifyValue = "repeat.notify";
+constexpr const char* kFixedValue = "output.fixedPitch";
+constexpr int64_t kShortest = 500;
+constexpr int64_t kLongest = 86400 * 1000LL;
+// Characters are compared within changed lines up to this length; longer
+// lines are marked as a whole.
+constexpr size_t kLongestCompared = 4000;
+
+// Full-width digits and points as the input method types them.
+std::string halfWidth(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == 0xEF && i + 2 < text.size()) {
+      const auto b = static_cast<unsigned char>(text[i + 1]);
+      const auto d = static_cast<unsigned char>(text[i + 2]);
+      if (b == 0xBC && d >= 0x90 && d <= 0x99) {  // ０ to ９
+        out += static_cast<char>('0' + d - 0x90);
+        i += 2;
+        continue;
+      }
+      if (b == 0xBC && d == 0x8E) {  // ．
+        out += '.';
+        i += 2;
+        continue;
+      }
+    }
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
+// "HH:MM:SS" of "YYYY/MM/DD hh:mm:ss".
+std::string clockTime(const std::string& local) {
+  return local.size() >= 19 ? local.substr(11, 8) : local;
+}
+
+std::string runCaption(const reading::KeptRun& r) {
+  std::string s = r.time + "  " + std::to_string(r.number) + " 回目";
+  if (!r.first) s += "  変化 " + std::to_string(r.changed) + " 行";
+  if (r.same > 1) s += "  ×" + std::to_string(r.same);
+  return s;
+}
+
+}  // namespace
+
+int64_t parseInterval(const std::string& typed) {
+  std::string t = halfWidth(typed);
+  const size_t a = t.find_first_not_of(' '), b = t.find_last_not_of(' ');
+  if (a == std::string::npos) return -1;
+  t = t.substr(a, b - a + 1);
+  int64_t whole = 0, fraction = 0, scale = 1000;
+  size_t i = 0;
+  for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
+    whole = whole * 10 + (t[i] - '0');
+    if (whole > kLongest) return -1;
+  }
+  const bool digits = i > 0;
+  bool decimals = false;
+  if (i < t.size() && t[i] == '.') {
+    for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
+      decimals = true;
+      if (scale > 1) fraction += (t[i] - '0') * (scale /= 10);
+    }
+  }
+  if (i != t.size() || (!digits && !decimals)) return -1;
+  const int64_t ms = whole * 1000 + fraction;
+  return ms >= kShortest && ms <= kLongest ? ms : -1;
+}
+
+std::string intervalText(int64_t ms) {
+  std::string s = std::to_string(ms / 1000);
+  int64_t f = ms % 1000;
+  if (f == 0) return s;
+  std::string d = std::to_string(1000 + f).substr(1);
+  while (d.back() == '0') d.pop_back();
+  return s + "." + d;
+}
+
+struct RepeatStrip::Controls {
+  form::Control& PanelRepeat;
+  form::Control& Edit_RepeatSec;
+  form::Control& btnRepeat;
+  form::Control& CB_RepeatMode;
+  form::Control& CB_RepeatOnly;
+  form::Control& CB_RepeatRuns;
+  form::Control& CB_RepeatNotify;
+  form::Control& LblRepeatLine;
+  form::Control& Edit1;
+  form::Control& Memo0;
+};
+
+RepeatStrip::RepeatStrip(app::TfrmMain& main, app::RunStatus& status)
+    : main_(main), status_(status), doc_(*main["Memo0"].outputDoc()) {
+  form::Form& f = main_.form();
+  f.add({.name = "PanelRepeat", .kind = Kind::Panel, .parent = "TabSheet2",
+         .bounds = {0, 0, 0, 50}, .style = {.align = Align::Top},
+         .visible = false});
+  f.add({.name = "LblRepeatSec", .kind = Kind::Label, .parent = "PanelRepeat",
+         .text = "間隔(&I)", .bounds = {4, 6, 44, 14},
+         .style = {.focusControl = "Edit_RepeatSec"}});
+  f.add({.name = "Edit_RepeatSec", .kind = Kind::Edit, .parent = "PanelRepeat",
+         .text = "2", .bounds = {50, 3, 48, 20},
+         .hint = "次の実行までの秒数 (0.5 から 86400)"});
+  f.add({.name = "LblRepeatUnit", .kind = Kind::Label, .parent = "PanelRepeat",
+         .text = "秒", .bounds = {101, 6, 14, 14}});
+  f.add({.name = "btnRepeat", .kind = Kind::Button, .parent = "PanelRepeat",
+         .text = kRepeatStart, .bounds = {118, 2, 72, 22},
+         .onClick = [this] { btnRepeatClick(); }});
+  f.add({.name = "CB_RepeatMode", .kind = Kind::ComboBox, .parent = "PanelRepeat",
+         .bounds = {196, 3, 104, 20},
+         .style = {.comboStyle = form::ComboStyle::DropDownList},
+         .items = {"強調しない", "変わった行", "変わった文字"}, .itemIndex = 1,
+         .onChange = [this] { CB_RepeatModeChange(); }});
+  f.add({.name = "CB_RepeatRuns", .kind = Kind::ComboBox, .parent = "PanelRepeat",
+         .bounds = {306, 3, 256, 20},
+         .style = {.comboStyle = form::ComboStyle::DropDownList},
+         .items = {kRepeatNewest}, .itemIndex = 0,
+         .hint = "残した実行結果 (変わった回だけ、新しい順)",
+         .onChange = [this] { CB_RepeatRunsChange(); }});
+  f.add({.name = "btnRepeatClose", .kind = Kind::Button, .parent = "PanelRepeat",
+         .text = "×", .bounds = {566, 2, 22, 22},
+         .hint = "繰り返しを止めて閉じます",
+         .onClick = [this] { btnRepeatCloseClick(); }});
+  f.add({.name = "CB_RepeatOnly", .kind = Kind::CheckBox, .parent = "PanelRepeat",
+         .text = "変わった行だけ表示(&O)", .bounds = {4, 28, 168, 18},
+         .onClick = [this] { CB_RepeatOnlyClick(); }});
+  f.add({.name = "CB_RepeatNotify", .kind = Kind::CheckBox, .parent = "PanelRepeat",
+         .text = "変わったら知らせる(&N)", .bounds = {176, 28, 160, 18}});
+  f.add({.name = "LblRepeatLine", .kind = Kind::Label, .parent = "PanelRepeat",
+         .bounds = {340, 30, 248, 14}, .style = {.autoSize = false}});
+
+  f.addAction({"Act_Repeat", "繰り返し", "繰り返し実行(&R)...",
+               [this] { Act_RepeatExecute(); }});
+  f.addAction({"Act_RepeatInterval", "繰り返し", "",
+               [this] { Act_RepeatIntervalExecute(); }});
+  f.addAction({"Act_RepeatSave", "繰り返し", "記録を保存(&V)...",
+               [this] { Act_RepeatSaveExecute(); }});
+  f.addAction({"Act_RepeatClose", "繰り返し", "",
+               [this] { btnRepeatCloseClick(); }});
+  f.addAction({"Act_FixedPitch", "繰り返し", "等幅フォント(&M)",
+               [this] { Act_FixedPitchExecute(); }});
+  // Anywhere in the main window.
+  for (const form::Control* root : f.roots())
+    f.addShortcut("Ctrl+R", root->name(), "Act_Repeat");
+  f.addShortcut("Enter", "Edit_RepeatSec", "Act_RepeatInterval");
+  f.addShortcut("Esc", "PanelRepeat", "Act_RepeatClose");
+
+  doc_.addMenuItem({.caption = "繰り返し実行(&R)...", .action = "Act_Repeat",
+                    .separatorBefore = true});
+  doc_.addMenuItem({.caption = "記録を保存(&V)...", .action = "Act_RepeatSave",
+                    .shown = [this] { return store_.size() > 0; }});
+  doc_.addMenuItem({.caption = "等幅フォント(&M)", .action = "Act_FixedPitch",
+                    .checked = [this] { return doc_.changes().fixedPitch(); }});
+
+  c_.reset(new Controls{f["PanelRepeat"], f["Edit_RepeatSec"], f["btnRepeat"],
+                        f["CB_RepeatMode"], f["CB_RepeatOnly"], f["CB_RepeatRuns"],
+                        f["CB_RepeatNotify"], f["LblRepeatLine"], f["Edit1"],
+                        f["Memo0"]});
+}
+
+RepeatStrip::~RepeatStrip() = default;
+
+void RepeatStrip::formShown() {
+  app::UserState& s = main_.state();
+  const int64_t ms = parseInterval(s.value(kIntervalValue, "2"));
+  if (ms > 0) intervalMs_ = ms;
+  c_->Edit_RepeatSec.setText(intervalText(intervalMs_));
+  const std::string mode = s.value(kModeValue, "1");
+  c_->CB_RepeatMode.setItemIndex(mode == "0" ? 0 : mode == "2" ? 2 : 1);
+  c_->CB_RepeatOnly.setChecked(s.flag(kOnlyValue, false));
+  c_->CB_RepeatNotify.setChecked(s.flag(kNotifyValue, false));
+  form::ChangeMarks& marks = doc_.changes();
+  marks.setMode(static_cast<form::ChangeMarks::Mode>(c_->CB_RepeatMode.itemIndex()));
+  marks.setOnlyChanged(c_->CB_RepeatOnly.checked());
+  marks.setFixedPitch(s.flag(kFixedValue, false));
+  doc_.changesShown();
+  // The page's stop button also ends a repetition that waits for its next
+  // run, when there is no command for the runner to stop.
+  form::Form& f = main_.form();
+  if (const form::Action* stop = f.findAction("Act_Break")) {
+    form::Action wrapped = *stop;
+    wrapped.execute = [this, inner = stop->execute] {
+      stopRequested();
+      if (inner) inner();
+    };
+    f.addAction(std::move(wrapped));
+  }
+}
+
+void RepeatStrip::formClosing() {
+  active_ = false;
+  app::UserState& s = main_.state();
+  s.setValue(kIntervalValue, intervalText(intervalMs_));
+  s.setValue(kModeValue, std::to_string(c_->CB_RepeatMode.itemIndex()));
+  s.setFlag(kOnlyValue, c_->CB_RepeatOnly.checked());
+  s.setFlag(kNotifyValue, c_->CB_RepeatNotify.checked());
+  s.setFlag(kFixedValue, doc_.changes().fixedPitch());
+}
+
+void RepeatStrip::Act_RepeatExecute() {
+  c_->PanelRepeat.setVisible(true);
+  main_["PageControl1"].setActivePage(main_["TabSheet2"]);
+  if (!active_) c_->LblRepeatLine.setText(c_->Edit1.text());
+  main_.form().setFocus(c_->btnRepeat);
+}
+
+void RepeatStrip::btnRepeatClick() {
+  if (!active_) {
+    repeat();
+    return;
+  }
+  if (paused_) {
+    showKept(store_.size() - 1);
+    paused_ = false;
+    showButton();
+    return;
+  }
+  active_ = false;
+  showButton();
+}
+
+void RepeatStrip::btnRepeatCloseClick() {
+  active_ = false;
+  paused_ = false;
+  showButton();
+  c_->PanelRepeat.setVisible(false);
+  doc_.changes().clear();
+  doc_.changesShown();
+  status_.setAround(kOwner, "", "");
+  ownStatus_ = false;
+  main_.form().setFocus(c_->Memo0);
+}
+
+void RepeatStrip::stopRequested() {
+  if (!active_) return;
+  active_ = false;
+  showButton();
+}
+
+void RepeatStrip::Act_RepeatIntervalExecute() { takeInterval(true); }
+
+bool RepeatStrip::takeInterval(bool tell) {
+  const int64_t ms = parseInterval(c_->Edit_RepeatSec.text());
+  if (ms < 0) {
+    if (tell) main_.platform().showMessage(kBadInterval);
+    c_->Edit_RepeatSec.setText(intervalText(intervalMs_));
+    return false;
+  }
+  intervalMs_ = ms;
+  return true;
+}
+
+void RepeatStrip::CB_RepeatModeChange() {
+  doc_.changes().setMode(
+      static_cast<form::ChangeMarks::Mode>(std::max(0, c_->CB_RepeatMode.itemIndex())));
+  doc_.changesShown();
+}
+
+void RepeatStrip::CB_RepeatOnlyClick() {
+  doc_.changes().setOnlyChanged(c_->CB_RepeatOnly.checked());
+  doc_.changesShown();
+}
+
+void RepeatStrip::Act_FixedPitchExecute() {
+  doc_.changes().setFixedPitch(!doc_.changes().fixedPitch());
+  doc_.changesShown();
+}
+
+void RepeatStrip::showButton() {
+  c_->btnRepeat.setText(active_ && !paused_ ? kRepeatStop : kRepeatStart);
+}
+
+void RepeatStrip::around(const std::string& back) {
+  ownStatus_ = true;
+  status_.setAround(kOwner, "繰り返し " + std::to_string(number_) + " 回目: ", back);
+}
+
+void RepeatStrip::repeat() {
+  if (!takeInterval(true)) return;
+  platform::Platform& os = main_.platform();
+  command_ = c_->Edit1.text();
+  c_->LblRepeatLine.setText(command_);
+  store_.clear();
+  number_ = 0;
+  active_ = true;
+  paused_ = false;
+  pendingShow_ = -1;
+  showButton();
+  listRuns();
+  // Each run starts an interval after the one before was due, so that the
+  // time the program takes to wake up adds up over no number of runs; a
+  // run that overran its interval is followed at once.
+  int64_t scheduled = os.steadyMs();
+  while (runOnce()) {
+    scheduled += intervalMs_;
+    if (!waitUntil(scheduled)) break;
+  }
+  finish();
+}
+
+bool RepeatStrip::runOnce() {
+  platform::Platform& os = main_.platform();
+  if (!active_ || os.quitting()) return false;
+  ++number_;
+  const std::string startTime = clockTime(os.localTimeText());
+  around("");
+  userLine_ = c_->Edit1.text();
+  restoreLine_ = userLine_ != command_;
+  if (restoreLine_) c_->Edit1.setText(command_);
+  started_ = false;
+  end_ = {.how = exec::RunEnd::How::NotStarted};
+  ourStart_ = true;
+  inRun_ = true;
+  main_.form().execute("Act_btnDO");
+  inRun_ = false;
+  ourStart_ = false;
+  if (restoreLine_ && !started_) c_->Edit1.setText(userLine_);
+  // Refused (an empty line), not started, stopped, or the window closed.
+  if (!started_ || end_.how != exec::RunEnd::How::Exited) return false;
+  kept(startTime);
+  if (pendingShow_ >= 0) {
+    const int index = pendingShow_;
+    pendingShow_ = -1;
+    showKept(static_cast<size_t>(index));
+  }
+  return active_;
+}
+
+bool RepeatStrip::waitUntil(int64_t& scheduled) {
+  platform::Platform& os = main_.platform();
+  const std::string changes =
+      lastFirst_ ? "" : "、変化 " + std::to_string(lastChanged_) + " 行";
+  // A run that took longer than the interval is followed at once, and the
+  // next one is counted from there.
+  if (!paused_ && os.steadyMs() >= scheduled) {
+    scheduled = os.steadyMs();
+    return active_ && !os.quitting();
+  }
+  int64_t shown = -1;
+  for (;;) {
+    if (!active_ || os.quitting()) return false;
+    const int64_t now = os.steadyMs();
+    if (paused_) {
+      scheduled = now;  // going on starts a run at once
+      if (shown != 0) around(changes + "、一時停止中");
+      shown = 0;
+      os.pumpMessages(250);
+      continue;
+    }
+    if (now >= scheduled) return true;
+    const int64_t left = scheduled - now;
+    const int64_t seconds = (left + 999) / 1000;
+    if (seconds != shown) {
+      around(changes + "、次は " + std::to_string(seconds) + " 秒後");
+      shown = seconds;
+    }
+    // Woken when the seconds shown change, or for the run.
+    os.pumpMessages(static_cast<int>(left - (seconds - 1) * 1000));
+  }
+}
+
+void RepeatStrip::kept(const std::string& startTime) {
+  const std::string& text = c_->Memo0.text();
+  const bool first = store_.size() == 0;
+  // A strip closed while the run went on shows nothing of it.
+  const bool shown = c_->PanelRepeat.visible();
+  const size_t changed = first ? 0 : mark(store_.newest(), text, shown);
+  lastChanged_ = changed;
+  lastFirst_ = first;
+  store_.add(text, {startTime, number_, changed, 1, first});
+  if (shown) around(first ? "" : "、変化 " + std::to_string(changed) + " 行");
+  if (changed > 0 && c_->CB_RepeatNotify.checked()) main_.platform().alertUser();
+  listRuns();
+}
+
+// The marks of the newer text against the older one: the lines of each
+// place that differs, the characters that changed within the lines that
+// stand in for each other there, and a mark where lines went away.
+size_t RepeatStrip::mark(const std::string& older, const std::string& newer,
+                        bool show) {
+  const std::vector<std::string_view> a = reading::splitLines(older, false);
+  const std::vector<std::string_view> b = reading::splitLines(newer, false);
+  const std::vector<reading::Hunk> hunks = reading::diffLines(a, b);
+  if (!show) return reading::changedLines(hunks);
+  std::vector<size_t> changed, removed;
+  std::vector<std::pair<size_t, size_t>> chars;
+  for (const reading::Hunk& h : hunks) {
+    for (size_t k = 0; k < h.newCount; ++k) {
+      const size_t ln = h.newBegin + k;
+      changed.push_back(ln);
+      const size_t at = static_cast<size_t>(b[ln].data() - newer.data());
+      if (k < h.oldCount && b[ln].size() <= kLongestCompared &&
+          a[h.oldBegin + k].size() <= kLongestCompared) {
+        for (auto [from, to] : reading::diffChars(a[h.oldBegin + k], b[ln]))
+          chars.emplace_back(at + from, at + to);
+      } else if (!b[ln].empty()) {
+        chars.emplace_back(at, at + b[ln].size());
+      }
+    }
+    if (h.oldCount > h.newCount) removed.push_back(h.newBegin + h.newCount);
+  }
+  doc_.changes().set(b.size(), std::move(changed), std::move(removed),
+                     std::move(chars));
+  doc_.changesShown();
+  return reading::changedLines(hunks);
+}
+
+// Index 0 is the oldest kept run.
+void RepeatStrip::showKept(size_t index) {
+  if (index >= store_.size()) return;
+  const std::string text = store_.text(index);
+  c_->Memo0.setText(text);
+  if (index > 0) mark(store_.text(index - 1), text, true);
+  const reading::KeptRun& r = store_.run(index);
+  status_.setAround(kOwner, "繰り返し " + std::to_string(r.number) + " 回目: ",
+                    r.first ? "" : "、変化 " + std::to_string(r.changed) + " 行");
+}
+
+void RepeatStrip::listRuns() {
+  form::Control& list = c_->CB_RepeatRuns;
+  list.clearItems();
+  list.addItem(kRepeatNewest);
+  for (size_t i = store_.size(); i-- > 0;) list.addItem(runCaption(store_.run(i)));
+  if (store_.dropped() > 0)
+    list.addItem("(古い " + std::to_string(store_.dropped()) + " 回は破棄しました)");
+  list.setItemIndex(0);
+}
+
+void RepeatStrip::CB_RepeatRunsChange() {
+  const int pick = c_->CB_RepeatRuns.itemIndex();
+  const size_t n = store_.size();
+  if (pick <= 0) {
+    // The newest again, and a paused repetition goes on.
+    const bool shown = paused_ || !active_;
+    paused_ = false;
+    if (shown && n > 0) showKept(n - 1);
+    showButton();
+    return;
+  }
+  if (static_cast<size_t>(pick) > n) return;  // the note of dropped runs
+  const size_t index = n - static_cast<size_t>(pick);
+  if (active_) paused_ = true;
+  showButton();
+  if (inRun_)
+    pendingShow_ = static_cast<int>(index);
+  else
+    showKept(index);
+}
+
+void RepeatStrip::finish() {
+  active_ = false;
+  paused_ = false;
+  showButton();
+  // The bar keeps what the last run changed, without a next run.
+  if (number_ > 0 && ownStatus_)
+    around(lastFirst_ ? "" : "、変化 " + std::to_string(lastChanged_) + " 行");
+}
+
+void RepeatStrip::runStarting(const std::string&) {
+  ++depth_;
+  if (ourStart_) {
+    ourStart_ = false;
+    ourDepth_ = depth_;
+    started_ = true;
+    // The runner has taken the repeated line: Edit1 shows the user's own.
+    if (restoreLine_) c_->Edit1.setText(userLine_);
+    return;
+  }
+  // Another command (the user's own, a command file) ends the repetition
+  // and the status bar speaks of that command alone.
+  if (active_) {
+    active_ = false;
+    paused_ = false;
+    showButton();
+  }
+  doc_.changes().clear();
+  status_.setAround(kOwner, "", "");
+  ownStatus_ = false;
+}
+
+void RepeatStrip::runEnded(const exec::RunEnd& end) {
+  if (depth_ == ourDepth_) {
+    end_ = end;
+    ourDepth_ = 0;
+  }
+  --depth_;
+}
+
+void RepeatStrip::Act_RepeatSaveExecute() {
+  platform::Platform& os = main_.platform();
+  if (store_.size() == 0) return;
+  platform::FileDialog dialog;
+  dialog.title = "記録を保存";
+  dialog.filter = "Textﾌｧｲﾙ|*.txt|すべてのﾌｧｲﾙ|*.*";
+  dialog.initialFolder = main_.startFolder() + "\\Data";
+  dialog.askBeforeReplace = true;
+  if (!os.saveDialog(dialog)) return;
+  // Rebuilt from the newest back, written oldest first.
+  std::vector<std::string> blocks(store_.size());
+  store_.eachNewestFirst([&](size_t i, const std::string& run) {
+    const reading::KeptRun& r = store_.run(i);
+    std::string& b = blocks[i];
+    b = "==== " + r.time + "  " + std::to_string(r.number) + " 回目 ====\r\n";
+    // A line that may carry a password is left out of the file; the output
+    // under it is kept.
+    if (app::carriesPassword(command_)) {
+      const size_t end = run.find_first_of("\r\n");
+      if (end == std::string::npos) return;
+      b.append(run, run.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
+    } else {
+      b += run;
+    }
+    if (!b.ends_with("\r\n")) b += "\r\n";
+  });
+  std::string text;
+  for (std::string& b : blocks) {
+    text += b;
+    std::string().swap(b);
+  }
+  bool lossy = false;
+  const platform::IoResult r = os.writeTextFile(dialog.fileName, text, &lossy);
+  if (!r.ok) {
+    os.showMessage(r.message);
+    return;
+  }
+  if (lossy) os.showMessage(std::string(kLossyNote) + "\r\n" + dialog.fileName);
+}
+
+}  // namespace velquin::results

@@ -1,0 +1,123 @@
+// The comparison of two runs: lines matched as their longest common
+// subsequence, the count of changed lines, the characters that changed
+// within a line, and the lines of a text as the output view counts them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "reading/line_diff.h"
+
+namespace velquin::reading {
+namespace {
+
+using Lines = std::vector<std::string_view>;
+using Ranges = std::vector<std::pair<size_t, size_t>>;
+
+TEST(LineDiff, HunksAndChangedLines) {
+  struct Case {
+    const char* what;
+    Lines a, b;
+    std::vector<Hunk> want;
+    size_t changed;
+  };
+  const Case cases[] = {
+      {"identical", {"a", "b", "c"}, {"a", "b", "c"}, {}, 0},
+      {"both empty", {}, {}, {}, 0},
+      {"from nothing", {}, {"a", "b"}, {{0, 0, 0, 2}}, 2},
+      {"to nothing", {"a", "b"}, {}, {{0, 2, 0, 0}}, 2},
+      {"one inserted at the top marks that line alone",
+       {"x1", "x2", "x3", "x4"}, {"new", "x1", "x2", "x3", "x4"}, {{0, 0, 0, 1}}, 1},
+      {"one inserted in the middle", {"a", "b", "c", "d"}, {"a", "b", "n", "c", "d"},
+       {{2, 0, 2, 1}}, 1},
+      {"one removed", {"a", "b", "c", "d"}, {"a", "c", "d"}, {{1, 1, 1, 0}}, 1},
+      {"one changed", {"a", "b", "c"}, {"a", "B", "c"}, {{1, 1, 1, 1}}, 1},
+      {"two changed where one was", {"a", "b", "c"}, {"a", "B1", "B2", "c"},
+       {{1, 1, 1, 2}}, 2},
+      {"moved: removed above, added below", {"m", "a", "b", "c"}, {"a", "b", "c", "m"},
+       {{0, 1, 0, 0}, {4, 0, 3, 1}}, 2},
+      {"all changed", {"a", "b", "c"}, {"x", "y"}, {{0, 3, 0, 2}}, 3},
+      {"repeated lines", {"a", "a", "b", "a"}, {"a", "b", "a", "a"},
+       {{1, 1, 1, 0}, {3, 0, 2, 1}}, 2},
+      {"Japanese text", {"アクティブ接続", "  TCP  0.0.0.0:135  待ち受け中"},
+       {"アクティブ接続", "  TCP  0.0.0.0:135  確立"}, {{1, 1, 1, 1}}, 1},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Hunk> got = diffLines(c.a, c.b);
+    EXPECT_EQ(got, c.want) << c.what;
+    EXPECT_EQ(changedLines(got), c.changed) << c.what;
+  }
+}
+
+TEST(LineDiff, EveryScriptTurnsTheOlderIntoTheNewer) {
+  // Applied to the older lines, the hunks give the newer ones exactly.
+  const Lines texts[] = {
+      {"a", "b", "c", "d", "e"}, {"b", "c", "x", "e", "a"}, {"e"},
+      {}, {"a", "a", "a"}, {"x", "a", "y", "b", "z", "c"}};
+  for (const Lines& a : texts) {
+    for (const Lines& b : texts) {
+      Lines rebuilt;
+      size_t i = 0;
+      for (const Hunk& h : diffLines(a, b)) {
+        ASSERT_GE(h.oldBegin, i);
+        ASSERT_TRUE(h.oldCount > 0 || h.newCount > 0);
+        rebuilt.insert(rebuilt.end(), a.begin() + i, a.begin() + h.oldBegin);
+        EXPECT_EQ(h.newBegin, rebuilt.size());
+        rebuilt.insert(rebuilt.end(), b.begin() + h.newBegin,
+                       b.begin() + h.newBegin + h.newCount);
+        i = h.oldBegin + h.oldCount;
+      }
+      rebuilt.insert(rebuilt.end(), a.begin() + i, a.end());
+      EXPECT_EQ(rebuilt, b);
+    }
+  }
+}
+
+TEST(LineDiff, LinesEndAsTheViewEndsThem) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> without, with;
+  };
+  const Case cases[] = {
+      {"", {""}, {""}},
+      {"a\r\nb", {"a", "b"}, {"a\r\n", "b"}},
+      {"a\r\n", {"a", ""}, {"a\r\n", ""}},
+      {"a\nb\rc\r\n\r\nd", {"a", "b", "c", "", "d"}, {"a\n", "b\r", "c\r\n", "\r\n", "d"}},
+      {"a\r\r\n", {"a", "", ""}, {"a\r", "\r\n", ""}},
+      {"接続\r\n確立", {"接続", "確立"}, {"接続\r\n", "確立"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> without, with;
+    for (std::string_view l : splitLines(c.text, false)) without.emplace_back(l);
+    for (std::string_view l : splitLines(c.text, true)) with.emplace_back(l);
+    EXPECT_EQ(without, c.without) << c.text;
+    EXPECT_EQ(with, c.with) << c.text;
+  }
+  // The same lines ended by CR LF or by LF alone are the same lines.
+  EXPECT_TRUE(diffLines(splitLines("a\r\nb\r\n", false), splitLines("a\nb\n", false)).empty());
+  EXPECT_EQ(diffLines(splitLines("a\r\nb\r\n", true), splitLines("a\nb\n", true)).size(), 1u);
+}
+
+TEST(LineDiff, ChangedCharacters) {
+  struct Case {
+    std::string a, b;
+    Ranges want;
+  };
+  const Case cases[] = {
+      {"abc", "abc", {}},
+      {"", "abc", {{0, 3}}},
+      {"abc", "", {}},
+      {"00-11-22-33-44-55", "00-11-22-33-44-66", {{15, 17}}},
+      {"192.168.0.1  established", "192.168.0.12 established", {{11, 12}}},
+      {"x1y2z", "xAyBz", {{1, 2}, {3, 4}}},
+      // Characters, not bytes: one kanji differs in its last byte only.
+      {"待ち受け中", "待ち受け仲", {{12, 15}}},
+      {"状態 確立", "状態 待機", {{7, 13}}},
+      // A byte that starts no character counts as one.
+      {"a\xff" "b", "a\xfe" "b", {{1, 2}}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(diffChars(c.a, c.b), c.want) << c.b;
+}
+
+}  // namespace
+}  // namespace velquin::reading

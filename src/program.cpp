@@ -18,6 +18,7 @@
 #include "results/batch_page.h"
 #include "results/data_page.h"
 #include "results/output_find.h"
+#include "results/ping_graph.h"
 
 namespace velquin {
 
@@ -44,6 +45,8 @@ Program::Program(platform::Platform& platform)
   m.addUnit<help::HelpPage>();
   // Find in the output view and the time of each line.
   m.addUnit<results::OutputFind>();
+  // The echo replies of ping as a graph, with an alert when they stop.
+  m.addUnit<results::PingGraph>(status);
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
   runner_->addObserver(status);

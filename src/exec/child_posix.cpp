@@ -143,6 +143,7 @@ class PosixChild final : public ChildProcess {
   }
 
   void interrupt() override { ::kill(-pid_, SIGINT); }
+  void sendBreak() override { ::kill(-pid_, SIGQUIT); }
 
   void terminate() override {
     terminated_ = true;

@@ -185,18 +185,8 @@ class Win32Child final : public ChildProcess {
     return n;
   }
 
-  void interrupt() override {
-    // Raise Ctrl-C in the child's own console, as if typed there: attach to
-    // it, raise the event for every process of that console, detach.
-    // Nothing is sent to the window in front or to any other console.
-    prepareConsoleHandling();
-    const bool hadConsole = FreeConsole() != 0;
-    if (AttachConsole(pid_)) {
-      GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-      FreeConsole();
-    }
-    if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
-  }
+  void interrupt() override { raise(CTRL_C_EVENT); }
+  void sendBreak() override { raise(CTRL_BREAK_EVENT); }
 
   void terminate() override {
     terminated_ = true;
@@ -215,6 +205,19 @@ class Win32Child final : public ChildProcess {
 
  private:
   using Clock = std::chrono::steady_clock;
+
+  // Raise the event in the child's own console, as if typed there: attach
+  // to it, raise the event for every process of that console, detach.
+  // Nothing is sent to the window in front or to any other console.
+  void raise(DWORD event) {
+    prepareConsoleHandling();
+    const bool hadConsole = FreeConsole() != 0;
+    if (AttachConsole(pid_)) {
+      GenerateConsoleCtrlEvent(event, 0);
+      FreeConsole();
+    }
+    if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
+  }
 
   // Bytes in the pipe; 0 when it has failed.
   DWORD inPipe() {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "form/form.h"
+#include "win32/graph_view.h"
 #include "win32/output_view.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
@@ -875,6 +876,8 @@ std::unique_ptr<NativeControl> makeNative(const NativeParams& p) {
     case Kind::PageControl: return std::make_unique<PageControlCtl>(p);
     case Kind::Page: return std::make_unique<PageCtl>(p);
     case Kind::StatusBar: return std::make_unique<StatusBarCtl>(p);
+    case Kind::Graph: return makeGraphView(p);
+    case Kind::Splitter: return makeSplitter(p);
     case Kind::Panel:
     case Kind::GroupBox:
       return std::make_unique<ContainerCtl>(p);

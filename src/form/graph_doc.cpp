@@ -44,11 +44,11 @@ size_t GraphDoc::firstFrom(size_t series, long long time) const {
   return lo;
 }
 
-int roundAbove(long long v) {
+int roundUp(long long v) {
   long long unit = 10;
   for (;;) {
     for (long long step : {1, 2, 5})
-      if (step * unit > v) return static_cast<int>(std::min<long long>(step * unit, 2000000000));
+      if (step * unit >= v) return static_cast<int>(std::min<long long>(step * unit, 2000000000));
     if (unit > 100000000) return 2000000000;
     unit *= 10;
   }
@@ -69,12 +69,12 @@ int GraphDoc::autoTop() const {
       }
     }
   }
-  if (values_.empty()) return roundAbove(0);
+  if (values_.empty()) return roundUp(0);
   size_t keep = values_.size();
   if (keep >= 10) keep -= (keep * 2 + 99) / 100;
   auto at = values_.begin() + static_cast<std::ptrdiff_t>(keep - 1);
   std::nth_element(values_.begin(), at, values_.end());
-  return roundAbove(*at);
+  return roundUp(*at);
 }
 
 GraphDoc::Nearest GraphDoc::nearest(long long time, int value) const {
@@ -86,7 +86,7 @@ GraphDoc::Nearest GraphDoc::nearest(long long time, int value) const {
   for (size_t s = 0; s < source_.seriesCount(); ++s) {
     const size_t n = source_.pointCount(s);
     const size_t from = firstFrom(s, w.from);
-    const size_t at = firstFrom(s, time);
+    const size_t at = std::max(from, firstFrom(s, time));
     for (size_t i : {at, at - 1}) {
       if (i < from || i >= n) continue;  // at - 1 wraps when at is 0
       const long long gap = std::llabs(source_.timeAt(s, i) - time);

@@ -90,7 +90,7 @@ class GraphDoc {
   mutable std::vector<int32_t> values_;  // reused by autoTop
 };
 
-// The smallest of 10, 20, 50, 100, 200, 500, ... above v.
-int roundAbove(long long v);
+// The smallest of 10, 20, 50, 100, 200, 500, ... at or above v.
+int roundUp(long long v);
 
 }  // namespace velquin::form

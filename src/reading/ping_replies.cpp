@@ -92,7 +92,7 @@ PingLine readPingLine(std::string_view line) {
   // "Pinging 10.0.0.1 with 32 bytes of data:"
   if (line.starts_with("Pinging ")) {
     const size_t with = line.find(" with ");
-    if (with == std::string_view::npos || !contains(line, "bytes")) return out;
+    if (with == std::string_view::npos || with < 8 || !contains(line, "bytes")) return out;
     const std::string_view target = trim(line.substr(8, with - 8));
     if (target.empty()) return out;
     out.kind = PingLine::Kind::Start;

@@ -13,6 +13,7 @@
 #include "form/graph_doc.h"
 #include "form/output_doc.h"
 #include "reading/ping_replies.h"
+#include "support/ping_samples.h"
 #include "support/scripted_platform.h"
 
 namespace velquin::test {
@@ -26,28 +27,6 @@ std::string sampleBytes(const std::string& name) {
   EXPECT_TRUE(in) << name;
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-struct Sample {
-  const char* file;
-  const char* figures;
-};
-const Sample kSamples[] = {
-    {"ja-ipv4.txt",
-     "192.168.1.1  送信 9  受信 6  損失 3 (33.3%)  最小 0 ms  平均 3.7 ms  最大 12 ms  "
-     "ジッター 6.0 ms"},
-    {"ja-name-ttl.txt",
-     "www.example.jp [203.0.113.7]  送信 4  受信 3  損失 1 (25.0%)  最小 17 ms  平均 18.7 ms  "
-     "最大 21 ms  ジッター 3.5 ms"},
-    {"ja-ipv6.txt",
-     "2001:db8::1  送信 3  受信 2  損失 1 (33.3%)  最小 0 ms  平均 2.5 ms  最大 5 ms  "
-     "ジッター 5.0 ms"},
-    {"en-ipv4.txt",
-     "10.0.0.1  送信 5  受信 3  損失 2 (40.0%)  最小 0 ms  平均 335.7 ms  最大 1000 ms  "
-     "ジッター 503.5 ms"},
-    {"wine.txt",
-     "127.0.0.1 [127.0.0.1]  送信 3  受信 3  損失 0 (0.0%)  最小 0 ms  平均 0.3 ms  最大 1 ms  "
-     "ジッター 0.5 ms"},
-};
 
 // The output as the view holds it after the pipe delivered the bytes in
 // the reads given (cut at the offsets), decoded as the runner decodes them;
@@ -73,7 +52,7 @@ std::string figuresAfterReads(platform::Platform& os, const std::string& bytes,
 
 TEST(PingReplies, EverySampleGivesItsFiguresWhereverThePipeCutsIt) {
   ScriptedPlatform os;
-  for (const Sample& s : kSamples) {
+  for (const PingSample& s : kPingSamples) {
     const std::string bytes = sampleBytes(s.file);
     ASSERT_FALSE(bytes.empty()) << s.file;
     EXPECT_EQ(figuresAfterReads(os, bytes, {}), s.figures) << s.file;

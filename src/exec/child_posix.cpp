@@ -143,7 +143,7 @@ class PosixChild final : public ChildProcess {
   }
 
   void interrupt() override { ::kill(-pid_, SIGINT); }
-  void sendBreak() override { ::kill(-pid_, SIGQUIT); }
+  bool sendBreak() override { return ::kill(-pid_, SIGQUIT) == 0; }
 
   void terminate() override {
     terminated_ = true;

@@ -186,7 +186,7 @@ class Win32Child final : public ChildProcess {
   }
 
   void interrupt() override { raise(CTRL_C_EVENT); }
-  void sendBreak() override { raise(CTRL_BREAK_EVENT); }
+  bool sendBreak() override { return raise(CTRL_BREAK_EVENT); }
 
   void terminate() override {
     terminated_ = true;
@@ -209,14 +209,16 @@ class Win32Child final : public ChildProcess {
   // Raise the event in the child's own console, as if typed there: attach
   // to it, raise the event for every process of that console, detach.
   // Nothing is sent to the window in front or to any other console.
-  void raise(DWORD event) {
+  bool raise(DWORD event) {
     prepareConsoleHandling();
     const bool hadConsole = FreeConsole() != 0;
+    bool raised = false;
     if (AttachConsole(pid_)) {
-      GenerateConsoleCtrlEvent(event, 0);
+      raised = GenerateConsoleCtrlEvent(event, 0) != FALSE;
       FreeConsole();
     }
     if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
+    return raised;
   }
 
   // Bytes in the pipe; 0 when it has failed.

@@ -66,6 +66,8 @@ constexpr milliseconds kStartSpin{2};
 constexpr int kStartPollMs = 1;
 
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
+// Some systems raise no break event in a console (older Wine among them).
+constexpr const char* kBreakFailed = "Ctrl+Break をコマンドに送れませんでした。";
 
 }  // namespace
 
@@ -319,7 +321,7 @@ RunEnd::How Runner::poll(Run& run) {
     }
     if (breakWanted_) {
       breakWanted_ = false;
-      child.sendBreak();
+      if (!child.sendBreak()) platform_.showMessage(kBreakFailed);
     }
 
     // Once the child has ended, the passes left only put what was read into

@@ -184,7 +184,11 @@ class GraphView final : public NativeControl {
     if (f.plot.right <= f.plot.left) f.plot.right = f.plot.left + 1;
     if (f.plot.bottom <= f.plot.top) f.plot.bottom = f.plot.top + 1;
     f.from = w.from;
-    f.span = std::max(1LL, w.to - w.from);
+    f.span = w.to - w.from;
+    if (f.span <= 0) {  // replies of one moment (a file typed) stand in the middle
+      f.from = w.from - 5000;
+      f.span = 10000;
+    }
     if (doc_.span() > 0) {  // the range is the whole width, the newest at the right
       f.from = w.to - doc_.span();
       f.span = doc_.span();

@@ -218,9 +218,12 @@ class GraphView final : public NativeControl {
     const int thin = std::max(1, r_.scale(1));
     HPEN gridPen = CreatePen(PS_SOLID, 1, grid);
     HGDIOBJ oldPen = SelectObject(dc, gridPen);
-    // The scale up: 0, a quarter, ..., the top.
-    for (int k = 0; k <= 4; ++k) {
-      const int v = static_cast<int>(static_cast<long long>(f.top) * k / 4);
+    // The scale up in round steps: a top of 10, 50, 100, 500 ... in five,
+    // of 20, 200 ... in four.
+    int steps = 5;
+    for (int t = f.top; t >= 10 && t % 10 == 0; t /= 10) steps = t / 10 == 2 ? 4 : 5;
+    for (int k = 0; k <= steps; ++k) {
+      const int v = static_cast<int>(static_cast<long long>(f.top) * k / steps);
       const int y = f.y(v);
       MoveToEx(dc, f.plot.left, y, nullptr);
       LineTo(dc, f.plot.right, y);

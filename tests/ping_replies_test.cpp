@@ -231,8 +231,10 @@ class TableSource : public form::GraphSource {
   std::vector<std::vector<std::pair<long long, int32_t>>> series;
   size_t seriesCount() const override { return series.size(); }
   size_t pointCount(size_t s) const override { return series[s].size(); }
-  long long timeAt(size_t s, size_t i) const override { return series[s][i].first; }
-  int32_t valueAt(size_t s, size_t i) const override { return series[s][i].second; }
+  // One point a run, as a source whose points lie apart would give them.
+  Run run(size_t s, size_t i) const override {
+    return {&series[s][i].first, &series[s][i].second, 1};
+  }
   std::string describe(size_t, size_t) const override { return ""; }
 };
 
@@ -308,6 +310,40 @@ TEST(GraphDoc, TheRangeEndsAtTheNewestPointAndTheNearestPointIsFound) {
   src.series = {{}, {}};
   EXPECT_FALSE(doc.nearest(0, 0).found);
   EXPECT_TRUE(doc.window().empty);
+}
+
+// Many points to a pixel column are drawn as the column's first, lowest,
+// highest and last; a loss breaks the line and marks its column.
+TEST(GraphDoc, ColumnsKeepTheirExtremesAndLossesBreakTheLine) {
+  TableSource src;
+  src.series = {{{0, 5}, {10, 9}, {20, 1}, {30, 4},  // column 0: 5 9 1 4
+                 {100, 7},                          // column 1, joined
+                 {250, -1},                         // column 2: a timeout
+                 {260, 6},                          // after it: not joined
+                 {520, 3}, {530, -3}, {540, 8},     // column 5
+                 {800, 2},                          // column 8: joined to the 8
+                 {1000, 9}}};                       // past the end
+  form::GraphDoc doc(src);
+  std::vector<form::GraphDoc::Column> cols;
+  doc.columns(0, 0, 1000, 10, cols);
+  ASSERT_EQ(cols.size(), 10u);
+  auto show = [](const form::GraphDoc::Column& c) {
+    if (!c.any) return c.lost ? "lost " + std::to_string(c.lost) : std::string("-");
+    return std::string(c.joined ? "joined " : "") + std::to_string(c.first) + " " +
+           std::to_string(c.low) + " " + std::to_string(c.high) + " " + std::to_string(c.last) +
+           (c.lost ? " lost " + std::to_string(c.lost) : "");
+  };
+  std::vector<std::string> got;
+  for (const auto& c : cols) got.push_back(show(c));
+  EXPECT_EQ(got, (std::vector<std::string>{"5 1 9 4", "joined 7 7 7 7", "6 6 6 6 lost -1", "-",
+                                           "-", "joined 3 3 8 8 lost -3", "-", "-", "joined 2 2 2 2",
+                                           "-"}));
+  // A window that starts later leaves the earlier points out: its line
+  // starts at its first point.
+  doc.columns(0, 500, 500, 5, cols);
+  got.clear();
+  for (const auto& c : cols) got.push_back(show(c));
+  EXPECT_EQ(got, (std::vector<std::string>{"3 3 8 8 lost -3", "-", "-", "joined 2 2 2 2", "-"}));
 }
 
 }  // namespace

@@ -25,4 +25,7 @@ WINEPREFIX="$VELQUIN_WINEPREFIX" wineserver -k 2>/dev/null || true
 taskset -c 0 "$root/tools/wine-run.sh" "$build/bench/velquin_startup_bench.exe"
 WINEPREFIX="$VELQUIN_WINEPREFIX" wineserver -k 2>/dev/null || true
 "$root/tools/wine-run.sh" "$build/bench/velquin_bench.exe"
+# The ping graph: 16 MB of replies with it open and closed, a painting, a day.
+make -C "$build" -j2 velquin_graph_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_graph_bench.exe"
 echo "load: $(uptime)"

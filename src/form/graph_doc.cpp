@@ -1,6 +1,8 @@
 #include "form/graph_doc.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdlib>
 
 namespace velquin::form {
@@ -44,37 +46,82 @@ size_t GraphDoc::firstFrom(size_t series, long long time) const {
   return lo;
 }
 
-int roundUp(long long v) {
-  long long unit = 10;
-  for (;;) {
-    for (long long step : {1, 2, 5})
-      if (step * unit >= v) return static_cast<int>(std::min<long long>(step * unit, 2000000000));
-    if (unit > 100000000) return 2000000000;
-    unit *= 10;
+// A single spike must not flatten the rest: of ten values or more, the
+// highest two in a hundred (at least one) may stay above the scale, drawn
+// cut off. Counted against each round value rather than sorted: a pass
+// over the values, however many there are.
+int GraphDoc::autoTop() const {
+  // 10, 20, 50, 100 ... 5e9: every value lies at or under the last.
+  static constexpr int kRound = 27;
+  static const auto tops = [] {
+    std::array<long long, kRound> r{};
+    long long unit = 10;
+    for (int k = 0; k < kRound; ++k) {
+      r[k] = unit * (k % 3 == 0 ? 1 : k % 3 == 1 ? 2 : 5);
+      if (k % 3 == 2) unit *= 10;
+    }
+    return r;
+  }();
+  std::array<long long, kRound> under{};  // values at or under tops[k], above the one before
+  long long count = 0;
+  const Window w = window();
+  if (!w.empty) {
+    for (size_t s = 0; s < source_.seriesCount(); ++s)
+      eachRun(s, w.from, [&](const long long*, const int32_t* values, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+          const int32_t v = values[i];
+          if (v < 0) continue;
+          int k = 0;
+          while (tops[k] < v) ++k;
+          ++under[k];
+          ++count;
+        }
+      });
   }
+  const long long drop = count >= 10 ? (count * 2 + 99) / 100 : 0;
+  long long atOrUnder = 0;
+  for (int k = 0; k < kRound; ++k) {
+    atOrUnder += under[k];
+    if (count - atOrUnder <= drop) return static_cast<int>(std::min<long long>(tops[k], INT32_MAX));
+  }
+  return INT32_MAX;
 }
 
-// A single spike must not flatten the rest: of ten values or more, the
-// highest two in a hundred (at least one) stay above the scale, drawn cut
-// off.
-int GraphDoc::autoTop() const {
-  const Window w = window();
-  values_.clear();
-  if (!w.empty) {
-    for (size_t s = 0; s < source_.seriesCount(); ++s) {
-      const size_t n = source_.pointCount(s);
-      for (size_t i = firstFrom(s, w.from); i < n; ++i) {
-        const int32_t v = source_.valueAt(s, i);
-        if (v >= 0) values_.push_back(v);
+void GraphDoc::columns(size_t series, long long from, long long span, int width,
+                       std::vector<Column>& out) const {
+  out.assign(static_cast<size_t>(std::max(width, 0)), Column{});
+  if (width <= 0 || span <= 0) return;
+  long long limit = 0;  // (column + 1) * span: times before it are in the column
+  size_t c = 0;
+  bool gap = true;      // nothing to join to yet
+  bool started = false;
+  eachRun(series, from, [&](const long long* times, const int32_t* values, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+      const long long at = (times[i] - from) * width;
+      if (!started || at >= limit) {
+        const long long col = at / span;
+        if (col >= width) return;
+        c = static_cast<size_t>(col);
+        limit = (col + 1) * span;
+        started = true;
       }
+      Column& k = out[c];
+      const int32_t v = values[i];
+      if (v < 0) {
+        if (k.lost == 0) k.lost = v;
+        gap = true;
+        continue;
+      }
+      if (!k.any) {
+        k = {true, !gap, v, v, v, v, k.lost};
+      } else {
+        k.low = std::min(k.low, v);
+        k.high = std::max(k.high, v);
+        k.last = v;
+      }
+      gap = false;
     }
-  }
-  if (values_.empty()) return roundUp(0);
-  size_t keep = values_.size();
-  if (keep >= 10) keep -= (keep * 2 + 99) / 100;
-  auto at = values_.begin() + static_cast<std::ptrdiff_t>(keep - 1);
-  std::nth_element(values_.begin(), at, values_.end());
-  return roundUp(*at);
+  });
 }
 
 GraphDoc::Nearest GraphDoc::nearest(long long time, int value) const {

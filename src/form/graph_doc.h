@@ -4,6 +4,7 @@
 // vertical scale, the point nearest the mouse, and the drawing's own menu.
 // The drawing's native window reads it; a feature fills it.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,13 +16,24 @@ namespace velquin::form {
 class GraphSource {
  public:
   virtual ~GraphSource() = default;
+  // Points that lie one after another in memory: a time and a value each.
+  // A value of 0 and up is a value; below 0 a lost point, the number
+  // telling its kind.
+  struct Run {
+    const long long* times = nullptr;
+    const int32_t* values = nullptr;
+    size_t count = 0;
+  };
   virtual size_t seriesCount() const = 0;
   virtual size_t pointCount(size_t series) const = 0;
-  virtual long long timeAt(size_t series, size_t i) const = 0;
-  // 0 and up: a value; below 0: a lost point, the number telling its kind.
-  virtual int32_t valueAt(size_t series, size_t i) const = 0;
+  // The points from i on that lie together (at least one, i being less
+  // than the count).
+  virtual Run run(size_t series, size_t i) const = 0;
   // The text that the mouse over the point shows.
   virtual std::string describe(size_t series, size_t i) const = 0;
+
+  long long timeAt(size_t series, size_t i) const { return run(series, i).times[0]; }
+  int32_t valueAt(size_t series, size_t i) const { return run(series, i).values[0]; }
 };
 
 class GraphDoc {
@@ -60,6 +72,31 @@ class GraphDoc {
   };
   Nearest nearest(long long time, int value) const;
 
+  // What one series puts in each of width columns across the time from
+  // `from` to `from + span`: the received values (the first, lowest,
+  // highest and last), whether the line comes in from the column before
+  // (no loss between), and the kind of the first loss, 0 for none.
+  struct Column {
+    bool any = false;
+    bool joined = false;
+    int32_t first = 0, low = 0, high = 0, last = 0;
+    int32_t lost = 0;
+  };
+  void columns(size_t series, long long from, long long span, int width,
+               std::vector<Column>& out) const;
+  // Calls f(times, values, count) for each run of the series' points at or
+  // after the time.
+  template <class F>
+  void eachRun(size_t series, long long time, F f) const {
+    const size_t n = source_.pointCount(series);
+    for (size_t i = firstFrom(series, time); i < n;) {
+      const GraphSource::Run r = source_.run(series, i);
+      const size_t count = std::min(r.count, n - i);
+      f(r.times, r.values, count);
+      i += count;
+    }
+  }
+
   // The points changed, or how they are shown: the drawing follows.
   void changed() {
     if (onShow) onShow();
@@ -87,10 +124,6 @@ class GraphDoc {
   long long span_ = 0;
   int fixedTop_ = 0;
   std::vector<MenuItem> menu_;
-  mutable std::vector<int32_t> values_;  // reused by autoTop
 };
-
-// The smallest of 10, 20, 50, 100, 200, 500, ... at or above v.
-int roundUp(long long v);
 
 }  // namespace velquin::form

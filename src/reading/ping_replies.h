@@ -4,6 +4,7 @@
 // its line arrived, and the figures of each target as the graph's pane
 // shows them. Japanese and English Windows wordings alike.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -52,6 +53,11 @@ class PingSeries {
   size_t size() const { return size_; }
   long long time(size_t i) const { return blocks_[i / kBlock]->time[i % kBlock]; }
   int32_t value(size_t i) const { return blocks_[i / kBlock]->value[i % kBlock]; }
+  // The replies from i on that lie together in memory: their times and
+  // values, and how many.
+  const long long* times(size_t i) const { return &blocks_[i / kBlock]->time[i % kBlock]; }
+  const int32_t* values(size_t i) const { return &blocks_[i / kBlock]->value[i % kBlock]; }
+  size_t together(size_t i) const { return std::min(kBlock - i % kBlock, size_ - i); }
   size_t memoryBytes() const { return blocks_.capacity() * sizeof(void*) + blocks_.size() * sizeof(Block); }
 
   long long sent() const { return static_cast<long long>(size_); }

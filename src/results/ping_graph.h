@@ -48,11 +48,9 @@ class PingGraph : public app::PageUnit, public form::GraphSource {
   // form::GraphSource
   size_t seriesCount() const override { return replies().targets().size(); }
   size_t pointCount(size_t s) const override { return replies().targets()[s]->size(); }
-  long long timeAt(size_t s, size_t i) const override {
-    return replies().targets()[s]->time(i);
-  }
-  int32_t valueAt(size_t s, size_t i) const override {
-    return replies().targets()[s]->value(i);
+  Run run(size_t s, size_t i) const override {
+    const reading::PingSeries& t = *replies().targets()[s];
+    return {t.times(i), t.values(i), t.together(i)};
   }
   std::string describe(size_t s, size_t i) const override;
 

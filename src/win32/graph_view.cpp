@@ -21,7 +21,7 @@ const wchar_t kGraphClass[] = L"VelquinGraph";
 const wchar_t kSplitterClass[] = L"VelquinSplitter";
 constexpr UINT_PTR kShowTimer = 1;
 // Replies that pour in are drawn at most this often.
-constexpr DWORD kShowEveryMs = 100;
+constexpr DWORD kShowEveryMs = 150;
 enum Command : UINT { kFirstItem = 1 };
 
 // The image encoder's identities, named here so that no import library of
@@ -262,78 +262,61 @@ class GraphView final : public NativeControl {
   // pixel column; a lost one breaks the line and is marked at the foot; a
   // value above the scale is cut off with a mark at the top.
   void drawSeries(HDC dc, const Frame& f, size_t s, bool contrast, int thin) const {
-    const form::GraphSource& src = doc_.source();
-    const size_t n = src.pointCount(s);
-    const size_t first = doc_.firstFrom(s, f.from);
-    const bool sparse = (n - first) * 4 < static_cast<size_t>(f.plot.right - f.plot.left);
+    const int width = f.plot.right - f.plot.left;
+    doc_.columns(s, f.from, f.span, width, columns_);
+    size_t received = 0;
+    for (const form::GraphDoc::Column& c : columns_) received += c.any;
+    const bool sparse = received * 4 < static_cast<size_t>(width);
     const COLORREF color = seriesColor(s, contrast);
     HPEN pen = CreatePen(PS_SOLID, thin * (sparse ? 2 : 1), color);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HBRUSH dot = CreateSolidBrush(color);
-    std::vector<POINT> run;
-    struct Column {
-      int x = INT_MIN, first = 0, low = 0, high = 0, last = 0;
-    } col;
-    auto emit = [&] {
-      if (col.x == INT_MIN) return;
-      run.push_back({col.x, col.first});
-      if (col.low != col.high) {
-        run.push_back({col.x, col.low});
-        run.push_back({col.x, col.high});
-      }
-      run.push_back({col.x, col.last});
-      col.x = INT_MIN;
-    };
+    HBRUSH lostBrush[4] = {};
+    std::vector<POINT> line;
     auto flush = [&] {
-      emit();
-      if (run.size() > 1) Polyline(dc, run.data(), static_cast<int>(run.size()));
-      run.clear();
+      if (line.size() > 1) Polyline(dc, line.data(), static_cast<int>(line.size()));
+      line.clear();
     };
     const int mark = r_.scale(6);
-    int lostX = INT_MIN, cutX = INT_MIN;
-    int32_t lostKind = 0;
-    for (size_t i = first; i < n; ++i) {
-      const int x = f.x(src.timeAt(s, i));
-      const int32_t v = src.valueAt(s, i);
-      if (v < 0) {
-        flush();
-        if (x != lostX || v != lostKind) {
-          RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
-          HBRUSH b = CreateSolidBrush(lostColor(v, contrast));
-          FillRect(dc, &r, b);
-          DeleteObject(b);
-          lostX = x;
-          lostKind = v;
-        }
-        continue;
+    for (int i = 0; i < width; ++i) {
+      const form::GraphDoc::Column& c = columns_[static_cast<size_t>(i)];
+      const int x = f.plot.left + i;
+      if (c.lost < 0) {
+        HBRUSH& b = lostBrush[std::min(-c.lost, 4) - 1];
+        if (!b) b = CreateSolidBrush(lostColor(c.lost, contrast));
+        RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
+        FillRect(dc, &r, b);
       }
-      const int y = f.y(v);
-      if (v > f.top && x != cutX) {
+      if (!c.any) continue;
+      if (!c.joined) flush();
+      line.push_back({x, f.y(c.first)});
+      if (c.low != c.high) {
+        line.push_back({x, f.y(c.low)});
+        line.push_back({x, f.y(c.high)});
+      }
+      line.push_back({x, f.y(c.last)});
+      if (c.high > f.top) {
         const POINT tri[] = {{x - mark / 2, f.plot.top - mark / 2},
                              {x + mark / 2, f.plot.top - mark / 2},
                              {x, f.plot.top + mark / 2}};
         HGDIOBJ old = SelectObject(dc, dot);
         Polygon(dc, tri, 3);
         SelectObject(dc, old);
-        cutX = x;
       }
       if (sparse) {
-        RECT r{x - 2 * thin, y - 2 * thin, x + 2 * thin + 1, y + 2 * thin + 1};
-        FillRect(dc, &r, dot);
-      }
-      if (x != col.x) {
-        emit();
-        col = {x, y, y, y, y};
-      } else {
-        col.low = std::min(col.low, y);
-        col.high = std::max(col.high, y);
-        col.last = y;
+        for (int32_t v : {c.first, c.last}) {
+          const int y = f.y(v);
+          RECT r{x - 2 * thin, y - 2 * thin, x + 2 * thin + 1, y + 2 * thin + 1};
+          FillRect(dc, &r, dot);
+        }
       }
     }
     flush();
     SelectObject(dc, oldPen);
     DeleteObject(pen);
     DeleteObject(dot);
+    for (HBRUSH b : lostBrush)
+      if (b) DeleteObject(b);
   }
 
   void paint() {
@@ -524,6 +507,7 @@ class GraphView final : public NativeControl {
   }
 
   form::GraphDoc& doc_;
+  mutable std::vector<form::GraphDoc::Column> columns_;  // reused at every painting
   HWND tip_ = nullptr;
   std::wstring tipText_;
   bool tipShown_ = false;

@@ -98,9 +98,17 @@ TEST_F(PingGraphTest, CtrlGAndTheMenusShowThePaneWithTheFiguresOfTheOutput) {
   EXPECT_EQ(text("LblGraph"), "");
   EXPECT_TRUE(graph().window().empty);
 
-  // The drawing's menu hides it too, and Ctrl+G anywhere else on the page.
-  form().execute("Act_Graph");
+  // Ctrl+G from the range list hides the pane; the focus goes back to the
+  // output.
+  enter("CB_GraphRange");
+  EXPECT_TRUE(form().userShortcut("Ctrl+G"));
   EXPECT_FALSE(shown());
+  EXPECT_EQ(form().focused(), &form()["Memo0"]);
+  // The drawing's menu shows it again; Ctrl+G outside the results page
+  // does nothing.
+  form().execute("Act_Graph");
+  EXPECT_TRUE(shown());
+  form().execute("Act_Graph");
   enter("btnDO");
   EXPECT_FALSE(form().userShortcut("Ctrl+G"));  // not on the results page
   EXPECT_FALSE(shown());

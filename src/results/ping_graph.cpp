@@ -158,6 +158,14 @@ void PingGraph::formClosing() {
 void PingGraph::Act_GraphExecute() {
   const bool show = !c_->PanelGraph.visible();
   if (show) showFigures();
+  // Hidden with the focus in it (its range list): the focus goes back to
+  // the output, where the user reads on.
+  form::Form& f = main_.form();
+  for (const form::Control* c = f.focused(); !show && c; c = c->parent())
+    if (c == &c_->PanelGraph) {
+      f.setFocus(f["Memo0"]);
+      break;
+    }
   c_->SplitterGraph.setVisible(show);
   c_->PanelGraph.setVisible(show);
   if (show) graph_.changed();

@@ -85,6 +85,36 @@ long long timeStep(long long span, int width, int labelWidth) {
   return steps[std::size(steps) - 1];
 }
 
+// The window procedure of a control class of this file: messages go to the
+// object that stands for the window (none before make() has bound it), and
+// no exception leaves it.
+template <class Self>
+LRESULT CALLBACK objectProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = dynamic_cast<Self*>(objectOf(h));
+  if (!self) return DefWindowProcW(h, msg, wp, lp);
+  // make() hands the window its font before it returns the handle.
+  if (!self->hwnd_) self->hwnd_ = h;
+  try {
+    return self->handle(msg, wp, lp);
+  } catch (...) {
+    return DefWindowProcW(h, msg, wp, lp);
+  }
+}
+
+// Registers the class once per process.
+void registerClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return;
+  wc = {};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, cursor);
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
 class GraphView final : public NativeControl {
  public:
   explicit GraphView(const NativeParams& p) : NativeControl(p), doc_(*p.model.graph()) {}
@@ -96,19 +126,8 @@ class GraphView final : public NativeControl {
     if (hwnd_) KillTimer(hwnd_, kShowTimer);
   }
 
-  static LRESULT CALLBACK proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = dynamic_cast<GraphView*>(objectOf(h));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    if (!self->hwnd_) self->hwnd_ = h;
-    try {
-      return self->handle(msg, wp, lp);
-    } catch (...) {
-      return DefWindowProcW(h, msg, wp, lp);
-    }
-  }
-
   void create() override {
-    registerClass();
+    registerClass(kGraphClass, objectProc<GraphView>, IDC_CROSS);
     hwnd_ = make(kGraphClass, stateStyle(), 0, L"");
     doc_.onShow = [this] { changed(); };
     doc_.copyPicture = [this] { return copy(); };
@@ -129,18 +148,8 @@ class GraphView final : public NativeControl {
   }
 
  private:
-  static void registerClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kGraphClass, &wc)) return;
-    wc = {};
-    wc.cbSize = sizeof wc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
-    wc.lpfnWndProc = proc;
-    wc.lpszClassName = kGraphClass;
-    RegisterClassExW(&wc);
-  }
+  template <class Self>
+  friend LRESULT CALLBACK objectProc(HWND, UINT, WPARAM, LPARAM);
 
   // The points changed: drawn again, at most every kShowEveryMs.
   void changed() {
@@ -521,33 +530,15 @@ class Splitter final : public NativeControl {
  public:
   using NativeControl::NativeControl;
 
-  static LRESULT CALLBACK proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = dynamic_cast<Splitter*>(objectOf(h));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    if (!self->hwnd_) self->hwnd_ = h;
-    try {
-      return self->handle(msg, wp, lp);
-    } catch (...) {
-      return DefWindowProcW(h, msg, wp, lp);
-    }
-  }
-
   void create() override {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(GetModuleHandleW(nullptr), kSplitterClass, &wc)) {
-      wc = {};
-      wc.cbSize = sizeof wc;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.hCursor = LoadCursorW(nullptr, IDC_SIZENS);
-      wc.lpfnWndProc = proc;
-      wc.lpszClassName = kSplitterClass;
-      RegisterClassExW(&wc);
-    }
+    registerClass(kSplitterClass, objectProc<Splitter>, IDC_SIZENS);
     hwnd_ = make(kSplitterClass, stateStyle(), 0, L"");
   }
 
  private:
+  template <class Self>
+  friend LRESULT CALLBACK objectProc(HWND, UINT, WPARAM, LPARAM);
+
   form::Control* sized() const {
     const form::Control* parent = model_.parent();
     if (!parent) return nullptr;

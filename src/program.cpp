@@ -19,6 +19,7 @@
 #include "results/data_page.h"
 #include "results/output_find.h"
 #include "results/repeat_strip.h"
+#include "results/ping_graph.h"
 
 namespace velquin {
 
@@ -46,6 +47,8 @@ Program::Program(platform::Platform& platform)
   // Find in the output view and the time of each line.
   m.addUnit<results::OutputFind>();
   results::RepeatStrip& repeat = m.addUnit<results::RepeatStrip>(status);
+  // The echo replies of ping as a graph, with an alert when they stop.
+  m.addUnit<results::PingGraph>(status);
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
   runner_->addObserver(status);

@@ -29,4 +29,7 @@ WINEPREFIX="$VELQUIN_WINEPREFIX" wineserver -k 2>/dev/null || true
 # The repetition: the comparison of two runs, a thousand kept runs, and a
 # thousand runs every 0.5 s in the real window (about nine minutes).
 "$root/tools/wine-run.sh" "$build/bench/velquin_repeat_bench.exe" "${VELQUIN_REPEAT_RUNS:-1000}"
+# The ping graph: 16 MB of replies with it open and closed, a painting, a day.
+make -C "$build" -j2 velquin_graph_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_graph_bench.exe"
 echo "load: $(uptime)"

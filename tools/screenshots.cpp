@@ -228,6 +228,36 @@ int wmain(int argc, wchar_t** argv) {
       f.userClick(f["btnRepeatClose"]);
     });
   }
+  // The ping graph over replies that arrive over a few seconds: two
+  // targets one after the other, a spike cut off at the scale, an outage
+  // with its alert in the status bar and its line in the pane.
+  shot(L"p2_ping_graph", [&] {
+    f.userSelectPage(f["PageControl1"], 1);
+    f.execute("Act_GraphAlert");
+    f.execute("Act_Graph");
+    f["Memo0"].setText("ping -t 192.168.1.1\r\n");
+    auto say = [&](const std::string& line) {
+      f["Memo0"].append(line + "\r\n");
+      pump(os, 12);
+    };
+    say("192.168.1.1 に ping を送信しています 32 バイトのデータ:");
+    for (int i = 0; i < 90; ++i) {
+      if (i >= 30 && i < 34) say("要求がタイムアウトしました。");
+      else if (i == 50) say("192.168.1.1 からの応答: バイト数 =32 時間 =480ms TTL=64");
+      else say("192.168.1.1 からの応答: バイト数 =32 時間 =" + std::to_string(4 + (i * 7) % 11) +
+               "ms TTL=64");
+    }
+    say("Pinging 10.0.0.1 with 32 bytes of data:");
+    for (int i = 0; i < 60; ++i) {
+      if (i == 25) say("Reply from 10.0.0.254: Destination host unreachable.");
+      else say("Reply from 10.0.0.1: bytes=32 time=" + std::to_string(18 + (i * 5) % 13) +
+               "ms TTL=128");
+    }
+  });
+  shot(L"p2_ping_graph_hidden", [&] {
+    f.execute("Act_Graph");
+    f.execute("Act_GraphAlert");
+  });
   // The picture of the README: a command run as the user runs it, its
   // output and how it ended in the status bar.
   shot(L"readme", [&] {

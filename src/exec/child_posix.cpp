@@ -143,6 +143,7 @@ class PosixChild final : public ChildProcess {
   }
 
   void interrupt() override { ::kill(-pid_, SIGINT); }
+  bool sendBreak() override { return ::kill(-pid_, SIGQUIT) == 0; }
 
   void terminate() override {
     terminated_ = true;

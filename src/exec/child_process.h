@@ -30,6 +30,10 @@ class ChildProcess {
   // Ctrl-C to the child's own console (its process group on POSIX) and to
   // nothing else.
   virtual void interrupt() = 0;
+  // Ctrl+Break the same way (SIGQUIT on POSIX): ping prints its figures and
+  // goes on; most programs end as with Ctrl-C. False when the system could
+  // not raise it.
+  virtual bool sendBreak() = 0;
   // Ends the started process and every process it started in turn.
   virtual void terminate() = 0;
   // The code the process ended with, once running() has answered false.

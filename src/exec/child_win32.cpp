@@ -188,18 +188,8 @@ class Win32Child final : public ChildProcess {
     return n;
   }
 
-  void interrupt() override {
-    // Raise Ctrl-C in the child's own console, as if typed there: attach to
-    // it, raise the event for every process of that console, detach.
-    // Nothing is sent to the window in front or to any other console.
-    prepareConsoleHandling();
-    const bool hadConsole = FreeConsole() != 0;
-    if (AttachConsole(pid_)) {
-      GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-      FreeConsole();
-    }
-    if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
-  }
+  void interrupt() override { raise(CTRL_C_EVENT); }
+  bool sendBreak() override { return raise(CTRL_BREAK_EVENT); }
 
   void terminate() override {
     terminated_ = true;
@@ -218,6 +208,21 @@ class Win32Child final : public ChildProcess {
 
  private:
   using Clock = std::chrono::steady_clock;
+
+  // Raise the event in the child's own console, as if typed there: attach
+  // to it, raise the event for every process of that console, detach.
+  // Nothing is sent to the window in front or to any other console.
+  bool raise(DWORD event) {
+    prepareConsoleHandling();
+    const bool hadConsole = FreeConsole() != 0;
+    bool raised = false;
+    if (AttachConsole(pid_)) {
+      raised = GenerateConsoleCtrlEvent(event, 0) != FALSE;
+      FreeConsole();
+    }
+    if (hadConsole) AttachConsole(ATTACH_PARENT_PROCESS);
+    return raised;
+  }
 
   // Bytes in the pipe; 0 when it has failed.
   DWORD inPipe() {

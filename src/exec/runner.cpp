@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "form/output_doc.h"
 #include "exec/ansi_decoder.h"
 #include "exec/child_process.h"
 
@@ -68,6 +69,8 @@ constexpr milliseconds kStartSpin{2};
 constexpr int kStartPollMs = 1;
 
 constexpr const char* kEmptyCommand = "データを入力設定して下さい。";
+// Some systems raise no break event in a console (older Wine among them).
+constexpr const char* kBreakFailed = "Ctrl+Break をコマンドに送れませんでした。";
 
 }  // namespace
 
@@ -190,6 +193,13 @@ Runner::Runner(form::Form& form, platform::Platform& platform)
                   [this] { Act_BreakExecute(); }});
   form.addAction({"Act_btnCTL", "選択&表示", "Ctrl-C",
                   [this] { Act_btnCTLExecute(); }});
+  form.addAction({"Act_CtrlBreak", "選択&表示", "Ctrl+Break を送る(&B)",
+                  [this] { Act_CtrlBreakExecute(); }});
+  form.addShortcut("Ctrl+Break", "TabSheet2", "Act_CtrlBreak");
+  memo0_.outputDoc()->addMenuItem({.caption = "Ctrl+Break を送る(&B)",
+                                   .action = "Act_CtrlBreak",
+                                   .enabled = [this] { return !runs_.empty(); },
+                                   .separatorBefore = true});
 }
 
 Runner::~Runner() = default;
@@ -200,6 +210,10 @@ void Runner::Act_BreakExecute() {
 
 void Runner::Act_btnCTLExecute() {
   if (!runs_.empty()) ctrlCFlag_.setText("1");
+}
+
+void Runner::Act_CtrlBreakExecute() {
+  if (!runs_.empty()) breakWanted_ = true;
 }
 
 void Runner::Act_btnDOExecute() {
@@ -237,6 +251,7 @@ void Runner::Act_btnDOExecute() {
       if (r.runs_.empty()) {
         r.stopFlag_.setText("0");
         r.ctrlCFlag_.setText("0");
+        r.breakWanted_ = false;
       }
     }
   } active(*this, run);
@@ -307,6 +322,10 @@ RunEnd::How Runner::poll(Run& run) {
     if (ctrlCFlag_.text() == "1") {
       child.interrupt();
       ctrlCFlag_.setText("0");
+    }
+    if (breakWanted_) {
+      breakWanted_ = false;
+      if (!child.sendBreak()) platform_.showMessage(kBreakFailed);
     }
 
     // Once the child has ended, the passes left only put what was read into

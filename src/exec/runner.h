@@ -64,6 +64,9 @@ class Runner {
   // that the user starts later.
   void Act_BreakExecute();
   void Act_btnCTLExecute();
+  // Ctrl+Break in the view and its menu item: the break event to the
+  // running command's console.
+  void Act_CtrlBreakExecute();
 
   // Number of runs in progress (more than one when a run was started inside
   // another).
@@ -96,6 +99,7 @@ class Runner {
   form::Control& tabSheet2_;
   form::Control& stopFlag_;
   form::Control& ctrlCFlag_;
+  bool breakWanted_ = false;
   std::vector<Run*> runs_;     // innermost last
   std::vector<char> buffer_;   // read buffer, reused within one pass
   std::unique_ptr<Starter> starter_;

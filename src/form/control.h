@@ -12,6 +12,7 @@ namespace velquin::form {
 
 class Form;
 class OutputDoc;
+class GraphDoc;
 
 enum class Kind {
   Edit,         // one line of text
@@ -26,6 +27,8 @@ enum class Kind {
   Page,         // one page of a PageControl
   PageControl,
   StatusBar,
+  Graph,        // a drawing of values over time (graph())
+  Splitter,     // a bar that the user drags to size the control docked before it
 };
 
 // Placement rule inside the parent's client area, applied in declaration
@@ -163,6 +166,9 @@ class Control {
   // The output view's memo: its lines, selection, find and line times,
   // following every change of the text; null for any other control.
   OutputDoc* outputDoc() const { return doc_.get(); }
+  // Graphs: what the drawing shows, owned by the feature that declared it.
+  GraphDoc* graph() const { return graph_; }
+  void setGraph(GraphDoc* graph) { graph_ = graph; }
 
   // Events, bound once by the page that declares the control.
   Handler onClick;
@@ -206,6 +212,7 @@ class Control {
   Rect design_;
   Rect bounds_;
   std::unique_ptr<OutputDoc> doc_;
+  GraphDoc* graph_ = nullptr;
 };
 
 }  // namespace velquin::form

@@ -7,6 +7,7 @@
 
 #include "form/form.h"
 #include "win32/control_kinds.h"
+#include "win32/graph_view.h"
 #include "win32/output_view.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
@@ -187,6 +188,8 @@ std::unique_ptr<NativeControl> makeNative(const NativeParams& p) {
     case Kind::PageControl: return makePageControl(p);
     case Kind::Page: return makePage(p);
     case Kind::StatusBar: return makeStatusBar(p);
+    case Kind::Graph: return makeGraphView(p);
+    case Kind::Splitter: return makeSplitter(p);
     case Kind::Panel:
     case Kind::GroupBox:
       return makeContainer(p);

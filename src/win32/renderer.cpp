@@ -606,7 +606,8 @@ bool Renderer::shortcut(UINT vk) {
   const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
   if (GetKeyState(VK_MENU) < 0) return false;
   std::string key;
-  if ((vk == 'F' || vk == 'R') && ctrl && !shift) key = std::string("Ctrl+") + static_cast<char>(vk);
+  if (ctrl && !shift && vk >= 'A' && vk <= 'Z') key = std::string("Ctrl+") + static_cast<char>(vk);
+  else if (ctrl && vk == VK_CANCEL) key = "Ctrl+Break";
   else if (ctrl) return false;
   else if (vk == VK_F3) key = "F3";
   else if (vk == VK_RETURN) key = "Enter";

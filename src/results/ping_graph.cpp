@@ -1,0 +1,268 @@
+#include "results/ping_graph.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "app/run_status.h"
+#include "form/line_times.h"
+#include "form/output_doc.h"
+
+namespace velquin::results {
+
+using form::Align;
+using form::Kind;
+
+namespace {
+constexpr const char* kShownValue = "graph.shown";
+constexpr const char* kHeightValue = "graph.height";
+constexpr const char* kAlertValue = "graph.alert";
+constexpr const char* kRangeValue = "graph.range";
+constexpr const char* kTopValue = "graph.top";
+constexpr const char* kShowCaption = "グラフを表示(&G)";
+constexpr const char* kAlertCaption = "応答がなくなったら知らせる(&A)";
+constexpr int kPaneHeight = 200;  // at the first showing, 96-DPI units
+constexpr int kLineHeight = 15;   // of the figures' labels
+
+std::string clock(long long ms) { return form::LineTimes::format(ms).substr(0, 8); }
+
+std::string topAction(int ms) { return "Act_GraphTop" + std::to_string(ms); }
+}  // namespace
+
+struct PingGraph::Controls {
+  form::Control& PanelGraph;
+  form::Control& CB_GraphRange;
+  form::Control& LblGraph;
+  form::Control& LblGraphEvents;
+  form::Control& PaintGraph;
+  form::Control& SplitterGraph;
+};
+
+std::string outageText(const std::string& target, const reading::Outage& o) {
+  if (o.to < 0) return target + ": 応答なし " + clock(o.from) + " から";
+  return target + ": 応答が戻りました " + clock(o.to) + " (" + app::tenths(o.to - o.from) +
+         " 秒間応答なし)";
+}
+
+std::string outageList(const reading::PingReplies& r) {
+  std::string list;
+  for (const auto& t : r.targets()) {
+    for (const reading::Outage& o : t->outages()) {
+      if (!list.empty()) list += "\r\n";
+      list += t->name() + ": 応答なし " + clock(o.from) + " から";
+      if (o.to >= 0)
+        list += "、応答が戻りました " + clock(o.to) + " (" + app::tenths(o.to - o.from) +
+                " 秒間応答なし)";
+    }
+  }
+  return list;
+}
+
+PingGraph::PingGraph(app::TfrmMain& main, app::RunStatus& status)
+    : main_(main), status_(status), doc_(*main["Memo0"].outputDoc()), graph_(*this) {
+  form::Form& f = main_.form();
+  f.add({.name = "PanelGraph", .kind = Kind::Panel, .parent = "TabSheet2",
+         .bounds = {0, 0, 0, kPaneHeight}, .style = {.align = Align::Top, .bevel = false},
+         .visible = false});
+  f.add({.name = "PanelGraphBar", .kind = Kind::Panel, .parent = "PanelGraph",
+         .bounds = {0, 0, 0, 26}, .style = {.align = Align::Top, .bevel = false}});
+  f.add({.name = "LblGraphRange", .kind = Kind::Label, .parent = "PanelGraphBar",
+         .text = "表示範囲(&R):", .bounds = {4, 6, 72, 14},
+         .style = {.focusControl = "CB_GraphRange"}});
+  f.add({.name = "CB_GraphRange", .kind = Kind::ComboBox, .parent = "PanelGraphBar",
+         .bounds = {80, 2, 90, 20},
+         .style = {.comboStyle = form::ComboStyle::DropDownList},
+         .items = {"1 分", "10 分", "1 時間", "すべて"}, .itemIndex = 3,
+         .onChange = [this] { CB_GraphRangeChange(); }});
+  f.add({.name = "LblGraph", .kind = Kind::Label, .parent = "PanelGraph",
+         .bounds = {0, 0, 0, kLineHeight + 2},
+         .style = {.align = Align::Top, .autoSize = false}});
+  f.add({.name = "LblGraphEvents", .kind = Kind::Label, .parent = "PanelGraph",
+         .bounds = {0, 0, 0, kLineHeight + 2},
+         .style = {.align = Align::Top, .autoSize = false}, .visible = false,
+         .font = {.color = 0xC00000}});
+  f.add({.name = "PaintGraph", .kind = Kind::Graph, .parent = "PanelGraph",
+         .style = {.align = Align::Client}});
+  f.add({.name = "SplitterGraph", .kind = Kind::Splitter, .parent = "TabSheet2",
+         .bounds = {0, 0, 0, 5}, .style = {.align = Align::Top}, .visible = false});
+
+  f.addAction({"Act_Graph", "グラフ", kShowCaption, [this] { Act_GraphExecute(); }});
+  f.addAction({"Act_GraphAlert", "グラフ", kAlertCaption, [this] { Act_GraphAlertExecute(); }});
+  f.addAction({"Act_GraphCopy", "グラフ", "画像としてコピー(&C)",
+               [this] { Act_GraphCopyExecute(); }});
+  f.addAction({"Act_GraphSave", "グラフ", "画像として保存(&S)...",
+               [this] { Act_GraphSaveExecute(); }});
+  for (int top : kGraphTops)
+    f.addAction({topAction(top), "グラフ", "", [this, top] { setTop(top); }});
+  f.addShortcut("Ctrl+G", "TabSheet2", "Act_Graph");
+
+  c_.reset(new Controls{f["PanelGraph"], f["CB_GraphRange"], f["LblGraph"],
+                        f["LblGraphEvents"], f["PaintGraph"], f["SplitterGraph"]});
+  c_->PaintGraph.setGraph(&graph_);
+
+  doc_.addMenuItem({.caption = kShowCaption, .action = "Act_Graph",
+                    .checked = [this] { return c_->PanelGraph.visible(); },
+                    .separatorBefore = true});
+  doc_.addMenuItem({.caption = kAlertCaption, .action = "Act_GraphAlert",
+                    .checked = [this] { return alert_; }});
+
+  graph_.addMenuItem({.caption = "画像としてコピー(&C)", .action = "Act_GraphCopy"});
+  graph_.addMenuItem({.caption = "画像として保存(&S)...", .action = "Act_GraphSave"});
+  for (int top : kGraphTops)
+    graph_.addMenuItem({.caption = top == 0 ? "自動(&A)" : std::to_string(top) + " ms",
+                        .action = topAction(top),
+                        .checked = [this, top] { return graph_.fixedTop() == top; },
+                        .separatorBefore = top == 0,
+                        .submenu = "縦軸の上限(&Y)"});
+  graph_.addMenuItem({.caption = kAlertCaption, .action = "Act_GraphAlert",
+                      .checked = [this] { return alert_; }, .separatorBefore = true});
+  graph_.addMenuItem({.caption = kShowCaption, .action = "Act_Graph",
+                      .checked = [this] { return c_->PanelGraph.visible(); }});
+
+  listener_ = doc_.listen([this] { follow(); });
+}
+
+PingGraph::~PingGraph() {
+  doc_.unlisten(listener_);
+  c_->PaintGraph.setGraph(nullptr);
+}
+
+void PingGraph::formShown() {
+  app::UserState& s = main_.state();
+  alert_ = s.flag(kAlertValue, false);
+  const int height = std::atoi(s.value(kHeightValue, "0").c_str());
+  if (height > 0) {
+    form::Rect b = c_->PanelGraph.bounds();
+    b.height = std::clamp(height, 40, 2000);
+    c_->PanelGraph.setBounds(b);
+  }
+  const int range = std::atoi(s.value(kRangeValue, "3").c_str());
+  if (range >= 0 && range < static_cast<int>(std::size(kGraphSpans))) {
+    c_->CB_GraphRange.setItemIndex(range);
+    graph_.setSpan(kGraphSpans[range]);
+  }
+  const int top = std::atoi(s.value(kTopValue, "0").c_str());
+  if (std::find(std::begin(kGraphTops), std::end(kGraphTops), top) != std::end(kGraphTops))
+    graph_.setFixedTop(top);
+  if (s.flag(kShownValue, false)) Act_GraphExecute();
+}
+
+void PingGraph::formClosing() {
+  app::UserState& s = main_.state();
+  s.setFlag(kShownValue, c_->PanelGraph.visible());
+  s.setFlag(kAlertValue, alert_);
+  s.setValue(kHeightValue, std::to_string(c_->PanelGraph.bounds().height));
+  s.setValue(kRangeValue, std::to_string(c_->CB_GraphRange.itemIndex()));
+  s.setValue(kTopValue, std::to_string(graph_.fixedTop()));
+}
+
+void PingGraph::Act_GraphExecute() {
+  const bool show = !c_->PanelGraph.visible();
+  if (show) showFigures();
+  // Hidden with the focus in it (its range list): the focus goes back to
+  // the output, where the user reads on.
+  form::Form& f = main_.form();
+  for (const form::Control* c = f.focused(); !show && c; c = c->parent())
+    if (c == &c_->PanelGraph) {
+      f.setFocus(f["Memo0"]);
+      break;
+    }
+  c_->SplitterGraph.setVisible(show);
+  c_->PanelGraph.setVisible(show);
+  if (show) graph_.changed();
+}
+
+void PingGraph::Act_GraphAlertExecute() {
+  alert_ = !alert_;
+  if (!alert_) status_.setAround("graph", "", "");
+  else showAlert(false);
+}
+
+void PingGraph::Act_GraphCopyExecute() {
+  if (!graph_.copyPicture || !graph_.copyPicture())
+    main_.platform().showMessage("グラフをクリップボードにコピーできませんでした");
+}
+
+void PingGraph::Act_GraphSaveExecute() {
+  platform::FileDialog d;
+  d.filter = "PNG 画像 (*.png)|*.png";
+  d.fileName = "ping.png";
+  d.askBeforeReplace = true;
+  if (!main_.platform().saveDialog(d)) return;
+  std::string path = d.fileName;
+  if (path.size() < 4 || (path.substr(path.size() - 4) != ".png" &&
+                          path.substr(path.size() - 4) != ".PNG"))
+    path += ".png";
+  if (!graph_.savePicture || !graph_.savePicture(path))
+    main_.platform().showMessage("グラフの画像を保存できませんでした: " + path);
+}
+
+void PingGraph::CB_GraphRangeChange() {
+  const int i = c_->CB_GraphRange.itemIndex();
+  if (i >= 0 && i < static_cast<int>(std::size(kGraphSpans))) graph_.setSpan(kGraphSpans[i]);
+}
+
+void PingGraph::setTop(int ms) { graph_.setFixedTop(ms); }
+
+std::string PingGraph::describe(size_t s, size_t i) const {
+  const reading::PingSeries& t = *replies().targets()[s];
+  const int32_t v = t.value(i);
+  std::string text = form::LineTimes::format(t.time(i)) + "  " + t.name() + "  ";
+  return text + (v >= 0 ? std::to_string(v) + " ms" : reading::lostText(v));
+}
+
+// Reads what arrived; the figures and the drawing follow while they show.
+void PingGraph::follow() {
+  const reading::PingFollower::Read r = follower_.follow(doc_.text(), doc_.times());
+  if (r.restarted) {
+    outages_ = 0;
+    status_.setAround("graph", "", "");
+  }
+  if (r.outage) showAlert(true);
+  if (!r.grew && !r.restarted && !r.outage) return;
+  if (c_->PanelGraph.visible()) {
+    showFigures();
+    graph_.changed();
+  }
+}
+
+void PingGraph::fit(form::Control& label, const std::string& text) {
+  if (label.text() == text) return;
+  label.setText(text);
+  const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+  form::Rect b = label.bounds();
+  if (b.height == lines * kLineHeight + 2) return;
+  b.height = lines * kLineHeight + 2;
+  label.setBounds(b);
+  main_.form().relayout();
+}
+
+void PingGraph::showFigures() {
+  fit(c_->LblGraph, reading::statsText(replies()));
+  const std::string events = outageList(replies());
+  fit(c_->LblGraphEvents, events);
+  c_->LblGraphEvents.setVisible(!events.empty());
+}
+
+// StatusBar1 says, in front of the run, how each target that stopped
+// answering stands; the user hears of each new outage once.
+void PingGraph::showAlert(bool began) {
+  size_t count = 0;
+  std::string front;
+  for (const auto& t : replies().targets()) {
+    count += t->outages().size();
+    if (!t->outages().empty()) front += outageText(t->name(), t->outages().back()) + "  ";
+  }
+  const bool more = count > outages_;
+  outages_ = count;
+  if (!alert_) return;
+  if (began && more) {
+    for (const auto& t : replies().targets())
+      if (!t->outages().empty() && t->outages().back().to < 0) {
+        main_.platform().alertUser();
+        break;
+      }
+  }
+  status_.setAround("graph", front, "");
+}
+
+}  // namespace velquin::results

@@ -1,0 +1,220 @@
+// The ping graph in the real window: Ctrl+G from the keyboard shows the
+// pane over a command's output, its figures read through their window, the
+// picture saved as a PNG of the drawing's size, the alert in the status bar
+// while a command prints losses with pauses, and Ctrl+Break reaching the
+// command's console.
+#include <wincodec.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "../support/ping_samples.h"
+#include "form/form.h"
+#include "wine_app.h"
+#include "win32/text.h"
+
+namespace velquin::test {
+namespace {
+
+// The tests' own files, through the drive that Wine gives the root.
+std::string sourcePath(const std::string& rest) {
+  std::string p = std::string("Z:") + VELQUIN_TEST_SOURCE + "/" + rest;
+  std::replace(p.begin(), p.end(), '/', '\\');
+  return p;
+}
+
+std::string eventTool() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return win32::narrow(
+      (std::filesystem::path(self).parent_path() / L"velquin_event_tool.exe").wstring());
+}
+
+// Runs the action at every tick of a timer of the thread while the program
+// runs a command in its own message loop.
+class Ticker {
+ public:
+  explicit Ticker(std::function<void()> tick) {
+    current() = std::move(tick);
+    id_ = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+      if (current()) current()();
+    });
+  }
+  ~Ticker() {
+    KillTimer(nullptr, id_);
+    current() = nullptr;
+  }
+
+ private:
+  static std::function<void()>& current() {
+    static std::function<void()> f;
+    return f;
+  }
+  UINT_PTR id_;
+};
+
+// The size of a PNG file as the system's decoder reads it back, and how
+// many of its pixels have the colour; {0, 0} when it is no PNG.
+struct Decoded {
+  UINT width = 0, height = 0;
+  size_t ofColor = 0;
+};
+Decoded decodePng(const std::wstring& path, COLORREF color) {
+  const CLSID factoryId = {0xcacaf262, 0x9370, 0x4615,
+                           {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+  const IID factoryIid = {0xec5ec8a9, 0xc395, 0x4314,
+                          {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+  const GUID png = {0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
+  const GUID bgr32 = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0e}};
+  Decoded d;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IWICImagingFactory* factory = nullptr;
+  IWICBitmapDecoder* decoder = nullptr;
+  IWICBitmapFrameDecode* frame = nullptr;
+  IWICFormatConverter* converter = nullptr;
+  GUID format{};
+  if (SUCCEEDED(CoCreateInstance(factoryId, nullptr, CLSCTX_INPROC_SERVER, factoryIid,
+                                 reinterpret_cast<void**>(&factory))) &&
+      SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                   WICDecodeMetadataCacheOnDemand, &decoder)) &&
+      SUCCEEDED(decoder->GetContainerFormat(&format)) && format == png &&
+      SUCCEEDED(decoder->GetFrame(0, &frame)) &&
+      SUCCEEDED(frame->GetSize(&d.width, &d.height)) &&
+      SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+      SUCCEEDED(converter->Initialize(frame, bgr32, WICBitmapDitherTypeNone, nullptr, 0,
+                                      WICBitmapPaletteTypeCustom))) {
+    std::vector<BYTE> bits(static_cast<size_t>(d.width) * d.height * 4);
+    if (SUCCEEDED(converter->CopyPixels(nullptr, d.width * 4, static_cast<UINT>(bits.size()),
+                                    bits.data())))
+      for (size_t i = 0; i + 3 < bits.size(); i += 4)
+        if (RGB(bits[i + 2], bits[i + 1], bits[i]) == color) ++d.ofColor;
+  }
+  if (converter) converter->Release();
+  if (frame) frame->Release();
+  if (decoder) decoder->Release();
+  if (factory) factory->Release();
+  CoUninitialize();
+  return d;
+}
+
+class Graph : public WineApp {
+ protected:
+  Graph() { showPageOf("Memo0"); }
+  void run(const std::string& command) {
+    typeInto("Edit1", command);
+    click("btnDO");
+  }
+  form::Form& model() { return main().form(); }
+};
+
+TEST_F(Graph, CtrlGShowsTheFiguresOfEachSampleAndThePictureIsSaved) {
+  EXPECT_FALSE(visible("PanelGraph"));
+  bool first = true;
+  for (const PingSample& s : kPingSamples) {
+    run("cmd /c type " + sourcePath(std::string("samples/ping/") + s.file));
+    if (first) {
+      // Ctrl+G from the keyboard, where the user reads the output.
+      SetForegroundWindow(window->hwnd());
+      SetFocus(byName("Memo0"));
+      pump();
+      keyPress('G', VK_CONTROL);
+      pump(300);
+      ASSERT_TRUE(visible("PanelGraph"));
+      EXPECT_TRUE(visible("PaintGraph"));
+      EXPECT_EQ(focusNow(), byName("Memo0"));
+      first = false;
+    }
+    pump(200);
+    EXPECT_EQ(text("LblGraph"), s.figures) << s.file;
+  }
+
+  // The picture as shown, saved where the user chose, read back.
+  const std::string path = folder + "\\graph.png";
+  DialogHand hand({DialogHand::chooseFile(path)});
+  window->fromUser([&] { model().execute("Act_GraphSave"); });
+  hand.finish();
+  EXPECT_TRUE(hand.allTaken());
+  RECT rc;
+  GetClientRect(byName("PaintGraph"), &rc);
+  const Decoded png = decodePng(win32::widen(path), RGB(31, 119, 180));
+  EXPECT_EQ(png.width, static_cast<UINT>(rc.right));
+  EXPECT_EQ(png.height, static_cast<UINT>(rc.bottom));
+  EXPECT_GT(png.ofColor, 20u) << "the replies are drawn in the first target's colour";
+  EXPECT_TRUE(os.messages.empty());
+
+  // Another command's output has no target; Ctrl+G hides the pane again.
+  run("cmd /c echo Request timed out.");
+  pump(200);
+  EXPECT_EQ(text("LblGraph"), "");
+  SetFocus(byName("Memo0"));
+  keyPress('G', VK_CONTROL);
+  pump(300);
+  EXPECT_FALSE(visible("PanelGraph"));
+}
+
+TEST_F(Graph, TheAlertShowsWhileRepliesStopAndClearsWhenTheyComeBack) {
+  window->fromUser([&] { model().execute("Act_GraphAlert"); });
+  std::vector<std::string> seen;
+  Ticker t([&] {
+    const std::string bar = main()["StatusBar1"].text();
+    if (seen.empty() || seen.back() != bar) seen.push_back(bar);
+  });
+  run(eventTool() + " say 300 \"Pinging 127.0.0.1 with 32 bytes of data:\"" +
+      " \"Reply from 127.0.0.1: bytes=32 time<1ms TTL=64\" \"Request timed out.\"" +
+      " \"Request timed out.\" \"Request timed out.\" \"Request timed out.\"" +
+      " \"Reply from 127.0.0.1: bytes=32 time=2ms TTL=64\"");
+  const std::regex down(R"(127\.0\.0\.1: 応答なし \d\d:\d\d:\d\d から  .*)");
+  const bool sawDown =
+      std::any_of(seen.begin(), seen.end(), [&](const std::string& s) {
+        return std::regex_match(s, down);
+      });
+  EXPECT_TRUE(sawDown) << "the bar said, while it ran: " << ::testing::PrintToString(seen);
+  const std::string after = main()["StatusBar1"].text();
+  EXPECT_TRUE(std::regex_match(
+      after, std::regex(R"(127\.0\.0\.1: 応答が戻りました \d\d:\d\d:\d\d \((\d+)\.\d 秒間応答なし\)  .+)")))
+      << after;
+  // The next run starts with a bar of its own.
+  run("cmd /c echo next");
+  EXPECT_EQ(main()["StatusBar1"].text().find("127.0.0.1"), std::string::npos);
+}
+
+TEST_F(Graph, CtrlBreakReachesTheCommandsConsoleAndItGoesOn) {
+  HWND memo = byName("Memo0");
+  const std::string failed = "Ctrl+Break をコマンドに送れませんでした。";
+  int stage = 0;
+  Ticker t([&] {
+    const std::string out = main()["Memo0"].text();
+    if (stage == 0 && out.find("ready") != std::string::npos) {
+      stage = 1;
+      SetForegroundWindow(window->hwnd());
+      SetFocus(memo);
+      keyPress(VK_CANCEL, VK_CONTROL);
+    } else if (stage == 1 && (out.find("CTRL_BREAK_EVENT") != std::string::npos ||
+                              !os.messages.empty())) {
+      stage = 2;
+      PostMessageW(byName("btnCtrl"), BM_CLICK, 0, 0);
+    }
+  });
+  Deadline limit(window->hwnd(), 20000);
+  run(eventTool() + " events");
+  const std::string out = main()["Memo0"].text();
+  EXPECT_FALSE(limit.fired());
+  EXPECT_EQ(stage, 2) << out;
+  // The command took the break and went on to take Ctrl-C; where the
+  // system raises no break event in a console (this Wine), the user is told
+  // so instead.
+  if (os.messages.empty()) {
+    EXPECT_NE(out.find("ready\r\nCTRL_BREAK_EVENT\r\nCTRL_C_EVENT\r\nend"), std::string::npos)
+        << out;
+  } else {
+    EXPECT_EQ(os.messages, std::vector<std::string>{failed});
+    EXPECT_NE(out.find("ready\r\nCTRL_C_EVENT\r\nend"), std::string::npos) << out;
+  }
+}
+
+}  // namespace
+}  // namespace velquin::test

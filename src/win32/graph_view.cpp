@@ -211,7 +211,7 @@ class GraphView final : public NativeControl {
     const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     const COLORREF grid = contrast ? GetSysColor(COLOR_GRAYTEXT) : RGB(225, 225, 225);
     FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
-    HGDIOBJ oldFont = SelectObject(dc, r_.font(model_.font()));
+    HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : r_.font(model_.font()));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
     const form::GraphDoc::Window w = doc_.window();
@@ -438,7 +438,7 @@ class GraphView final : public NativeControl {
     RECT rc;
     GetClientRect(hwnd_, &rc);
     HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, r_.font(model_.font()));
+    HGDIOBJ old = SelectObject(dc, font_ ? font_ : r_.font(model_.font()));
     const form::GraphDoc::Window w = doc_.window();
     const Frame f = frame(dc, rc, w);
     SelectObject(dc, old);
@@ -485,6 +485,12 @@ class GraphView final : public NativeControl {
         return 0;
       case WM_ERASEBKGND:
         return 1;
+      case WM_SETFONT:
+        font_ = reinterpret_cast<HFONT>(wp);
+        if (LOWORD(lp)) InvalidateRect(hwnd_, nullptr, FALSE);
+        return 0;
+      case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
       case WM_SIZE:
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;
@@ -516,6 +522,7 @@ class GraphView final : public NativeControl {
   }
 
   form::GraphDoc& doc_;
+  HFONT font_ = nullptr;  // the window's, as the renderer sets it
   mutable std::vector<form::GraphDoc::Column> columns_;  // reused at every painting
   HWND tip_ = nullptr;
   std::wstring tipText_;
@@ -577,6 +584,11 @@ class Splitter final : public NativeControl {
         EndPaint(hwnd_, &ps);
         return 0;
       }
+      case WM_SETFONT:
+        font_ = reinterpret_cast<HFONT>(wp);
+        return 0;
+      case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
       case WM_LBUTTONDOWN: {
         form::Control* target = sized();
         if (!target) return 0;
@@ -602,6 +614,7 @@ class Splitter final : public NativeControl {
     }
   }
 
+  HFONT font_ = nullptr;  // kept for whoever asks, as every control does
   int startY_ = 0;
   int startHeight_ = 0;
 };

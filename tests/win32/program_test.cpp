@@ -11,7 +11,9 @@
 #include <sstream>
 #include <string>
 
+#include "app/run_status.h"
 #include "wine_app.h"
+#include "win32/hand_over.h"
 #include "win32/text.h"
 
 namespace velquin::test {
@@ -20,11 +22,13 @@ namespace {
 // One run of the program in a start folder.
 class Started {
  public:
-  explicit Started(const std::filesystem::path& folder) {
+  explicit Started(const std::filesystem::path& folder,
+                   const std::string& arguments = "") {
     const char* exe = std::getenv("VELQUIN_EXE");
     EXPECT_NE(exe, nullptr) << "VELQUIN_EXE names the program under test";
     if (!exe) return;
     std::wstring cmd = L"\"" + win32::widen(exe) + L"\"";
+    if (!arguments.empty()) cmd += L" " + win32::widen(arguments);
     STARTUPINFOW si{sizeof si};
     started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0,
                               nullptr, folder.wstring().c_str(), &si, &pi_);
@@ -68,6 +72,28 @@ class Started {
   }
 
   std::string message;  // what message boxes said before the window came
+  HANDLE process() const { return pi_.hProcess; }
+
+  // The command line of the process as every other process can read it:
+  // from its process block.
+  std::string commandLine() const {
+    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    struct { void* reserved1; BYTE* peb; void* reserved2[4]; } basic{};
+    ULONG n = 0;
+    if (!query || query(pi_.hProcess, 0, &basic, sizeof basic, &n) < 0) return "?";
+    BYTE* params = nullptr;
+    struct { USHORT length, maximum; wchar_t* buffer; } line{};
+    // PEB.ProcessParameters, then its CommandLine, on 64 bits.
+    if (!ReadProcessMemory(pi_.hProcess, basic.peb + 0x20, &params, sizeof params, nullptr) ||
+        !ReadProcessMemory(pi_.hProcess, params + 0x70, &line, sizeof line, nullptr))
+      return "?";
+    std::wstring w(line.length / 2, L'\0');
+    if (!ReadProcessMemory(pi_.hProcess, line.buffer, w.data(), line.length, nullptr))
+      return "?";
+    return win32::narrow(w);
+  }
 
  private:
   // The visible top-level window of this process with the class given.
@@ -235,6 +261,41 @@ TEST_F(Executable, APlaceOffEveryMonitorStillOpensAWindowOnTheScreen) {
   EXPECT_GE(rc.top, mi.rcWork.top);
   EXPECT_EQ(rc.right - rc.left, 640 * dpi / 96);
   ASSERT_TRUE(run.close(main));
+}
+
+// The elevated restart's hand-over, with the test as the instance that
+// restarts: the text offered on a channel, the program's own file started
+// with the channel's name as the restart starts it, and served to that
+// process alone. The text comes whole into Edit1 and stands on no command
+// line; a channel that is gone leaves Edit1 empty and says so in the bar.
+TEST_F(Executable, TheRestartHandsTheCommandLineOverOffTheCommandLine) {
+  std::ofstream(folder / "Velquin.ini", std::ios::binary)
+      << "2.2.2\r\n150\r\n240\r\n612\r\n476\r\n";
+  const std::string text = R"(net user "山田 b" Secr3t\" %PATH% /add C:\)";
+  win32::TextOffer offer;
+  const std::string channel = offer.open(text);
+  ASSERT_EQ(channel.size(), 32u);
+  const std::string arguments = std::string(app::kHandOverOption) + " " + channel;
+  {
+    Started run(folder, arguments);
+    EXPECT_TRUE(offer.serveTo(run.process(), 20000));
+    HWND main = run.mainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(windowText(findByName(main, "Edit1")), text);
+    EXPECT_EQ(windowText(findByName(main, "StatusBar1")), "");
+    EXPECT_EQ(windowText(findByName(main, "Memo0")), "");  // nothing ran
+    const std::string seen = run.commandLine();
+    EXPECT_NE(seen.find(arguments), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("Secr3t"), std::string::npos) << seen;
+    ASSERT_TRUE(run.close(main));
+  }
+  // Served once: the same name again finds nothing.
+  Started again(folder, arguments);
+  HWND main = again.mainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(windowText(findByName(main, "Edit1")), "");
+  EXPECT_EQ(windowText(findByName(main, "StatusBar1")), app::kCarryFailed);
+  ASSERT_TRUE(again.close(main));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The program's own state file: whatever bytes it holds, reading never
 // fails any other way than by refusing the whole file, and what it accepts,
 // written again, reads back as the same state, byte for byte on the second
-// writing.
+// writing. The history found in it, merged with a window's own, keeps at
+// most 200 lines, each once, newest first, none that may carry a password.
+#include <set>
 #include <string>
 
+#include "app/history.h"
 #include "app/user_state.h"
 #include "support/memory_platform.h"
 
@@ -18,5 +21,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::optional<app::StateData> again = app::decodeState(written);
   if (!again || !(*again == *read)) fuzz::fail("what was written does not read back the same");
   if (app::encodeState(*again) != written) fuzz::fail("writing twice gives two files");
+
+  const auto& rows = read->lists["history"];
+  app::CommandHistory mine;
+  // This window read the file's first half and ran two lines since.
+  mine.load(std::vector<app::StateRow>(rows.begin(), rows.begin() + rows.size() / 2));
+  mine.remember("ping 127.0.0.1", "2024/05/01 09:30:00");
+  mine.remember("net user bob pw", "2024/05/01 09:30:01");
+  const std::vector<app::StateRow> merged = mine.merge(rows);
+  if (merged.size() > app::CommandHistory::kKept) fuzz::fail("more than 200 lines kept");
+  std::set<std::string> lines;
+  for (size_t i = 0; i < merged.size(); ++i) {
+    if (merged[i].size() != 2) fuzz::fail("a history row of another shape");
+    if (!lines.insert(merged[i][1]).second) fuzz::fail("a line kept twice");
+    if (app::carriesPassword(merged[i][1])) fuzz::fail("a password line written");
+    if (i > 0 && merged[i - 1][0] < merged[i][0]) fuzz::fail("not newest first");
+  }
+  if (merged.size() < app::CommandHistory::kKept && !lines.contains("ping 127.0.0.1"))
+    fuzz::fail("this window's line lost");
   return 0;
 }

@@ -2,7 +2,9 @@
 // button, walked with Up and Down in the command line field, listed with
 // F7, and found again at the next start, except the ones that may carry a
 // password.
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "app/history.h"
 #include "support/app_fixture.h"
@@ -69,12 +71,12 @@ TEST_F(History, NewestFirstARepeatMovesUpAndUpDownGiveTheTypedTextBack) {
 
 TEST_F(History, F7ListsTheLatestTwentyWithTheirTimesAndAChoiceIsNotRun) {
   for (int i = 0; i < 22; ++i) {
-    os.localTime = "2024/05/01 09:30:" + std::to_string(10 + i);
+    os.setLocalTime("2024/05/01 09:30:" + std::to_string(10 + i));
     run("echo " + std::to_string(i));
   }
   const std::string shown = text("Memo0");
   typeLine("typed");
-  os.listAnswers = {2};
+  os.listAnswers = {{2, false}};
   EXPECT_EQ(key(form::Key::F7), "echo 19");
   ASSERT_EQ(os.listsShown.size(), 1u);
   ASSERT_EQ(os.listsShown[0].size(), 20u);
@@ -95,6 +97,125 @@ TEST_F(History, F7ListsTheLatestTwentyWithTheirTimesAndAChoiceIsNotRun) {
   EXPECT_EQ(key(form::Key::F7), "echo 21");
 }
 
+TEST_F(History, F7DeletesAnEntryAndTheFileForgetsItAtOnce) {
+  for (int i = 0; i < 4; ++i) {
+    os.setLocalTime("2024/05/01 09:30:1" + std::to_string(i));
+    run("echo " + std::to_string(i));
+  }
+  typeLine("typed");
+  // Delete the second line, then the last one (the list comes back with
+  // the line that took the deleted one's place lit), then Escape.
+  os.listAnswers = {{1, true}, {2, true}};
+  EXPECT_EQ(key(form::Key::F7), "typed");
+  EXPECT_EQ(os.listsLit, (std::vector<int>{0, 1, 1}));
+  ASSERT_EQ(os.listsShown.size(), 3u);
+  EXPECT_EQ(os.listsShown[2], (std::vector<std::string>{
+                                  "echo 3\t2024/05/01 09:30:13",
+                                  "echo 1\t2024/05/01 09:30:11"}));
+  EXPECT_EQ(lines(), (std::vector<std::string>{"echo 3", "echo 1"}));
+  // Written at once: a crash now loses no deletion.
+  const std::string file = readBytes(os.folder + "/Velquin.state");
+  EXPECT_EQ(file.find("echo 2"), std::string::npos);
+  EXPECT_EQ(file.find("echo 0"), std::string::npos);
+  EXPECT_NE(file.find("echo 1"), std::string::npos);
+  // The last one deleted: no list is shown for an empty history.
+  os.listAnswers = {{0, true}, {0, true}};
+  key(form::Key::F7);
+  EXPECT_TRUE(lines().empty());
+  EXPECT_EQ(os.listsShown.size(), 5u);
+  key(form::Key::F7);
+  EXPECT_EQ(os.listsShown.size(), 5u);
+  restart();
+  EXPECT_TRUE(lines().empty());
+}
+
+// Two windows of the program in one folder, each with its own lines.
+class TwoWindows : public History {
+ protected:
+  TwoWindows() {
+    other = std::make_unique<Program>(os);
+    other->main().FormCreate();
+    other->main().FormShow();
+  }
+  void runIn(Program& p, const std::string& line, const std::string& time) {
+    os.setLocalTime(time);
+    p.main().form().userSelectPage(p.main()["PageControl1"], 0);
+    p.main().form().userType(p.main()["Edit1"], line);
+    p.main().form().userClick(p.main()["btnDO"]);
+  }
+  std::vector<std::string> onDisk() {
+    app::UserState s(os);
+    s.load(os.folder);
+    std::vector<std::string> out;
+    for (const app::StateRow& r : s.list("history")) out.push_back(r[1]);
+    return out;
+  }
+  std::unique_ptr<Program> other;
+};
+
+TEST_F(TwoWindows, ClosedInEitherOrderEveryLineOfBothIsKept) {
+  for (bool thisFirst : {true, false}) {
+    SCOPED_TRACE(thisFirst ? "this window closed first" : "the other first");
+    std::filesystem::remove(os.folder + "/Velquin.state");
+    restart(false);
+    other = std::make_unique<Program>(os);
+    other->main().FormCreate();
+    other->main().FormShow();
+    runIn(*program, "ipconfig /all", "2024/05/01 09:00:01");
+    runIn(*other, "ping x", "2024/05/01 09:00:02");
+    runIn(*program, "arp -a", "2024/05/01 09:00:03");
+    runIn(*other, "ipconfig /all", "2024/05/01 09:00:04");  // a repeat
+    runIn(*other, "net user bob pw", "2024/05/01 09:00:05");
+    if (thisFirst) {
+      main().FormClose();
+      other->main().FormClose();
+    } else {
+      other->main().FormClose();
+      main().FormClose();
+    }
+    EXPECT_EQ(onDisk(), (std::vector<std::string>{"ipconfig /all", "arp -a",
+                                                  "ping x"}));
+  }
+}
+
+TEST_F(TwoWindows, ADeletionStaysDeletedWhateverTheOtherWindowKnew) {
+  runIn(*program, "echo old", "2024/05/01 09:00:01");
+  runIn(*program, "echo kept", "2024/05/01 09:00:02");
+  // Both windows start with both lines; this one deletes "echo old".
+  restart();
+  other = std::make_unique<Program>(os);
+  other->main().FormCreate();
+  other->main().FormShow();
+  os.listAnswers = {{1, true}};
+  key(form::Key::F7);
+  runIn(*other, "echo new", "2024/05/01 09:00:03");
+  other->main().FormClose();
+  main().FormClose();
+  EXPECT_EQ(onDisk(), (std::vector<std::string>{"echo new", "echo kept"}));
+  // And the merged lines are this window's too.
+  EXPECT_EQ(lines(), (std::vector<std::string>{"echo new", "echo kept"}));
+}
+
+TEST(CommandHistory, AMergeKeepsTheNewestTwoHundredARepeatOnceAtItsNewest) {
+  app::CommandHistory h;
+  h.load({{"2024/05/01 09:00:00", "ping a"}});
+  h.remember("ping b", "2024/05/01 09:00:02");
+  std::vector<app::StateRow> disk{{"2024/05/01 09:00:03", "ping a"},
+                                  {"2024/05/01 09:00:00", "ping a"}};
+  for (int i = 0; i < 250; ++i) {  // older and older
+    char time[32];
+    std::snprintf(time, sizeof time, "2024/04/30 %02d:%02d:%02d", 20 - i / 3600,
+                  59 - i / 60 % 60, 59 - i % 60);
+    disk.push_back({time, "old " + std::to_string(i)});
+  }
+  const std::vector<app::StateRow> rows = h.merge(disk);
+  ASSERT_EQ(rows.size(), 200u);
+  EXPECT_EQ(rows[0], (app::StateRow{"2024/05/01 09:00:03", "ping a"}));
+  EXPECT_EQ(rows[1], (app::StateRow{"2024/05/01 09:00:02", "ping b"}));
+  EXPECT_EQ(rows[2][1], "old 0");
+  EXPECT_EQ(rows[199][1], "old 197");
+}
+
 TEST(CommandHistory, KeepsTheNewestTwoHundred) {
   app::CommandHistory h;
   for (int i = 0; i < 205; ++i) h.remember("ping " + std::to_string(i), "t");
@@ -103,15 +224,56 @@ TEST(CommandHistory, KeepsTheNewestTwoHundred) {
   EXPECT_EQ(h.entries().back().line, "ping 5");
 }
 
-TEST(CommandHistory, NetUserAndNetUseLinesAreKnownInAnyCaseAndBlanks) {
+TEST(CommandHistory, NetUserAndNetUseLinesAreKnownWhereverNetStands) {
   const struct { const char* line; bool password; } cases[] = {
-      {"net user bob pw /add", true},  {"NET  User", true},
-      {"\tnet\tuse x: \\\\s\\p pw", true}, {"Net.exe USE", true},
-      {"net users", false},            {"net view", false},
-      {"netuse", false},               {"ping net user", false},
+      {"net user bob pw /add", true},
+      {"NET  User", true},
+      {"\tnet\tuse x: \\\\s\\p pw", true},
+      {"Net.exe USE", true},
+      {"CMD /K NET1.EXE USE x: \\\\s\\p pw", true},
+      {"ipconfig&&net user bob pw", true},
+      {"ipconfig|net user bob pw", true},
+      {"ipconfig||net use x: pw", true},
+      {"(net user bob pw)", true},
+      {"n^et us^er bob pw", true},
+      {R"(runas /user:adm "net user bob pw")", true},
+      {"@net user bob pw", true},
+      // In doubt, off the disk: net and user as words anywhere.
+      {"ping net user", true},
+      {"net users", false},
+      {"netuse", false},
+      {"net", false},
+      {"", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(app::carriesPassword(c.line), c.password) << c.line;
+}
+
+TEST_F(History, EveryWayOfRunningNetUserStaysOffTheDiskItsNeighboursAreKept) {
+  const struct { const char* line; bool kept; } cases[] = {
+      {R"("net" user bob Secr3t1 /add)", false},
+      {R"("net.exe" user bob Secr3t2 /add)", false},
+      {"net1 user bob Secr3t3 /add", false},
+      {R"(C:\Windows\System32\net.exe user bob Secr3t4 /add)", false},
+      {R"(C:\Windows\System32\net user bob Secr3t5 /add)", false},
+      {"cmd /c net user bob Secr3t6 /add", false},
+      {"cmd /c ipconfig & net user bob Secr3t7 /add", false},
+      {R"(cmd /c "net user bob Secr3t8 /add")", false},
+      {"ping netuser", true},
+      {"nslookup user.example", true},
+      {"net view", true},
+      {"net start", true},
+  };
+  for (const auto& c : cases) run(c.line);
+  restart();
+  const std::string file = readBytes(os.folder + "/Velquin.state");
+  for (const auto& c : cases) {
+    EXPECT_EQ(file.find(c.line) != std::string::npos, c.kept) << c.line;
+    EXPECT_EQ(file.find("Secr3t"), std::string::npos);
+  }
+  EXPECT_EQ(lines(), (std::vector<std::string>{"net start", "net view",
+                                               "nslookup user.example",
+                                               "ping netuser"}));
 }
 
 TEST_F(History, KeptAcrossStartsExactlyButNeverAPasswordLine) {

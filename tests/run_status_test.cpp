@@ -143,7 +143,8 @@ TEST_F(Status, MissingRightsOfferARestartThatCarriesTheCommandLine) {
   type("Edit1", R"(net "a b\" c\)");
   click("StatusBar1");
   ASSERT_EQ(os.elevatedStarts.size(), 1u);
-  EXPECT_EQ(os.elevatedStarts[0], os.folder + R"(|/edit "net \"a b\\\" c\\")");
+  EXPECT_EQ(os.elevatedStarts[0], os.folder + "|/handover channel1");
+  EXPECT_TRUE(os.offers.empty());  // withdrawn with the start
   EXPECT_EQ(bar(), app::kRestartCancelled);
   EXPECT_EQ(os.closeRequests, 0);
   click("StatusBar1");  // the hint is gone: a click does nothing
@@ -207,19 +208,79 @@ TEST(ElevatedStatus, AnElevatedProgramSaysSoAndOffersNoRestart) {
   EXPECT_EQ(f["StatusBar1"].text(), "終了コード 2 (0.0 秒)");
 }
 
-TEST(StartOption, TheCommandLineComesBackExactly) {
-  const struct { const char* text; const char* quoted; } cases[] = {
-      {"ping host", R"("ping host")"},
-      {R"(net use x: \\s\p)", R"("net use x: \\s\p")"},
-      {R"(say "hi")", R"("say \"hi\"")"},
-      {R"(dir C:\)", R"("dir C:\\")"},
-      {R"(a\"b)", R"("a\\\"b")"},
-      {"", R"("")"},
+// The elevated restart of a refused "net user": the new instance's command
+// line holds only the channel's name, never a byte of the text; the new
+// instance finds the text exactly in Edit1, or, when the channel is gone,
+// an empty Edit1 and a word in the bar. Nothing runs by itself.
+TEST_F(Status, TheRestartCarriesTheCommandLineOutsideTheArguments) {
+  const std::string longest(100000, 'x');
+  const std::string texts[] = {
+      "net user bob Secr3t /add",
+      R"(net user "bob b" "pa ss\" /add)",
+      R"(cmd /c echo %USERNAME% C:\)",
+      "net user bob\r\nSecr3t",
+      "net user 山田 パスワード /add",
+      longest,
   };
-  for (const auto& c : cases) EXPECT_EQ(app::quoteArgument(c.text), c.quoted);
-  EXPECT_EQ(app::editOptionText({"Velquin.exe", "/edit", "ping x"}), "ping x");
-  EXPECT_EQ(app::editOptionText({"Velquin.exe", "/edit"}), "");
-  EXPECT_EQ(app::editOptionText({"Velquin.exe"}), "");
+  os.elevatedAnswer = platform::Platform::ElevatedStart::Started;
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.substr(0, 40));
+    os.elevatedStarts.clear();
+    form().userSelectPage((*this)["PageControl1"], 0);
+    type("Edit1", text);
+    program->status().restartElevated();
+    ASSERT_EQ(os.elevatedStarts.size(), 1u);
+    const std::string args = os.elevatedStarts[0].substr(os.folder.size() + 1);
+    EXPECT_EQ(args.find("Secr3t"), std::string::npos);
+    EXPECT_EQ(args.find(text.substr(0, 8)), std::string::npos);
+    const std::optional<std::string> channel =
+        app::handOverChannel({"Velquin.exe", "/handover", args.substr(10)});
+    ASSERT_TRUE(channel.has_value());
+    EXPECT_EQ(args, "/handover " + *channel);
+
+    // The new instance, as WinMain starts it.
+    Program next(os);
+    next.main().FormCreate();
+    next.main().FormShow();
+    next.status().carriedOver(os.takeOffer(*channel));
+    EXPECT_EQ(next.main()["Edit1"].text(), text);
+    EXPECT_EQ(next.main()["Memo0"].text(), "");
+    EXPECT_EQ(next.main()["StatusBar1"].text(), "");
+    // Served once: a second reader gets nothing.
+    EXPECT_FALSE(os.takeOffer(*channel).has_value());
+  }
+
+  // No channel could be made, or the old instance is gone: nothing comes.
+  os.offerFails = true;
+  type("Edit1", "net user bob Secr3t /add");
+  program->status().restartElevated();
+  EXPECT_EQ(os.elevatedStarts.back(), os.folder + "|/handover -");
+  for (const char* channel : {"-", "channel1", ""}) {
+    Program next(os);
+    next.main().FormCreate();
+    next.main().FormShow();
+    next.status().carriedOver(os.takeOffer(channel));
+    EXPECT_EQ(next.main()["Edit1"].text(), "");
+    EXPECT_EQ(next.main()["StatusBar1"].text(), app::kCarryFailed);
+  }
+  // An empty command line needs no channel.
+  type("Edit1", "");
+  program->status().restartElevated();
+  EXPECT_EQ(os.elevatedStarts.back(), os.folder + "|");
+}
+
+TEST(StartOption, TheChannelIsTheWordAfterTheOption) {
+  const struct {
+    std::vector<std::string> args;
+    std::optional<std::string> channel;
+  } cases[] = {
+      {{"Velquin.exe"}, std::nullopt},
+      {{"Velquin.exe", "/handover", "0af3"}, "0af3"},
+      {{"Velquin.exe", "x", "/handover", "0af3", "y"}, "0af3"},
+      {{"Velquin.exe", "/handover"}, ""},
+      {{"/handover", "0af3"}, std::nullopt},  // the program's own name
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::handOverChannel(c.args), c.channel);
 }
 
 }  // namespace

@@ -61,6 +61,8 @@ TEST_F(State, ADamagedFileGivesAnEmptyStateAndIsKeptAside) {
   const Case cases[] = {
       {"as written", good, true},
       {"CR LF line ends from an editor", "Velquin state 1\r\n=\tk\tv\r\n", true},
+      {"a byte order mark from an editor", "\xEF\xBB\xBF" + good, true},
+      {"a byte order mark before a wrong first line", "\xEF\xBB\xBFVelquin state 2\n", false},
       {"another first line", "Velquin state 2\n=\tk\tv\n", false},
       {"empty file", "", false},
       {"bad escape", good + "h\t\\x\n", false},
@@ -98,6 +100,45 @@ TEST_F(State, ADamagedFileGivesAnEmptyStateAndIsKeptAside) {
     // The next start reads what this one wrote.
     EXPECT_TRUE(app::decodeState(readBytes(file())).has_value());
   }
+}
+
+TEST_F(State, AFileThatCannotBeReadIsNeverWrittenOverAndLosesNothing) {
+  const std::string held = "Velquin state 1\n=\tk\tv\nhistory\t2024/05/01 09:00:00\tping a\n";
+  writeBytes(file(), held);
+  os.unreadable = {"Velquin.state"};
+  app::UserState& s = start();  // locked at the start
+  EXPECT_EQ(s.value("k"), "");
+  s.setValue("mine", "1");
+  EXPECT_FALSE(s.save().ok);
+  close();
+  EXPECT_EQ(readBytes(file()), held);
+  EXPECT_FALSE(std::filesystem::exists(os.folder + "/Velquin.state.bad"));
+  // Readable again at the next write: merged, nothing lost.
+  os.unreadable.clear();
+  EXPECT_TRUE(s.save().ok);
+  EXPECT_EQ(s.value("k"), "v");
+  EXPECT_EQ(s.value("mine"), "1");
+  EXPECT_EQ(s.list("history"),
+            (std::vector<app::StateRow>{{"2024/05/01 09:00:00", "ping a"}}));
+}
+
+TEST_F(State, EachWriteKeepsWhatAnotherWindowWroteMeanwhile) {
+  app::UserState& first = start();
+  app::UserState second(os);
+  second.load(os.folder);
+  first.setValue("a", "1");
+  first.setList("mine", {{"x"}});
+  ASSERT_TRUE(first.save().ok);
+  second.setValue("b", "2");
+  second.setValue("a", "2");  // the last window to write a value it set wins
+  ASSERT_TRUE(second.save().ok);
+  first.setList("mine", {});  // emptied here: gone from the file
+  ASSERT_TRUE(first.save().ok);
+  app::UserState read(os);
+  read.load(os.folder);
+  EXPECT_EQ(read.value("a"), "1");
+  EXPECT_EQ(read.value("b"), "2");
+  EXPECT_TRUE(read.list("mine").empty());
 }
 
 TEST_F(State, NothingIsWrittenFromACdRom) {

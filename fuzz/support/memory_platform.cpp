@@ -159,7 +159,7 @@ bool MemoryPlatform::openDialog(platform::FileDialog& dialog) {
 platform::IoResult MemoryPlatform::readTextFile(const std::string& path,
                                                 std::string& text) {
   auto it = files.find(path);
-  if (it == files.end()) return {false, "ファイルを開けません。"};
+  if (it == files.end()) return {false, "ファイルを開けません。", true};
   text = it->second;
   return {};
 }

@@ -80,9 +80,9 @@ class MemoryPlatform : public platform::Platform {
   // A clock that moves a millisecond at every reading.
   long long localTimeMs() override { return ++clock_; }
   int64_t steadyMs() override { return clock_; }
-  std::string localTimeText() override { return "2024/05/01 09:30:00"; }
-  int chooseFromList(const std::vector<std::string>&, const std::string&) override {
-    return -1;
+  platform::ListChoice chooseFromList(const std::vector<std::string>&,
+                                      const std::string&, int) override {
+    return {};
   }
   bool elevated() override { return false; }
   ElevatedStart startElevated(const std::string&, const std::string&,
@@ -90,6 +90,10 @@ class MemoryPlatform : public platform::Platform {
     return ElevatedStart::Cancelled;
   }
   void alertUser() override {}
+  std::string offerText(const std::string&) override { return {}; }
+  std::optional<std::string> takeOffer(const std::string&) override {
+    return std::nullopt;
+  }
 
  private:
   bool utf8_;

@@ -7,6 +7,7 @@
 // which live for the session only.
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,11 @@ namespace velquin::app {
 
 class RunStatus;
 
-// "net user ..." and "net use ...", in any case, with any blanks.
+// True when the line may run "net user" or "net use" (net or net1, any
+// case, with or without .exe, quotes or a folder), wherever it stands: at
+// the start, after cmd /c, after &, |, (, as runas's or start's command...
+// In doubt it says yes: a line wrongly kept from the file costs a retype,
+// one wrongly written leaks a password.
 bool carriesPassword(std::string_view line);
 
 struct HistoryEntry {
@@ -34,10 +39,21 @@ class CommandHistory {
 
   const std::vector<HistoryEntry>& entries() const { return entries_; }
   void remember(std::string line, std::string time);
+  // The user deletes the entry at index.
+  void forget(size_t index);
   // Rows of the state file (time, line), newest first; rows of another
   // shape and lines that may carry a password are left out.
   void load(const std::vector<StateRow>& rows);
   std::vector<StateRow> rowsToKeep() const;
+  // The rows now on disk merged in, as the file was when this history last
+  // read or wrote it tells: a row that is new there was added by another
+  // window and is taken; a row that this history had from the file and is
+  // gone from it now was deleted there, and one that is gone from here was
+  // deleted here. Newest first by time, a repeat once, kKept at most. The
+  // rows to write.
+  std::vector<StateRow> merge(const std::vector<StateRow>& onDisk);
+  // The rows are what the file holds now.
+  void written(const std::vector<StateRow>& rows);
 
   // Walking through the history from the field: the line to show, or
   // nothing when there is no older (newer) one. current is what the field
@@ -48,14 +64,18 @@ class CommandHistory {
   void endWalk() { pos_ = -1; }
 
  private:
+  void knowOnDisk(const std::vector<StateRow>& rows);
+
   std::vector<HistoryEntry> entries_;
+  // The (time, line) pairs of the file as last read or written.
+  std::set<std::pair<std::string, std::string>> onDisk_;
   int pos_ = -1;  // entry shown in the field, -1 for the user's own text
   std::string typed_;
 };
 
 // The history on the main window: Edit1's Up, Down and F7, the runs of the
 // run button (not the lines of a command file), the state file.
-class HistoryUnit : public PageUnit, public exec::RunObserver {
+class HistoryUnit : public PageUnit, public exec::RunObserver, public SharedList {
  public:
   static constexpr size_t kListed = 20;
 
@@ -63,13 +83,21 @@ class HistoryUnit : public PageUnit, public exec::RunObserver {
   const CommandHistory& history() const { return history_; }
 
   void formShown() override;
-  void formClosing() override;
   void runStarting(const std::string& command) override;
   void runEnded(const exec::RunEnd&) override {}
+  std::vector<StateRow> merge(const std::vector<StateRow>& onDisk) override {
+    return history_.merge(onDisk);
+  }
+  void written(const std::vector<StateRow>& rows) override {
+    history_.written(rows);
+  }
 
  private:
   bool edit1Key(form::Key key);
-  void store();
+  // The F7 list: the line chosen, or nothing.
+  std::optional<std::string> listed();
+  // Written at once, so that a crash loses no line.
+  void save();
 
   TfrmMain& main_;
   const RunStatus& status_;

@@ -84,28 +84,11 @@ bool lacksRights(std::string_view output) {
   return false;
 }
 
-std::string quoteArgument(std::string_view text) {
-  // Backslashes are taken literally except before a quote, where each pair
-  // stands for one; a quote inside is written \".
-  std::string out = "\"";
-  size_t slashes = 0;
-  for (char c : text) {
-    if (c == '\\') {
-      ++slashes;
-      continue;
-    }
-    out.append(c == '"' ? slashes * 2 + 1 : slashes, '\\');
-    slashes = 0;
-    out += c;
-  }
-  out.append(slashes * 2, '\\');
-  return out + "\"";
-}
-
-std::string editOptionText(const std::vector<std::string>& args) {
-  for (size_t i = 1; i + 1 < args.size(); ++i)
-    if (args[i] == kEditOption) return args[i + 1];
-  return {};
+std::optional<std::string> handOverChannel(const std::vector<std::string>& args) {
+  for (size_t i = 1; i < args.size(); ++i)
+    if (args[i] == kHandOverOption)
+      return i + 1 < args.size() ? args[i + 1] : std::string();
+  return std::nullopt;
 }
 
 RunStatus::RunStatus(TfrmMain& main)
@@ -199,6 +182,13 @@ void RunStatus::runEnded(const exec::RunEnd& end) {
   show(lastEnd_);
 }
 
+void RunStatus::carriedOver(const std::optional<std::string>& text) {
+  if (text)
+    main_["Edit1"].setText(*text);
+  else
+    show(kCarryFailed);
+}
+
 void RunStatus::StatusBar1Click() {
   if (hintShown_) restartElevated();
 }
@@ -207,7 +197,13 @@ void RunStatus::restartElevated() {
   platform::Platform& os = main_.platform();
   const std::string line = main_["Edit1"].text();
   std::string arguments;
-  if (!line.empty()) arguments = std::string(kEditOption) + " " + quoteArgument(line);
+  if (!line.empty()) {
+    // Only the channel's name goes on the command line. Without a channel
+    // the option still goes, with a name that leads nowhere, so that the
+    // new instance tells the user the line was not carried over.
+    const std::string channel = os.offerText(line);
+    arguments = std::string(kHandOverOption) + " " + (channel.empty() ? "-" : channel);
+  }
   std::string error;
   switch (os.startElevated(arguments, main_.startFolder(), error)) {
     case platform::Platform::ElevatedStart::Started:

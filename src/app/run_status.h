@@ -5,6 +5,7 @@
 // the program runs elevated.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,13 @@ inline constexpr const char* kRightsHint =
 inline constexpr const char* kRestartCancelled =
     "管理者としての再起動は取り消されました";
 inline constexpr const char* kRestartFailed = "管理者として再起動できませんでした: ";
-// The start option that puts a text into the command line field, never
-// running it.
-inline constexpr const char* kEditOption = "/edit";
+// The start option of the elevated restart: the name of the channel on
+// which the instance that started this one hands over the command line
+// (never the command line itself, which may hold a password). The text is
+// put into the command line field, never run.
+inline constexpr const char* kHandOverOption = "/handover";
+inline constexpr const char* kCarryFailed =
+    "コマンドラインを引き継げませんでした";
 
 // Seconds with one decimal: 1234 ms is "1.2".
 std::string tenths(int64_t ms);
@@ -32,12 +37,9 @@ std::string endText(const exec::RunEnd& end, int64_t ms);
 // True when the output holds one of the system's messages for missing
 // rights, in Japanese or English.
 bool lacksRights(std::string_view output);
-// One argument of a Windows command line, quoted so that the program's
-// start-up gets it back exactly.
-std::string quoteArgument(std::string_view text);
-// The text that the start option hands over, from the program's arguments
-// (the program's own name first).
-std::string editOptionText(const std::vector<std::string>& args);
+// The channel named by the start option among the program's arguments (its
+// own name first): nothing without the option, "" when the name is missing.
+std::optional<std::string> handOverChannel(const std::vector<std::string>& args);
 
 class RunStatus : public PageUnit, public exec::RunObserver {
  public:
@@ -51,6 +53,9 @@ class RunStatus : public PageUnit, public exec::RunObserver {
   // Starts the program again elevated with Edit1's text; this one closes
   // once the elevated one has started.
   void restartElevated();
+  // In the instance so started: the text handed over, or nothing when it
+  // could not be (Edit1 then stays empty and the bar says so).
+  void carriedOver(const std::optional<std::string>& text);
 
   // Texts that other features put in front of and behind what the bar says
   // of the run (a repetition's count, a host that stopped answering), one

@@ -108,6 +108,7 @@ std::string encodeState(const StateData& data) {
 }
 
 std::optional<StateData> decodeState(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   if (!validUtf8(bytes)) return std::nullopt;
   StateData data;
   bool first = true;
@@ -152,7 +153,9 @@ void UserState::load(const std::string& folder) {
   data_ = {};
   const std::string path = folder_ + "\\" + kStateFile;
   std::string bytes;
-  if (!os_.readFile(path, bytes).ok) return;  // none yet, or unreadable
+  // None yet, or unreadable for now: what it holds is merged in at the
+  // first write that can read it.
+  if (!os_.readFile(path, bytes).ok) return;
   if (std::optional<StateData> d = decodeState(bytes)) {
     data_ = std::move(*d);
     return;
@@ -163,7 +166,43 @@ void UserState::load(const std::string& folder) {
 
 platform::IoResult UserState::save() {
   if (!loaded_) return {false, "no folder"};
-  return os_.writeFile(folder_ + "\\" + kStateFile, encodeState(data_));
+  const std::string path = folder_ + "\\" + kStateFile;
+  StateData merged;
+  std::string bytes;
+  const platform::IoResult read = os_.readFile(path, bytes);
+  if (read.ok) {
+    if (std::optional<StateData> d = decodeState(bytes))
+      merged = std::move(*d);
+    else
+      os_.renameFile(path, folder_ + "\\" + kStateAside);
+  } else if (!read.missing) {
+    // Locked for a moment, or worse: what it holds is not ours to lose.
+    return read;
+  }
+  for (const std::string& name : setValues_) merged.values[name] = data_.values[name];
+  for (const std::string& name : setLists_) {
+    auto it = data_.lists.find(name);
+    if (it == data_.lists.end())
+      merged.lists.erase(name);
+    else
+      merged.lists[name] = it->second;
+  }
+  for (const auto& [name, owner] : shared_) {
+    std::vector<StateRow> rows = owner->merge(list(name, merged));
+    if (rows.empty())
+      merged.lists.erase(name);
+    else
+      merged.lists[name] = std::move(rows);
+  }
+  const platform::IoResult wrote = os_.writeFile(path, encodeState(merged));
+  data_ = std::move(merged);
+  if (wrote.ok)
+    for (const auto& [name, owner] : shared_) owner->written(list(name));
+  return wrote;
+}
+
+void UserState::share(std::string name, SharedList& owner) {
+  shared_[std::move(name)] = &owner;
 }
 
 std::string UserState::value(std::string_view name,
@@ -173,6 +212,7 @@ std::string UserState::value(std::string_view name,
 }
 
 void UserState::setValue(std::string name, std::string value) {
+  setValues_.insert(name);
   data_.values[std::move(name)] = std::move(value);
 }
 
@@ -186,12 +226,18 @@ void UserState::setFlag(std::string name, bool on) {
 }
 
 const std::vector<StateRow>& UserState::list(std::string_view name) const {
+  return list(name, data_);
+}
+
+const std::vector<StateRow>& UserState::list(std::string_view name,
+                                             const StateData& data) {
   static const std::vector<StateRow> kNone;
-  auto it = data_.lists.find(name);
-  return it == data_.lists.end() ? kNone : it->second;
+  auto it = data.lists.find(name);
+  return it == data.lists.end() ? kNone : it->second;
 }
 
 void UserState::setList(std::string name, std::vector<StateRow> rows) {
+  setLists_.insert(name);
   if (rows.empty())
     data_.lists.erase(name);
   else

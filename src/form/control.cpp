@@ -23,7 +23,9 @@ const std::string& Control::text() const {
 }
 
 void Control::setText(std::string text) {
-  if (!textStale_ && text_ == text) return;
+  // The output view's text set again, even to what it holds, is a new run:
+  // its line times, selection and matches start afresh.
+  if (!textStale_ && text_ == text && !doc_) return;
   textStale_ = false;
   text_ = std::move(text);
   ++textVersion_;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,6 +74,43 @@ struct AnsiBytes {
 struct IoResult {
   bool ok = true;
   std::string message;
+  bool missing = false;  // failed because there is no such file or folder
+};
+
+// "YYYY/MM/DD hh:mm:ss" of a local time in milliseconds since 1601-01-01
+// (the Gregorian calendar throughout).
+inline std::string dateTimeText(long long ms) {
+  const long long dayMs = 86400000LL;
+  long long days = ms / dayMs;
+  long long inDay = ms % dayMs;
+  if (inDay < 0) {
+    inDay += dayMs;
+    --days;
+  }
+  // Days from 1601-01-01 to a civil date, counted in eras of 400 years
+  // from 0000-03-01, where the leap day falls at the end of a year.
+  const long long z = days + 584694;  // 1601-01-01 is day 584694 of era 0
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  const long long d = doy - (153 * mp + 2) / 5 + 1;
+  const long long m = mp < 10 ? mp + 3 : mp - 9;
+  const long long y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+  const long long s = inDay / 1000;
+  char text[40];
+  std::snprintf(text, sizeof text, "%04lld/%02lld/%02lld %02lld:%02lld:%02lld",
+                y, m, d, s / 3600, s / 60 % 60, s % 60);
+  return text;
+}
+
+// What the user did with a chooser list: the item chosen, or the item to
+// delete (the Delete key, or "削除" on the item's context menu); index -1
+// when the list was closed without either.
+struct ListChoice {
+  int index = -1;
+  bool remove = false;
 };
 
 class Platform {
@@ -138,21 +176,33 @@ class Platform {
   // --- Time, a chooser list, rights and the program's own restart.
   // Milliseconds from a fixed moment; never goes back.
   virtual int64_t steadyMs() = 0;
-  // The local date and time, "YYYY/MM/DD hh:mm:ss".
-  virtual std::string localTimeText() = 0;
+  // The local date and time, "YYYY/MM/DD hh:mm:ss", from the same clock.
+  std::string localTimeText() { return dateTimeText(localTimeMs()); }
   // A short list shown below the named control of the main window, chosen
-  // from with the keyboard or the mouse: the index chosen, or -1. A tab in
-  // an item puts what follows it in a column of its own at the right.
-  virtual int chooseFromList(const std::vector<std::string>& items,
-                             const std::string& nearControl) = 0;
+  // from with the keyboard or the mouse, the item at highlighted (0-based)
+  // lit first. A tab in an item puts what follows it in a column of its
+  // own at the right.
+  virtual ListChoice chooseFromList(const std::vector<std::string>& items,
+                                    const std::string& nearControl,
+                                    int highlighted) = 0;
   // True when the program runs with the administrator's rights.
   virtual bool elevated() = 0;
   enum class ElevatedStart { Started, Cancelled, Failed };
   // Asks the shell to run this program's own file elevated in the folder,
-  // with the arguments; error holds the system's message on Failed.
+  // with the arguments; error holds the system's message on Failed. A text
+  // offered before is served to the process started, and to no other, once;
+  // it is then withdrawn, whether the start succeeded or not.
   virtual ElevatedStart startElevated(const std::string& arguments,
                                       const std::string& folder,
                                       std::string& error) = 0;
+  // --- Handing a text to the next instance of the program without putting
+  // it on a command line, where every process could read it: a channel that
+  // holds it in memory only, with a name no one can guess. The name (what
+  // goes on the command line), or "" when no channel could be made.
+  virtual std::string offerText(const std::string& text) = 0;
+  // In the new instance: the text offered on the channel of that name, or
+  // nothing when its offerer is gone or the channel fails.
+  virtual std::optional<std::string> takeOffer(const std::string& channel) = 0;
   // --- Telling the user of an event while they may look elsewhere: the
   // main window's taskbar button flashes until the window is activated, and
   // the system's warning sound plays once.

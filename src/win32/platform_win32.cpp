@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "win32/chooser_menu.h"
 #include "win32/controls.h"
 #include "win32/renderer.h"
 #include "win32/system_library.h"
@@ -154,9 +155,16 @@ std::string Win32Platform::currentFolder() {
 
 platform::IoResult Win32Platform::readFile(const std::string& path,
                                            std::string& bytes) {
-  HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+  // Another window of the program may replace the file meanwhile: this
+  // read then goes on with the old one.
+  HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return {false, systemMessage(GetLastError())};
+  if (f == INVALID_HANDLE_VALUE) {
+    const DWORD err = GetLastError();
+    return {false, systemMessage(err),
+            err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND};
+  }
   bytes.clear();
   char buf[65536];
   DWORD got = 0;
@@ -335,31 +343,11 @@ int64_t Win32Platform::steadyMs() {
   return static_cast<int64_t>(GetTickCount64());
 }
 
-std::string Win32Platform::localTimeText() {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  wchar_t text[32];
-  swprintf(text, 32, L"%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth,
-           t.wDay, t.wHour, t.wMinute, t.wSecond);
-  return narrow(text);
-}
-
-int Win32Platform::chooseFromList(const std::vector<std::string>& items,
-                                  const std::string& nearControl) {
+platform::ListChoice Win32Platform::chooseFromList(
+    const std::vector<std::string>& items, const std::string& nearControl,
+    int highlighted) {
   HWND owner = this->owner();
-  if (!owner || items.empty()) return -1;
-  HMENU menu = CreatePopupMenu();
-  if (!menu) return -1;
-  for (size_t i = 0; i < items.size(); ++i) {
-    // An ampersand in a menu item marks its access key; these are shown as
-    // they are.
-    std::wstring text;
-    for (wchar_t c : widen(items[i])) {
-      if (c == L'&') text += L'&';
-      text += c;
-    }
-    AppendMenuW(menu, MF_STRING, i + 1, text.c_str());
-  }
+  if (!owner || items.empty()) return {};
   // Below the control, or at the window's top left when it is not there.
   POINT at{0, 0};
   RECT r{};
@@ -372,14 +360,15 @@ int Win32Platform::chooseFromList(const std::vector<std::string>& items,
   } else {
     ClientToScreen(owner, &at);
   }
-  // Opened from the keyboard: the first item is highlighted at once, so
-  // Enter takes the newest.
-  PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
-  const int chosen = static_cast<int>(TrackPopupMenuEx(
-      menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_NONOTIFY, at.x,
-      at.y, owner, nullptr));
-  DestroyMenu(menu);
-  return chosen - 1;
+  return showChooserMenu(owner, at, items, highlighted);
+}
+
+std::string Win32Platform::offerText(const std::string& text) {
+  return offer_.open(text);
+}
+
+std::optional<std::string> Win32Platform::takeOffer(const std::string& channel) {
+  return win32::takeOffer(channel, 5000);
 }
 
 void Win32Platform::alertUser() {
@@ -404,6 +393,11 @@ bool Win32Platform::elevated() {
 platform::Platform::ElevatedStart Win32Platform::startElevated(
     const std::string& arguments, const std::string& folder,
     std::string& error) {
+  // Whatever happens, the text offered is not left waiting for a reader.
+  struct Withdraw {
+    TextOffer& offer;
+    ~Withdraw() { offer.close(); }
+  } withdraw{offer_};
   std::wstring file(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, file.data(),
@@ -422,7 +416,7 @@ platform::Platform::ElevatedStart Win32Platform::startElevated(
   const std::wstring dir = widen(folder);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOASYNC;
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
   info.hwnd = owner();
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
@@ -435,7 +429,13 @@ platform::Platform::ElevatedStart Win32Platform::startElevated(
     error = systemMessage(GetLastError());
     return ElevatedStart::Failed;
   }
-  if (execute(&info)) return ElevatedStart::Started;
+  if (execute(&info)) {
+    // The new instance takes the text as it starts; a start that takes
+    // longer than this finds the channel gone and says so.
+    if (offer_.isOpen()) offer_.serveTo(info.hProcess, 20000);
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return ElevatedStart::Started;
+  }
   const DWORD code = GetLastError();
   if (code == ERROR_CANCELLED) return ElevatedStart::Cancelled;
   error = systemMessage(code);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "win32/hand_over.h"
 
 namespace velquin::win32 {
 
@@ -54,14 +55,16 @@ class Win32Platform : public platform::Platform {
 
   // --- Time, a chooser list, rights and the program's own restart.
   int64_t steadyMs() override;
-  std::string localTimeText() override;
-  int chooseFromList(const std::vector<std::string>& items,
-                     const std::string& nearControl) override;
+  platform::ListChoice chooseFromList(const std::vector<std::string>& items,
+                                      const std::string& nearControl,
+                                      int highlighted) override;
   bool elevated() override;
   ElevatedStart startElevated(const std::string& arguments,
                               const std::string& folder,
                               std::string& error) override;
   void alertUser() override;
+  std::string offerText(const std::string& text) override;
+  std::optional<std::string> takeOffer(const std::string& channel) override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }
@@ -79,6 +82,7 @@ class Win32Platform : public platform::Platform {
   std::vector<Renderer*> windows_;
   bool quitting_ = false;
   int exitCode_ = 0;
+  TextOffer offer_;  // for the elevated restart
 };
 
 }  // namespace velquin::win32

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,12 +45,16 @@ std::vector<std::string> arguments() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   try {
     velquin::win32::Win32Platform os;
+    // Started again as administrator: the command line the user had, taken
+    // from the instance that started this one before anything can stop the
+    // start (that one waits for it), put into its field and not run.
+    const std::optional<std::string> channel =
+        velquin::app::handOverChannel(arguments());
+    std::optional<std::string> line;
+    if (channel) line = os.takeOffer(*channel);
     velquin::win32::Session session(os);
     session.show(show);
-    // Started again as administrator: the command line the user had, put
-    // into its field and not run.
-    const std::string line = velquin::app::editOptionText(arguments());
-    if (!line.empty()) session.main()["Edit1"].setText(line);
+    if (channel) session.program().status().carriedOver(line);
     return session.run();
   } catch (const std::exception& e) {
     MessageBoxW(nullptr, velquin::win32::widen(e.what()).c_str(), L"Velquin",

@@ -140,8 +140,16 @@ static std::string posixPath(std::string p) {
 
 platform::IoResult ScriptedPlatform::readFile(const std::string& path,
                                               std::string& bytes) {
-  std::ifstream in(posixPath(path), std::ios::binary);
-  if (!in) return {false, "ファイルを開けません。"};
+  const std::filesystem::path p = posixPath(path);
+  for (const std::string& name : unreadable)
+    if (p == std::filesystem::path(folder) / name)
+      return {false, "別のプロセスが使用中のため、プロセスはファイルにアクセスできません。"};
+  std::ifstream in(p, std::ios::binary);
+  if (!in) {
+    std::error_code ec;
+    const bool missing = !std::filesystem::exists(p, ec) && !ec;
+    return {false, "ファイルを開けません。", missing};
+  }
   std::ostringstream s;
   s << in.rdbuf();
   bytes = s.str();
@@ -223,13 +231,44 @@ void ScriptedPlatform::pumpMessages(int waitMs) {
 
 void ScriptedPlatform::closeMainWindow() { ++closeRequests; }
 
-int ScriptedPlatform::chooseFromList(const std::vector<std::string>& items,
-                                     const std::string&) {
+platform::ListChoice ScriptedPlatform::chooseFromList(
+    const std::vector<std::string>& items, const std::string&, int highlighted) {
   listsShown.push_back(items);
-  if (listAnswers.empty()) return -1;
-  const int pick = listAnswers.front();
+  listsLit.push_back(highlighted);
+  if (listAnswers.empty()) return {};
+  const platform::ListChoice pick = listAnswers.front();
   listAnswers.pop_front();
   return pick;
+}
+
+void ScriptedPlatform::setLocalTime(const std::string& text) {
+  // Days of the Gregorian calendar from 1601-01-01.
+  const int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(5, 2));
+  const int d = std::stoi(text.substr(8, 2));
+  const int yy = m <= 2 ? y - 1 : y;
+  const long long era = yy / 400, yoe = yy - era * 400;
+  const long long doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const long long days = era * 146097 + doe - 584694;
+  const long long seconds = std::stoi(text.substr(11, 2)) * 3600LL +
+                            std::stoi(text.substr(14, 2)) * 60 +
+                            std::stoi(text.substr(17, 2));
+  clock = (days * 86400 + seconds) * 1000;
+}
+
+std::string ScriptedPlatform::offerText(const std::string& text) {
+  if (offerFails) return {};
+  const std::string name = "channel" + std::to_string(offers.size() + 1);
+  offers[name] = text;
+  return name;
+}
+
+std::optional<std::string> ScriptedPlatform::takeOffer(const std::string& channel) {
+  auto it = offers.find(channel);
+  if (it == offers.end()) return std::nullopt;
+  std::string text = std::move(it->second);
+  offers.erase(it);
+  return text;
 }
 
 platform::Platform::ElevatedStart ScriptedPlatform::startElevated(
@@ -237,6 +276,8 @@ platform::Platform::ElevatedStart ScriptedPlatform::startElevated(
     std::string& error) {
   elevatedStarts.push_back(folder + "|" + arguments);
   if (elevatedAnswer == ElevatedStart::Failed) error = "scripted failure";
+  // No instance was started to take what was offered: it is withdrawn.
+  if (elevatedAnswer != ElevatedStart::Started) offers.clear();
   return elevatedAnswer;
 }
 

@@ -6,6 +6,8 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,9 @@ class ScriptedPlatform : public platform::Platform {
 
   // Start folder: a fresh temporary folder, removed at the end.
   std::string folder;
+  // Files (by their name in the folder) that exist but cannot be read, as
+  // while another program holds them locked.
+  std::vector<std::string> unreadable;
   platform::DriveType drive = platform::DriveType::Fixed;
   // The screen: its dots per inch and the monitors' work areas.
   int dpi = 96;
@@ -80,26 +85,35 @@ class ScriptedPlatform : public platform::Platform {
   long long clock = 0;
   long long clockStep = 0;
   long long localTimeMs() override { return (clock += clockStep) - clockStep; }
+  // Sets the clock to a local time written "YYYY/MM/DD hh:mm:ss".
+  void setLocalTime(const std::string& text);
 
   // --- Time, a chooser list, rights and the program's own restart.
   // The clock stands still unless a test moves it.
   int64_t clockMs = 0;
-  std::string localTime = "2024/05/01 09:30:00";
   std::vector<std::vector<std::string>> listsShown;
-  std::deque<int> listAnswers;  // an empty queue answers -1 (Escape)
+  std::vector<int> listsLit;  // the item lit first in each list shown
+  // An empty queue answers Escape.
+  std::deque<platform::ListChoice> listAnswers;
   bool isElevated = false;
   ElevatedStart elevatedAnswer = ElevatedStart::Cancelled;
   std::vector<std::string> elevatedStarts;  // "folder|arguments"
   int64_t steadyMs() override { return clockMs; }
-  std::string localTimeText() override { return localTime; }
-  int chooseFromList(const std::vector<std::string>& items,
-                     const std::string& nearControl) override;
+  platform::ListChoice chooseFromList(const std::vector<std::string>& items,
+                                      const std::string& nearControl,
+                                      int highlighted) override;
   bool elevated() override { return isElevated; }
   ElevatedStart startElevated(const std::string& arguments,
                               const std::string& folder,
                               std::string& error) override;
   int alerts = 0;  // times the user was alerted
   void alertUser() override { ++alerts; }
+  // Texts offered to the next instance, by channel name, until it takes
+  // them or the elevated start that was to serve them ends without a start.
+  std::map<std::string, std::string> offers;
+  bool offerFails = false;  // no channel can be made
+  std::string offerText(const std::string& text) override;
+  std::optional<std::string> takeOffer(const std::string& channel) override;
 
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }

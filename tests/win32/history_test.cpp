@@ -5,6 +5,11 @@
 
 #include <commctrl.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
 #include "app/history.h"
 #include "win32/text.h"
 
@@ -98,6 +103,67 @@ TEST_F(RealRuns, TheHistorySurvivesARestart) {
   typeInto("Edit1", "");
   keys({VK_UP});
   EXPECT_EQ(text("Edit1"), "cmd /c echo one");
+}
+
+// The F7 list's deletions by the user's own hands: the Delete key on the lit
+// line, and a right click on a line, then "削除" on its context menu. The
+// line is gone from the history and from the file at once.
+TEST_F(RealRuns, F7DeletesALineByTheDeleteKeyOrItsContextMenu) {
+  for (const char* line : {"cmd /c echo one", "cmd /c echo two",
+                           "cmd /c echo three", "cmd /c echo four"})
+    run(line);
+  typeInto("Edit1", "typed");
+  keys({VK_F7, VK_DOWN, VK_DELETE, VK_ESCAPE});
+  EXPECT_EQ(text("Edit1"), "typed");
+  EXPECT_EQ(focus(), byName("Edit1"));
+
+  // A hand that right-clicks the list's second line once the list shows,
+  // then picks 削除 by its key, then closes the list that comes back.
+  std::thread hand([] {
+    HWND list = nullptr;
+    for (int i = 0; i < 100 && !list; ++i, Sleep(50))
+      EnumWindows([](HWND h, LPARAM found) -> BOOL {
+        wchar_t cls[16] = L"";
+        GetClassNameW(h, cls, 16);
+        if (lstrcmpW(cls, L"#32768") || !IsWindowVisible(h)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = h;
+        return FALSE;
+      }, reinterpret_cast<LPARAM>(&list));
+    if (!list) return;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(list, MN_GETHMENU, 0, 0));
+    RECT r{};
+    GetMenuItemRect(nullptr, menu, 1, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, click, sizeof(INPUT));
+    Sleep(300);
+    INPUT key[2]{};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = 'D';
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    Sleep(300);
+    key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
+    SendInput(2, key, sizeof(INPUT));
+  });
+  keys({VK_F7});
+  hand.join();
+  pump(200);
+  EXPECT_EQ(text("Edit1"), "typed");
+
+  std::vector<std::string> lines;
+  for (const auto& e : program->history().history().entries()) lines.push_back(e.line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"cmd /c echo four", "cmd /c echo one"}));
+  std::ifstream in(std::filesystem::path(win32::widen(folder)) / "Velquin.state",
+                   std::ios::binary);
+  std::ostringstream file;
+  file << in.rdbuf();
+  EXPECT_EQ(file.str().find("echo three"), std::string::npos);
+  EXPECT_EQ(file.str().find("echo two"), std::string::npos);
+  EXPECT_NE(file.str().find("echo one"), std::string::npos);
 }
 
 TEST_F(RealRuns, RightsShowInTheBarOrTheSystemMenu) {

@@ -11,7 +11,9 @@
 #include <sstream>
 #include <string>
 
+#include "app/run_status.h"
 #include "wine_app.h"
+#include "win32/hand_over.h"
 #include "win32/text.h"
 
 namespace velquin::test {
@@ -20,12 +22,13 @@ namespace {
 // One run of the program in a start folder.
 class Started {
  public:
-  // arguments: what follows the program's name on its command line.
-  explicit Started(const std::filesystem::path& folder, const std::wstring& arguments = L"") {
+  explicit Started(const std::filesystem::path& folder,
+                   const std::string& arguments = "") {
     const char* exe = std::getenv("VELQUIN_EXE");
     EXPECT_NE(exe, nullptr) << "VELQUIN_EXE names the program under test";
     if (!exe) return;
-    std::wstring cmd = L"\"" + win32::widen(exe) + L"\"" + arguments;
+    std::wstring cmd = L"\"" + win32::widen(exe) + L"\"";
+    if (!arguments.empty()) cmd += L" " + win32::widen(arguments);
     STARTUPINFOW si{sizeof si};
     started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0,
                               nullptr, folder.wstring().c_str(), &si, &pi_);
@@ -69,6 +72,28 @@ class Started {
   }
 
   std::string message;  // what message boxes said before the window came
+  HANDLE process() const { return pi_.hProcess; }
+
+  // The command line of the process as every other process can read it:
+  // from its process block.
+  std::string commandLine() const {
+    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    struct { void* reserved1; BYTE* peb; void* reserved2[4]; } basic{};
+    ULONG n = 0;
+    if (!query || query(pi_.hProcess, 0, &basic, sizeof basic, &n) < 0) return "?";
+    BYTE* params = nullptr;
+    struct { USHORT length, maximum; wchar_t* buffer; } line{};
+    // PEB.ProcessParameters, then its CommandLine, on 64 bits.
+    if (!ReadProcessMemory(pi_.hProcess, basic.peb + 0x20, &params, sizeof params, nullptr) ||
+        !ReadProcessMemory(pi_.hProcess, params + 0x70, &line, sizeof line, nullptr))
+      return "?";
+    std::wstring w(line.length / 2, L'\0');
+    if (!ReadProcessMemory(pi_.hProcess, line.buffer, w.data(), line.length, nullptr))
+      return "?";
+    return win32::narrow(w);
+  }
 
  private:
   // The visible top-level window of this process with the class given.
@@ -238,33 +263,64 @@ TEST_F(Executable, APlaceOffEveryMonitorStillOpensAWindowOnTheScreen) {
   ASSERT_TRUE(run.close(main));
 }
 
-// Started again as administrator, the program gets the command line that
-// the user had in its field, quoted as the restart quotes it, and does not
-// run it.
-TEST_F(Executable, TheCommandLineOfARestartIsInItsFieldAndNotRun) {
+// The text of a window of another process as the window itself tells it
+// (GetWindowText would give only what it was made with), once the program
+// has set it: what it holds after it stops changing, or after three seconds.
+std::string askedText(HWND h) {
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &n)) return "?";
+  std::wstring w(n + 1, L'\0');
+  if (!SendMessageTimeoutW(h, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(w.data()),
+                           SMTO_BLOCK, 5000, &n))
+    return "?";
+  w.resize(n);
+  return win32::narrow(w);
+}
+
+std::string settled(HWND h) {
+  std::string last = askedText(h);
+  for (int i = 0; i < 60; ++i) {
+    Sleep(50);
+    const std::string now = askedText(h);
+    if (!now.empty() && now == last) return now;
+    last = now;
+  }
+  return last;
+}
+
+// The elevated restart's hand-over, with the test as the instance that
+// restarts: the text offered on a channel, the program's own file started
+// with the channel's name as the restart starts it, and served to that
+// process alone. The text comes whole into Edit1 and stands on no command
+// line; a channel that is gone leaves Edit1 empty and says so in the bar.
+TEST_F(Executable, TheRestartHandsTheCommandLineOverOffTheCommandLine) {
   std::ofstream(folder / "Velquin.ini", std::ios::binary)
       << "2.2.2\r\n150\r\n240\r\n612\r\n476\r\n";
-  const struct { const wchar_t* arguments; const char* field; } cases[] = {
-      {LR"( /edit "net \"a b\\\" c\\")", R"(net "a b\" c\)"},
-      {L"\t/edit  \"ping -n 1 127.0.0.1\" ", "ping -n 1 127.0.0.1"},
-      {L" /edit", ""},
-      {L"", ""},
-  };
-  for (const auto& c : cases) {
-    Started run(folder, c.arguments);
+  const std::string text = R"(net user "山田 b" Secr3t\" %PATH% /add C:\)";
+  win32::TextOffer offer;
+  const std::string channel = offer.open(text);
+  ASSERT_EQ(channel.size(), 32u);
+  const std::string arguments = std::string(app::kHandOverOption) + " " + channel;
+  {
+    Started run(folder, arguments);
+    EXPECT_TRUE(offer.serveTo(run.process(), 20000));
     HWND main = run.mainWindow();
     ASSERT_NE(main, nullptr);
-    // Asked as another program asks an edit control for its text: the
-    // window's caption is the text it was made with.
-    HWND edit1 = findByName(main, "Edit1");
-    const auto n = SendMessageW(edit1, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring field(static_cast<size_t>(n) + 1, L'\0');
-    SendMessageW(edit1, WM_GETTEXT, field.size(), reinterpret_cast<LPARAM>(field.data()));
-    field.resize(static_cast<size_t>(n));
-    EXPECT_EQ(win32::narrow(field), c.field);
-    EXPECT_EQ(findByName(main, "Memo0"), nullptr);  // nothing ran
+    EXPECT_EQ(settled(findByName(main, "Edit1")), text);
+    EXPECT_EQ(askedText(findByName(main, "StatusBar1")), "");
+    EXPECT_EQ(findByName(main, "Memo0"), nullptr);  // nothing ran: no output page
+    const std::string seen = run.commandLine();
+    EXPECT_NE(seen.find(arguments), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("Secr3t"), std::string::npos) << seen;
     ASSERT_TRUE(run.close(main));
   }
+  // Served once: the same name again finds nothing.
+  Started again(folder, arguments);
+  HWND main = again.mainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(settled(findByName(main, "StatusBar1")), app::kCarryFailed);
+  EXPECT_EQ(askedText(findByName(main, "Edit1")), "");
+  ASSERT_TRUE(again.close(main));
 }
 
 }  // namespace

@@ -234,7 +234,7 @@ class OutputView final : public NativeControl {
   }
   void showText() {
     lastShown_ = GetTickCount();
-    shownLines_ = rowCount();
+    shownLines_ = std::min(shownLines_, rowCount());
     if (follow_) top_ = maxTop();
     top_ = std::min(top_, maxTop());
     updateScroll();
@@ -678,7 +678,7 @@ class OutputView final : public NativeControl {
       filteredShown_ = filtered();
       top_ = rowOfLine(text_.lineOf(text_.caret()));
     }
-    shownLines_ = rowCount();
+    shownLines_ = std::min(shownLines_, rowCount());
     top_ = std::min(top_, maxTop());
   }
 

@@ -234,7 +234,7 @@ class OutputView final : public NativeControl {
   }
   void showText() {
     lastShown_ = GetTickCount();
-    shownLines_ = std::min(shownLines_, rowCount());
+    shownLines_ = rowCount();
     if (follow_) top_ = maxTop();
     top_ = std::min(top_, maxTop());
     updateScroll();

@@ -684,7 +684,7 @@ class OutputView final : public NativeControl {
       filteredShown_ = filtered();
       top_ = rowOfLine(text_.lineOf(text_.caret()));
     }
-    shownLines_ = rowCount();
+    shownLines_ = std::min(shownLines_, rowCount());
     top_ = std::min(top_, maxTop());
   }
 

@@ -109,6 +109,7 @@ TEST(CommandHistory, NetUserAndNetUseLinesAreKnownInAnyCaseAndBlanks) {
       {"\tnet\tuse x: \\\\s\\p pw", true}, {"Net.exe USE", true},
       {"net users", false},            {"net view", false},
       {"netuse", false},               {"ping net user", false},
+      {"net", false},                  {"net ", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(app::carriesPassword(c.line), c.password) << c.line;

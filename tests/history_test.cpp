@@ -89,11 +89,11 @@ TEST_F(History, F7ListsTheLatestTwentyWithTheirTimesAndAChoiceIsNotRun) {
   typeLine("typed");
   EXPECT_EQ(key(form::Key::Up), "echo 21");
   EXPECT_EQ(key(form::Key::Up), "echo 20");
-  os.listAnswers = {1};
+  os.listAnswers = {{1, false}};
   EXPECT_EQ(key(form::Key::F7), "echo 20");
   EXPECT_EQ(key(form::Key::Down), "echo 20");
   EXPECT_EQ(key(form::Key::Up), "echo 21");
-  os.listAnswers = {0};
+  os.listAnswers = {{0, false}};
   EXPECT_EQ(key(form::Key::F7), "echo 21");
 }
 
@@ -244,6 +244,8 @@ TEST(CommandHistory, NetUserAndNetUseLinesAreKnownWhereverNetStands) {
       {"netuse", false},
       {"net", false},
       {"", false},
+      {"net view", false},
+      {"net ", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(app::carriesPassword(c.line), c.password) << c.line;

@@ -41,6 +41,9 @@ TEST(TextFind, WidthsCaseAndVoicedMarks) {
       {"パ ﾊﾟ バ ﾊﾞ ハ", "パ", false, {"パ", "ﾊﾟ"}},
       {"ヴ ｳﾞ ウ", "ヴ", false, {"ヴ", "ｳﾞ"}},
       {"ｶﾞ ﾞ", "゛", false, {"ﾞ"}},  // a mark joined to its kana is not one
+      {"ﾊﾟ ﾟ", "゜", false, {"ﾟ"}},
+      {"ｶﾀ ｳﾄ", "ﾀ", false, {"ﾀ"}},  // no mark: a kana of its own
+      {"ｶﾀ ｳﾄ", "ト", false, {"ﾄ"}},
       {"a　b a b", "a b", false, {"a　b", "a b"}},
       {"aaaa", "aa", false, {"aa", "aa"}},
       {"abc", "", false, {}},

@@ -63,6 +63,7 @@ class Starts : public exec::RunObserver {
 class RepeatTest : public AppTest {
  protected:
   RepeatTest() : starts(os) {
+    os.setLocalTime("2024/05/01 09:30:00");
     program->runner().addObserver(starts);
     file = os.folder + "/out.txt";
     command = "cat " + file;

@@ -312,8 +312,10 @@ void DialogHand::work() {
     } else {
       cancel(top);
     }
-    // Wait until the answer has taken effect before looking again.
-    DWORD settle = GetTickCount() + 5000;
+    // Wait until the answer has taken effect before looking again. On a
+    // busy machine the program may take seconds to handle the posted press:
+    // a dialog still in front then is the same one, not a new one to count.
+    DWORD settle = GetTickCount() + 20000;
     while (!stop_ && !pastTick(settle) && IsWindow(top) &&
            IsWindowVisible(top) && IsWindowEnabled(top))
       Sleep(10);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 namespace velquin::win32 {
 
 class Renderer;
+class IcmpEchoes;
 
 class Win32Platform : public platform::Platform {
  public:
@@ -62,6 +64,11 @@ class Win32Platform : public platform::Platform {
                               const std::string& folder,
                               std::string& error) override;
   void alertUser() override;
+  // Echo requests: icmp_win32.cpp.
+  std::string resolveHost(const std::string& host) override;
+  uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override;
+  std::vector<EchoAnswer> takeEchoAnswers() override;
+  void cancelEchoes() override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }
@@ -78,6 +85,7 @@ class Win32Platform : public platform::Platform {
   Renderer* main_ = nullptr;
   std::vector<Renderer*> windows_;
   bool quitting_ = false;
+  std::shared_ptr<IcmpEchoes> echoes_;
   int exitCode_ = 0;
 };
 

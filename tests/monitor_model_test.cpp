@@ -53,7 +53,9 @@ TEST(MonitorModel, RequestsOfARoundSpreadOverTheInterval) {
     before = os.echoesSent.size();
     os.clockMs += 10;
   }
-  ASSERT_EQ(os.echoesSent.size(), 768u);
+  // (The last two hosts' slots fall after 990 ms: their third request
+  // is due at 3000 ms, after the last tick.)
+  ASSERT_EQ(os.echoesSent.size(), 766u);
   EXPECT_LE(most, 4u);
   std::map<std::string, std::vector<int64_t>> times;
   for (const auto& e : os.echoesSent) {
@@ -63,11 +65,11 @@ TEST(MonitorModel, RequestsOfARoundSpreadOverTheInterval) {
   }
   for (size_t i = 0; i < hosts.size(); ++i) {
     const std::vector<int64_t>& t = times[hosts[i]];
-    ASSERT_EQ(t.size(), 3u) << hosts[i];
     const int64_t slot = static_cast<int64_t>(i) * 1000 / 256;
+    ASSERT_EQ(t.size(), slot <= 990 ? 3u : 2u) << hosts[i];
     EXPECT_EQ(t[0], (slot + 9) / 10 * 10) << hosts[i];
     EXPECT_EQ(t[1] - t[0], 1000) << hosts[i];
-    EXPECT_EQ(t[2] - t[1], 1000) << hosts[i];
+    if (t.size() > 2) EXPECT_EQ(t[2] - t[1], 1000) << hosts[i];
   }
   EXPECT_EQ(m.nextDueMs(), 0);
 }

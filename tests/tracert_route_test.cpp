@@ -79,6 +79,8 @@ TEST(TracertRoute, HeaderFormsAndTheLastRunCount) {
       // One-line English header, LF endings, glued probe times.
       {"Tracing route to 2001:db8::1 over a maximum of 30 hops\n  1  <1ms  2ms  *  2001:db8::1\n",
        "2001:db8::1"},
+      // A lone CR ends a line as LF does.
+      {"Tracing route to www.exa\rmple\n  1  1 ms  1 ms  1 ms  a\n", "www.exa"},
       // A second run's header replaces the first one.
       {"Tracing route to a.example\r\nTracing route to b.example [10.0.0.2]\r\n"
        "  1     *        *        *     Request timed out.\r\n",

@@ -109,7 +109,8 @@ TracertHop readTracertHop(std::string_view line) {
 TracedHost readTracedHost(std::string_view text) {
   TracedHost traced;
   while (!text.empty()) {
-    const size_t end = text.find('\n');
+    // CR LF, a lone CR and a lone LF each end a line.
+    const size_t end = text.find_first_of("\r\n");
     const std::string_view line = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     // A later header (another run) starts over.

@@ -94,6 +94,11 @@ class MemoryPlatform : public platform::Platform {
   std::optional<std::string> takeOffer(const std::string&) override {
     return std::nullopt;
   }
+  // No name resolves and no echo request goes out.
+  std::string resolveHost(const std::string&) override { return ""; }
+  uint64_t sendEcho(const std::string&, int, int) override { return 0; }
+  std::vector<EchoAnswer> takeEchoAnswers() override { return {}; }
+  void cancelEchoes() override {}
 
  private:
   bool utf8_;

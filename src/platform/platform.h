@@ -207,6 +207,30 @@ class Platform {
   // main window's taskbar button flashes until the window is activated, and
   // the system's warning sound plays once.
   virtual void alertUser() = 0;
+
+  // --- Echo requests (ICMP) to hosts, sent without waiting for their
+  // answers, which are collected later; no administrator rights needed.
+  // The numeric address of a name or an address (an IPv4 one first), or ""
+  // when it does not resolve. It may wait for the name's server.
+  virtual std::string resolveHost(const std::string& host) = 0;
+  enum class EchoStatus { Reply, TtlExpired, Unreachable, TimedOut, Failed };
+  struct EchoAnswer {
+    uint64_t id = 0;
+    EchoStatus status = EchoStatus::Failed;
+    // Round trip in milliseconds as the system measured it (Reply and
+    // TtlExpired), and the address that answered ("" for none).
+    int32_t ms = 0;
+    std::string from;
+  };
+  // Sends an echo request to a numeric address, with the TTL given, that
+  // times out after timeoutMs: its id (never 0), or 0 when it could not be
+  // sent at all.
+  virtual uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) = 0;
+  // The answers that came since the last call, each request's once: a
+  // reply, a router's word on the way, or the time running out.
+  virtual std::vector<EchoAnswer> takeEchoAnswers() = 0;
+  // Ends every request still out at once; none of them is answered after.
+  virtual void cancelEchoes() = 0;
 };
 
 }  // namespace velquin::platform

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 namespace velquin::win32 {
 
 class Renderer;
+class IcmpEchoes;
 
 class Win32Platform : public platform::Platform {
  public:
@@ -65,6 +67,11 @@ class Win32Platform : public platform::Platform {
   void alertUser() override;
   std::string offerText(const std::string& text) override;
   std::optional<std::string> takeOffer(const std::string& channel) override;
+  // Echo requests: icmp_win32.cpp.
+  std::string resolveHost(const std::string& host) override;
+  uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override;
+  std::vector<EchoAnswer> takeEchoAnswers() override;
+  void cancelEchoes() override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }
@@ -81,6 +88,7 @@ class Win32Platform : public platform::Platform {
   Renderer* main_ = nullptr;
   std::vector<Renderer*> windows_;
   bool quitting_ = false;
+  std::shared_ptr<IcmpEchoes> echoes_;
   int exitCode_ = 0;
   TextOffer offer_;  // for the elevated restart
 };

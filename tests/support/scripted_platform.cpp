@@ -281,4 +281,38 @@ platform::Platform::ElevatedStart ScriptedPlatform::startElevated(
   return elevatedAnswer;
 }
 
+std::string ScriptedPlatform::resolveHost(const std::string& host) {
+  if (auto it = names.find(host); it != names.end()) return it->second;
+  return host.find_first_not_of("0123456789.") == std::string::npos ||
+                 host.find(':') != std::string::npos
+             ? host
+             : "";
+}
+
+uint64_t ScriptedPlatform::sendEcho(const std::string& address, int ttl, int timeoutMs) {
+  if (refuseEchoes) return 0;
+  const SentEcho e{echoesSent.size() + 1, address, ttl, timeoutMs, clockMs};
+  echoesSent.push_back(e);
+  echoesOut.push_back(e);
+  return e.id;
+}
+
+std::vector<platform::Platform::EchoAnswer> ScriptedPlatform::takeEchoAnswers() {
+  std::vector<EchoAnswer> out;
+  if (!answerEcho) return out;
+  std::erase_if(echoesOut, [&](const SentEcho& e) {
+    std::optional<EchoAnswer> a = answerEcho(e);
+    if (!a) return false;
+    a->id = e.id;
+    out.push_back(*a);
+    return true;
+  });
+  return out;
+}
+
+void ScriptedPlatform::cancelEchoes() {
+  ++echoCancels;
+  echoesOut.clear();
+}
+
 }  // namespace velquin::test

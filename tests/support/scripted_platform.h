@@ -115,6 +115,27 @@ class ScriptedPlatform : public platform::Platform {
   std::string offerText(const std::string& text) override;
   std::optional<std::string> takeOffer(const std::string& channel) override;
 
+  // --- Echo requests: names resolve by the table (an address resolves to
+  // itself), and each request still out is answered when the program
+  // collects answers, by the test's rule (none: the request stays out).
+  std::map<std::string, std::string> names;  // name -> address
+  struct SentEcho {
+    uint64_t id = 0;
+    std::string address;
+    int ttl = 0;
+    int timeoutMs = 0;
+    int64_t at = 0;  // clockMs when sent
+  };
+  std::vector<SentEcho> echoesSent;  // every request, in the order sent
+  std::vector<SentEcho> echoesOut;   // those not answered yet
+  std::function<std::optional<EchoAnswer>(const SentEcho&)> answerEcho;
+  bool refuseEchoes = false;  // sendEcho fails
+  int echoCancels = 0;
+  std::string resolveHost(const std::string& host) override;
+  uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override;
+  std::vector<EchoAnswer> takeEchoAnswers() override;
+  void cancelEchoes() override;
+
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }
 };

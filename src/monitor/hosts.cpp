@@ -1,0 +1,206 @@
+#include "monitor/hosts.h"
+
+#include <cstdint>
+#include <unordered_set>
+
+namespace velquin::monitor {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHex(char c) {
+  return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// A decimal number of 1 to 3 digits up to max; -1 when it is none.
+int smallNumber(std::string_view s, int max) {
+  if (s.empty() || s.size() > 3) return -1;
+  int n = 0;
+  for (char c : s) {
+    if (!isDigit(c)) return -1;
+    n = n * 10 + (c - '0');
+  }
+  return n <= max ? n : -1;
+}
+
+// Four numbers 0-255 between dots, as one 32-bit address.
+bool ipv4(std::string_view s, uint32_t& address) {
+  address = 0;
+  for (int part = 0; part < 4; ++part) {
+    const size_t dot = part < 3 ? s.find('.') : s.size();
+    if (dot == std::string_view::npos) return false;
+    const int n = smallNumber(s.substr(0, dot), 255);
+    if (n < 0) return false;
+    address = address << 8 | static_cast<uint32_t>(n);
+    s.remove_prefix(part < 3 ? dot + 1 : dot);
+  }
+  return true;
+}
+
+std::string ipv4Text(uint32_t a) {
+  return std::to_string(a >> 24) + "." + std::to_string(a >> 16 & 255) + "." +
+         std::to_string(a >> 8 & 255) + "." + std::to_string(a & 255);
+}
+
+std::string refusal(size_t lineNumber, std::string_view line) {
+  return std::to_string(lineNumber) + " 行目の「" + std::string(line) +
+         "」はホスト名、アドレス、範囲のどれでもありません。";
+}
+
+std::string tooMany() {
+  return "監視できるホストは " + std::to_string(kMaxHosts) + " までです。";
+}
+
+// The addresses of a range line, first and last; false when the line is no
+// range. "a.b.c.d-e": d to e of the last number; "a.b.c.d/n": the block
+// without its network and broadcast addresses (a block of one or two
+// addresses has neither).
+bool range(std::string_view s, uint32_t& first, uint32_t& last) {
+  if (const size_t dash = s.find('-'); dash != std::string_view::npos) {
+    uint32_t a;
+    const int end = smallNumber(s.substr(dash + 1), 255);
+    if (!ipv4(s.substr(0, dash), a) || end < static_cast<int>(a & 255)) return false;
+    first = a;
+    last = (a & ~255u) | static_cast<uint32_t>(end);
+    return true;
+  }
+  if (const size_t slash = s.find('/'); slash != std::string_view::npos) {
+    uint32_t a;
+    const int bits = smallNumber(s.substr(slash + 1), 32);
+    if (!ipv4(s.substr(0, slash), a) || bits < 0) return false;
+    const uint32_t hostMask = bits == 0 ? ~0u : (bits == 32 ? 0u : ~0u >> bits);
+    first = a & ~hostMask;
+    last = first | hostMask;
+    if (bits <= 30) {
+      ++first;
+      --last;
+    }
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool isIpv4(std::string_view s) {
+  uint32_t a;
+  return ipv4(s, a);
+}
+
+bool isIpv6(std::string_view s) {
+  if (const size_t zone = s.find('%'); zone != std::string_view::npos) {
+    // A zone: "fe80::1%12" or "%eth0".
+    const std::string_view z = s.substr(zone + 1);
+    if (z.empty()) return false;
+    for (char c : z)
+      if (!isHex(c) && !(c >= 'g' && c <= 'z') && !(c >= 'G' && c <= 'Z') && c != '_')
+        return false;
+    s = s.substr(0, zone);
+  }
+  if (s.size() < 2) return false;
+  int groups = 0;
+  bool gap = false;
+  size_t i = 0;
+  if (s.starts_with("::")) {
+    gap = true;
+    i = 2;
+    if (i == s.size()) return true;
+  } else if (s[0] == ':') {
+    return false;
+  }
+  while (i < s.size()) {
+    size_t end = i;
+    while (end < s.size() && s[end] != ':') ++end;
+    const std::string_view g = s.substr(i, end - i);
+    if (end == s.size() && g.find('.') != std::string_view::npos) {
+      // An IPv4 address in the last two groups.
+      if (!isIpv4(g)) return false;
+      groups += 2;
+      break;
+    }
+    if (g.empty() || g.size() > 4) return false;
+    for (char c : g)
+      if (!isHex(c)) return false;
+    ++groups;
+    if (end == s.size()) break;
+    // ":" between groups, "::" once for a gap; never at the end alone.
+    if (end + 1 < s.size() && s[end + 1] == ':') {
+      if (gap) return false;
+      gap = true;
+      i = end + 2;
+      if (i == s.size()) break;
+    } else {
+      i = end + 1;
+      if (i == s.size()) return false;
+    }
+  }
+  return gap ? groups <= 7 : groups == 8;
+}
+
+bool isHostName(std::string_view s) {
+  if (s.ends_with(".")) s.remove_suffix(1);  // a fully qualified name
+  if (s.empty() || s.size() > 253) return false;
+  bool letter = false;  // in the last label so far
+  size_t label = 0;
+  char before = '.';
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '.') {
+      if (label == 0 || before == '-') return false;
+      label = 0;
+      letter = false;
+    } else if (isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+               u >= 0x80 || c == '-') {
+      if (c == '-' && label == 0) return false;
+      if (++label > 63) return false;
+      if (!isDigit(c) && c != '-') letter = true;
+    } else {
+      return false;
+    }
+    before = c;
+  }
+  // A last label of numbers alone ("10.0.0.300", "10.0.0.5-3") is an
+  // address or a range written wrong.
+  return before != '-' && letter;
+}
+
+HostList readHosts(std::string_view text) {
+  HostList out;
+  std::unordered_set<std::string> seen;
+  auto add = [&](std::string host) {
+    if (seen.insert(host).second) out.hosts.push_back(std::move(host));
+    return out.hosts.size() <= kMaxHosts;
+  };
+  size_t lineNumber = 0;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string_view line = trim(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++lineNumber;
+    if (line.empty()) continue;
+    uint32_t one, first, last;
+    bool fits = true;
+    if (ipv4(line, one)) {
+      fits = add(ipv4Text(one));
+    } else if (range(line, first, last)) {
+      if (last < first || last - first >= kMaxHosts) return {{}, tooMany()};
+      for (uint64_t a = first; a <= last && fits; ++a)
+        fits = add(ipv4Text(static_cast<uint32_t>(a)));
+    } else if (isIpv6(line) || isHostName(line)) {
+      fits = add(std::string(line));
+    } else {
+      return {{}, refusal(lineNumber, line)};
+    }
+    if (!fits) return {{}, tooMany()};
+  }
+  return out;
+}
+
+}  // namespace velquin::monitor

@@ -1,0 +1,143 @@
+#include "monitor/monitor.h"
+
+#include <algorithm>
+
+namespace velquin::monitor {
+
+using platform::Platform;
+
+void Monitor::start(const std::vector<std::string>& hosts, const Options& options) {
+  stop();
+  options_ = options;
+  options_.intervalMs = std::max(options_.intervalMs, 1);
+  rows_.clear();
+  targets_.clear();
+  hostHop_ = lastHop_ = 0;
+  if (hosts.empty()) return;
+  const std::vector<std::string> probed =
+      options_.mode == Mode::Route ? std::vector<std::string>{hosts.front()} : hosts;
+  std::vector<std::string> addresses;
+  for (size_t i = 0; i < probed.size(); ++i) {
+    auto row = std::make_unique<Row>();
+    row->number = static_cast<int>(i + 1);
+    row->host = probed[i];
+    row->series = reading::PingSeries(probed[i]);
+    row->address = os_.resolveHost(probed[i]);
+    row->unresolved = row->address.empty();
+    if (!row->unresolved) addresses.push_back(row->address);
+    if (options_.mode == Mode::Hosts && !row->unresolved)
+      targets_.push_back({rows_.size(), kHostTtl, 0, false});
+    rows_.push_back(std::move(row));
+  }
+  if (options_.mode == Mode::Route && !addresses.empty()) {
+    // A row per hop, shown once a hop at or beyond it answers.
+    const std::string host = addresses.front();
+    rows_.clear();
+    for (int ttl = 1; ttl <= kMaxHops; ++ttl) {
+      auto row = std::make_unique<Row>();
+      row->number = ttl;
+      row->host = "*";
+      row->address = host;
+      targets_.push_back({rows_.size(), ttl, 0, false});
+      rows_.push_back(std::move(row));
+    }
+  }
+  // The requests of one round spread evenly over the interval.
+  const int64_t now = os_.steadyMs();
+  for (size_t i = 0; i < targets_.size(); ++i)
+    targets_[i].due = now + static_cast<int64_t>(options_.intervalMs) *
+                                static_cast<int64_t>(i) / static_cast<int64_t>(targets_.size());
+  running_ = !targets_.empty();
+}
+
+void Monitor::stop() {
+  if (!running_ && pending_.empty()) return;
+  os_.cancelEchoes();
+  pending_.clear();
+  running_ = false;
+}
+
+void Monitor::send(Target& t) {
+  Row& row = *rows_[t.row];
+  const uint64_t id = os_.sendEcho(row.address, t.ttl, options_.timeoutMs);
+  if (id == 0)
+    row.series.add(os_.localTimeMs(), reading::kGeneralFailure);
+  else
+    pending_[id] = static_cast<size_t>(&t - targets_.data());
+}
+
+bool Monitor::take(const Platform::EchoAnswer& a, size_t target, long long time) {
+  Target& t = targets_[target];
+  if (t.dropped) return false;
+  Row& row = *rows_[t.row];
+  int32_t value = a.ms < 0 ? 0 : a.ms;
+  switch (a.status) {
+    case Platform::EchoStatus::Reply: break;
+    case Platform::EchoStatus::TtlExpired:
+      // On the route, a router's word is that hop's answer.
+      if (options_.mode == Mode::Hosts) value = reading::kTtlExpired;
+      break;
+    case Platform::EchoStatus::Unreachable: value = reading::kUnreachable; break;
+    case Platform::EchoStatus::TimedOut: value = reading::kTimedOut; break;
+    case Platform::EchoStatus::Failed: value = reading::kGeneralFailure; break;
+  }
+  if (options_.mode == Mode::Route && !a.from.empty() &&
+      a.status != Platform::EchoStatus::TimedOut && a.status != Platform::EchoStatus::Failed) {
+    row.host = a.from;
+    lastHop_ = std::max(lastHop_, t.ttl);
+    if (a.status == Platform::EchoStatus::Reply && (hostHop_ == 0 || t.ttl < hostHop_)) {
+      // The host itself answered: the hops beyond it are no hops.
+      hostHop_ = t.ttl;
+      for (Target& beyond : targets_)
+        if (beyond.ttl > hostHop_) beyond.dropped = true;
+    }
+  }
+  row.series.add(time, value);
+  return true;
+}
+
+bool Monitor::tick() {
+  bool changed = false;
+  const std::vector<Platform::EchoAnswer> answers = os_.takeEchoAnswers();
+  if (!answers.empty()) {
+    const long long time = os_.localTimeMs();
+    for (const Platform::EchoAnswer& a : answers) {
+      const auto it = pending_.find(a.id);
+      if (it == pending_.end()) continue;
+      const size_t target = it->second;
+      pending_.erase(it);
+      changed |= take(a, target, time);
+    }
+  }
+  if (!running_) return changed;
+  const int64_t now = os_.steadyMs();
+  const int64_t interval = options_.intervalMs;
+  for (Target& t : targets_) {
+    if (t.dropped || t.due > now) continue;
+    // A request more than an interval late (the program was held up) is
+    // left out rather than sent with the others in one burst.
+    if (now - t.due < interval) {
+      send(t);
+      changed = true;
+    }
+    t.due += interval * ((now - t.due) / interval + 1);
+  }
+  return changed;
+}
+
+int64_t Monitor::nextDueMs() const {
+  if (!running_) return -1;
+  const int64_t now = os_.steadyMs();
+  int64_t next = -1;
+  for (const Target& t : targets_)
+    if (!t.dropped && (next < 0 || t.due < next)) next = t.due;
+  return next < 0 ? -1 : std::max<int64_t>(next - now, 0);
+}
+
+size_t Monitor::rowCount() const {
+  if (options_.mode == Mode::Route && !targets_.empty())
+    return static_cast<size_t>(hostHop_ ? hostHop_ : lastHop_);
+  return rows_.size();
+}
+
+}  // namespace velquin::monitor

@@ -1,0 +1,92 @@
+#pragma once
+// The monitor's probes and rows: echo requests to many hosts, spread over
+// the interval, or to every hop of the route to one host (requests whose
+// TTL is 1, 2, ... up to the hop that is the host), each row's results kept
+// as a series of replies, as the ping graph keeps them. The window calls
+// tick() from a timer; the platform sends the requests and reports their
+// answers.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/platform.h"
+#include "reading/ping_replies.h"
+
+namespace velquin::monitor {
+
+// The most hops of a route.
+inline constexpr int kMaxHops = 30;
+// The TTL of requests to hosts (the system's usual one).
+inline constexpr int kHostTtl = 128;
+
+enum class Mode { Hosts, Route };
+
+struct Options {
+  Mode mode = Mode::Hosts;
+  int intervalMs = 1000;  // between two requests to one host
+  int timeoutMs = 1000;
+};
+
+struct Row {
+  int number = 0;          // "#": the place in the list, or the hop
+  std::string host;        // as the list names it; a hop: its address, "*" for none
+  std::string address;     // the numeric address probed ("" for a hop or a
+                           // name that did not resolve)
+  bool unresolved = false;  // the name did not resolve: never probed
+  reading::PingSeries series{""};
+};
+
+class Monitor {
+ public:
+  explicit Monitor(platform::Platform& os) : os_(os) {}
+  ~Monitor() { stop(); }
+  Monitor(const Monitor&) = delete;
+  Monitor& operator=(const Monitor&) = delete;
+
+  // Resolves every name once and starts probing, the rows afresh; in
+  // Route, only the first host counts. An empty list starts nothing.
+  void start(const std::vector<std::string>& hosts, const Options& options);
+  // Ends every request still out at once; the rows stay.
+  void stop();
+  bool running() const { return running_; }
+  const Options& options() const { return options_; }
+
+  // Takes the answers that came and sends the requests that are due; true
+  // when a row changed.
+  bool tick();
+  // Milliseconds until the next request is due (0: now; -1: stopped).
+  int64_t nextDueMs() const;
+
+  // The rows shown: every host, or the hops up to the last that answered
+  // (up to the host once it answered).
+  size_t rowCount() const;
+  const Row& row(size_t i) const { return *rows_[i]; }
+  // Route: the hop at which the host itself answered (0: not yet).
+  int hostHop() const { return hostHop_; }
+  // Requests sent and not answered yet.
+  size_t outstanding() const { return pending_.size(); }
+
+ private:
+  struct Target {
+    size_t row = 0;
+    int ttl = kHostTtl;
+    int64_t due = 0;
+    bool dropped = false;  // a hop beyond the host
+  };
+  void send(Target& t);
+  bool take(const platform::Platform::EchoAnswer& a, size_t target, long long time);
+
+  platform::Platform& os_;
+  Options options_;
+  bool running_ = false;
+  std::vector<std::unique_ptr<Row>> rows_;
+  std::vector<Target> targets_;
+  std::unordered_map<uint64_t, size_t> pending_;  // request id -> target
+  int hostHop_ = 0;
+  int lastHop_ = 0;  // the farthest hop that answered
+};
+
+}  // namespace velquin::monitor

@@ -1,0 +1,80 @@
+// The monitor's list of hosts as the user types it: names, addresses and
+// ranges become hosts in their order, each once; a line that is none of
+// them, or too many hosts, refuses the list with a message naming it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor/hosts.h"
+
+namespace velquin::test {
+namespace {
+
+using monitor::readHosts;
+
+std::string joined(const std::vector<std::string>& v) {
+  std::string s;
+  for (const std::string& h : v) s += (s.empty() ? "" : ",") + h;
+  return s;
+}
+
+TEST(MonitorHosts, ListsGiveTheirHostsInOrder) {
+  const struct {
+    const char* text;
+    const char* hosts;
+  } rows[] = {
+      {"www.example.jp\r\n192.168.1.1\r\n2001:db8::1\r\n", "www.example.jp,192.168.1.1,2001:db8::1"},
+      {"  host-1 \t\n\n\r\nlocalhost.\nxn--wgv71a.jp\nサーバー.example", "host-1,localhost.,xn--wgv71a.jp,サーバー.example"},
+      {"192.168.1.250-254", "192.168.1.250,192.168.1.251,192.168.1.252,192.168.1.253,192.168.1.254"},
+      {"10.0.0.7-7", "10.0.0.7"},
+      {"192.168.1.0/30", "192.168.1.1,192.168.1.2"},
+      {"192.168.1.6/29", "192.168.1.1,192.168.1.2,192.168.1.3,192.168.1.4,192.168.1.5,192.168.1.6"},
+      {"10.1.2.3/32\n10.1.2.4/31", "10.1.2.3,10.1.2.4,10.1.2.5"},
+      {"127.0.0.1\n127.0.0.1-2\n127.000.000.001", "127.0.0.1,127.0.0.2"},
+      {"::1\n::\nfe80::1%12\n::ffff:192.0.2.1\n1:2:3:4:5:6:7:8\n1::8", "::1,::,fe80::1%12,::ffff:192.0.2.1,1:2:3:4:5:6:7:8,1::8"},
+      {"", ""},
+      {"\r\n \r\n", ""},
+  };
+  for (const auto& r : rows) {
+    const monitor::HostList l = readHosts(r.text);
+    EXPECT_EQ(l.error, "") << r.text;
+    EXPECT_EQ(joined(l.hosts), r.hosts) << r.text;
+  }
+}
+
+TEST(MonitorHosts, ALineOfNoFormIsNamedInTheRefusal) {
+  const char* bad[] = {
+      "192.168.1.256", "192.168.1", "192.168.1.1.1", "192.168.1.5-3", "192.168.1.1-256",
+      "192.168.1.1-", "192.168.1.0/33", "192.168.1.0/", "192.168.1.0/24/1",
+      "10.0.0.300", "1234", "-host", "host-", "a..b", "host name", "host;rm",
+      "1:2:3:4:5:6:7:8:9", "1::2::3", ":1", "1:", "12345::1", "::1%", "::g",
+      "1:2:3:4:5:6:7::8:9",
+      "a-b.c-" , "www.example.jp/24",
+  };
+  for (const char* b : bad) {
+    const monitor::HostList l = readHosts(std::string("localhost\n\n") + b + "\nhost2");
+    EXPECT_EQ(l.error, std::string("3 行目の「") + b + "」はホスト名、アドレス、範囲のどれでもありません。") << b;
+    EXPECT_TRUE(l.hosts.empty()) << b;
+  }
+  const std::string longLabel(64, 'a');
+  EXPECT_NE(readHosts(longLabel + ".jp").error, "");
+  EXPECT_EQ(readHosts(longLabel.substr(1) + ".jp").error, "");
+}
+
+TEST(MonitorHosts, AtMostTheLimitOfHostsInAll) {
+  const char* tooMany = "監視できるホストは 1024 までです。";
+  EXPECT_EQ(readHosts("10.0.0.0/22").hosts.size(), 1022u);
+  EXPECT_EQ(readHosts("10.0.0.0/22\n10.0.4.1\n10.0.4.2").hosts.size(), 1024u);
+  EXPECT_EQ(readHosts("10.0.0.0/22\n10.0.4.1\n10.0.4.2\n10.0.4.3").error, tooMany);
+  EXPECT_EQ(readHosts("10.0.0.0/21").error, tooMany);
+  EXPECT_EQ(readHosts("0.0.0.0/0").error, tooMany);
+  // Hosts written twice count once.
+  EXPECT_EQ(readHosts("10.0.0.0/22\n10.0.0.1-254\n10.0.4.1\n10.0.4.2").error, "");
+  std::string names;
+  for (int i = 0; i < 1025; ++i) names += "h" + std::to_string(i) + "\n";
+  EXPECT_EQ(readHosts(names).error, tooMany);
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -488,7 +488,7 @@ TEST_F(OutputView, AScreenReaderInAnotherProcessReadsTheView) {
   const Case cases[] = {
       {memo, "role 42\nname 出力\nstate 1048644\nvalue 接続\nfocus 00000000 3\n"
              "selection 00000001 0\n"},
-      {byName("btnDO"), "role 42\nname 出力\nstate 1048640\nvalue 接続\n"
+      {byName("Edit1"), "role 42\nname 出力\nstate 1048640\nvalue 接続\n"
                         "focus 00000001 0\nselection 00000001 0\n"},
   };
   for (const Case& c : cases) {

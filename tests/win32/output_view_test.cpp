@@ -492,6 +492,10 @@ TEST_F(OutputView, AScreenReaderInAnotherProcessReadsTheView) {
                         "focus 00000001 0\nselection 00000001 0\n"},
   };
   for (const Case& c : cases) {
+    // The model's focus and the window's, as a click would move both.
+    window->fromUser([&] {
+      main().form().setFocus(c.focus == memo ? main()["Memo0"] : main()["Edit1"]);
+    });
     SetFocus(c.focus);
     pump();
     const std::string out = file("answers.txt");

@@ -94,6 +94,13 @@ TEST(MonitorModel, AHeldUpProgramLeavesOutLateRequestsRatherThanSendAll) {
   os.clockMs = 5900;
   m.tick();
   EXPECT_EQ(os.echoesSent.size(), 4u);
+  // Both ends: 127.0.0.1 late by exactly an interval is left out, the
+  // others, late by less, go.
+  os.clockMs = 7000;
+  m.tick();
+  ASSERT_EQ(os.echoesSent.size(), 7u);
+  EXPECT_EQ(os.echoesSent[4].address, "127.0.0.2");
+  EXPECT_EQ(os.echoesSent[6].address, "127.0.0.4");
 }
 
 TEST(MonitorModel, RowsGiveTheFiguresOfTheirReplies) {

@@ -119,9 +119,15 @@ TEST_F(PingGraphTest, CtrlGAndTheMenusShowThePaneWithTheFiguresOfTheOutput) {
 TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
   form().userSelectPage(form()["PageControl1"], 1);
   ctrlG();
+  // Each choice redraws the drawing.
+  int redraws = 0;
+  graph().onShow = [&] { ++redraws; };
   pick("CB_GraphRange", 0);
   EXPECT_EQ(graph().span(), 60'000);
+  EXPECT_EQ(redraws, 1);
   form().execute("Act_GraphTop200");
+  EXPECT_EQ(redraws, 2);
+  graph().onShow = nullptr;
   form().execute("Act_GraphAlert");
   form::Rect b = form()["PanelGraph"].bounds();
   b.height = 150;
@@ -200,6 +206,13 @@ TEST_F(PingGraphTest, TheAlertTellsOfEachOutageOnceAndWhenRepliesCameBack) {
   form().execute("Act_GraphAlert");
   EXPECT_EQ(text("StatusBar1"), "192.168.1.1: 応答なし 10:00:17 から  " + bar);
   EXPECT_EQ(os.alerts, 2);
+  // The next target of the same output (a command file's next ping) going
+  // down alerts; its coming back does not, though the first is still down.
+  lines({"10.0.0.2 に ping を送信しています 32 バイトのデータ:", lost, lost, lost});
+  EXPECT_EQ(os.alerts, 3);
+  lines({"10.0.0.2 からの応答: バイト数 =32 時間 =3ms TTL=64"});
+  EXPECT_EQ(os.alerts, 3);
+  EXPECT_NE(text("StatusBar1").find("10.0.0.2: 応答が戻りました"), std::string::npos);
 }
 
 TEST_F(PingGraphTest, ThePictureIsSavedAsPngWhereTheUserChose) {

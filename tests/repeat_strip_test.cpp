@@ -210,13 +210,19 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   // changes for them.
   const ChangeMarks::Mode modes[] = {ChangeMarks::Mode::None, ChangeMarks::Mode::Lines,
                                      ChangeMarks::Mode::Chars};
+  // Each change of them redraws the view.
+  int redraws = 0;
+  doc().onShow = [&](bool) { ++redraws; };
   for (int i = 0; i < 3; ++i) {
     pick("CB_RepeatMode", i);
     EXPECT_EQ(marks().mode(), modes[i]);
+    EXPECT_EQ(redraws, i + 1);
   }
   EXPECT_FALSE(marks().onlyChanged());
   click("CB_RepeatOnly");
   EXPECT_TRUE(marks().onlyChanged());
+  EXPECT_EQ(redraws, 4);
+  doc().onShow = nullptr;
   const size_t S = ChangeMarks::kSkipped;
   EXPECT_EQ(marks().rows(), (std::vector<size_t>{0, S, 3, S, 6, S}));
   EXPECT_EQ(text("Memo0"), second);

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
@@ -252,6 +253,18 @@ TEST_F(Runner, ShiftJisCharacterSplitAcrossReadsShowsWhole) {
   run(R"(sh -c "printf 'a\202\r\nb\202'; sleep 0.2; printf '\nc'")");
   EXPECT_EQ(output(), "a・\r\nb・\nc");
   EXPECT_EQ(told.text, output());
+}
+
+TEST_F(Runner, ASilentCommandIsWaitedForATenthOfItsSilence) {
+  // While output comes, the passes follow each other at once; as the
+  // silence grows, each waits a tenth of it, so 0.6 s of it ends in waits
+  // of about 60 ms, not the longest of 250 ms.
+  os.pumpWaits.clear();
+  run(R"(sh -c "printf A; sleep 0.6; printf B")");
+  EXPECT_EQ(output(), "AB");
+  const int longest = *std::max_element(os.pumpWaits.begin(), os.pumpWaits.end());
+  EXPECT_GE(longest, 40);
+  EXPECT_LE(longest, 100);
 }
 
 TEST_F(Runner, ZeroByteKeepsEveryOtherByte) {

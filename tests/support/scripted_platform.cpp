@@ -220,6 +220,7 @@ std::string ScriptedPlatform::ansiToUtf8(std::string_view bytes) {
 
 void ScriptedPlatform::pumpMessages(int waitMs) {
   ++pumps;
+  pumpWaits.push_back(waitMs);
   if (!duringPump.empty()) {
     auto f = std::move(duringPump.front());
     duringPump.pop_front();

@@ -50,6 +50,7 @@ class ScriptedPlatform : public platform::Platform {
   // while a command runs. pumps counts every call.
   std::deque<std::function<void()>> duringPump;
   long pumps = 0;
+  std::vector<int> pumpWaits;  // the wait asked of each call
   bool quit = false;
 
   void showMessage(const std::string& text) override;

@@ -692,11 +692,17 @@ class OutputView final : public NativeControl {
     const size_t caret = text_.caret();
     size_t to = caret;
     const size_t ln = text_.lineOf(caret);
-    auto vertical = [&](long long lines) {
-      const long long target = std::clamp<long long>(
-          static_cast<long long>(ln) + lines, 0,
-          static_cast<long long>(text_.lineCount()) - 1);
-      const auto t = static_cast<size_t>(target);
+    // Up and down go by the rows shown: while only the changed lines show,
+    // past the lines left out, never onto them.
+    auto vertical = [&](long long rows) {
+      const long long last = static_cast<long long>(rowCount()) - 1;
+      long long row = std::clamp<long long>(
+          static_cast<long long>(rowOfLine(ln)) + rows, 0, last);
+      const long long step = rows < 0 ? -1 : 1;
+      if (lineOfRow(static_cast<size_t>(row)) == form::ChangeMarks::kSkipped &&
+          row + step >= 0 && row + step <= last)
+        row += step;
+      const size_t t = lineAtRow(static_cast<size_t>(row));
       return text_.lineStart(t) +
              form::OutputText::hitTest(text_.line(t), goalX_, widths_);
     };

@@ -165,6 +165,22 @@ TEST_F(Repeat, ATypedFileThatChangesShowsItsRunsAndChanges) {
   choose("CB_RepeatRuns", 0);
   EXPECT_EQ(text("Memo0"), line + "\r\n" + kSecond);
 
+  // With only the changed lines shown, the arrows go from the command line
+  // to each changed line in turn (the 3rd and 5th lines of the output)
+  // and back, never onto a line left out.
+  click("CB_RepeatOnly");
+  SetFocus(byName("Memo0"));
+  keyPress(VK_HOME, VK_CONTROL);
+  const form::OutputText& shown = main()["Memo0"].outputDoc()->text();
+  const std::pair<WORD, size_t> steps[] = {{VK_DOWN, 3}, {VK_DOWN, 5}, {VK_DOWN, 5},
+                                           {VK_UP, 3}, {VK_UP, 0}, {VK_UP, 0}};
+  for (const auto& [key, at] : steps) {
+    keyPress(key);
+    pump(10);
+    EXPECT_EQ(shown.lineOf(shown.caret()), at) << key;
+  }
+  click("CB_RepeatOnly");
+
   // The record, in the code page of the program's other files.
   const std::string record = folder + "\\Data\\record.txt";
   DialogHand save({DialogHand::chooseFile(record)});

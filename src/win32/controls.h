@@ -93,7 +93,29 @@ class NativeControl {
   form::Control& model_;
   HWND parent_;
   HWND hwnd_ = nullptr;
+
+  template <class Self>
+  friend LRESULT CALLBACK objectProc(HWND, UINT, WPARAM, LPARAM);
 };
+
+// The window procedure of a window class of the program's own: messages go
+// to the object that stands for the window (none before make() has bound
+// it) through its handle(msg, wp, lp), and no exception leaves it.
+template <class Self>
+LRESULT CALLBACK objectProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = dynamic_cast<Self*>(objectOf(h));
+  if (!self) return DefWindowProcW(h, msg, wp, lp);
+  // make() hands the window its font before it returns the handle.
+  if (!self->hwnd_) self->hwnd_ = h;
+  try {
+    return self->handle(msg, wp, lp);
+  } catch (...) {
+    return DefWindowProcW(h, msg, wp, lp);
+  }
+}
+
+// Registers a window class of the program's own, once per process.
+void registerClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor, UINT style = 0);
 
 std::unique_ptr<NativeControl> makeNative(const NativeParams& p);
 

@@ -85,36 +85,6 @@ long long timeStep(long long span, int width, int labelWidth) {
   return steps[std::size(steps) - 1];
 }
 
-// The window procedure of a control class of this file: messages go to the
-// object that stands for the window (none before make() has bound it), and
-// no exception leaves it.
-template <class Self>
-LRESULT CALLBACK objectProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = dynamic_cast<Self*>(objectOf(h));
-  if (!self) return DefWindowProcW(h, msg, wp, lp);
-  // make() hands the window its font before it returns the handle.
-  if (!self->hwnd_) self->hwnd_ = h;
-  try {
-    return self->handle(msg, wp, lp);
-  } catch (...) {
-    return DefWindowProcW(h, msg, wp, lp);
-  }
-}
-
-// Registers the class once per process.
-void registerClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return;
-  wc = {};
-  wc.cbSize = sizeof wc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, cursor);
-  wc.lpfnWndProc = proc;
-  wc.lpszClassName = name;
-  RegisterClassExW(&wc);
-}
-
 class GraphView final : public NativeControl {
  public:
   explicit GraphView(const NativeParams& p) : NativeControl(p), doc_(*p.model.graph()) {}
@@ -148,8 +118,7 @@ class GraphView final : public NativeControl {
   }
 
  private:
-  template <class Self>
-  friend LRESULT CALLBACK objectProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK objectProc<GraphView>(HWND, UINT, WPARAM, LPARAM);
 
   // The points changed: drawn again, at most every kShowEveryMs.
   void changed() {
@@ -543,8 +512,7 @@ class Splitter final : public NativeControl {
   }
 
  private:
-  template <class Self>
-  friend LRESULT CALLBACK objectProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK objectProc<Splitter>(HWND, UINT, WPARAM, LPARAM);
 
   form::Control* sized() const {
     const form::Control* parent = model_.parent();

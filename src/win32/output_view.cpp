@@ -116,20 +116,8 @@ class OutputView final : public NativeControl {
     }
   }
 
-  static LRESULT CALLBACK proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = dynamic_cast<OutputView*>(objectOf(h));
-    if (!self) return DefWindowProcW(h, msg, wp, lp);
-    // make() hands the window its font before it returns the handle.
-    if (!self->hwnd_) self->hwnd_ = h;
-    try {
-      return self->handle(msg, wp, lp);
-    } catch (...) {
-      return DefWindowProcW(h, msg, wp, lp);
-    }
-  }
-
   void create() override {
-    registerClass();
+    registerClass(kClass, objectProc<OutputView>, IDC_IBEAM, CS_DBLCLKS);
     DWORD style = WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | stateStyle();
     hwnd_ = make(kClass, style, WS_EX_CLIENTEDGE, L"");
     GetClientRect(hwnd_, &client_);
@@ -174,19 +162,7 @@ class OutputView final : public NativeControl {
   std::string readText() const override { return text_.text(); }
 
  private:
-  static void registerClass() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kClass, &wc)) return;
-    wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    wc.lpfnWndProc = proc;
-    wc.lpszClassName = kClass;
-    RegisterClassExW(&wc);
-  }
+  friend LRESULT CALLBACK objectProc<OutputView>(HWND, UINT, WPARAM, LPARAM);
 
   // Geometry
   int lineHeight() const { return std::max(1, widths_.height()); }

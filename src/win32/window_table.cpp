@@ -37,4 +37,18 @@ NativeControl* objectOf(HWND h) {
   return e ? e->object : nullptr;
 }
 
+void registerClass(const wchar_t* name, WNDPROC proc, const wchar_t* cursor, UINT style) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return;
+  wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, cursor);
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
 }  // namespace velquin::win32

@@ -24,62 +24,22 @@
 #include "win32/renderer.h"
 #include "win32/session.h"
 #include "win32/text.h"
+#include "bench_window.h"
 
 namespace {
 
 using namespace velquin;
 using Clock = std::chrono::steady_clock;
+using bench::GapMeter;
 
 double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// The longest time between two handled timer messages of the window.
-class GapMeter {
- public:
-  explicit GapMeter(HWND window) : window_(window) {
-    active_ = this;
-    last_ = Clock::now();
-    SetTimer(window_, kTimer, 5, tick);
-  }
-  ~GapMeter() {
-    KillTimer(window_, kTimer);
-    active_ = nullptr;
-  }
-  double longestMs() {
-    note();
-    return std::chrono::duration<double, std::milli>(longest_).count();
-  }
-
- private:
-  static constexpr UINT_PTR kTimer = 0xBE7D;
-  static inline GapMeter* active_ = nullptr;
-  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (active_) active_->note();
-  }
-  void note() {
-    const Clock::time_point now = Clock::now();
-    longest_ = std::max(longest_, now - last_);
-    last_ = now;
-  }
-  HWND window_;
-  Clock::time_point last_;
-  Clock::duration longest_{};
-};
-
 class GraphBench {
  public:
   GraphBench() {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    folder_ = std::filesystem::path(tmp) /
-              ("velquin-graph-bench-" + std::to_string(GetCurrentProcessId()));
-    std::filesystem::create_directories(folder_);
-    SetCurrentDirectoryW(folder_.wstring().c_str());
-    if (FILE* f = _wfopen((folder_ / "Velquin.ini").wstring().c_str(), L"wb")) {
-      fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
-      fclose(f);
-    }
+    folder_ = bench::scratchFolder("velquin-graph-bench");
     session_ = std::make_unique<win32::Session>(os_);
     window_ = &session_->mainWindow();
     session_->show(SW_SHOWNORMAL);

@@ -21,11 +21,13 @@
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
 #include "win32/session.h"
+#include "bench_window.h"
 
 namespace {
 
 using namespace velquin;
 using Clock = std::chrono::steady_clock;
+using bench::privateMiB;
 
 double msSince(Clock::time_point t) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
@@ -96,15 +98,6 @@ void compareBench() {
               changed, times[times.size() / 2], times.back());
 }
 
-double privateMiB() {
-  PROCESS_MEMORY_COUNTERS_EX pmc{};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(GetCurrentProcess(),
-                       reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-  return static_cast<double>(pmc.PrivateUsage ? pmc.PrivateUsage : pmc.WorkingSetSize) /
-         (1024.0 * 1024.0);
-}
-
 void memoryBench() {
   std::string text = connections(1700, 0);  // about 100 KB
   const size_t size = text.size();
@@ -165,16 +158,7 @@ class Starts : public exec::RunObserver {
 };
 
 void windowBench(size_t runs, const std::wstring& child) {
-  wchar_t tmp[MAX_PATH];
-  GetTempPathW(MAX_PATH, tmp);
-  const auto folder = std::filesystem::path(tmp) /
-                      ("velquin-repeat-bench-" + std::to_string(GetCurrentProcessId()));
-  std::filesystem::create_directories(folder);
-  SetCurrentDirectoryW(folder.wstring().c_str());
-  if (FILE* f = _wfopen((folder / "Velquin.ini").wstring().c_str(), L"wb")) {
-    fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
-    fclose(f);
-  }
+  const auto folder = bench::scratchFolder("velquin-repeat-bench");
   {
     win32::Win32Platform os;
     win32::Session session(os);
@@ -212,7 +196,7 @@ void windowBench(size_t runs, const std::wstring& child) {
                 static_cast<long>(Starts::handles()) - static_cast<long>(starts.handlesAt10),
                 privateMiB() - starts.memoryAt10);
   }
-  SetCurrentDirectoryW(tmp);
+  SetCurrentDirectoryW(folder.parent_path().wstring().c_str());
   std::error_code ec;
   std::filesystem::remove_all(folder, ec);
 }

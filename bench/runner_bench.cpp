@@ -35,11 +35,14 @@
 #include "win32/controls.h"
 #include "win32/session.h"
 #include "win32/text.h"
+#include "bench_window.h"
 
 namespace {
 
 using namespace velquin;
 using Clock = std::chrono::steady_clock;
+using bench::GapMeter;
+using bench::privateMiB;
 
 constexpr size_t kMiB = 1024 * 1024;
 constexpr int kSilentMs = 10000;
@@ -105,53 +108,6 @@ size_t readAndDiscard(const std::string& command) {
   CloseHandle(r);
   return total;
 }
-
-// The longest time between two handled timer messages of the window while
-// it is armed: the window's answer time while a command runs.
-class GapMeter {
- public:
-  explicit GapMeter(HWND window) : window_(window) {
-    active_ = this;
-    last_ = Clock::now();
-    SetTimer(window_, kTimer, 5, tick);
-  }
-  ~GapMeter() {
-    KillTimer(window_, kTimer);
-    active_ = nullptr;
-  }
-  GapMeter(const GapMeter&) = delete;
-  GapMeter& operator=(const GapMeter&) = delete;
-
-  // The gap up to now counts too: the run's last stretch.
-  double longestMs() {
-    note();
-    return std::chrono::duration<double, std::milli>(longest_).count();
-  }
-  int ticks() const { return ticks_; }
-
- private:
-  static constexpr UINT_PTR kTimer = 0xBE7C;
-  // The meter at work, found without asking the window (which would be a
-  // request to the server at every tick under Wine).
-  static inline GapMeter* active_ = nullptr;
-
-  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (GapMeter* meter = active_) {
-      meter->note();
-      ++meter->ticks_;
-    }
-  }
-  void note() {
-    const Clock::time_point now = Clock::now();
-    longest_ = std::max(longest_, now - last_);
-    last_ = now;
-  }
-
-  HWND window_;
-  Clock::time_point last_;
-  Clock::duration longest_{};
-  int ticks_ = 0;
-};
 
 // Another thread that asks the output view for its text length, as a tool
 // in another program would, and notes the longest wait for the answer.
@@ -227,19 +183,6 @@ double timedFromThread(HWND view, UINT msg, size_t* answer) {
   return ms;
 }
 
-// Private memory of the process. Wine leaves the private usage counter at
-// zero (it takes it from the swap in use); there the memory in use of the
-// working set, whose growth is the memory the program has touched, stands in.
-double privateMiB(const char** counter = nullptr) {
-  PROCESS_MEMORY_COUNTERS_EX pmc{};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(GetCurrentProcess(),
-                       reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-  if (counter) *counter = pmc.PrivateUsage ? "private usage" : "working set";
-  return static_cast<double>(pmc.PrivateUsage ? pmc.PrivateUsage : pmc.WorkingSetSize) /
-         kMiB;
-}
-
 double processorSeconds() {
   FILETIME created, exited, kernel, user;
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -254,17 +197,7 @@ double processorSeconds() {
 class Bench {
  public:
   Bench() {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    folder_ = std::filesystem::path(tmp) /
-              ("velquin-bench-" + std::to_string(GetCurrentProcessId()));
-    std::filesystem::create_directories(folder_);
-    SetCurrentDirectoryW(folder_.wstring().c_str());
-    // A settings file in place, so that no message box waits for a user.
-    if (FILE* f = _wfopen((folder_ / "Velquin.ini").wstring().c_str(), L"wb")) {
-      fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
-      fclose(f);
-    }
+    folder_ = bench::scratchFolder("velquin-bench");
     session_ = std::make_unique<win32::Session>(os_);
     program_ = &session_->program();
     window_ = &session_->mainWindow();

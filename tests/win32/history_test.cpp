@@ -23,14 +23,7 @@ class RealRuns : public WineApp {
     click("btnDO");
     pump();
   }
-  std::string bar() {
-    HWND h = byName("StatusBar1");
-    const LRESULT n = LOWORD(SendMessageW(h, SB_GETTEXTLENGTHW, 0, 0));
-    std::wstring w(static_cast<size_t>(n) + 1, L'\0');
-    SendMessageW(h, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(w.data()));
-    w.resize(static_cast<size_t>(n));
-    return win32::narrow(w);
-  }
+  std::string bar() { return statusText(); }
   // Real key strokes into the command line field.
   void keys(std::initializer_list<WORD> vks) {
     window->fromUser([&] {

@@ -20,55 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The user's hand while the repetition runs inside the start button's
-// click: a timer that the repetition's own message pump serves takes each
-// step once its condition holds; past the limit it closes the strip.
-class Hand {
- public:
-  struct Step {
-    std::function<bool()> when;
-    std::function<void()> then;
-  };
-  Hand(HWND window, HWND closer, std::vector<Step> steps, DWORD limitMs)
-      : window_(window), closer_(closer), steps_(std::move(steps)),
-        deadline_(GetTickCount() + limitMs) {
-    SetPropW(window_, kProp, this);
-    SetTimer(window_, kTimer, 50, tick);
-  }
-  ~Hand() {
-    KillTimer(window_, kTimer);
-    RemovePropW(window_, kProp);
-  }
-  size_t taken() const { return next_; }
-
- private:
-  static constexpr const wchar_t* kProp = L"VelquinRepeatHand";
-  static constexpr UINT_PTR kTimer = 0x7E5A;
-  static void CALLBACK tick(HWND window, UINT, UINT_PTR, DWORD) {
-    auto* h = static_cast<Hand*>(GetPropW(window, kProp));
-    if (!h) return;
-
-    if (h->next_ < h->steps_.size() && h->steps_[h->next_].when())
-      h->steps_[h->next_++].then();
-    if (static_cast<LONG>(GetTickCount() - h->deadline_) >= 0)
-      PostMessageW(h->closer_, BM_CLICK, 0, 0);
-  }
-  HWND window_, closer_;
-  std::vector<Step> steps_;
-  DWORD deadline_;
-  size_t next_ = 0;
-};
-
 class Repeat : public WineApp {
  protected:
-  std::string bar() {
-    HWND h = byName("StatusBar1");
-    const LRESULT n = LOWORD(SendMessageW(h, SB_GETTEXTLENGTHW, 0, 0));
-    std::wstring w(static_cast<size_t>(n) + 1, L'\0');
-    SendMessageW(h, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(w.data()));
-    w.resize(static_cast<size_t>(n));
-    return win32::narrow(w);
-  }
+  std::string bar() { return statusText(); }
   std::vector<std::string> items(const std::string& combo) {
     HWND h = byName(combo);
     std::vector<std::string> out;
@@ -132,7 +86,7 @@ TEST_F(Repeat, ATypedFileThatChangesShowsItsRunsAndChanges) {
     return s.find(a) != std::string::npos && s.find(b) != std::string::npos;
   };
   std::string third;
-  Hand hand(window->hwnd(), byName("btnRepeatClose"),
+  UserHand hand(window->hwnd(), byName("btnRepeatClose"),
             {{[&] { return barHas("繰り返し 2 回目: ", "次は"); },
               [&] { write(file, kSecond); }},
              {[&] { return barHas("繰り返し 3 回目: ", "次は"); },

@@ -69,58 +69,6 @@ std::set<DWORD> processesNamed(std::initializer_list<const wchar_t*> names) {
   return found;
 }
 
-// A user's hand during a run: the run button's click returns only when the
-// run is over, so what the user does meanwhile happens from a timer that the
-// run's own message pump serves. Once `when` holds, `act` is done once; a
-// run still going after limitMs is stopped with the stop button, so that a
-// test fails instead of hanging.
-class Hand {
- public:
-  Hand(HWND window, std::function<bool()> when, std::function<void()> act,
-       DWORD limitMs)
-      : window_(window),
-        when_(std::move(when)),
-        act_(std::move(act)),
-        deadline_(GetTickCount() + limitMs) {
-    SetPropW(window_, kProp, this);
-    SetTimer(window_, kTimer, 50, tick);
-  }
-  ~Hand() {
-    KillTimer(window_, kTimer);
-    RemovePropW(window_, kProp);
-  }
-  Hand(const Hand&) = delete;
-  Hand& operator=(const Hand&) = delete;
-
-  bool acted() const { return acted_; }
-  bool timedOut() const { return timedOut_; }
-
- private:
-  static constexpr const wchar_t* kProp = L"VelquinRunnerTestHand";
-  static constexpr UINT_PTR kTimer = 0x7E58;
-
-  static void CALLBACK tick(HWND window, UINT, UINT_PTR, DWORD) {
-    auto* hand = static_cast<Hand*>(GetPropW(window, kProp));
-    if (!hand) return;
-    if (!hand->acted_ && hand->when_()) {
-      hand->acted_ = true;
-      hand->act_();
-    }
-    if (!hand->timedOut_ &&
-        static_cast<LONG>(GetTickCount() - hand->deadline_) >= 0) {
-      hand->timedOut_ = true;
-      PostMessageW(findByName(window, "btnBreak"), BM_CLICK, 0, 0);
-    }
-  }
-
-  HWND window_;
-  std::function<bool()> when_;
-  std::function<void()> act_;
-  DWORD deadline_;
-  bool acted_ = false;
-  bool timedOut_ = false;
-};
-
 // Two pings of the loopback, three hundred times over, through the
 // command interpreter: a long command whose output comes in pieces, and a
 // tree of processes.
@@ -185,19 +133,19 @@ class RunnerWindow : public WineApp {
     const std::set<DWORD> before = processesNamed({L"cmd.exe", L"ping.exe"});
     std::string shownAtPress;
     std::vector<HANDLE> atPress;
-    Hand hand(
+    UserHand hand(
+        window->hwnd(), byName("btnBreak"),
         // A ping between two others is running: the tree is whole.
-        window->hwnd(),
-        [&] { return pingsShown() >= 2 && newProcesses(before).size() >= 2; },
-        [&] {
-          shownAtPress = text("Memo0");
-          atPress = holdNew(before);
-          PostMessageW(byName(button), BM_CLICK, 0, 0);
-        },
+        {{[&] { return pingsShown() >= 2 && newProcesses(before).size() >= 2; },
+          [&] {
+            shownAtPress = text("Memo0");
+            atPress = holdNew(before);
+            PostMessageW(byName(button), BM_CLICK, 0, 0);
+          }}},
         30000);
     run(kLongCommand);
 
-    ASSERT_TRUE(hand.acted()) << "the command ended by itself:\n" << text("Memo0");
+    ASSERT_TRUE(hand.taken() == 1) << "the command ended by itself:\n" << text("Memo0");
     EXPECT_FALSE(hand.timedOut()) << button << " did not end the command";
     // The command interpreter and a ping were running when the button was
     // pressed; nothing of them is left.
@@ -325,15 +273,15 @@ TEST_F(RunnerWindow, ClosingTheWindowDuringARunEndsTheCommandsTree) {
   const std::set<DWORD> before = processesNamed({L"cmd.exe", L"ping.exe"});
   HWND top = window->hwnd();
   std::vector<HANDLE> atClose;
-  Hand hand(
-      top, [&] { return pingsShown() >= 1 && newProcesses(before).size() >= 2; },
-      [&] {
-        atClose = holdNew(before);
-        PostMessageW(top, WM_CLOSE, 0, 0);
-      },
-      30000);
+  UserHand hand(top, byName("btnBreak"),
+                {{[&] { return pingsShown() >= 1 && newProcesses(before).size() >= 2; },
+                  [&] {
+                    atClose = holdNew(before);
+                    PostMessageW(top, WM_CLOSE, 0, 0);
+                  }}},
+                30000);
   run(kLongCommand);
-  ASSERT_TRUE(hand.acted());
+  ASSERT_TRUE(hand.taken() == 1);
   EXPECT_GE(atClose.size(), 2u);
   EXPECT_TRUE(allEndedAtOnce(atClose));
   EXPECT_FALSE(hand.timedOut()) << "closing the window did not end the command";

@@ -1,5 +1,6 @@
 #include "wine_app.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 
@@ -74,6 +75,43 @@ WineApp::~WineApp() {
   SetCurrentDirectoryW(tmp);
   std::error_code ec;
   std::filesystem::remove_all(win32::widen(folder), ec);
+}
+
+std::string WineApp::statusText() {
+  HWND h = byName("StatusBar1");
+  const LRESULT n = LOWORD(SendMessageW(h, SB_GETTEXTLENGTHW, 0, 0));
+  std::wstring w(static_cast<size_t>(n) + 1, L'\0');
+  SendMessageW(h, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(w.data()));
+  w.resize(static_cast<size_t>(n));
+  return win32::narrow(w);
+}
+
+namespace {
+constexpr const wchar_t* kHandProp = L"VelquinTestHand";
+constexpr UINT_PTR kHandTimer = 0x7E58;
+}  // namespace
+
+UserHand::UserHand(HWND window, HWND closer, std::vector<Step> steps, DWORD limitMs)
+    : window_(window), closer_(closer), steps_(std::move(steps)),
+      deadline_(GetTickCount() + limitMs) {
+  SetPropW(window_, kHandProp, this);
+  SetTimer(window_, kHandTimer, 50, tick);
+}
+
+UserHand::~UserHand() {
+  KillTimer(window_, kHandTimer);
+  RemovePropW(window_, kHandProp);
+}
+
+void CALLBACK UserHand::tick(HWND window, UINT, UINT_PTR, DWORD) {
+  auto* h = static_cast<UserHand*>(GetPropW(window, kHandProp));
+  if (!h) return;
+  if (h->next_ < h->steps_.size() && h->steps_[h->next_].when())
+    h->steps_[h->next_++].then();
+  if (!h->timedOut_ && static_cast<LONG>(GetTickCount() - h->deadline_) >= 0) {
+    h->timedOut_ = true;
+    PostMessageW(h->closer_, BM_CLICK, 0, 0);
+  }
 }
 
 HWND WineApp::byName(const std::string& name) {

@@ -65,6 +65,8 @@ class WineApp : public ::testing::Test {
   // a main page by its tab, the pages inside it as their handlers turn them.
   void showPageOf(const std::string& name);
   std::string text(const std::string& name) { return windowText(byName(name)); }
+  // What StatusBar1 says (its first part).
+  std::string statusText();
   bool visible(const std::string& name) { return IsWindowVisible(byName(name)); }
 
   app::TfrmMain& main() { return program->main(); }
@@ -74,6 +76,33 @@ class WineApp : public ::testing::Test {
   std::unique_ptr<win32::Session> session;
   Program* program = nullptr;
   win32::Renderer* window = nullptr;  // the main window
+};
+
+// A user's hand while a button's click runs a command or a repetition: the
+// click returns only when it is over, so what the user does meanwhile
+// happens from a timer that its own message pump serves. Each step is taken
+// once its condition holds, in order; past limitMs the closer is clicked,
+// so that a test fails instead of hanging.
+class UserHand {
+ public:
+  struct Step {
+    std::function<bool()> when;
+    std::function<void()> then;
+  };
+  UserHand(HWND window, HWND closer, std::vector<Step> steps, DWORD limitMs);
+  ~UserHand();
+  UserHand(const UserHand&) = delete;
+  UserHand& operator=(const UserHand&) = delete;
+  size_t taken() const { return next_; }
+  bool timedOut() const { return timedOut_; }
+
+ private:
+  static void CALLBACK tick(HWND window, UINT, UINT_PTR, DWORD);
+  HWND window_, closer_;
+  std::vector<Step> steps_;
+  DWORD deadline_;
+  size_t next_ = 0;
+  bool timedOut_ = false;
 };
 
 // A user's hand on the modal windows that the program opens on its own

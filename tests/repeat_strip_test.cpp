@@ -248,6 +248,7 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   ASSERT_TRUE(form().userShortcut("Esc") || (click("btnRepeatClose"), true));
   EXPECT_FALSE((*this)["PanelRepeat"].visible());
   EXPECT_FALSE(marks().any());
+  EXPECT_EQ(marks().charsWithin(0, text("Memo0").size()).second, 0u);
   EXPECT_FALSE(text("StatusBar1").starts_with("繰り返し"));
 }
 
@@ -388,11 +389,14 @@ TEST_F(RepeatTest, ChoicesAreKeptAcrossStarts) {
   EXPECT_FALSE(marks().fixedPitch());
   form().execute("Act_FixedPitch");
   EXPECT_TRUE(marks().fixedPitch());
-  main().FormClose();
-  program.reset();
-  program = std::make_unique<Program>(os);
-  main().FormCreate();
-  main().FormShow();
+  auto restart = [&] {
+    main().FormClose();
+    program.reset();
+    program = std::make_unique<Program>(os);
+    main().FormCreate();
+    main().FormShow();
+  };
+  restart();
   EXPECT_EQ(text("Edit_RepeatSec"), "0.5");
   EXPECT_EQ((*this)["CB_RepeatMode"].itemIndex(), 2);
   EXPECT_TRUE((*this)["CB_RepeatOnly"].checked());
@@ -402,6 +406,15 @@ TEST_F(RepeatTest, ChoicesAreKeptAcrossStarts) {
   EXPECT_FALSE((*this)["PanelRepeat"].visible());
   const std::string ini = readBytes(os.folder + "/Velquin.ini");
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);
+  // The other modes are kept as well.
+  for (int mode : {0, 1}) {
+    form().userSelectPage(main()["PageControl1"], 1);
+    enter("Memo0");
+    ASSERT_TRUE(form().userShortcut("Ctrl+R"));
+    pick("CB_RepeatMode", mode);
+    restart();
+    EXPECT_EQ((*this)["CB_RepeatMode"].itemIndex(), mode);
+  }
   program->runner().addObserver(starts);  // the fixture's observer, on the new runner
 }
 

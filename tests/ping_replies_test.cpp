@@ -250,10 +250,14 @@ TEST(GraphDoc, TheScaleStandsAboveNearlyEveryValueInTheRange) {
   spiky[7] = 3000;
   std::vector<int32_t> twoSpikes(30, 12);
   twoSpikes[3] = twoSpikes[9] = 900;
+  // From ten values on, one spike is left above the scale; below ten, none.
+  std::vector<int32_t> tenWithSpike(10, 12), nineWithSpike(9, 12);
+  tenWithSpike[4] = nineWithSpike[4] = 900;
   const Case cases[] = {
       {{3, 0, 9}, 10},      {{3, 10}, 10},         {{0, 12, -1}, 20},
       {{7, 0, 1000}, 1000}, {{150, -1, 499}, 500}, {spiky, 20},
-      {twoSpikes, 1000},  {{-1, -1}, 10},
+      {twoSpikes, 1000},  {{-1, -1}, 10},        {tenWithSpike, 20},
+      {nineWithSpike, 1000},
   };
   for (const Case& c : cases) {
     src.series = {{}};

@@ -292,6 +292,15 @@ TEST_F(OutputFindTest, ALargeOutputIsMatchedInSlicesWithBoundedMemory) {
   key("Enter");
   EXPECT_EQ(selected(), "END");
   EXPECT_EQ(text("LblFind"), "1 / 1");
+  // Backwards from the top, it goes round to the last match of all, which
+  // takes matching the whole output at once.
+  doc().text().select(0, 0);  // the caret at the top, as a click puts it
+  type("EditFind", "EN");
+  type("EditFind", "END");
+  ASSERT_TRUE(find.pending());
+  key("Shift+Enter");
+  EXPECT_EQ(selected(), "END");
+  EXPECT_EQ(text("LblFind"), "1 / 1");
 
   // Closing the strip gives the table back and stops matching; F3 starts
   // it again.

@@ -223,6 +223,11 @@ TEST(PingReplies, ANewTextStartsAfreshAndAGrowingLineWaits) {
     EXPECT_TRUE(f.follow(doc.text(), doc.times()).restarted) << next;
     EXPECT_TRUE(f.replies().targets().empty()) << next;
   }
+  // Even within the same millisecond, a text whose first line differs is
+  // another run.
+  text = "ping c with an even longer command line than both before it\r\n";
+  doc.reset();
+  EXPECT_TRUE(f.follow(doc.text(), doc.times()).restarted);
 }
 
 // A source of points given as a table: series of (time, value).

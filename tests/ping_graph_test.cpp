@@ -140,12 +140,15 @@ TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
   EXPECT_EQ(graph().fixedTop(), 200);
   EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&A) ✓");
   // The drawing's menu ticks the scale chosen, and only that.
-  std::vector<std::string> ticked;
-  for (const form::GraphDoc::MenuItem& m : graph().menu())
-    if (m.checked && m.checked()) ticked.push_back(m.submenu + "/" + m.caption);
-  EXPECT_EQ(ticked, (std::vector<std::string>{"縦軸の上限(&Y)/200 ms",
-                                              "/応答がなくなったら知らせる(&A)",
-                                              "/グラフを表示(&G)"}));
+  auto ticked = [&] {
+    std::vector<std::string> out;
+    for (const form::GraphDoc::MenuItem& m : graph().menu())
+      if (m.checked && m.checked()) out.push_back(m.submenu + "/" + m.caption);
+    return out;
+  };
+  EXPECT_EQ(ticked(), (std::vector<std::string>{"縦軸の上限(&Y)/200 ms",
+                                                "/応答がなくなったら知らせる(&A)",
+                                                "/グラフを表示(&G)"}));
   pick("CB_GraphRange", 3);
   form().execute("Act_GraphTop0");
   form().execute("Act_Graph");
@@ -154,6 +157,7 @@ TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
   EXPECT_FALSE(form()["PanelGraph"].visible());
   EXPECT_EQ(graph().span(), 0);
   EXPECT_EQ(graph().fixedTop(), 0);
+  EXPECT_EQ(ticked(), (std::vector<std::string>{"縦軸の上限(&Y)/自動(&A)"}));
   EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&A)");
   const std::string ini = readBytes(os.folder + "/Velquin.ini");
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);

@@ -319,9 +319,13 @@ TEST_F(RepeatTest, EveryWayOfStoppingEndsTheRepetition) {
     starts.at.clear();
     starts.ended = 0;
     command = w.line.empty() ? "cat " + file : w.line;
-    repeat({{w.whileRunning ? running(1) : waiting(1), [&] { w.stop(); }}});
+    repeat({{w.whileRunning ? running(1) : waiting(1), [&] {
+               EXPECT_EQ(text("btnRepeat"), "停止(&S)") << w.what;
+               w.stop();
+             }}});
     EXPECT_EQ(runs(), w.runs) << w.what;
     EXPECT_FALSE(repeating()) << w.what;
+    EXPECT_EQ(text("btnRepeat"), "開始(&S)") << w.what;
   }
   // A command that cannot start ends it at once, as an empty line does.
   starts.at.clear();

@@ -353,7 +353,7 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
   form().execute("Act_Monitor");
   const form::Rect b = mf().windowBounds();
   const form::Rect& owner = form().windowBounds();
-  EXPECT_EQ(b.left, owner.left + (owner.width - 700) / 2);
+  EXPECT_EQ(b.left, owner.left + (owner.width - 760) / 2);
 }
 
 }  // namespace

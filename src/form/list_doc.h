@@ -39,16 +39,21 @@ class ListDoc {
     int width = 60;  // 96-DPI units
     bool right = false;
   };
-  // drawingWidth: the width of the column of drawings after the text
-  // columns (96-DPI units), 0 for none.
-  ListDoc(const ListSource& source, std::vector<Column> columns, int drawingWidth)
-      : source_(source), columns_(std::move(columns)), drawingWidth_(drawingWidth) {}
+  // drawingWidth: the width of the column of drawings (96-DPI units), 0
+  // for none; it shows after the text column drawingAfter (-1: the last).
+  ListDoc(const ListSource& source, std::vector<Column> columns, int drawingWidth,
+          int drawingAfter = -1)
+      : source_(source),
+        columns_(std::move(columns)),
+        drawingWidth_(drawingWidth),
+        drawingAfter_(drawingAfter) {}
   ListDoc(const ListDoc&) = delete;
   ListDoc& operator=(const ListDoc&) = delete;
 
   const ListSource& source() const { return source_; }
   const std::vector<Column>& columns() const { return columns_; }
   int drawingWidth() const { return drawingWidth_; }
+  int drawingAfter() const { return drawingAfter_; }
   size_t rowCount() const { return source_.rowCount(); }
 
   // The selection, by the place of each row shown.
@@ -88,6 +93,7 @@ class ListDoc {
   const ListSource& source_;
   std::vector<Column> columns_;
   int drawingWidth_ = 0;
+  int drawingAfter_ = -1;
   std::vector<bool> selected_;
   int sortColumn_ = -1;
   bool sortDescending_ = false;

@@ -29,7 +29,7 @@ constexpr const char* kBadTimeout =
     "タイムアウトには 1 から 60000 までのミリ秒数を入力してください。";
 constexpr const char* kNoHosts = "監視するホストを 1 行に 1 つずつ入力してください。";
 // Design size of the window, 96-DPI units.
-constexpr int kWidth = 700;
+constexpr int kWidth = 760;
 constexpr int kHeight = 520;
 constexpr int kGraphHeight = 170;
 // While replies pour in, the list and the graph follow at most this often;
@@ -46,7 +46,7 @@ constexpr const char* kRangeValue = "monitor.range";
 constexpr const char* kTopValue = "monitor.top";
 
 std::vector<form::ListDoc::Column> listColumns() {
-  const int widths[kColumnCount] = {36, 150, 52, 48, 48, 48, 52, 48, 48, 56, 120};
+  const int widths[kColumnCount] = {32, 100, 48, 40, 40, 40, 44, 40, 40, 60, 104};
   std::vector<form::ListDoc::Column> out;
   for (int c = 0; c < kColumnCount; ++c)
     out.push_back({kColumns[c], widths[c], c != 1 && c != kColumnCount - 1});
@@ -152,7 +152,7 @@ TfrmMonitor::TfrmMonitor(platform::Platform& os)
     : os_(os),
       form_("frmMonitor"),
       monitor_(os),
-      list_(*this, listColumns(), 186),
+      list_(*this, listColumns(), 110, 1),
       graph_(*this) {
   declare();
 }
@@ -211,7 +211,7 @@ void TfrmMonitor::declare() {
          .style = {.focusControl = "CB_MonitorRange"}});
   f.add({.name = "CB_MonitorRange", .kind = Kind::ComboBox, .parent = "PanelMonitorGraphBar",
          .bounds = {84, 2, 90, 20}, .style = {.comboStyle = form::ComboStyle::DropDownList},
-         .items = app::graphRangeItems(), .itemIndex = 1,
+         .items = app::graphRangeItems(), .itemIndex = 0,
          .onChange = [this] { CB_MonitorRangeChange(); }});
   f.add({.name = "LblMonitorGraph", .kind = Kind::Label, .parent = "PanelMonitorGraphBar",
          .text = "一覧で選んだ行のグラフ", .bounds = {186, 6, 300, 14}});
@@ -237,7 +237,7 @@ void TfrmMonitor::declare() {
                         f["CB_MonitorRange"], f["PaintMonitor"]});
   c_->LV_Monitor.setList(&list_);
   c_->PaintMonitor.setGraph(&graph_);
-  graph_.setSpan(app::kGraphSpans[1]);
+  graph_.setSpan(app::kGraphSpans[0]);
   list_.onHeaderClick = [this](int column) {
     sort_.click(column);
     reorder();
@@ -525,7 +525,7 @@ void TfrmMonitor::readState(const app::UserState& s) {
   if (!interval.empty()) c_->Edit_MonitorSec.setText(interval);
   const std::string timeout = s.value(kTimeoutValue, "");
   if (!timeout.empty()) c_->Edit_MonitorTimeout.setText(timeout);
-  const int range = std::atoi(s.value(kRangeValue, "1").c_str());
+  const int range = std::atoi(s.value(kRangeValue, "0").c_str());
   if (range >= 0 && range < static_cast<int>(std::size(app::kGraphSpans))) {
     c_->CB_MonitorRange.setItemIndex(range);
     graph_.setSpan(app::kGraphSpans[range]);

@@ -44,6 +44,17 @@ class ListView final : public NativeControl {
       c.pszText = caption.data();
       SendMessageW(hwnd_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&c));
     }
+    // The drawings are the last column of the list, shown where the
+    // model places them.
+    const int after = doc_.drawingAfter();
+    if (doc_.drawingWidth() > 0 && after >= 0 && after + 1 < static_cast<int>(columns.size())) {
+      std::vector<int> order;
+      for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+        order.push_back(i);
+        if (i == after) order.push_back(static_cast<int>(columns.size()));
+      }
+      ListView_SetColumnOrderArray(hwnd_, static_cast<int>(order.size()), order.data());
+    }
     doc_.onShow = [this] { show(); };
     doc_.onSelectionShow = [this] { showSelection(); };
     doc_.copyText = [this](const std::string& text) { return textToClipboard(hwnd_, text); };

@@ -33,9 +33,12 @@ constexpr int kWidth = 760;
 constexpr int kHeight = 520;
 constexpr int kGraphHeight = 170;
 // While replies pour in, the list and the graph follow at most this often;
-// the window's timer wakes at least this often while requests are out.
-constexpr int64_t kShowEveryMs = 200;
+// the window's timer wakes at least this often while requests are out, and
+// at most this often: the requests due meanwhile go together (with many
+// hosts, a handful at a time, still spread over the interval).
+constexpr int64_t kShowEveryMs = 250;
 constexpr int kPollMs = 50;
+constexpr int kWakeMs = 25;
 
 constexpr const char* kBoundsValue = "monitor.bounds";
 constexpr const char* kModeValue = "monitor.mode";
@@ -406,7 +409,7 @@ void TfrmMonitor::schedule() {
   }
   int64_t wait = kPollMs;
   const int64_t due = monitor_.nextDueMs();
-  if (due >= 0) wait = std::min(wait, due);
+  if (due >= 0) wait = std::max<int64_t>(std::min(wait, due), kWakeMs);
   form_.requestTimer(static_cast<int>(wait));
 }
 

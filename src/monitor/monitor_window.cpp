@@ -349,7 +349,8 @@ void TfrmMonitor::start() {
   order_.clear();
   showButton();
   show();
-  schedule();
+  // The first requests go at once.
+  tick();
 }
 
 void TfrmMonitor::stop() {

@@ -2,13 +2,10 @@
 // started and stopped with its button, the list sorted and copied, saved as
 // CSV, the hops of a traced route, and what it keeps across starts. Echo
 // requests go through the scripted platform, its clock moved by the test.
-#include <fstream>
-#include <iterator>
-
-#include "exec/ansi_decoder.h"
 #include "form/output_doc.h"
 #include "monitor/monitor_window.h"
 #include "support/app_fixture.h"
+#include "support/sample_text.h"
 
 namespace velquin::test {
 namespace {
@@ -257,18 +254,6 @@ TEST_F(MonitorWindow, CsvHoldsEveryRowAndColumnAfterAByteOrderMark) {
   EXPECT_TRUE(os.dialogsShown[0].askBeforeReplace);
 }
 
-std::string decoded(const std::string& folder, const std::string& name) {
-  std::ifstream in(std::string(VELQUIN_TEST_SOURCE) + "/samples/" + folder + "/" + name,
-                   std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ScriptedPlatform os;
-  exec::AnsiDecoder decoder(os);
-  std::string text;
-  decoder.decode(bytes, text);
-  return text;
-}
-
 TEST_F(MonitorWindow, WatchHopsShowsForTracertOutputOnlyAndFillsTheRouteStopped) {
   const struct {
     const char* folder;
@@ -288,7 +273,7 @@ TEST_F(MonitorWindow, WatchHopsShowsForTracertOutputOnlyAndFillsTheRouteStopped)
   };
   w().FormClose();
   for (const auto& o : outputs) {
-    form()["Memo0"].setText(decoded(o.folder, o.file));
+    form()["Memo0"].setText(decodedSample(o.folder, o.file));
     EXPECT_EQ(shown(), *o.host != 0) << o.file;
     if (!*o.host) continue;
     mf().setWindowVisible(false);

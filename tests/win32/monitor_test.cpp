@@ -37,18 +37,6 @@ class MonitorWin : public WineApp {
     const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
     while (static_cast<int>(end - GetTickCount()) > 0) pump(20);
   }
-  std::string clipboard(HWND owner) {
-    std::string out;
-    if (!OpenClipboard(owner)) return "(no clipboard)";
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-      if (auto* w = static_cast<const wchar_t*>(GlobalLock(h))) {
-        out = win32::narrow(w);
-        GlobalUnlock(h);
-      }
-    }
-    CloseClipboard();
-    return out;
-  }
   // The cell of the list as the list itself shows it.
   std::string cell(HWND list, int row, int column) {
     wchar_t buf[256] = L"";
@@ -101,8 +89,8 @@ TEST_F(MonitorWin, CtrlMOpensItAndFourLoopbackHostsAnswerEveryRequest) {
   pump();
   keyPress('A', VK_CONTROL);
   keyPress('C', VK_CONTROL);
-  const auto rows = table(clipboard(w));
-  ASSERT_EQ(rows.size(), 5u) << clipboard(w);
+  const auto rows = table(clipboardText(w));
+  ASSERT_EQ(rows.size(), 5u) << clipboardText(w);
   EXPECT_EQ(rows[0][1], "ホスト");
   for (size_t i = 1; i < rows.size(); ++i) {
     ASSERT_EQ(rows[i].size(), 11u);

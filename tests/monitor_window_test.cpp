@@ -252,6 +252,16 @@ TEST_F(MonitorWindow, CsvHoldsEveryRowAndColumnAfterAByteOrderMark) {
             "3,nosuch.example,-,0,0,-,-,-,-,-,名前を解決できません\r\n");
   ASSERT_EQ(os.dialogsShown.size(), 1u);
   EXPECT_TRUE(os.dialogsShown[0].askBeforeReplace);
+  // The picture of the graph, by its button, where the user chose.
+  std::string picture;
+  w().graph().savePicture = [&](const std::string& path) {
+    picture = path;
+    return true;
+  };
+  os.dialogAnswers.push_back(os.folder + "/graph");
+  mclick("btnMonitorPicture");
+  EXPECT_EQ(picture, os.folder + "/graph.png");
+  EXPECT_TRUE(os.messages.empty());
 }
 
 TEST_F(MonitorWindow, WatchHopsShowsForTracertOutputOnlyAndFillsTheRouteStopped) {
@@ -307,6 +317,7 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
   mtype("Edit_MonitorSec", "2.5");
   mtype("Edit_MonitorTimeout", "700");
   mf().userPickItem(m("CB_MonitorRange"), 2);
+  EXPECT_EQ(w().graph().span(), 3'600'000);
   mf().execute("Act_GraphTop200");
   mf().setWindowBounds({100, 120, 800, 600});
   main().FormClose();

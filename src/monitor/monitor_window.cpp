@@ -165,7 +165,7 @@ TfrmMonitor::~TfrmMonitor() {
   c_->PaintMonitor.setGraph(nullptr);
   monitor_.stop();
   retireNames();
-  for (std::thread& t : resolvers_) t.join();
+  for (Resolver& r : resolvers_) r.thread.join();
 }
 
 void TfrmMonitor::declare() {
@@ -312,6 +312,12 @@ void TfrmMonitor::start() {
   if (!readInterval(options.intervalMs) || !readTimeout(options.timeoutMs)) return;
   options.mode = c_->RG_MonitorMode.itemIndex() == 1 ? Mode::Route : Mode::Hosts;
   retireNames();
+  std::erase_if(resolvers_, [](Resolver& r) {
+    std::lock_guard<std::mutex> hold(r.names->lock);
+    if (!r.names->finished) return false;
+    r.thread.join();
+    return true;
+  });
   // Addresses are known at once; names are looked up off the window's
   // thread (a name server may keep them waiting), their rows filled when
   // they come.
@@ -333,17 +339,20 @@ void TfrmMonitor::start() {
     auto shared = std::make_shared<Names>();
     names_ = shared;
     platform::Platform& os = os_;
-    resolvers_.emplace_back([shared, &os, names] {
-      for (const auto& [row, host] : names) {
-        {
-          std::lock_guard<std::mutex> hold(shared->lock);
-          if (shared->cancel) return;
-        }
-        const std::string address = os.resolveHost(host);
-        std::lock_guard<std::mutex> hold(shared->lock);
-        shared->done.emplace_back(row, address);
-      }
-    });
+    resolvers_.push_back({std::thread([shared, &os, names] {
+                            for (const auto& [row, host] : names) {
+                              {
+                                std::lock_guard<std::mutex> hold(shared->lock);
+                                if (shared->cancel) break;
+                              }
+                              const std::string address = os.resolveHost(host);
+                              std::lock_guard<std::mutex> hold(shared->lock);
+                              shared->done.emplace_back(row, address);
+                            }
+                            std::lock_guard<std::mutex> hold(shared->lock);
+                            shared->finished = true;
+                          }),
+                          shared});
   }
   list_.select({});
   order_.clear();
@@ -387,7 +396,7 @@ void TfrmMonitor::takeNames() {
 
 void TfrmMonitor::awaitNames() {
   // The lookups of this start end by themselves; older ones were told to.
-  for (std::thread& t : resolvers_) t.join();
+  for (Resolver& r : resolvers_) r.thread.join();
   resolvers_.clear();
   takeNames();
   names_.reset();

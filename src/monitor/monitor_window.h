@@ -94,6 +94,11 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
     std::mutex lock;
     std::vector<std::pair<size_t, std::string>> done;  // row, address
     bool cancel = false;
+    bool finished = false;  // the lookups are over
+  };
+  struct Resolver {
+    std::thread thread;
+    std::shared_ptr<Names> names;
   };
 
   void declare();
@@ -125,7 +130,8 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   int64_t shownAt_ = -1;
   bool placed_ = false;  // the window has had bounds of its own
   std::shared_ptr<Names> names_;
-  std::vector<std::thread> resolvers_;  // ended ones are joined at the next start
+  // Lookups that are over are joined at the next start; the rest at the end.
+  std::vector<Resolver> resolvers_;
   std::unique_ptr<Controls> c_;
 };
 

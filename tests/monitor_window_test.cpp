@@ -138,16 +138,19 @@ TEST_F(MonitorWindow, WhatCannotStartIsRefusedWithItsMessageAndStartsNothing) {
       {"127.0.0.1", "1", "0", "1 から 60000", "Edit_MonitorTimeout"},
       {"127.0.0.1", "1", "1.5", "1 から 60000", "Edit_MonitorTimeout"},
       {"127.0.0.1", "1", "60001", "1 から 60000", "Edit_MonitorTimeout"},
-      {"127.0.0.1", "0.2", "1", "", "btnMonitor"},
-      {"127.0.0.1", "60", "60000", "", "btnMonitor"},
-      {"127.0.0.1", "０．５", "1000", "", "btnMonitor"},
+      {"127.0.0.1", "0.2", "1", "", "Edit_MonitorSec"},
+      {"127.0.0.1", "60", "60000", "", "Edit_MonitorSec"},
+      {"127.0.0.1", "０．５", "1000", "", "Edit_MonitorSec"},
   };
   for (const auto& c : cases) {
     os.messages.clear();
     os.echoesSent.clear();
     mtype("Edit_MonitorSec", c.interval);
     mtype("Edit_MonitorTimeout", c.timeout);
-    startHosts(c.hosts);
+    mtype("Memo_Hosts", c.hosts);
+    // Enter in the interval's field starts, as the button does.
+    mf().userFocus(m("Edit_MonitorSec"));
+    EXPECT_TRUE(mf().userShortcut("Enter"));
     const bool starts = *c.message == 0;
     EXPECT_EQ(w().monitor().running(), starts) << c.hosts << " " << c.interval;
     EXPECT_EQ(mf().focused()->name(), c.focus) << c.interval;
@@ -175,6 +178,15 @@ TEST_F(MonitorWindow, NamesResolveOffTheWindowAndOneThatDoesNotIsNeverProbed) {
   EXPECT_EQ(column(10), "名前を解決できません 正常 正常 ");
   EXPECT_EQ(column(3), "0 2 2 ");
   for (const auto& e : os.echoesSent) EXPECT_NE(e.address, "");
+  // A list of names none of which resolves ends by itself.
+  mclick("btnMonitor");
+  startHosts("nosuch.example\nnone.example");
+  EXPECT_TRUE(w().monitor().running());
+  w().awaitNames();
+  EXPECT_FALSE(w().monitor().running());
+  EXPECT_EQ(m("btnMonitor").text(), "開始(&S)");
+  EXPECT_EQ(mf().timerMs(), -1);
+  EXPECT_EQ(column(10), "名前を解決できません 名前を解決できません ");
 }
 
 TEST_F(MonitorWindow, AHeaderClickSortsAndTheSecondTheOtherWayTheSelectionFollows) {
@@ -217,6 +229,7 @@ TEST_F(MonitorWindow, CtrlACtrlCCopiesEveryRowInTheOrderShownAndTheGraphShowsThe
   mf().userFocus(m("LV_Monitor"));
   EXPECT_TRUE(mf().userShortcut("Ctrl+C"));
   EXPECT_EQ(copied, "");  // nothing selected, nothing copied
+  EXPECT_TRUE(os.messages.empty());
   EXPECT_EQ(w().graph().source().seriesCount(), 0u);
   EXPECT_TRUE(mf().userShortcut("Ctrl+A"));
   EXPECT_TRUE(mf().userShortcut("Ctrl+C"));
@@ -226,6 +239,10 @@ TEST_F(MonitorWindow, CtrlACtrlCCopiesEveryRowInTheOrderShownAndTheGraphShowsThe
             "2\t127.0.0.2\t100.0\t2\t0\t-\t-\t-\t-\t-\t損失\r\n"
             "1\t127.0.0.1\t0.0\t2\t2\t2\t2.0\t2\t2\t0.0\t正常\r\n");
   EXPECT_EQ(w().graph().source().seriesCount(), 3u);
+  // A clipboard that another program holds: the user hears of it.
+  w().list().copyText = [](const std::string&) { return false; };
+  EXPECT_TRUE(mf().userShortcut("Ctrl+C"));
+  EXPECT_EQ(os.messages, std::vector<std::string>{"クリップボードにコピーできませんでした。"});
   w().list().userSelect({2});
   EXPECT_EQ(w().graph().source().seriesCount(), 1u);
   EXPECT_EQ(w().graph().source().pointCount(0), 2u);
@@ -318,6 +335,9 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
   mtype("Edit_MonitorTimeout", "700");
   mf().userPickItem(m("CB_MonitorRange"), 2);
   EXPECT_EQ(w().graph().span(), 3'600'000);
+  mf().userPickItem(m("CB_MonitorRange"), 0);
+  EXPECT_EQ(w().graph().span(), 60'000);
+  mf().userPickItem(m("CB_MonitorRange"), 2);
   mf().execute("Act_GraphTop200");
   mf().setWindowBounds({100, 120, 800, 600});
   main().FormClose();

@@ -428,6 +428,8 @@ void TfrmMonitor::showButton() {
 }
 
 void TfrmMonitor::show() {
+  // The monitor ends by itself when no name of its list resolved.
+  showButton();
   states_ = rowStates(monitor_);
   if (order_.size() != monitor_.rowCount()) reorder();
   list_.changed();

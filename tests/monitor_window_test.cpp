@@ -269,6 +269,12 @@ TEST_F(MonitorWindow, CsvHoldsEveryRowAndColumnAfterAByteOrderMark) {
             "3,nosuch.example,-,0,0,-,-,-,-,-,名前を解決できません\r\n");
   ASSERT_EQ(os.dialogsShown.size(), 1u);
   EXPECT_TRUE(os.dialogsShown[0].askBeforeReplace);
+  // A name that ends in the extension already keeps it as it is.
+  for (const char* name : {"/a.csv", "/b.CSV"}) {
+    os.dialogAnswers.push_back(os.folder + name);
+    mclick("btnMonitorCsv");
+    EXPECT_EQ(readBytes(os.folder + name), readBytes(os.folder + "/watch.csv")) << name;
+  }
   // The picture of the graph, by its button, where the user chose.
   std::string picture;
   w().graph().savePicture = [&](const std::string& path) {

@@ -14,6 +14,7 @@
 #include "exec/runner.h"
 #include "help/about_box.h"
 #include "help/help_page.h"
+#include "monitor/monitor_window.h"
 #include "net/net_page.h"
 #include "results/batch_page.h"
 #include "results/data_page.h"
@@ -49,6 +50,9 @@ Program::Program(platform::Platform& platform)
   results::RepeatStrip& repeat = m.addUnit<results::RepeatStrip>(status);
   // The echo replies of ping as a graph, with an alert when they stop.
   m.addUnit<results::PingGraph>(status);
+  // The monitor of many hosts or of a route's hops, a window of its own.
+  monitor_ = std::make_unique<monitor::TfrmMonitor>(platform);
+  m.addUnit<monitor::MonitorCommands>(*monitor_);
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
   runner_->addObserver(status);
@@ -56,8 +60,10 @@ Program::Program(platform::Platform& platform)
   runner_->addObserver(repeat);
   about_ = std::make_unique<help::TfrmAbout>(platform);
   m.addWindow(about_->form());
+  m.addWindow(monitor_->form());
   m.form().checkNames();
   about_->form().checkNames();
+  monitor_->form().checkNames();
 }
 
 Program::~Program() = default;

@@ -16,6 +16,9 @@ class Runner;
 namespace help {
 class TfrmAbout;
 }
+namespace monitor {
+class TfrmMonitor;
+}
 namespace app {
 class RunStatus;
 class HistoryUnit;
@@ -31,6 +34,7 @@ class Program {
   app::TfrmMain& main() { return *main_; }
   exec::Runner& runner() { return *runner_; }
   help::TfrmAbout& about() { return *about_; }
+  monitor::TfrmMonitor& monitor() { return *monitor_; }
   app::RunStatus& status() { return *status_; }
   app::HistoryUnit& history() { return *history_; }
 
@@ -41,6 +45,9 @@ class Program {
   std::unique_ptr<exec::Runner> runner_;
   // The about box, the second window; the main window finds it by name.
   std::unique_ptr<help::TfrmAbout> about_;
+  // The monitor window, made before the main window's unit that opens it;
+  // destroyed first, which ends its probes.
+  std::unique_ptr<monitor::TfrmMonitor> monitor_;
   app::RunStatus* status_ = nullptr;    // units of the main window
   app::HistoryUnit* history_ = nullptr;
 };

@@ -3,27 +3,16 @@
 // read from the outputs of other commands.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "exec/ansi_decoder.h"
 #include "reading/tracert_route.h"
-#include "support/scripted_platform.h"
+#include "support/sample_text.h"
 
 namespace velquin::test {
 namespace {
 
 std::string decoded(const std::string& folder, const std::string& name) {
-  std::ifstream in(std::string(VELQUIN_TEST_SOURCE) + "/samples/" + folder + "/" + name,
-                   std::ios::binary);
-  EXPECT_TRUE(in) << name;
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ScriptedPlatform os;
-  exec::AnsiDecoder decoder(os);
-  std::string text;
-  decoder.decode(bytes, text);
-  return text;
+  return decodedSample(folder, name);
 }
 
 TEST(TracertRoute, EverySampleGivesTheHostItsHeaderNames) {

@@ -32,4 +32,7 @@ WINEPREFIX="$VELQUIN_WINEPREFIX" wineserver -k 2>/dev/null || true
 # The ping graph: 16 MB of replies with it open and closed, a painting, a day.
 make -C "$build" -j2 velquin_graph_bench >/dev/null
 "$root/tools/wine-run.sh" "$build/bench/velquin_graph_bench.exe"
+# The monitor window: 256 loopback hosts at one probe a second.
+make -C "$build" -j2 velquin_monitor_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_monitor_bench.exe"
 echo "load: $(uptime)"

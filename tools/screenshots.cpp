@@ -16,6 +16,7 @@
 
 #include "program.h"
 #include "form/output_doc.h"
+#include "monitor/monitor_window.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
 #include "win32/controls.h"
@@ -279,5 +280,26 @@ int wmain(int argc, wchar_t** argv) {
   RECT rc;
   GetWindowRect(window.hwnd(), &rc);
   saveBmp(rc, out + L"\\p7_about.bmp");
+  // The monitor window beside it, watching loopback hosts for some seconds:
+  // their rows with the latest results as bars, the graph of three.
+  velquin::monitor::TfrmMonitor& monitor = session.program().monitor();
+  auto& mf = monitor.form();
+  auto& mw = session.monitorWindow();
+  window.fromUser([&] { f.execute("Act_Monitor"); });
+  mw.fromUser([&] {
+    mf["Memo_Hosts"].setText("127.0.0.1-12\r\n::1");
+    mf["Edit_MonitorSec"].setText("0.5");
+    mf.userClick(mf["btnMonitor"]);
+  });
+  pump(os, 8000);
+  mw.fromUser([&] {
+    monitor.list().userSelect({0, 1, 2});
+    monitor.list().select({0, 1, 2});
+    mf.userFocus(mf["LV_Monitor"]);
+  });
+  pump(os, 600);
+  GetWindowRect(mw.hwnd(), &rc);
+  saveBmp(rc, out + L"\\p8_monitor.bmp");
+  mw.fromUser([&] { mf.userClick(mf["btnMonitor"]); });
   return 0;
 }

@@ -13,6 +13,7 @@ namespace velquin::form {
 class Form;
 class OutputDoc;
 class GraphDoc;
+class ListDoc;
 
 enum class Kind {
   Edit,         // one line of text
@@ -29,6 +30,7 @@ enum class Kind {
   StatusBar,
   Graph,        // a drawing of values over time (graph())
   Splitter,     // a bar that the user drags to size the control docked before it
+  List,         // a report list of rows read on demand (list())
 };
 
 // Placement rule inside the parent's client area, applied in declaration
@@ -169,6 +171,9 @@ class Control {
   // Graphs: what the drawing shows, owned by the feature that declared it.
   GraphDoc* graph() const { return graph_; }
   void setGraph(GraphDoc* graph) { graph_ = graph; }
+  // Lists: what the list shows, owned by the feature that declared it.
+  ListDoc* list() const { return list_; }
+  void setList(ListDoc* list) { list_ = list; }
 
   // Events, bound once by the page that declares the control.
   Handler onClick;
@@ -213,6 +218,7 @@ class Control {
   Rect bounds_;
   std::unique_ptr<OutputDoc> doc_;
   GraphDoc* graph_ = nullptr;
+  ListDoc* list_ = nullptr;
 };
 
 }  // namespace velquin::form

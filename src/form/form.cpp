@@ -258,6 +258,7 @@ bool Form::canFocus(const Control& c) const {
     case Kind::Memo:
     case Kind::Button:
     case Kind::PageControl:
+    case Kind::List:
       break;
     default:
       return false;
@@ -381,6 +382,16 @@ void Form::userAccelerator(Control& label) {
 
 void Form::addShortcut(std::string key, std::string scope, std::string action) {
   shortcuts_.push_back({std::move(key), std::move(scope), std::move(action)});
+}
+
+void Form::requestTimer(int ms) {
+  timerMs_ = ms < 0 ? -1 : ms;
+  if (view_) view_->timerRequested(timerMs_);
+}
+
+void Form::userTimer() {
+  timerMs_ = -1;
+  if (onTimer) onTimer();
 }
 
 bool Form::userShortcut(std::string_view key) {

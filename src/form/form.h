@@ -22,6 +22,11 @@ class View {
   virtual void focusMoved(Control* control) = 0;
   virtual void windowChanged() = 0;  // caption, outer bounds or shown
   virtual std::string readText(const Control& memo) = 0;
+  // The window asks to be called back (Form::userTimer) once, ms
+  // milliseconds from now; -1 withdraws the request.
+  virtual void timerRequested(int ms) { (void)ms; }
+  // The window, shown already, is to come to the front.
+  virtual void broughtToFront() {}
 };
 
 // A command of the window's own menu (the system menu, Alt+Space), added
@@ -104,6 +109,12 @@ class Form {
   // Shown on the desktop; a window starts hidden.
   bool windowVisible() const { return windowVisible_; }
   void setWindowVisible(bool on);
+  // Brings the window, shown already, to the front with the keyboard.
+  void bringToFront() {
+    ++frontings_;
+    if (view_) view_->broughtToFront();
+  }
+  int frontings() const { return frontings_; }
   // A fixed frame with a close box only, as dialogs have; set before the
   // window is created.
   bool dialogFrame() const { return dialogFrame_; }
@@ -162,6 +173,15 @@ class Form {
   }
   void userWindowCommand(size_t index);
 
+  // A call of onTimer once, ms milliseconds from now (the window's timer,
+  // for work that goes on by itself); a later request replaces the one
+  // before, -1 withdraws it.
+  void requestTimer(int ms);
+  int timerMs() const { return timerMs_; }  // the request pending, -1: none
+  Handler onTimer;
+  // The renderer: the time of the request came.
+  void userTimer();
+
   void setView(View* view) { view_ = view; }
   View* view() const { return view_; }
 
@@ -185,6 +205,8 @@ class Form {
   int clientH_ = 0;
   Control* focused_ = nullptr;
   View* view_ = nullptr;
+  int timerMs_ = -1;
+  int frontings_ = 0;
   struct Shortcut {
     std::string key, scope, action;
   };

@@ -7,47 +7,79 @@ namespace velquin::monitor {
 using platform::Platform;
 
 void Monitor::start(const std::vector<std::string>& hosts, const Options& options) {
+  const size_t count = options.mode == Mode::Route ? std::min<size_t>(hosts.size(), 1) : hosts.size();
+  std::vector<std::optional<std::string>> addresses;
+  for (size_t i = 0; i < count; ++i) addresses.push_back(os_.resolveHost(hosts[i]));
+  start(hosts, addresses, options);
+}
+
+void Monitor::start(const std::vector<std::string>& hosts,
+                    const std::vector<std::optional<std::string>>& addresses,
+                    const Options& options) {
   stop();
   options_ = options;
   options_.intervalMs = std::max(options_.intervalMs, 1);
   rows_.clear();
   targets_.clear();
   hostHop_ = lastHop_ = 0;
+  waiting_ = 0;
   if (hosts.empty()) return;
-  const std::vector<std::string> probed =
-      options_.mode == Mode::Route ? std::vector<std::string>{hosts.front()} : hosts;
-  std::vector<std::string> addresses;
-  for (size_t i = 0; i < probed.size(); ++i) {
+  const size_t count = options_.mode == Mode::Route ? 1 : hosts.size();
+  for (size_t i = 0; i < count; ++i) {
     auto row = std::make_unique<Row>();
     row->number = static_cast<int>(i + 1);
-    row->host = probed[i];
-    row->series = reading::PingSeries(probed[i]);
-    row->address = os_.resolveHost(probed[i]);
-    row->unresolved = row->address.empty();
-    if (!row->unresolved) addresses.push_back(row->address);
-    if (options_.mode == Mode::Hosts && !row->unresolved)
-      targets_.push_back({rows_.size(), kHostTtl, 0, false});
+    row->host = hosts[i];
+    row->series = reading::PingSeries(hosts[i]);
+    const std::optional<std::string> address = i < addresses.size() ? addresses[i] : std::nullopt;
+    row->resolving = !address;
+    row->address = address.value_or("");
+    row->unresolved = address && address->empty();
+    if (row->resolving) ++waiting_;
     rows_.push_back(std::move(row));
   }
-  if (options_.mode == Mode::Route && !addresses.empty()) {
-    // A row per hop, shown once a hop at or beyond it answers.
-    const std::string host = addresses.front();
-    rows_.clear();
-    for (int ttl = 1; ttl <= kMaxHops; ++ttl) {
-      auto row = std::make_unique<Row>();
-      row->number = ttl;
-      row->host = "*";
-      row->address = host;
-      targets_.push_back({rows_.size(), ttl, 0, false});
-      rows_.push_back(std::move(row));
-    }
+  for (size_t i = 0; i < count; ++i)
+    if (!rows_[i]->resolving && !rows_[i]->unresolved) addTargets(i);
+  spread(0);
+  running_ = !targets_.empty() || waiting_ > 0;
+}
+
+void Monitor::resolved(size_t row, const std::string& address) {
+  if (!running_ || row >= rows_.size() || !rows_[row]->resolving) return;
+  Row& r = *rows_[row];
+  r.resolving = false;
+  r.address = address;
+  r.unresolved = address.empty();
+  --waiting_;
+  const size_t first = targets_.size();
+  if (!r.unresolved) addTargets(row);
+  spread(first);
+  running_ = !targets_.empty() || waiting_ > 0;
+}
+
+void Monitor::addTargets(size_t row) {
+  if (options_.mode == Mode::Hosts) {
+    targets_.push_back({row, kHostTtl, 0, false});
+    return;
   }
-  // The requests of one round spread evenly over the interval.
+  // A row per hop, shown once a hop at or beyond it answers.
+  const std::string host = rows_[row]->address;
+  rows_.clear();
+  for (int ttl = 1; ttl <= kMaxHops; ++ttl) {
+    auto hop = std::make_unique<Row>();
+    hop->number = ttl;
+    hop->host = "*";
+    hop->address = host;
+    targets_.push_back({rows_.size(), ttl, 0, false});
+    rows_.push_back(std::move(hop));
+  }
+}
+
+void Monitor::spread(size_t first) {
   const int64_t now = os_.steadyMs();
-  for (size_t i = 0; i < targets_.size(); ++i)
+  const size_t n = targets_.size() - first;
+  for (size_t i = first; i < targets_.size(); ++i)
     targets_[i].due = now + static_cast<int64_t>(options_.intervalMs) *
-                                static_cast<int64_t>(i) / static_cast<int64_t>(targets_.size());
-  running_ = !targets_.empty();
+                                static_cast<int64_t>(i - first) / static_cast<int64_t>(n);
 }
 
 void Monitor::stop() {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -36,6 +37,7 @@ struct Row {
   std::string address;     // the numeric address probed ("" for a hop or a
                            // name that did not resolve)
   bool unresolved = false;  // the name did not resolve: never probed
+  bool resolving = false;   // the name's address is still to come
   reading::PingSeries series{""};
 };
 
@@ -49,6 +51,14 @@ class Monitor {
   // Resolves every name once and starts probing, the rows afresh; in
   // Route, only the first host counts. An empty list starts nothing.
   void start(const std::vector<std::string>& hosts, const Options& options);
+  // The same with each host's numeric address known ("" for a name that
+  // does not resolve) or still to come (none): such a row waits, not
+  // probed, until resolved() gives its address.
+  void start(const std::vector<std::string>& hosts,
+             const std::vector<std::optional<std::string>>& addresses, const Options& options);
+  // The address of the host of that row came ("": it does not resolve);
+  // its requests begin, spread over the interval from now.
+  void resolved(size_t row, const std::string& address);
   // Ends every request still out at once; the rows stay.
   void stop();
   bool running() const { return running_; }
@@ -76,6 +86,12 @@ class Monitor {
     int64_t due = 0;
     bool dropped = false;  // a hop beyond the host
   };
+  // The requests of the row whose address is known; in Route, the rows of
+  // the hops to it take the host's place.
+  void addTargets(size_t row);
+  // The targets from the first given on: their requests spread evenly
+  // over one interval from now.
+  void spread(size_t first);
   void send(Target& t);
   bool take(const platform::Platform::EchoAnswer& a, size_t target, long long time);
 
@@ -87,6 +103,7 @@ class Monitor {
   std::unordered_map<uint64_t, size_t> pending_;  // request id -> target
   int hostHop_ = 0;
   int lastHop_ = 0;  // the farthest hop that answered
+  size_t waiting_ = 0;  // rows whose address is still to come
 };
 
 }  // namespace velquin::monitor

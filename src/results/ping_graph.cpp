@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/graph_menu.h"
 #include "app/run_status.h"
 #include "form/line_times.h"
 #include "form/output_doc.h"
@@ -24,8 +25,6 @@ constexpr int kPaneHeight = 200;  // at the first showing, 96-DPI units
 constexpr int kLineHeight = 15;   // of the figures' labels
 
 std::string clock(long long ms) { return form::LineTimes::format(ms).substr(0, 8); }
-
-std::string topAction(int ms) { return "Act_GraphTop" + std::to_string(ms); }
 }  // namespace
 
 struct PingGraph::Controls {
@@ -71,7 +70,7 @@ PingGraph::PingGraph(app::TfrmMain& main, app::RunStatus& status)
   f.add({.name = "CB_GraphRange", .kind = Kind::ComboBox, .parent = "PanelGraphBar",
          .bounds = {80, 2, 90, 20},
          .style = {.comboStyle = form::ComboStyle::DropDownList},
-         .items = {"1 分", "10 分", "1 時間", "すべて"}, .itemIndex = 3,
+         .items = app::graphRangeItems(), .itemIndex = 3,
          .onChange = [this] { CB_GraphRangeChange(); }});
   f.add({.name = "LblGraph", .kind = Kind::Label, .parent = "PanelGraph",
          .bounds = {0, 0, 0, kLineHeight + 2},
@@ -87,12 +86,6 @@ PingGraph::PingGraph(app::TfrmMain& main, app::RunStatus& status)
 
   f.addAction({"Act_Graph", "グラフ", kShowCaption, [this] { Act_GraphExecute(); }});
   f.addAction({"Act_GraphAlert", "グラフ", kAlertCaption, [this] { Act_GraphAlertExecute(); }});
-  f.addAction({"Act_GraphCopy", "グラフ", "画像としてコピー(&C)",
-               [this] { Act_GraphCopyExecute(); }});
-  f.addAction({"Act_GraphSave", "グラフ", "画像として保存(&S)...",
-               [this] { Act_GraphSaveExecute(); }});
-  for (int top : kGraphTops)
-    f.addAction({topAction(top), "グラフ", "", [this, top] { setTop(top); }});
   f.addShortcut("Ctrl+G", "TabSheet2", "Act_Graph");
 
   c_.reset(new Controls{f["PanelGraph"], f["CB_GraphRange"], f["LblGraph"],
@@ -105,14 +98,7 @@ PingGraph::PingGraph(app::TfrmMain& main, app::RunStatus& status)
   doc_.addMenuItem({.caption = kAlertCaption, .action = "Act_GraphAlert",
                     .checked = [this] { return alert_; }});
 
-  graph_.addMenuItem({.caption = "画像としてコピー(&C)", .action = "Act_GraphCopy"});
-  graph_.addMenuItem({.caption = "画像として保存(&S)...", .action = "Act_GraphSave"});
-  for (int top : kGraphTops)
-    graph_.addMenuItem({.caption = top == 0 ? "自動(&A)" : std::to_string(top) + " ms",
-                        .action = topAction(top),
-                        .checked = [this, top] { return graph_.fixedTop() == top; },
-                        .separatorBefore = top == 0,
-                        .submenu = "縦軸の上限(&Y)"});
+  app::addGraphMenu(f, graph_, main_.platform(), "ping.png");
   graph_.addMenuItem({.caption = kAlertCaption, .action = "Act_GraphAlert",
                       .checked = [this] { return alert_; }, .separatorBefore = true});
   graph_.addMenuItem({.caption = kShowCaption, .action = "Act_Graph",
@@ -136,12 +122,12 @@ void PingGraph::formShown() {
     c_->PanelGraph.setBounds(b);
   }
   const int range = std::atoi(s.value(kRangeValue, "3").c_str());
-  if (range >= 0 && range < static_cast<int>(std::size(kGraphSpans))) {
+  if (range >= 0 && range < static_cast<int>(std::size(app::kGraphSpans))) {
     c_->CB_GraphRange.setItemIndex(range);
-    graph_.setSpan(kGraphSpans[range]);
+    graph_.setSpan(app::kGraphSpans[range]);
   }
   const int top = std::atoi(s.value(kTopValue, "0").c_str());
-  if (std::find(std::begin(kGraphTops), std::end(kGraphTops), top) != std::end(kGraphTops))
+  if (std::find(std::begin(app::kGraphTops), std::end(app::kGraphTops), top) != std::end(app::kGraphTops))
     graph_.setFixedTop(top);
   if (s.flag(kShownValue, false)) Act_GraphExecute();
 }
@@ -177,31 +163,10 @@ void PingGraph::Act_GraphAlertExecute() {
   else showAlert(false);
 }
 
-void PingGraph::Act_GraphCopyExecute() {
-  if (!graph_.copyPicture || !graph_.copyPicture())
-    main_.platform().showMessage("グラフをクリップボードにコピーできませんでした");
-}
-
-void PingGraph::Act_GraphSaveExecute() {
-  platform::FileDialog d;
-  d.filter = "PNG 画像 (*.png)|*.png";
-  d.fileName = "ping.png";
-  d.askBeforeReplace = true;
-  if (!main_.platform().saveDialog(d)) return;
-  std::string path = d.fileName;
-  if (path.size() < 4 || (path.substr(path.size() - 4) != ".png" &&
-                          path.substr(path.size() - 4) != ".PNG"))
-    path += ".png";
-  if (!graph_.savePicture || !graph_.savePicture(path))
-    main_.platform().showMessage("グラフの画像を保存できませんでした: " + path);
-}
-
 void PingGraph::CB_GraphRangeChange() {
   const int i = c_->CB_GraphRange.itemIndex();
-  if (i >= 0 && i < static_cast<int>(std::size(kGraphSpans))) graph_.setSpan(kGraphSpans[i]);
+  if (i >= 0 && i < static_cast<int>(std::size(app::kGraphSpans))) graph_.setSpan(app::kGraphSpans[i]);
 }
-
-void PingGraph::setTop(int ms) { graph_.setFixedTop(ms); }
 
 std::string PingGraph::describe(size_t s, size_t i) const {
   const reading::PingSeries& t = *replies().targets()[s];

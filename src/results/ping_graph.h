@@ -20,10 +20,6 @@ class RunStatus;
 
 namespace velquin::results {
 
-// The time ranges of CB_GraphRange, in milliseconds (0: everything).
-inline constexpr long long kGraphSpans[] = {60'000, 600'000, 3'600'000, 0};
-// The fixed tops of the vertical scale that the menu offers (0: automatic).
-inline constexpr int kGraphTops[] = {0, 50, 100, 200, 500, 1000};
 
 class PingGraph : public app::PageUnit, public form::GraphSource {
  public:
@@ -37,10 +33,7 @@ class PingGraph : public app::PageUnit, public form::GraphSource {
   void Act_GraphExecute();
   // The alert when replies stop, on or off.
   void Act_GraphAlertExecute();
-  void Act_GraphCopyExecute();
-  void Act_GraphSaveExecute();
   void CB_GraphRangeChange();
-  void setTop(int ms);
 
   const reading::PingReplies& replies() const { return follower_.replies(); }
   form::GraphDoc& graph() { return graph_; }

@@ -8,6 +8,7 @@
 #include "form/form.h"
 #include "win32/control_kinds.h"
 #include "win32/graph_view.h"
+#include "win32/list_view.h"
 #include "win32/output_view.h"
 #include "win32/renderer.h"
 #include "win32/text.h"
@@ -190,6 +191,7 @@ std::unique_ptr<NativeControl> makeNative(const NativeParams& p) {
     case Kind::StatusBar: return makeStatusBar(p);
     case Kind::Graph: return makeGraphView(p);
     case Kind::Splitter: return makeSplitter(p);
+    case Kind::List: return makeListView(p);
     case Kind::Panel:
     case Kind::GroupBox:
       return makeContainer(p);

@@ -325,21 +325,7 @@ class OutputView final : public NativeControl {
     toClipboard(form::linesWithTimes(text_, doc_.times(), text_.selStart(),
                                      text_.selEnd()));
   }
-  void toClipboard(const std::string& utf8) {
-    const std::wstring w = widen(utf8);
-    if (!OpenClipboard(hwnd_)) return;
-    EmptyClipboard();
-    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t))) {
-      if (void* dst = GlobalLock(mem)) {
-        memcpy(dst, w.c_str(), (w.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(mem);
-        if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
-      } else {
-        GlobalFree(mem);
-      }
-    }
-    CloseClipboard();
-  }
+  void toClipboard(const std::string& utf8) { textToClipboard(hwnd_, utf8); }
 
   // UTF-16 offsets in the whole text, as the edit control counts, and back.
   size_t wideOffset(size_t bytes) const {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <exception>
 #include <stdexcept>
@@ -20,6 +21,8 @@ namespace {
 const wchar_t kContainerClass[] = L"VelquinContainer";
 const wchar_t kNameProp[] = L"Name";
 const wchar_t kFaceName[] = L"ＭＳ Ｐゴシック";
+// The window's own timer, for the model's requests (Form::requestTimer).
+constexpr UINT_PTR kFormTimer = 0x5649;
 constexpr int kFontHeight = 12;
 
 void registerContainerClass() {
@@ -251,6 +254,8 @@ void Renderer::create(HWND owner) {
   for (auto& n : natives_)
     if (n->model().kind() == Kind::PageControl) n->apply(form::Prop::ActivePage);
   syncWindowBounds();
+  // A request made before the window existed.
+  if (form_.timerMs() >= 0) timerRequested(form_.timerMs());
 }
 
 bool Renderer::onView(const form::Control& c) {
@@ -424,6 +429,18 @@ std::string Renderer::readText(const form::Control& memo) {
   return n ? n->readText() : std::string();
 }
 
+void Renderer::timerRequested(int ms) {
+  if (!hwnd_) return;
+  KillTimer(hwnd_, kFormTimer);
+  if (ms >= 0) SetTimer(hwnd_, kFormTimer, static_cast<UINT>(std::max(ms, 1)), nullptr);
+}
+
+void Renderer::broughtToFront() {
+  if (!hwnd_ || !IsWindowVisible(hwnd_)) return;
+  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+  SetForegroundWindow(hwnd_);
+}
+
 void Renderer::syncWindowBounds() {
   if (IsIconic(hwnd_)) return;  // a minimised window keeps its bounds
   RECT rc;
@@ -482,6 +499,12 @@ LRESULT Renderer::handleMain(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MOVE:
       if (!quiet()) syncWindowBounds();
+      return 0;
+    case WM_TIMER:
+      if (wp != kFormTimer) break;
+      // Once per request: the model asks again for the next.
+      KillTimer(hwnd_, kFormTimer);
+      fromUser([&] { form_.userTimer(); });
       return 0;
     case WM_SYSCOMMAND: {
       const WPARAM id = wp & 0xFFF0;

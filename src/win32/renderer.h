@@ -59,6 +59,8 @@ class Renderer : public form::View {
   void focusMoved(form::Control* control) override;
   void windowChanged() override;
   std::string readText(const form::Control& memo) override;
+  void timerRequested(int ms) override;
+  void broughtToFront() override;
 
   // For the controls
   int scale(int v) const { return MulDiv(v, dpi_, 96); }

@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "help/about_box.h"
+#include "monitor/monitor_window.h"
 
 namespace velquin::win32 {
 
@@ -41,14 +42,20 @@ Session::Session(Win32Platform& os) : os_(os) {
   main_->onActivate = [&m] { m.FormActivate(); };
   about_ = std::make_unique<Renderer>(about.form());
   about_->onClose = [&about] { about.btnCloseClick(); };
+  monitor::TfrmMonitor& monitor = program_->monitor();
+  monitor_ = std::make_unique<Renderer>(monitor.form());
+  monitor_->onClose = [&monitor] { monitor.FormClose(); };
   os_.attach(main_.get());
   os_.attachWindow(about_.get());
+  os_.attachWindow(monitor_.get());
   main_->create(nullptr);
   about_->createWhenShown(main_->hwnd());
+  monitor_->createWhenShown(main_->hwnd());
 }
 
 Session::~Session() {
   os_.attach(nullptr);
+  monitor_.reset();
   about_.reset();
   main_.reset();
   program_.reset();

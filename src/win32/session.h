@@ -32,6 +32,7 @@ class Session {
   app::TfrmMain& main() { return program_->main(); }
   Renderer& mainWindow() { return *main_; }
   Renderer& aboutWindow() { return *about_; }
+  Renderer& monitorWindow() { return *monitor_; }
   // Whether OLE was set up on this thread for the session's windows.
   bool holdsCom() const { return com_.held; }
 
@@ -51,6 +52,7 @@ class Session {
   std::unique_ptr<Program> program_;
   std::unique_ptr<Renderer> main_;
   std::unique_ptr<Renderer> about_;
+  std::unique_ptr<Renderer> monitor_;
 };
 
 }  // namespace velquin::win32

@@ -1,5 +1,7 @@
 #include "win32/text.h"
 
+#include <cstring>
+
 namespace velquin::win32 {
 
 std::wstring widen(std::string_view utf8) {
@@ -58,6 +60,23 @@ std::string systemMessage(DWORD error) {
   while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' '))
     s.pop_back();
   return narrow(s);
+}
+
+bool textToClipboard(HWND owner, const std::string& utf8) {
+  const std::wstring w = widen(utf8);
+  if (!OpenClipboard(owner)) return false;
+  EmptyClipboard();
+  bool ok = false;
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (w.size() + 1) * sizeof(wchar_t))) {
+    if (void* dst = GlobalLock(mem)) {
+      memcpy(dst, w.c_str(), (w.size() + 1) * sizeof(wchar_t));
+      GlobalUnlock(mem);
+      ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+    }
+    if (!ok) GlobalFree(mem);
+  }
+  CloseClipboard();
+  return ok;
 }
 
 }  // namespace velquin::win32

@@ -16,5 +16,8 @@ std::string toCodePage(UINT codePage, std::wstring_view wide, bool* usedDefault)
 std::string systemMessage(DWORD error);
 // The text of a window (caption or edit contents), as the window holds it.
 std::wstring windowText(HWND h);
+// Puts the text on the clipboard, owned by the window; false when it could
+// not.
+bool textToClipboard(HWND owner, const std::string& utf8);
 
 }  // namespace velquin::win32

@@ -90,18 +90,7 @@ class OutputView : public WineApp {
     if (held) state[held] = saved;
     SetKeyboardState(state);
   }
-  std::string clipboard() {
-    std::string out;
-    if (!OpenClipboard(window->hwnd())) return "(no clipboard)";
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-      if (auto* w = static_cast<const wchar_t*>(GlobalLock(h))) {
-        out = win32::narrow(w);
-        GlobalUnlock(h);
-      }
-    }
-    CloseClipboard();
-    return out;
-  }
+  std::string clipboard() { return clipboardText(window->hwnd()); }
   // Runs the other program and handles this window's messages until it ends.
   bool tool(const std::string& verb, HWND target, const std::string& file) {
     return program(L"velquin_text_tool.exe", win32::widen(verb) + L" " +

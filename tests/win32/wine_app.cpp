@@ -44,6 +44,19 @@ HWND findByName(HWND top, const std::string& name) {
 
 std::string windowText(HWND h) { return win32::narrow(win32::windowText(h)); }
 
+std::string clipboardText(HWND owner) {
+  std::string out;
+  if (!OpenClipboard(owner)) return "(no clipboard)";
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* w = static_cast<const wchar_t*>(GlobalLock(h))) {
+      out = win32::narrow(w);
+      GlobalUnlock(h);
+    }
+  }
+  CloseClipboard();
+  return out;
+}
+
 WineApp::WineApp() {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);

@@ -40,6 +40,8 @@ std::string nameOf(HWND h);
 // Every window of the process that carries this Name, searched from the top.
 HWND findByName(HWND top, const std::string& name);
 std::string windowText(HWND h);
+// The text on the clipboard, opened for the window given.
+std::string clipboardText(HWND owner);
 
 class WineApp : public ::testing::Test {
  protected:

@@ -1,0 +1,239 @@
+// The monitor window measured in the real window, loopback addresses only:
+// 256 hosts (127.0.0.1-254 and two of 127.0.1.x) at one probe a second,
+// the program's share of a core, the window's answer time meanwhile, the
+// round trip that the list shows against the system's own echo, the memory
+// each result takes, and ten starts and stops: handles and memory after
+// the tenth as after the first.
+//   velquin_monitor_bench
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <icmpapi.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "monitor/monitor_window.h"
+#include "program.h"
+#include "win32/platform_win32.h"
+#include "win32/session.h"
+
+namespace {
+
+using namespace velquin;
+using Clock = std::chrono::steady_clock;
+
+double processorSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto seconds = [](const FILETIME& t) {
+    return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// Private memory; Wine leaves that counter at zero, where the working set
+// stands in.
+double memoryKiB() {
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  pmc.cb = sizeof pmc;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                       sizeof pmc);
+  return static_cast<double>(pmc.PrivateUsage ? pmc.PrivateUsage : pmc.WorkingSetSize) / 1024;
+}
+
+// The handles of the process; where the system gives no count (Wine), the
+// value of the next handle it gives out, which grows with the table.
+DWORD handles() {
+  DWORD n = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return n;
+  HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  n = static_cast<DWORD>(reinterpret_cast<uintptr_t>(probe) / 4);
+  CloseHandle(probe);
+  return n;
+}
+
+class MonitorBench {
+ public:
+  MonitorBench() {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    folder_ = std::filesystem::path(tmp) /
+              ("velquin-monitor-bench-" + std::to_string(GetCurrentProcessId()));
+    std::filesystem::create_directories(folder_);
+    SetCurrentDirectoryW(folder_.wstring().c_str());
+    if (FILE* f = _wfopen((folder_ / "Velquin.ini").wstring().c_str(), L"wb")) {
+      fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
+      fclose(f);
+    }
+    session_ = std::make_unique<win32::Session>(os_);
+    session_->show(SW_SHOWNORMAL);
+    session_->mainWindow().fromUser([&] { session_->main().form().execute("Act_Monitor"); });
+    run(300);
+  }
+  ~MonitorBench() {
+    session_.reset();
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    SetCurrentDirectoryW(tmp);
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+
+  monitor::TfrmMonitor& window() { return session_->program().monitor(); }
+  HWND hwnd() { return session_->monitorWindow().hwnd(); }
+
+  // The program's own loop for ms: it sleeps until a message comes.
+  void run(int ms) {
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
+      if (left.count() <= 0) return;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) os_.dispatch(msg);
+    }
+  }
+
+  void start() {
+    form::Form& f = window().form();
+    session_->monitorWindow().fromUser([&] {
+      f["Memo_Hosts"].setText("127.0.0.1-254\r\n127.0.1.1\r\n127.0.1.2");
+      f["Edit_MonitorSec"].setText("1");
+      f["RG_MonitorMode"].setItemIndex(0);
+      f.userClick(f["btnMonitor"]);
+    });
+  }
+  void stop() {
+    form::Form& f = window().form();
+    session_->monitorWindow().fromUser([&] { f.userClick(f["btnMonitor"]); });
+  }
+
+  // The longest and the 99th-percentile wait of another thread for the
+  // window's answer to a message, every 20 ms, while it runs for ms.
+  void answerTimes(int ms, double& longest, double& p99) {
+    std::atomic<bool> done{false}, ended{false};
+    std::vector<double> waits;
+    HWND target = hwnd();
+    std::thread probe([&] {
+      while (!done) {
+        const Clock::time_point t = Clock::now();
+        DWORD_PTR r = 0;
+        SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &r);
+        waits.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t).count());
+        Sleep(20);
+      }
+      ended = true;
+    });
+    run(ms);
+    done = true;
+    // The probe may wait for an answer: the window goes on answering.
+    while (!ended) run(5);
+    probe.join();
+    std::sort(waits.begin(), waits.end());
+    longest = waits.empty() ? 0 : waits.back();
+    p99 = waits.empty() ? 0 : waits[waits.size() * 99 / 100];
+  }
+
+ private:
+  std::filesystem::path folder_;
+  win32::Win32Platform os_;
+  std::unique_ptr<win32::Session> session_;
+};
+
+// The system's own echo to the address, count times: its mean round trip.
+double systemEchoMs(const char* address, int count) {
+  HANDLE icmp = IcmpCreateFile();
+  if (icmp == INVALID_HANDLE_VALUE) return -1;
+  char data[32] = "velquin";
+  char reply[sizeof(ICMP_ECHO_REPLY) + sizeof data + 8];
+  long long sum = 0;
+  int got = 0;
+  for (int i = 0; i < count; ++i) {
+    if (IcmpSendEcho(icmp, inet_addr(address), data, sizeof data, nullptr, reply, sizeof reply,
+                     1000) > 0) {
+      sum += reinterpret_cast<ICMP_ECHO_REPLY*>(reply)->RoundTripTime;
+      ++got;
+    }
+    Sleep(10);
+  }
+  IcmpCloseHandle(icmp);
+  return got ? static_cast<double>(sum) / got : -1;
+}
+
+}  // namespace
+
+int wmain() {
+  MonitorBench b;
+  std::printf("monitor: 256 loopback hosts at one probe a second\n");
+
+  b.start();
+  b.run(3000);  // the first round settled
+  const double cpu0 = processorSeconds();
+  const Clock::time_point t0 = Clock::now();
+  b.run(20000);
+  const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+  const double share = (processorSeconds() - cpu0) / wall * 100;
+  std::printf("  processor: %.2f %% of one core over %.0f s (target: at most 3 %%)\n", share, wall);
+
+  double longest = 0, p99 = 0;
+  b.answerTimes(10000, longest, p99);
+  std::printf("  window's answer: longest %.1f ms, 99th percentile %.1f ms (target: 50 ms)\n",
+              longest, p99);
+
+  const monitor::Monitor& m = b.window().monitor();
+  long long results = 0, received = 0, sum = 0;
+  size_t bytes = 0, blocks = 0;
+  for (size_t i = 0; i < m.rowCount(); ++i) {
+    const reading::PingSeries& s = m.row(i).series;
+    results += s.sent();
+    received += s.received();
+    sum += s.sum();
+    bytes += s.memoryBytes();
+    blocks += (s.size() + 4095) / 4096;
+  }
+  std::printf("  results: %lld (%lld replies) in %zu rows\n", results, received, m.rowCount());
+  const double listMean = m.row(0).series.received()
+                              ? static_cast<double>(m.row(0).series.sum()) /
+                                    static_cast<double>(m.row(0).series.received())
+                              : -1;
+  b.stop();
+  const double systemMean = systemEchoMs("127.0.0.1", 100);
+  std::printf("  round trip to 127.0.0.1: list %.2f ms, the system's own echo %.2f ms, "
+              "difference %.2f ms (target: within 1 ms)\n",
+              listMean, systemMean, listMean - systemMean);
+
+  // Memory per result: the series keeps 4,096 results a block; a long one.
+  reading::PingSeries day("127.0.0.1");
+  for (int i = 0; i < 86'400; ++i) day.add(i * 1000LL, i % 7);
+  std::printf("  memory: %.1f bytes per result kept (a day of results, 86,400), "
+              "%zu bytes of blocks now in %zu rows (the fixed part: %zu bytes a row)\n",
+              static_cast<double>(day.memoryBytes()) / 86'400, bytes, m.rowCount(),
+              m.rowCount() ? bytes / std::max<size_t>(blocks, 1) : 0);
+
+  double memory[10];
+  DWORD handle[10];
+  for (int cycle = 0; cycle < 10; ++cycle) {
+    b.start();
+    b.run(3000);
+    b.stop();
+    b.run(500);
+    memory[cycle] = memoryKiB();
+    handle[cycle] = handles();
+  }
+  std::printf("  ten starts and stops: after the first %lu handles, %.0f KiB; "
+              "after the tenth %lu handles, %.0f KiB\n",
+              static_cast<unsigned long>(handle[0]), memory[0],
+              static_cast<unsigned long>(handle[9]), memory[9]);
+  std::printf("  after each (handles KiB):");
+  for (int i = 0; i < 10; ++i)
+    std::printf(" %lu %.0f,", static_cast<unsigned long>(handle[i]), memory[i]);
+  std::printf("\n");
+  return 0;
+}

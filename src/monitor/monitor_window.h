@@ -1,0 +1,157 @@
+#pragma once
+// TfrmMonitor: the monitor window, beside the main window. The hosts of a
+// list (or every hop of the route to the first of them) probed with echo
+// requests, one row each in a report list with its figures and its latest
+// results drawn small, and below it the graph of the rows selected. Made
+// once, hidden, with the program; closing it stops the probes and hides it.
+// MonitorCommands is its side in the main window: Ctrl+M, the system menu,
+// the output view's menu, and what the state file keeps.
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/main_window.h"
+#include "form/form.h"
+#include "form/graph_doc.h"
+#include "form/list_doc.h"
+#include "monitor/monitor.h"
+#include "monitor/table.h"
+#include "platform/platform.h"
+
+namespace velquin::monitor {
+
+// The last results drawn in each row.
+inline constexpr size_t kRecentShown = 60;
+
+// Every row in the order given, every column, comma-separated (a field
+// with a comma, a quote or a line break quoted), lines ending in CR LF,
+// after UTF-8's byte order mark.
+std::string csvText(const Monitor& m, const std::vector<size_t>& rows);
+
+class TfrmMonitor : public form::ListSource, public form::GraphSource {
+ public:
+  explicit TfrmMonitor(platform::Platform& os);
+  ~TfrmMonitor() override;
+  TfrmMonitor(const TfrmMonitor&) = delete;
+  TfrmMonitor& operator=(const TfrmMonitor&) = delete;
+
+  form::Form& form() { return form_; }
+  const Monitor& monitor() const { return monitor_; }
+  form::ListDoc& list() { return list_; }
+  form::GraphDoc& graph() { return graph_; }
+  // The row of the monitor shown at each place of the list.
+  const std::vector<size_t>& order() const { return order_; }
+
+  // Shows the window (over the owner's bounds the first time), or brings it
+  // to the front when it shows already.
+  void open(const form::Rect& owner);
+  // The hosts of a route: the list holds the host, the mode is "経路", the
+  // probes stopped; the window comes up.
+  void watchRoute(const std::string& host, const form::Rect& owner);
+
+  // Handlers
+  void btnMonitorClick();  // starts or stops
+  void start();
+  void stop();
+  void FormClose();        // its close box: stops, hides
+  void selectAll();        // Ctrl+A in the list
+  void copy();             // Ctrl+C in the list
+  void saveCsv();
+  void CB_MonitorRangeChange();
+
+  // What the state file keeps: bounds in 96-DPI units, the choices.
+  void readState(const app::UserState& s);
+  void writeState(app::UserState& s) const;
+
+  // Waits for the names being resolved and takes their addresses, as the
+  // timer would once they came.
+  void awaitNames();
+
+  // form::ListSource
+  size_t rowCount() const override { return order_.size(); }
+  std::string cell(size_t row, int column) const override;
+  int cellColor(size_t row, int column) const override;
+  void recent(size_t row, std::vector<int32_t>& out) const override;
+
+  // form::GraphSource: the selected rows.
+  size_t seriesCount() const override { return shownSeries_.size(); }
+  size_t pointCount(size_t s) const override { return series(s).size(); }
+  Run run(size_t s, size_t i) const override {
+    const reading::PingSeries& t = series(s);
+    return {t.times(i), t.values(i), t.together(i)};
+  }
+  std::string describe(size_t s, size_t i) const override;
+
+ private:
+  struct Controls;
+  // Names resolved off the window's thread.
+  struct Names {
+    std::mutex lock;
+    std::vector<std::pair<size_t, std::string>> done;  // row, address
+    bool cancel = false;
+    bool finished = false;  // the lookups are over
+  };
+  struct Resolver {
+    std::thread thread;
+    std::shared_ptr<Names> names;
+  };
+
+  void declare();
+  void tick();
+  void schedule();
+  // The list, its states and the graph follow the monitor.
+  void show();
+  void reorder();
+  void takeNames();
+  void retireNames();
+  void listSelected();
+  void showButton();
+  bool readInterval(int& ms);
+  bool readTimeout(int& ms);
+  const reading::PingSeries& series(size_t s) const {
+    return monitor_.row(shownSeries_[s]).series;
+  }
+
+  platform::Platform& os_;
+  form::Form form_;
+  Monitor monitor_;
+  RowOrder sort_;
+  std::vector<size_t> order_;          // place shown -> row
+  std::vector<State> states_;          // by row
+  std::vector<size_t> shownSeries_;    // the rows of the graph
+  form::ListDoc list_;
+  form::GraphDoc graph_;
+  bool dirty_ = false;
+  int64_t shownAt_ = -1;
+  bool placed_ = false;  // the window has had bounds of its own
+  std::shared_ptr<Names> names_;
+  // Lookups that are over are joined at the next start; the rest at the end.
+  std::vector<Resolver> resolvers_;
+  std::unique_ptr<Controls> c_;
+};
+
+class MonitorCommands : public app::PageUnit {
+ public:
+  MonitorCommands(app::TfrmMain& main, TfrmMonitor& window);
+
+  void formShown() override;
+  void formClosing() override;
+
+  // Ctrl+M, the menus: the window.
+  void Act_MonitorExecute();
+  // "ホップを監視": the host that the output's tracert traced.
+  void Act_MonitorHopsExecute();
+  // Whether the output view holds the output of tracert.
+  bool tracertShown() const;
+
+ private:
+  app::TfrmMain& main_;
+  TfrmMonitor& window_;
+};
+
+}  // namespace velquin::monitor

@@ -23,11 +23,14 @@
 #include "program.h"
 #include "win32/platform_win32.h"
 #include "win32/session.h"
+#include "bench_window.h"
 
 namespace {
 
 using namespace velquin;
 using Clock = std::chrono::steady_clock;
+
+double memoryKiB() { return bench::privateMiB() * 1024; }
 
 double processorSeconds() {
   FILETIME created, exited, kernel, user;
@@ -36,16 +39,6 @@ double processorSeconds() {
     return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
   };
   return seconds(kernel) + seconds(user);
-}
-
-// Private memory; Wine leaves that counter at zero, where the working set
-// stands in.
-double memoryKiB() {
-  PROCESS_MEMORY_COUNTERS_EX pmc{};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                       sizeof pmc);
-  return static_cast<double>(pmc.PrivateUsage ? pmc.PrivateUsage : pmc.WorkingSetSize) / 1024;
 }
 
 // The handles of the process; where the system gives no count (Wine), the
@@ -62,16 +55,7 @@ DWORD handles() {
 class MonitorBench {
  public:
   MonitorBench() {
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    folder_ = std::filesystem::path(tmp) /
-              ("velquin-monitor-bench-" + std::to_string(GetCurrentProcessId()));
-    std::filesystem::create_directories(folder_);
-    SetCurrentDirectoryW(folder_.wstring().c_str());
-    if (FILE* f = _wfopen((folder_ / "Velquin.ini").wstring().c_str(), L"wb")) {
-      fputs("2.2.2\r\n149\r\n233\r\n612\r\n476\r\n", f);
-      fclose(f);
-    }
+    folder_ = bench::scratchFolder("velquin-monitor-bench");
     session_ = std::make_unique<win32::Session>(os_);
     session_->show(SW_SHOWNORMAL);
     session_->mainWindow().fromUser([&] { session_->main().form().execute("Act_Monitor"); });

@@ -40,6 +40,15 @@ void ListDoc::setSortMark(int column, bool descending) {
 
 void ListDoc::changed() {
   fit();
+  allChanged_ = true;
+  changedPlaces_.clear();
+  if (onShow) onShow();
+}
+
+void ListDoc::changed(std::vector<size_t> places) {
+  fit();
+  allChanged_ = false;
+  changedPlaces_ = std::move(places);
   if (onShow) onShow();
 }
 

@@ -78,6 +78,12 @@ class ListDoc {
   // The rows changed (their number or their figures): the list follows,
   // drawing again the rows on view.
   void changed();
+  // Only the rows at these places changed: the list draws again those of
+  // them that are on view.
+  void changed(std::vector<size_t> places);
+  // What changed since the list last drew: every row, or the places given.
+  bool allChanged() const { return allChanged_; }
+  const std::vector<size_t>& changedPlaces() const { return changedPlaces_; }
 
   // The feature's events.
   std::function<void()> onSelect;
@@ -92,6 +98,8 @@ class ListDoc {
 
   const ListSource& source_;
   std::vector<Column> columns_;
+  bool allChanged_ = true;
+  std::vector<size_t> changedPlaces_;
   int drawingWidth_ = 0;
   int drawingAfter_ = -1;
   std::vector<bool> selected_;

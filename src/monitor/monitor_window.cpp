@@ -432,7 +432,22 @@ void TfrmMonitor::show() {
   showButton();
   states_ = rowStates(monitor_);
   if (order_.size() != monitor_.rowCount()) reorder();
-  list_.changed();
+  // Only the rows whose figures changed are drawn again: with hundreds of
+  // hosts, each row changes once an interval while the list is shown
+  // several times a second.
+  std::vector<size_t> changed;
+  shown_.resize(order_.size());
+  for (size_t place = 0; place < order_.size(); ++place) {
+    const size_t row = order_[place];
+    const Row& r = monitor_.row(row);
+    const Shown now{r.series.size(), states_[row], !r.address.empty()};
+    if (shown_[row] == now && !reordered_) continue;
+    shown_[row] = now;
+    changed.push_back(place);
+  }
+  if (reordered_) list_.changed();
+  else list_.changed(std::move(changed));
+  reordered_ = false;
   if (!shownSeries_.empty()) graph_.changed();
   dirty_ = false;
   shownAt_ = os_.steadyMs();
@@ -446,6 +461,7 @@ void TfrmMonitor::reorder() {
     if (place < order_.size()) selected.push_back(order_[place]);
   states_ = rowStates(monitor_);
   order_ = sort_.order(monitor_);
+  reordered_ = true;
   std::vector<size_t> places;
   for (size_t place = 0; place < order_.size(); ++place)
     if (std::find(selected.begin(), selected.end(), order_[place]) != selected.end())

@@ -123,6 +123,16 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   RowOrder sort_;
   std::vector<size_t> order_;          // place shown -> row
   std::vector<State> states_;          // by row
+  // What each row showed when the list last drew it, by row: its results
+  // counted, its state and whether its name had resolved.
+  struct Shown {
+    size_t results = 0;
+    State state = State::None;
+    bool resolved = false;
+    bool operator==(const Shown&) const = default;
+  };
+  std::vector<Shown> shown_;
+  bool reordered_ = true;  // the rows moved since the list last drew
   std::vector<size_t> shownSeries_;    // the rows of the graph
   form::ListDoc list_;
   form::GraphDoc graph_;

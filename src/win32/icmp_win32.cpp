@@ -40,6 +40,8 @@ struct Functions {
   decltype(&GetAddrInfoW) getAddrInfo = nullptr;
   decltype(&FreeAddrInfoW) freeAddrInfo = nullptr;
   decltype(&GetNameInfoW) getNameInfo = nullptr;
+  decltype(&InetPtonW) ptoN = nullptr;
+  decltype(&InetNtopW) ntoP = nullptr;
 
   Functions() {
     constexpr const wchar_t* ip = L"iphlpapi.dll";
@@ -54,6 +56,8 @@ struct Functions {
     getAddrInfo = systemFunction<decltype(getAddrInfo)>(ws, "GetAddrInfoW");
     freeAddrInfo = systemFunction<decltype(freeAddrInfo)>(ws, "FreeAddrInfoW");
     getNameInfo = systemFunction<decltype(getNameInfo)>(ws, "GetNameInfoW");
+    ptoN = systemFunction<decltype(ptoN)>(ws, "InetPtonW");
+    ntoP = systemFunction<decltype(ntoP)>(ws, "InetNtopW");
     auto startup = systemFunction<decltype(&WSAStartup)>(ws, "WSAStartup");
     WSADATA data;
     if (!startup || startup(MAKEWORD(2, 2), &data) != 0) getAddrInfo = nullptr;
@@ -65,14 +69,57 @@ Functions& functions() {
   return f;
 }
 
-// The numeric text of an address.
+// The numeric text of an address. A reply's address is written by the
+// program's own formatting, which needs no request to the system's
+// resolver (one a reply adds up over hundreds of hosts).
 std::string numeric(const sockaddr* a, int size) {
   Functions& f = functions();
   wchar_t text[INET6_ADDRSTRLEN + 16] = {};
+  if (f.ntoP && a->sa_family == AF_INET) {
+    auto* in = reinterpret_cast<const sockaddr_in*>(a);
+    if (f.ntoP(AF_INET, &in->sin_addr, text, ARRAYSIZE(text))) return narrow(text);
+  }
   if (!f.getNameInfo ||
       f.getNameInfo(a, size, text, ARRAYSIZE(text), nullptr, 0, NI_NUMERICHOST) != 0)
     return "";
   return narrow(text);
+}
+
+// A numeric address read as the system reads it, without its resolver:
+// IPv4 first, then IPv6 (with a zone, through the resolver, which alone
+// reads one). False when it is neither.
+bool readAddress(const std::string& address, bool& v6, IPAddr& to4, sockaddr_in6& to6) {
+  Functions& f = functions();
+  const std::wstring text = widen(address);
+  if (f.ptoN) {
+    in_addr a4{};
+    if (f.ptoN(AF_INET, text.c_str(), &a4) == 1) {
+      v6 = false;
+      to4 = a4.S_un.S_addr;
+      return true;
+    }
+    if (address.find('%') == std::string::npos) {
+      in6_addr a6{};
+      if (f.ptoN(AF_INET6, text.c_str(), &a6) != 1) return false;
+      v6 = true;
+      to6 = {};
+      to6.sin6_family = AF_INET6;
+      to6.sin6_addr = a6;
+      return true;
+    }
+  }
+  if (!f.getAddrInfo) return false;
+  ADDRINFOW hints{};
+  hints.ai_flags = AI_NUMERICHOST;
+  ADDRINFOW* found = nullptr;
+  if (f.getAddrInfo(text.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
+  v6 = found->ai_family == AF_INET6;
+  if (v6)
+    to6 = *reinterpret_cast<const sockaddr_in6*>(found->ai_addr);
+  else
+    to4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.S_un.S_addr;
+  f.freeAddrInfo(found);
+  return true;
 }
 
 Platform::EchoStatus statusOf(ULONG status) {
@@ -116,19 +163,10 @@ class IcmpEchoes {
 
   uint64_t send(const std::string& address, int ttl, int timeoutMs) {
     Functions& f = functions();
-    if (!f.getAddrInfo) return 0;
-    ADDRINFOW hints{};
-    hints.ai_flags = AI_NUMERICHOST;
-    ADDRINFOW* found = nullptr;
-    if (f.getAddrInfo(widen(address).c_str(), nullptr, &hints, &found) != 0 || !found) return 0;
-    const bool v6 = found->ai_family == AF_INET6;
+    bool v6 = false;
     sockaddr_in6 to6{};
     IPAddr to4 = 0;
-    if (v6)
-      to6 = *reinterpret_cast<const sockaddr_in6*>(found->ai_addr);
-    else
-      to4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.S_un.S_addr;
-    f.freeAddrInfo(found);
+    if (!readAddress(address, v6, to4, to6)) return 0;
     HANDLE icmp = handle(v6);
     if (icmp == INVALID_HANDLE_VALUE) return 0;
 

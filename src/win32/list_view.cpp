@@ -117,8 +117,20 @@ class ListView final : public NativeControl {
       ListView_SetItemCountEx(hwnd_, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     }
     showSortMark();
-    // Only the rows on screen are drawn again: the list asks for their text.
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    // Only the rows on screen that changed are drawn again: the list asks
+    // for their text.
+    if (doc_.allChanged()) {
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      return;
+    }
+    const size_t first = static_cast<size_t>(std::max(0, ListView_GetTopIndex(hwnd_)));
+    const size_t last = first + static_cast<size_t>(std::max(0, ListView_GetCountPerPage(hwnd_)));
+    for (size_t place : doc_.changedPlaces()) {
+      if (place < first || place > last) continue;
+      RECT rc{};
+      if (ListView_GetItemRect(hwnd_, static_cast<int>(place), &rc, LVIR_BOUNDS))
+        InvalidateRect(hwnd_, &rc, FALSE);
+    }
   }
 
   void showSortMark() {
@@ -160,8 +172,15 @@ class ListView final : public NativeControl {
     switch (cd.nmcd.dwDrawStage) {
       case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
-      case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+      case CDDS_ITEMPREPAINT: {
+        // A cell of its own colour is drawn cell by cell; a row without one
+        // (most rows) costs the list no message a cell.
+        const int columns = static_cast<int>(doc_.columns().size());
+        for (int c = 0; c < columns; ++c)
+          if (doc_.source().cellColor(cd.nmcd.dwItemSpec, c) >= 0)
+            return CDRF_NOTIFYSUBITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+        return CDRF_NOTIFYPOSTPAINT;
+      }
       case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         const int color = doc_.source().cellColor(cd.nmcd.dwItemSpec, cd.iSubItem);
         const bool selected = ListView_GetItemState(hwnd_, static_cast<int>(cd.nmcd.dwItemSpec),

@@ -93,6 +93,12 @@ TEST_F(MonitorWindow, ARangeStartedFillsItsRowsAndStopEndsEveryRequest) {
                         "4\t127.0.0.4\t0.0\t3\t3\t5\t5.0\t5\t5\t0.0\t正常"}));
   // Requests are spread over the interval, not sent in one burst.
   EXPECT_EQ(os.echoesSent[1].at - os.echoesSent[0].at, 250);
+  // The list draws again only the rows whose figures changed: a quarter of
+  // the interval later, the one host asked again meanwhile.
+  runFor(250);
+  EXPECT_FALSE(w().list().allChanged());
+  EXPECT_EQ(w().list().changedPlaces(), (std::vector<size_t>{0}));
+  EXPECT_EQ(rows()[0], "1\t127.0.0.1\t0.0\t4\t4\t2\t2.0\t2\t2\t0.0\t正常");
   os.answerEcho = nullptr;
   runFor(1000);
   ASSERT_GT(w().monitor().outstanding(), 0u);

@@ -113,6 +113,8 @@ TEST_F(History, F7DeletesAnEntryAndTheFileForgetsItAtOnce) {
                                   "echo 3\t2024/05/01 09:30:13",
                                   "echo 1\t2024/05/01 09:30:11"}));
   EXPECT_EQ(lines(), (std::vector<std::string>{"echo 3", "echo 1"}));
+  // Up after a deletion begins at the newest line.
+  EXPECT_EQ(key(form::Key::Up), "echo 3");
   // Written at once: a crash now loses no deletion.
   const std::string file = readBytes(os.folder + "/Velquin.state");
   EXPECT_EQ(file.find("echo 2"), std::string::npos);
@@ -290,6 +292,8 @@ TEST_F(History, KeptAcrossStartsExactlyButNeverAPasswordLine) {
   EXPECT_EQ(file.find("s3cret"), std::string::npos);
   EXPECT_EQ(file.find("pw2"), std::string::npos);
   EXPECT_EQ(lines(), (std::vector<std::string>{"echo 日本語", "printf 'x\r\ny'\r\nz"}));
+  // Up after a start begins at the newest line.
+  EXPECT_EQ(key(form::Key::Up), "echo 日本語");
   // The file is written at each run, so a crash loses nothing.
   run("echo c");
   EXPECT_NE(readBytes(os.folder + "/Velquin.state").find("echo c"),

@@ -232,6 +232,8 @@ TEST_F(PingGraphTest, ThePictureIsSavedAsPngWhereTheUserChose) {
   form().execute("Act_GraphSave");
   form().execute("Act_GraphSave");  // cancelled
   EXPECT_EQ(saved, (std::vector<std::string>{os.folder + "/graph.png", os.folder + "/b.PNG"}));
+  ASSERT_EQ(os.dialogsShown.size(), 3u);
+  for (const platform::FileDialog& d : os.dialogsShown) EXPECT_TRUE(d.askBeforeReplace);
   form().execute("Act_GraphCopy");
   EXPECT_TRUE(os.messages.empty());
   works = false;

@@ -240,6 +240,11 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
             "==== 09:30:00  2 回目 ====\r\n" + command + "\r\n" + kFirst +
                 "==== 09:30:00  5 回目 ====\r\n" + second);
   EXPECT_TRUE(os.messages.empty());
+  // A record that cannot be written says so.
+  os.dialogAnswers.push_back(os.folder + "/missing/record.txt");
+  form().execute("Act_RepeatSave");
+  EXPECT_EQ(os.messages.size(), 1u);
+  os.messages.clear();
 
   // Closing the strip takes the marks and the status bar's texts away.
   pick("CB_RepeatMode", 1);
@@ -276,7 +281,10 @@ TEST_F(RepeatTest, AChosenRunPausesTheRepetitionUntilTheNewest) {
          EXPECT_EQ(text("Memo0"), command + "\r\n" + kSecond);
          press("btnRepeat");  // 開始: on again
        }},
-      {running(4), [&] { click("btnRepeat"); }},
+      {running(4), [&] {
+         EXPECT_EQ(text("btnRepeat"), results::kRepeatStop);
+         click("btnRepeat");
+       }},
   });
   EXPECT_EQ(runs(), 4u);
 }
@@ -321,6 +329,8 @@ TEST_F(RepeatTest, EveryWayOfStoppingEndsTheRepetition) {
     command = w.line.empty() ? "cat " + file : w.line;
     repeat({{w.whileRunning ? running(1) : waiting(1), [&] {
                EXPECT_EQ(text("btnRepeat"), "停止(&S)") << w.what;
+               // The first run has nothing to be compared with.
+               EXPECT_EQ(text("StatusBar1").find("変化"), std::string::npos) << w.what;
                w.stop();
              }}});
     EXPECT_EQ(runs(), w.runs) << w.what;

@@ -42,6 +42,7 @@ TEST(TextFind, WidthsCaseAndVoicedMarks) {
       {"ヴ ｳﾞ ウ", "ヴ", false, {"ヴ", "ｳﾞ"}},
       {"ｶﾞ ﾞ", "゛", false, {"ﾞ"}},  // a mark joined to its kana is not one
       {"ﾊﾟ ﾟ", "゜", false, {"ﾟ"}},
+      {"ｱﾟ ﾟ", "゜", false, {"ﾟ", "ﾟ"}},  // ｱ takes no mark: both are marks alone
       {"ｶﾀ ｳﾄ", "ﾀ", false, {"ﾀ"}},  // no mark: a kana of its own
       {"ｶﾀ ｳﾄ", "ト", false, {"ﾄ"}},
       {"a　b a b", "a b", false, {"a　b", "a b"}},

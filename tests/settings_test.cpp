@@ -135,6 +135,7 @@ TEST(WorkArea, ThePointsMonitorOrTheNearest) {
     EXPECT_EQ(a.holds, c.holds) << c.x << "," << c.y;
   }
   EXPECT_EQ(platform::workAreaAt({}, 5, 5).rect, platform::ScreenRect{});
+  EXPECT_FALSE(platform::workAreaAt({}, 5, 5).holds);
 }
 
 TEST_F(Settings, BoundsAreStoredInTheUnitOfTheSystemScale) {

@@ -31,6 +31,13 @@ inline std::filesystem::path scratchFolder(const std::string& name) {
   return folder;
 }
 
+// Leaves the scratch folder for the temporary folder and removes it.
+inline void leaveScratchFolder(const std::filesystem::path& folder) {
+  SetCurrentDirectoryW(folder.parent_path().wstring().c_str());
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
+}
+
 // The longest time between two handled timer messages of the window while
 // it is armed: the window's answer time while it works.
 class GapMeter {

@@ -48,11 +48,7 @@ class GraphBench {
   }
   ~GraphBench() {
     session_.reset();
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    SetCurrentDirectoryW(tmp);
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
+    bench::leaveScratchFolder(folder_);
   }
 
   form::Form& form() { return session_->main().form(); }

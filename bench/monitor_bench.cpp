@@ -63,11 +63,7 @@ class MonitorBench {
   }
   ~MonitorBench() {
     session_.reset();
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    SetCurrentDirectoryW(tmp);
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
+    bench::leaveScratchFolder(folder_);
   }
 
   monitor::TfrmMonitor& window() { return session_->program().monitor(); }

@@ -196,9 +196,7 @@ void windowBench(size_t runs, const std::wstring& child) {
                 static_cast<long>(Starts::handles()) - static_cast<long>(starts.handlesAt10),
                 privateMiB() - starts.memoryAt10);
   }
-  SetCurrentDirectoryW(folder.parent_path().wstring().c_str());
-  std::error_code ec;
-  std::filesystem::remove_all(folder, ec);
+  bench::leaveScratchFolder(folder);
 }
 
 }  // namespace

@@ -206,11 +206,7 @@ class Bench {
   }
   ~Bench() {
     session_.reset();
-    wchar_t tmp[MAX_PATH];
-    GetTempPathW(MAX_PATH, tmp);
-    SetCurrentDirectoryW(tmp);
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
+    bench::leaveScratchFolder(folder_);
   }
 
   HWND hwnd() const { return window_->hwnd(); }

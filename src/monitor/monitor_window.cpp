@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "form/line_times.h"
 #include "form/output_doc.h"
+#include "form/typed_number.h"
 #include "monitor/hosts.h"
 #include "reading/tracert_route.h"
 
@@ -54,59 +55,6 @@ std::vector<form::ListDoc::Column> listColumns() {
   for (int c = 0; c < kColumnCount; ++c)
     out.push_back({kColumns[c], widths[c], c != 1 && c != kColumnCount - 1});
   return out;
-}
-
-// Full-width digits and point, as a Japanese input method types them, read
-// as their ASCII forms; blanks around dropped.
-std::string plainDigits(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBC) {
-      const unsigned char d = static_cast<unsigned char>(text[i + 2]);
-      if (d >= 0x90 && d <= 0x99) {
-        out += static_cast<char>('0' + (d - 0x90));
-        i += 2;
-        continue;
-      }
-      if (d == 0x8E) {
-        out += '.';
-        i += 2;
-        continue;
-      }
-    }
-    out += static_cast<char>(c);
-  }
-  const size_t a = out.find_first_not_of(" \t");
-  if (a == std::string::npos) return "";
-  return out.substr(a, out.find_last_not_of(" \t") - a + 1);
-}
-
-// "1", "0.5", "12.25": thousandths (rounded); nothing for anything else.
-std::optional<long long> thousandths(const std::string& text) {
-  const std::string t = plainDigits(text);
-  if (t.empty() || t.size() > 12) return std::nullopt;
-  long long whole = 0, part = 0, scale = 1000;
-  bool point = false, digits = false;
-  int roundUp = 0;
-  for (char ch : t) {
-    if (ch == '.' && !point) {
-      point = true;
-      continue;
-    }
-    if (ch < '0' || ch > '9') return std::nullopt;
-    digits = true;
-    if (!point) {
-      whole = whole * 10 + (ch - '0');
-    } else if (scale > 1) {
-      scale /= 10;
-      part += (ch - '0') * scale;
-    } else if (roundUp == 0) {
-      roundUp = ch >= '5' ? 1 : -1;
-    }
-  }
-  if (!digits) return std::nullopt;
-  return whole * 1000 + part + (roundUp > 0 ? 1 : 0);
 }
 
 std::string csvField(const std::string& s) {
@@ -280,7 +228,7 @@ void TfrmMonitor::btnMonitorClick() {
 }
 
 bool TfrmMonitor::readInterval(int& ms) {
-  const std::optional<long long> v = thousandths(c_->Edit_MonitorSec.text());
+  const std::optional<int64_t> v = form::thousandths(c_->Edit_MonitorSec.text());
   if (!v || *v < 200 || *v > 60'000) {
     os_.showMessage(kBadInterval);
     form_.setFocus(c_->Edit_MonitorSec);
@@ -291,7 +239,7 @@ bool TfrmMonitor::readInterval(int& ms) {
 }
 
 bool TfrmMonitor::readTimeout(int& ms) {
-  const std::optional<long long> v = thousandths(c_->Edit_MonitorTimeout.text());
+  const std::optional<int64_t> v = form::thousandths(c_->Edit_MonitorTimeout.text());
   if (!v || *v % 1000 != 0 || *v < 1000 || *v > 60'000'000) {
     os_.showMessage(kBadTimeout);
     form_.setFocus(c_->Edit_MonitorTimeout);

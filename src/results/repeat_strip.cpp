@@ -5,6 +5,7 @@
 
 #include "app/history.h"
 #include "form/output_doc.h"
+#include "form/typed_number.h"
 #include "reading/line_diff.h"
 #include "results/data_page.h"
 
@@ -27,30 +28,6 @@ constexpr int64_t kLongest = 86400 * 1000LL;
 // lines are marked as a whole.
 constexpr size_t kLongestCompared = 4000;
 
-// Full-width digits and points as the input method types them.
-std::string halfWidth(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == 0xEF && i + 2 < text.size()) {
-      const auto b = static_cast<unsigned char>(text[i + 1]);
-      const auto d = static_cast<unsigned char>(text[i + 2]);
-      if (b == 0xBC && d >= 0x90 && d <= 0x99) {  // ０ to ９
-        out += static_cast<char>('0' + d - 0x90);
-        i += 2;
-        continue;
-      }
-      if (b == 0xBC && d == 0x8E) {  // ．
-        out += '.';
-        i += 2;
-        continue;
-      }
-    }
-    out += static_cast<char>(c);
-  }
-  return out;
-}
-
 // "HH:MM:SS" of "YYYY/MM/DD hh:mm:ss".
 std::string clockTime(const std::string& local) {
   return local.size() >= 19 ? local.substr(11, 8) : local;
@@ -66,27 +43,8 @@ std::string runCaption(const reading::KeptRun& r) {
 }  // namespace
 
 int64_t parseInterval(const std::string& typed) {
-  std::string t = halfWidth(typed);
-  const size_t a = t.find_first_not_of(' '), b = t.find_last_not_of(' ');
-  if (a == std::string::npos) return -1;
-  t = t.substr(a, b - a + 1);
-  int64_t whole = 0, fraction = 0, scale = 1000;
-  size_t i = 0;
-  for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
-    whole = whole * 10 + (t[i] - '0');
-    if (whole > kLongest) return -1;
-  }
-  const bool digits = i > 0;
-  bool decimals = false;
-  if (i < t.size() && t[i] == '.') {
-    for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
-      decimals = true;
-      if (scale > 1) fraction += (t[i] - '0') * (scale /= 10);
-    }
-  }
-  if (i != t.size() || (!digits && !decimals)) return -1;
-  const int64_t ms = whole * 1000 + fraction;
-  return ms >= kShortest && ms <= kLongest ? ms : -1;
+  const std::optional<int64_t> ms = form::thousandths(typed);
+  return ms && *ms >= kShortest && *ms <= kLongest ? *ms : -1;
 }
 
 std::string intervalText(int64_t ms) {

@@ -97,6 +97,17 @@ TEST_F(History, F7ListsTheLatestTwentyWithTheirTimesAndAChoiceIsNotRun) {
   EXPECT_EQ(key(form::Key::F7), "echo 21");
 }
 
+// The time kept with each line reads as the clock stood: midnight exactly,
+// a leap day, the turn of a year and of a century.
+TEST(LocalTime, ReadsAsTheClockStood) {
+  ScriptedPlatform os;
+  for (const char* t : {"2024/05/01 00:00:00", "2024/02/29 23:59:59", "2023/12/31 23:59:59",
+                        "2024/01/01 00:00:00", "2000/02/29 12:00:00", "1900/03/01 00:00:00"}) {
+    os.setLocalTime(t);
+    EXPECT_EQ(os.localTimeText(), t);
+  }
+}
+
 TEST_F(History, F7DeletesAnEntryAndTheFileForgetsItAtOnce) {
   for (int i = 0; i < 4; ++i) {
     os.setLocalTime("2024/05/01 09:30:1" + std::to_string(i));

@@ -118,9 +118,7 @@ TEST_F(Graph, CtrlGShowsTheFiguresOfEachSampleAndThePictureIsSaved) {
     run("cmd /c type " + sourcePath(std::string("samples/ping/") + s.file));
     if (first) {
       // Ctrl+G from the keyboard, where the user reads the output.
-      SetForegroundWindow(window->hwnd());
-      SetFocus(byName("Memo0"));
-      pump();
+      ASSERT_TRUE(putFocus(byName("Memo0")));
       keyPress('G', VK_CONTROL);
       pump(300);
       ASSERT_TRUE(visible("PanelGraph"));

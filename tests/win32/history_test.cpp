@@ -29,9 +29,7 @@ class RealRuns : public WineApp {
     window->fromUser([&] {
       main().form().userSelectPage(main()["PageControl1"], 0);
     });
-    SetForegroundWindow(window->hwnd());
-    SetFocus(byName("Edit1"));
-    pump();
+    ASSERT_TRUE(putFocus(byName("Edit1")));
     for (WORD vk : vks) {
       INPUT in[2]{};
       in[0].type = INPUT_KEYBOARD;

@@ -21,9 +21,7 @@ class MonitorWin : public WineApp {
  protected:
   // Ctrl+M pressed in the main window, as the hand presses it.
   HWND openByKeys() {
-    SetForegroundWindow(window->hwnd());
-    SetFocus(byName("Edit1"));
-    pump();
+    EXPECT_TRUE(putFocus(byName("Edit1")));
     keyPress('M', VK_CONTROL);
     pump(100);
     return session->monitorWindow().hwnd();

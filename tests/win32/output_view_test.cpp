@@ -343,9 +343,7 @@ TEST_F(OutputView, FindAndTheTimesOfLinesByTheKeyboard) {
   const std::string shown = main()["Memo0"].text();
   ASSERT_NE(shown.find("reply 3"), std::string::npos) << shown;
   HWND memo = byName("Memo0");
-  SetForegroundWindow(window->hwnd());
-  SetFocus(memo);
-  pump();
+  ASSERT_TRUE(putFocus(memo));
   EXPECT_FALSE(visible("PanelFind"));
 
   press({'F'}, {VK_CONTROL});
@@ -485,13 +483,8 @@ TEST_F(OutputView, AScreenReaderInAnotherProcessReadsTheView) {
     window->fromUser([&] {
       main().form().setFocus(c.focus == memo ? main()["Memo0"] : main()["Edit1"]);
     });
-    // The window in front, as the user's click leaves it: a window of an
-    // earlier test or a process just ended may have taken the front, and
-    // a window not in front has no focus to tell of.
-    SetForegroundWindow(window->hwnd());
-    SetFocus(c.focus);
-    pump();
-    ASSERT_EQ(GetFocus(), c.focus);
+    // A window not in front has no focus to tell of.
+    ASSERT_TRUE(putFocus(c.focus));
     const std::string out = file("answers.txt");
     const bool ran = program(L"velquin_acc_tool.exe",
                              std::to_wstring(reinterpret_cast<INT_PTR>(memo)) + L" \"" +

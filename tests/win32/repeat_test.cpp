@@ -71,8 +71,7 @@ TEST_F(Repeat, ATypedFileThatChangesShowsItsRunsAndChanges) {
   write(file, kFirst);
   const std::string line = "cmd /c type " + file;
   typeInto("Edit1", line);
-  SetForegroundWindow(window->hwnd());
-  SetFocus(byName("Edit1"));
+  ASSERT_TRUE(putFocus(byName("Edit1")));
   keyPress('R', VK_CONTROL);
   pump();
   ASSERT_TRUE(visible("PanelRepeat"));

@@ -122,9 +122,7 @@ TEST_F(Window, FieldsAndButtonsWorkUnderAnotherProgramsSubclass) {
   underSubclass = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassed)));
   SetWindowLongPtrW(top, GWLP_USERDATA, 0);  // some take the user data too
-  SetForegroundWindow(top);
-  SetFocus(byName("Edit1"));
-  pump();
+  ASSERT_TRUE(putFocus(byName("Edit1")));
   typeKeys("ipconfig");
   EXPECT_EQ(main()["Edit1"].text(), "ipconfig");
   EXPECT_EQ(main().form().focused(), &main()["Edit1"]);

@@ -217,6 +217,22 @@ HWND WineApp::focusNow() {
   return info.hwndFocus;
 }
 
+bool WineApp::putFocus(HWND control) {
+  const DWORD end = GetTickCount() + 3000;
+  int held = 0;
+  while (held < 4 && static_cast<LONG>(end - GetTickCount()) > 0) {
+    if (GetForegroundWindow() != window->hwnd() || focusNow() != control) {
+      held = 0;
+      SetForegroundWindow(window->hwnd());
+      SetFocus(control);
+    } else {
+      ++held;
+    }
+    pump(25);
+  }
+  return held >= 4;
+}
+
 void WineApp::showPageOf(const std::string& name) {
   std::vector<form::Control*> pages;
   for (form::Control* at = &main()[name]; at; at = at->parent())

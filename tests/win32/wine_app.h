@@ -63,6 +63,11 @@ class WineApp : public ::testing::Test {
   void typeKeys(const std::string& text);
   // The window that really has the keyboard focus, as the system sees it.
   HWND focusNow();
+  // The window brought to the front and the control given the focus, as
+  // the user's click leaves them. A window of an earlier test or a process
+  // just ended may take the front back a moment later, so this tries again
+  // until the focus has stayed put for a while; false if it never did.
+  bool putFocus(HWND control);
   // Brings forward the page that holds the control, as choosing it would:
   // a main page by its tab, the pages inside it as their handlers turn them.
   void showPageOf(const std::string& name);

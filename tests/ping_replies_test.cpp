@@ -195,6 +195,45 @@ TEST(PingReplies, ThreeLostInARowMakeAnOutageUntilAReplyComes) {
   EXPECT_EQ(s.outages()[0].to, 9000);
 }
 
+TEST(PingReplies, ALongSeriesReadsBackWholeInTheRunsThatLieTogether) {
+  // The runs that the graph paints from: each starts where the last ended
+  // and together they give back every reply in order. Small first blocks
+  // double, then blocks of 4,096.
+  struct Case {
+    size_t count;
+    std::vector<size_t> starts;
+  };
+  const Case cases[] = {
+      {1, {0}},
+      {64, {0}},
+      {65, {0, 64}},
+      {4096, {0, 64, 128, 256, 512, 1024, 2048}},
+      {10'000, {0, 64, 128, 256, 512, 1024, 2048, 4096, 8192}},
+  };
+  for (const Case& c : cases) {
+    reading::PingSeries s("127.0.0.1");
+    for (size_t i = 0; i < c.count; ++i)
+      s.add(static_cast<long long>(i) * 10, static_cast<int32_t>(i % 997) - 4);
+    std::vector<size_t> starts;
+    size_t i = 0;
+    while (i < s.size()) {
+      starts.push_back(i);
+      const size_t n = s.together(i);
+      ASSERT_GT(n, 0u);
+      for (size_t k = 0; k < n; ++k) {
+        ASSERT_EQ(s.times(i)[k], static_cast<long long>(i + k) * 10) << c.count << " " << i + k;
+        ASSERT_EQ(s.values(i)[k], static_cast<int32_t>((i + k) % 997) - 4);
+        ASSERT_EQ(s.time(i + k), s.times(i)[k]);
+      }
+      i += n;
+    }
+    EXPECT_EQ(i, c.count);
+    EXPECT_EQ(starts, c.starts) << c.count;
+    EXPECT_GE(s.memoryBytes(), c.count * 12);
+    EXPECT_LE(s.memoryBytes(), c.count * 12 * 2 + 1024) << c.count;
+  }
+}
+
 TEST(PingReplies, ANewTextStartsAfreshAndAGrowingLineWaits) {
   std::string text = "ping a\r\n";
   form::OutputDoc doc(text);

@@ -112,10 +112,15 @@ PingLine readPingLine(std::string_view line) {
 }
 
 bool PingSeries::add(long long time, int32_t value) {
-  if (size_ % kBlock == 0) blocks_.push_back(std::make_unique_for_overwrite<Block>());
-  Block& b = *blocks_.back();
-  b.time[size_ % kBlock] = time;
-  b.value[size_ % kBlock] = value;
+  const Place p = place(size_);
+  if (p.offset == 0) {
+    blocks_.push_back({std::make_unique_for_overwrite<long long[]>(p.length),
+                       std::make_unique_for_overwrite<int32_t[]>(p.length)});
+    held_ += p.length;
+  }
+  Block& b = blocks_.back();
+  b.time[p.offset] = time;
+  b.value[p.offset] = value;
   ++size_;
   if (value >= 0) {
     if (received_ == 0) {

@@ -5,6 +5,7 @@
 // shows them. Japanese and English Windows wordings alike.
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,21 +45,36 @@ struct Outage {
 };
 
 // One target's replies in the order they came, kept in blocks so that a
-// day of them costs twelve bytes each and growing never copies them.
+// day of them costs twelve bytes each and growing never copies them. The
+// first blocks are small and double (64, 64, 128, ... 2,048: 4,096 replies
+// in all), the rest hold 4,096 each: a monitor of hundreds of hosts that is
+// started and stopped again and again takes little more than what its
+// rows hold.
 class PingSeries {
  public:
   explicit PingSeries(std::string name) : name_(std::move(name)) {}
   const std::string& name() const { return name_; }
 
   size_t size() const { return size_; }
-  long long time(size_t i) const { return blocks_[i / kBlock]->time[i % kBlock]; }
-  int32_t value(size_t i) const { return blocks_[i / kBlock]->value[i % kBlock]; }
+  long long time(size_t i) const { return *times(i); }
+  int32_t value(size_t i) const { return *values(i); }
   // The replies from i on that lie together in memory: their times and
   // values, and how many.
-  const long long* times(size_t i) const { return &blocks_[i / kBlock]->time[i % kBlock]; }
-  const int32_t* values(size_t i) const { return &blocks_[i / kBlock]->value[i % kBlock]; }
-  size_t together(size_t i) const { return std::min(kBlock - i % kBlock, size_ - i); }
-  size_t memoryBytes() const { return blocks_.capacity() * sizeof(void*) + blocks_.size() * sizeof(Block); }
+  const long long* times(size_t i) const {
+    const Place p = place(i);
+    return &blocks_[p.block].time[p.offset];
+  }
+  const int32_t* values(size_t i) const {
+    const Place p = place(i);
+    return &blocks_[p.block].value[p.offset];
+  }
+  size_t together(size_t i) const {
+    const Place p = place(i);
+    return std::min(p.length - p.offset, size_ - i);
+  }
+  size_t memoryBytes() const {
+    return blocks_.capacity() * sizeof(Block) + held_ * (sizeof(long long) + sizeof(int32_t));
+  }
 
   long long sent() const { return static_cast<long long>(size_); }
   long long received() const { return received_; }
@@ -73,14 +89,30 @@ class PingSeries {
   bool add(long long time, int32_t value);
 
  private:
+  static constexpr int kFirstBits = 6;  // the first block: 64 replies
   static constexpr size_t kBlock = 4096;
   struct Block {
-    long long time[kBlock];
-    int32_t value[kBlock];
+    std::unique_ptr<long long[]> time;
+    std::unique_ptr<int32_t[]> value;
   };
+  // Where reply i lies: its block, its place in it and the block's length.
+  struct Place {
+    size_t block, offset, length;
+  };
+  static Place place(size_t i) {
+    if (i < (size_t{1} << kFirstBits)) return {0, i, size_t{1} << kFirstBits};
+    if (i < kBlock) {
+      const int bits = static_cast<int>(std::bit_width(i)) - 1;  // 2^bits <= i
+      return {static_cast<size_t>(bits - kFirstBits + 1), i - (size_t{1} << bits),
+              size_t{1} << bits};
+    }
+    constexpr size_t kSmall = static_cast<size_t>(std::bit_width(kBlock) - 1 - kFirstBits + 1);
+    return {kSmall + i / kBlock - 1, i % kBlock, kBlock};
+  }
   std::string name_;
-  std::vector<std::unique_ptr<Block>> blocks_;
+  std::vector<Block> blocks_;
   size_t size_ = 0;
+  size_t held_ = 0;  // replies the blocks have room for
   long long received_ = 0;
   int32_t min_ = 0;
   int32_t max_ = 0;

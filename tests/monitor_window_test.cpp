@@ -183,10 +183,13 @@ TEST_F(MonitorWindow, NamesResolveOffTheWindowAndOneThatDoesNotIsNeverProbed) {
   // The address is probed at once; the names wait for their lookups.
   EXPECT_EQ(column(1), "nosuch.example gw.example 127.0.0.1 ");
   // The window's timer takes the lookups as they end.
-  for (int i = 0; i < 500 && column(10).find("名前を解決できません") == std::string::npos; ++i) {
+  const monitor::Monitor& model = w().monitor();
+  for (int i = 0; i < 500 && (model.row(0).resolving || model.row(1).resolving); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     mf().userTimer();
   }
+  EXPECT_TRUE(model.row(0).unresolved);
+  EXPECT_EQ(model.row(1).address, "127.0.0.9");
   runFor(2000);
   EXPECT_EQ(column(10), "名前を解決できません 正常 正常 ");
   EXPECT_EQ(column(3), "0 2 2 ");
@@ -252,6 +255,11 @@ TEST_F(MonitorWindow, CtrlACtrlCCopiesEveryRowInTheOrderShownAndTheGraphShowsThe
             "2\t127.0.0.2\t100.0\t2\t0\t-\t-\t-\t-\t-\t損失\r\n"
             "1\t127.0.0.1\t0.0\t2\t2\t2\t2.0\t2\t2\t0.0\t正常\r\n");
   EXPECT_EQ(w().graph().source().seriesCount(), 3u);
+  // The list's headers are the copy's, each over its own cells.
+  std::string headers;
+  for (const form::ListDoc::Column& c : w().list().columns())
+    headers += (headers.empty() ? "" : "\t") + c.caption;
+  EXPECT_EQ(headers + "\r\n", copied.substr(0, copied.find('\n') + 1));
   // A clipboard that another program holds: the user hears of it.
   w().list().copyText = [](const std::string&) { return false; };
   EXPECT_TRUE(mf().userShortcut("Ctrl+C"));
@@ -376,19 +384,34 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
     EXPECT_EQ(b, (form::Rect{100 * dpi / 96, 120 * dpi / 96, 800 * dpi / 96, 600 * dpi / 96}));
     main().FormClose();
   }
-  // Bounds off every screen are not taken: the window opens over the main one.
+  // Bounds off every screen, or too small to use, are not taken: the
+  // window opens over the main one.
+  struct Stored {
+    const char* bounds;
+    bool taken;
+  };
+  const Stored stored[] = {{"5000 5000 800 600", false},
+                           {"100 120 200 150", true},
+                           {"100 120 199 600", false},
+                           {"100 120 800 149", false}};
   os.dpi = 96;
-  app::UserState s(os);
-  s.load(os.folder);
-  s.setValue("monitor.bounds", "5000 5000 800 600");
-  s.save();
-  program = std::make_unique<Program>(os);
-  main().FormCreate();
-  main().FormShow();
-  form().execute("Act_Monitor");
-  const form::Rect b = mf().windowBounds();
-  const form::Rect& owner = form().windowBounds();
-  EXPECT_EQ(b.left, owner.left + (owner.width - 760) / 2);
+  for (const Stored& st : stored) {
+    app::UserState s(os);
+    s.load(os.folder);
+    s.setValue("monitor.bounds", st.bounds);
+    s.save();
+    program = std::make_unique<Program>(os);
+    main().FormCreate();
+    main().FormShow();
+    form().execute("Act_Monitor");
+    const form::Rect b = mf().windowBounds();
+    const form::Rect& owner = form().windowBounds();
+    if (st.taken)
+      EXPECT_EQ(b, (form::Rect{100, 120, 200, 150}));
+    else
+      EXPECT_EQ(b.left, owner.left + (owner.width - 760) / 2) << st.bounds;
+    main().FormClose();
+  }
 }
 
 }  // namespace

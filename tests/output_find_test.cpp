@@ -104,6 +104,14 @@ TEST(TextFind, OutputArrivingInPiecesMatchesAsOneText) {
   ka.appended();
   ga.appended();
   EXPECT_EQ(ka.count() * 10 + ga.count(), 1u);
+  // A text that grew shorter was not an append: it is searched afresh.
+  text = "reply reply reply";
+  form::TextFinder replies(text);
+  replies.setQuery("reply", false);
+  text = "a reply";
+  replies.appended();
+  ASSERT_EQ(replies.count(), 1u);
+  EXPECT_EQ(replies[0].begin, 2u);
 }
 
 // The matches that a part of the text shows (a line of the view): those

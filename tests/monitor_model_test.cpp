@@ -267,6 +267,10 @@ TEST(MonitorModel, AClickSortsByItsColumnAndAgainTheOtherWay) {
       {1, {1, 3, 0, 2}},  // again: the other way
       {5, {2, 1, 0, 3}},  // "最新": the row without a figure last
       {5, {0, 1, 2, 3}},  // and last the other way too
+      {6, {2, 1, 0, 3}},  // "平均", "最小", "最大" alike
+      {7, {2, 1, 0, 3}},
+      {8, {2, 1, 0, 3}},
+      {8, {0, 1, 2, 3}},
       {2, {0, 1, 2, 3}},  // "損失%": ties keep the order of "#"
       {2, {3, 0, 1, 2}},
       {10, {0, 1, 2, 3}},  // "状態": 正常 before 損失

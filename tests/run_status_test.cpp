@@ -97,6 +97,14 @@ TEST_F(Status, ACommandFileShowsItsLineInProgress) {
                                          "自動実行 3 / 3 行目  実行中 (0 秒)"}));
   // Once the file is done, how its last line ended.
   EXPECT_EQ(bar(), "終了コード 4 (0.0 秒)");
+  // An empty file: its one line, empty, is refused with the runner's
+  // message while the bar counts it as the first of one.
+  std::string during;
+  os.onMessage = [&](const std::string&) { during = bar(); };
+  form().userSelectPage((*this)["PageControl1"], 3);
+  (*this)["Memo3"].setText("");
+  click("Button4");
+  EXPECT_EQ(during, "自動実行 1 / 1 行目  終了コード 4 (0.0 秒)");
 }
 
 // Features beside the run put their texts around what the bar says of it;

@@ -141,6 +141,14 @@ TEST_F(State, EachWriteKeepsWhatAnotherWindowWroteMeanwhile) {
   EXPECT_TRUE(read.list("mine").empty());
 }
 
+TEST_F(State, AStateNeverReadIsNeverWritten) {
+  // Closed before its window was made, the program knows no folder to
+  // write into.
+  app::UserState s(os);
+  s.setValue("times", "1");
+  EXPECT_FALSE(s.save().ok);
+}
+
 TEST_F(State, NothingIsWrittenFromACdRom) {
   os.drive = platform::DriveType::CdRom;
   start().setFlag("times", true);

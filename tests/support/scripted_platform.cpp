@@ -93,6 +93,7 @@ ScriptedPlatform::~ScriptedPlatform() {
 
 void ScriptedPlatform::showMessage(const std::string& text) {
   messages.push_back(text);
+  if (onMessage) onMessage(text);
 }
 
 bool ScriptedPlatform::askYesNo(const std::string& caption,

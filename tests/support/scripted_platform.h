@@ -53,6 +53,8 @@ class ScriptedPlatform : public platform::Platform {
   std::vector<int> pumpWaits;  // the wait asked of each call
   bool quit = false;
 
+  // Called with each message as it is shown, while the program waits.
+  std::function<void(const std::string&)> onMessage;
   void showMessage(const std::string& text) override;
   bool askYesNo(const std::string& caption, const std::string& text) override;
   bool openDialog(platform::FileDialog& dialog) override;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,29 @@ TEST(MonitorModel, RowsGiveTheFiguresOfTheirReplies) {
   // The name was resolved once, the unresolved one never probed.
   for (const auto& e : os.echoesSent) EXPECT_NE(e.address, "");
   EXPECT_EQ(os.echoesSent.size(), 12u);
+}
+
+TEST(MonitorModel, RowsWhoseAddressesAreStillToComeWaitUntilTheyCome) {
+  ScriptedPlatform os;
+  Monitor m(os);
+  // The addresses given for the first two hosts only: the first still to
+  // come, the second known; the third, not given, waits as well.
+  m.start({"a.example", "127.0.0.1", "b.example"}, {std::nullopt, "127.0.0.1"},
+          {Mode::Hosts, 1000, 1000});
+  runFor(os, m, 500);
+  EXPECT_TRUE(m.row(0).resolving);
+  EXPECT_TRUE(m.row(2).resolving);
+  m.resolved(0, "127.0.0.5");
+  m.resolved(1, "127.0.0.9");  // not waiting: ignored
+  m.resolved(3, "127.0.0.9");  // no such row
+  runFor(os, m, 1500);
+  EXPECT_TRUE(m.running());
+  m.resolved(2, "");
+  std::set<std::string> probed;
+  for (const auto& e : os.echoesSent) probed.insert(e.address);
+  EXPECT_EQ(probed, (std::set<std::string>{"127.0.0.1", "127.0.0.5"}));
+  EXPECT_TRUE(m.row(2).unresolved);
+  EXPECT_EQ(m.row(1).address, "127.0.0.1");
 }
 
 TEST(MonitorModel, ARequestTheSystemRefusesIsAFailureAndNothingWaits) {

@@ -284,10 +284,14 @@ TEST_F(OutputFindTest, ALargeOutputIsMatchedInSlicesWithBoundedMemory) {
   form::TextFinder& find = doc().finder();
 
   // A one-character word: the keystroke matches a slice; the rest comes a
-  // slice at a time, the count marked as a floor until it is whole.
+  // slice at a time, as the view is asked for, the count marked as a
+  // floor until it is whole.
+  int asked = 0;
+  doc().onFindPending = [&] { ++asked; };
   key("Ctrl+F");
   type("EditFind", " ");
   EXPECT_TRUE(find.pending());
+  EXPECT_GT(asked, 0);
   EXPECT_EQ(selected(), " ");
   EXPECT_EQ(text("LblFind"), "1 / " + std::to_string(find.count()) + "+");
   while (find.pending()) doc().findMore();

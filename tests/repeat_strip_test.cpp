@@ -296,31 +296,32 @@ TEST_F(RepeatTest, EveryWayOfStoppingEndsTheRepetition) {
     bool whileRunning;
     std::function<void()> stop;
     size_t runs;
+    bool barKept;  // the bar still tells of the repetition's last run
   };
   const Way ways[] = {
       {"the page's stop button, while the command runs", "sleep 5", true,
-       [this] { click("btnBreak"); }, 1},
+       [this] { click("btnBreak"); }, 1, true},
       {"the page's stop button, while it waits", "", false,
-       [this] { click("btnBreak"); }, 1},
+       [this] { click("btnBreak"); }, 1, true},
       {"the strip's stop button", "", false,
-       [this] { click("btnRepeat"); }, 1},
+       [this] { click("btnRepeat"); }, 1, true},
       {"closing the strip", "", false,
-       [this] { click("btnRepeatClose"); }, 1},
+       [this] { click("btnRepeatClose"); }, 1, false},
       {"a command file", "", false,
        [this] {
          form().userSelectPage(main()["PageControl1"], 3);
          (*this)["Memo3"].setText("echo batch");
          click("Button4");
        },
-       2},
-      {"the window closing", "", false, [this] { os.quit = true; }, 1},
+       2, false},
+      {"the window closing", "", false, [this] { os.quit = true; }, 1, true},
       {"a command of the user's own", "", false,
        [this] {
          form().userSelectPage(main()["PageControl1"], 0);
          type("Edit1", "echo mine");
          click("btnDO");
        },
-       2},
+       2, false},
   };
   writeBytes(file, kFirst);
   for (const Way& w : ways) {
@@ -336,6 +337,7 @@ TEST_F(RepeatTest, EveryWayOfStoppingEndsTheRepetition) {
     EXPECT_EQ(runs(), w.runs) << w.what;
     EXPECT_FALSE(repeating()) << w.what;
     EXPECT_EQ(text("btnRepeat"), "開始(&S)") << w.what;
+    EXPECT_EQ(text("StatusBar1").starts_with("繰り返し 1 回目: "), w.barKept) << w.what;
   }
   // A command that cannot start ends it at once, as an empty line does.
   starts.at.clear();

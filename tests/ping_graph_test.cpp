@@ -158,6 +158,12 @@ TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
   EXPECT_EQ(graph().span(), 0);
   EXPECT_EQ(graph().fixedTop(), 0);
   EXPECT_EQ(ticked(), (std::vector<std::string>{"縦軸の上限(&Y)/自動(&A)"}));
+  // In the scale's submenu a line sets the automatic scale apart from
+  // the fixed ones.
+  std::vector<std::string> apart;
+  for (const form::GraphDoc::MenuItem& m : graph().menu())
+    if (m.separatorBefore && m.submenu == "縦軸の上限(&Y)") apart.push_back(m.caption);
+  EXPECT_EQ(apart, std::vector<std::string>{"自動(&A)"});
   EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&A)");
   const std::string ini = readBytes(os.folder + "/Velquin.ini");
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);

@@ -139,6 +139,7 @@ constexpr const char* kSecond =
 TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   writeBytes(file, kFirst);
   ASSERT_TRUE(form().userShortcut("Ctrl+R") || (enter("Edit1"), form().userShortcut("Ctrl+R")));
+  EXPECT_EQ(text("CB_RepeatRuns"), "最新");  // nothing kept yet
   click("CB_RepeatNotify");
   ASSERT_TRUE((*this)["CB_RepeatNotify"].checked());
   std::vector<std::string> bar;

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/user_state.h"
 #include "form/graph_doc.h"
 #include "form/output_doc.h"
 #include "results/ping_graph.h"
@@ -52,9 +54,11 @@ class PingGraphTest : public AppTest {
         out.push_back(e.caption + (e.checked ? " ✓" : "") + (e.enabled ? "" : " (灰)"));
     return out;
   }
-  void restart() {
+  // Closes the program and starts it again; `meanwhile` runs between.
+  void restart(const std::function<void()>& meanwhile = {}) {
     main().FormClose();
     program.reset();
+    if (meanwhile) meanwhile();
     program = std::make_unique<Program>(os);
     main().FormCreate();
     main().form().setClientSize(596, 438);
@@ -167,6 +171,16 @@ TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
   EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&A)");
   const std::string ini = readBytes(os.folder + "/Velquin.ini");
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);
+  // A stored height is taken within 40 to 2000.
+  for (const auto& [stored, taken] : {std::pair{39, 40}, {40, 40}, {2000, 2000}, {2001, 2000}}) {
+    restart([&, stored = stored] {
+      app::UserState s(os);
+      s.load(os.folder);
+      s.setValue("graph.height", std::to_string(stored));
+      s.save();
+    });
+    EXPECT_EQ(form()["PanelGraph"].bounds().height, taken) << stored;
+  }
 }
 
 TEST_F(PingGraphTest, TheAlertTellsOfEachOutageOnceAndWhenRepliesCameBack) {
@@ -300,6 +314,7 @@ TEST_F(PingGraphTest, CtrlBreakReachesTheRunningCommandAndItGoesOn) {
   const std::string all = text("Memo0");
   const std::string out = all.substr(all.find("\r\n"));  // after the command line
   EXPECT_NE(out.find("ready\nBREAK\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("BREAK"), out.rfind("BREAK")) << "one press, one event: " << out;
   EXPECT_NE(out.find("went on"), std::string::npos) << out;
   EXPECT_EQ(out.find("INT"), std::string::npos) << out;
 }

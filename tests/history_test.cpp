@@ -131,13 +131,20 @@ TEST_F(History, F7DeletesAnEntryAndTheFileForgetsItAtOnce) {
   EXPECT_EQ(file.find("echo 2"), std::string::npos);
   EXPECT_EQ(file.find("echo 0"), std::string::npos);
   EXPECT_NE(file.find("echo 1"), std::string::npos);
+  // Started from a CD-ROM, where nothing is written, the same.
+  os.drive = platform::DriveType::CdRom;
+  os.listAnswers = {{1, true}};
+  key(form::Key::F7);
+  EXPECT_EQ(key(form::Key::Up), "echo 3");
+  os.drive = platform::DriveType::Fixed;
+  run("echo 1");
   // The last one deleted: no list is shown for an empty history.
   os.listAnswers = {{0, true}, {0, true}};
   key(form::Key::F7);
   EXPECT_TRUE(lines().empty());
-  EXPECT_EQ(os.listsShown.size(), 5u);
+  EXPECT_EQ(os.listsShown.size(), 7u);
   key(form::Key::F7);
-  EXPECT_EQ(os.listsShown.size(), 5u);
+  EXPECT_EQ(os.listsShown.size(), 7u);
   restart();
   EXPECT_TRUE(lines().empty());
 }

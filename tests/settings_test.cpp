@@ -121,13 +121,15 @@ TEST_F(Settings, OnStackedMonitorsOnlyACaptionOnNoWorkAreaMovesTheWindow) {
 // area, and the distance to its nearest pixel.
 TEST(WorkArea, ThePointsMonitorOrTheNearest) {
   const std::vector<platform::ScreenRect> areas = {{0, 0, 100, 50},
-                                                   {200, 0, 100, 50}};
+                                                   {200, 0, 100, 50},
+                                                   {0, 100, 100, 50}};
   const struct { int x, y, area; bool holds; } cases[] = {
       {0, 0, 0, true},      {99, 49, 0, true},   {200, 49, 1, true},
       {299, 0, 1, true},    {100, 0, 0, false},  {-1, 0, 0, false},
       {0, -1, 0, false},    {0, 50, 0, false},   {199, 10, 1, false},
       {300, 10, 1, false},  {149, 10, 0, false}, {150, 10, 1, false},
-      {150, -60, 1, false}, {149, 60, 0, false},
+      {150, -60, 1, false}, {149, 60, 0, false}, {10, 74, 0, false},
+      {10, 75, 2, false},
   };
   for (const auto& c : cases) {
     const platform::WorkArea a = platform::workAreaAt(areas, c.x, c.y);

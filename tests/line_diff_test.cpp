@@ -34,6 +34,8 @@ TEST(LineDiff, HunksAndChangedLines) {
       {"one changed", {"a", "b", "c"}, {"a", "B", "c"}, {{1, 1, 1, 1}}, 1},
       {"two changed where one was", {"a", "b", "c"}, {"a", "B1", "B2", "c"},
        {{1, 1, 1, 2}}, 2},
+      {"one line kept between two inserted", {"a", "k", "c"}, {"a", "n1", "k", "n2", "c"},
+       {{1, 0, 1, 1}, {2, 0, 3, 1}}, 2},
       {"moved: removed above, added below", {"m", "a", "b", "c"}, {"a", "b", "c", "m"},
        {{0, 1, 0, 0}, {4, 0, 3, 1}}, 2},
       {"all changed", {"a", "b", "c"}, {"x", "y"}, {{0, 3, 0, 2}}, 3},

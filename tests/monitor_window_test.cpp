@@ -197,6 +197,8 @@ TEST_F(MonitorWindow, NamesResolveOffTheWindowAndOneThatDoesNotIsNeverProbed) {
   // A list of names none of which resolves ends by itself.
   mclick("btnMonitor");
   startHosts("nosuch.example\nnone.example");
+  // Shown at once, before any lookup has ended.
+  EXPECT_EQ(column(1), "nosuch.example none.example ");
   EXPECT_TRUE(w().monitor().running());
   w().awaitNames();
   EXPECT_FALSE(w().monitor().running());

@@ -113,11 +113,9 @@ PingLine readPingLine(std::string_view line) {
 
 bool PingSeries::add(long long time, int32_t value) {
   const Place p = place(size_);
-  if (p.offset == 0) {
+  if (p.offset == 0)
     blocks_.push_back({std::make_unique_for_overwrite<long long[]>(p.length),
                        std::make_unique_for_overwrite<int32_t[]>(p.length)});
-    held_ += p.length;
-  }
   Block& b = blocks_.back();
   b.time[p.offset] = time;
   b.value[p.offset] = value;

@@ -73,7 +73,9 @@ class PingSeries {
     return std::min(p.length - p.offset, size_ - i);
   }
   size_t memoryBytes() const {
-    return blocks_.capacity() * sizeof(Block) + held_ * (sizeof(long long) + sizeof(int32_t));
+    // The blocks hold room up to the end of the last one.
+    const size_t room = size_ == 0 ? 0 : size_ - 1 - place(size_ - 1).offset + place(size_ - 1).length;
+    return blocks_.capacity() * sizeof(Block) + room * (sizeof(long long) + sizeof(int32_t));
   }
 
   long long sent() const { return static_cast<long long>(size_); }
@@ -112,7 +114,6 @@ class PingSeries {
   std::string name_;
   std::vector<Block> blocks_;
   size_t size_ = 0;
-  size_t held_ = 0;  // replies the blocks have room for
   long long received_ = 0;
   int32_t min_ = 0;
   int32_t max_ = 0;

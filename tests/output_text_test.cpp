@@ -202,7 +202,8 @@ TEST(OutputText, TheCaretStepsOverIllFormedBytesOneAtATime) {
 
 TEST(OutputText, ASelectionThatAnAppendSplitsEndsBeforeTheWholeCharacter) {
   // Selected up to the end while a line break or a character was half
-  // there; the rest of it arrives.
+  // there; the rest of it arrives. The end is the caret (dragged down to
+  // it) or the anchor (dragged up from it).
   const struct {
     std::string before, added, selected;
   } cases[] = {
@@ -211,13 +212,16 @@ TEST(OutputText, ASelectionThatAnAppendSplitsEndsBeforeTheWholeCharacter) {
       {"ab\xF0\x9F", "\x98\x80", "ab"},
   };
   for (const auto& c : cases) {
-    std::string s = c.before;
-    OutputText t(s);
-    t.selectAll();
-    s += c.added;
-    t.appended();
-    EXPECT_EQ(t.selectedText(), c.selected);
-    EXPECT_EQ(t.caret(), c.selected.size());
+    for (const bool fromEnd : {false, true}) {
+      std::string s = c.before;
+      OutputText t(s);
+      if (fromEnd) t.select(s.size(), 0);
+      else t.selectAll();
+      s += c.added;
+      t.appended();
+      EXPECT_EQ(t.selectedText(), c.selected) << fromEnd;
+      EXPECT_EQ(fromEnd ? t.anchor() : t.caret(), c.selected.size()) << fromEnd;
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "win32/ole_on_demand.h"
 #include "win32/system_library.h"
 
 namespace velquin::win32 {
@@ -195,6 +196,9 @@ AccessibleHandle::~AccessibleHandle() {
 
 LRESULT AccessibleHandle::answer(WPARAM wp, LPARAM lp) {
   if (static_cast<LONG>(lp) != OBJID_CLIENT) return DefWindowProcW(view_, WM_GETOBJECT, wp, lp);
+  // The object reaches a tool in another process through OLE on this, the
+  // window's, thread: set up at this first question, not at every start.
+  needOle();
   if (!object_) object_ = new OutputAccessible(view_, caretLine_);
   const auto answerWith = systemFunction<decltype(&LresultFromObject)>(
       L"oleacc.dll", "LresultFromObject");

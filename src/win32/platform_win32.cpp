@@ -9,6 +9,7 @@
 
 #include "win32/chooser_menu.h"
 #include "win32/controls.h"
+#include "win32/ole_on_demand.h"
 #include "win32/renderer.h"
 #include "win32/system_library.h"
 #include "win32/text.h"
@@ -81,6 +82,7 @@ bool Win32Platform::fileDialog(platform::FileDialog& dialog, bool save) {
   } else {
     ofn.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
   }
+  needOle();  // the dialog's folder view is the shell's, through OLE
   const auto show = systemFunction<decltype(&GetOpenFileNameW)>(
       L"comdlg32.dll", save ? "GetSaveFileNameW" : "GetOpenFileNameW");
   if (!show || !show(&ofn)) return false;
@@ -94,6 +96,7 @@ void Win32Platform::shellOpen(const std::string& target,
   HWND by = owner();
   for (Renderer* w : windows_)
     if (w->model().name() == ownerWindow) by = w->hwnd();
+  needOle();  // the shell may hand the file to an extension, through COM
   if (const auto open = systemFunction<decltype(&ShellExecuteW)>(L"shell32.dll",
                                                                   "ShellExecuteW"))
     open(by, L"Open", widen(target).c_str(), L"", L"", SW_SHOW);
@@ -423,6 +426,7 @@ platform::Platform::ElevatedStart Win32Platform::startElevated(
   info.lpParameters = args.c_str();
   info.lpDirectory = dir.empty() ? nullptr : dir.c_str();
   info.nShow = SW_SHOWNORMAL;
+  needOle();  // the shell may ask an extension, through COM
   const auto execute =
       systemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
   if (!execute) {

@@ -1,22 +1,12 @@
 #include "win32/session.h"
 
 #include <commctrl.h>
-#include <ole2.h>
 
 #include "help/about_box.h"
 #include "monitor/monitor_window.h"
+#include "win32/ole_on_demand.h"
 
 namespace velquin::win32 {
-
-Session::Com::Com() {
-  // S_FALSE: already set up on this thread, to be released all the same.
-  // Without it the program runs on; only other processes lose the view.
-  held = SUCCEEDED(OleInitialize(nullptr));
-}
-
-Session::Com::~Com() {
-  if (held) OleUninitialize();
-}
 
 Session::Session(Win32Platform& os) : os_(os) {
   static const bool common = [] {
@@ -59,7 +49,12 @@ Session::~Session() {
   about_.reset();
   main_.reset();
   program_.reset();
+  // After the last window: an assistive tool reached the output view
+  // through OLE as long as the view was there.
+  releaseOle();
 }
+
+bool Session::holdsCom() const { return holdsOle(); }
 
 void Session::show(int cmd) {
   app::TfrmMain& m = program_->main();

@@ -33,21 +33,13 @@ class Session {
   Renderer& mainWindow() { return *main_; }
   Renderer& aboutWindow() { return *about_; }
   Renderer& monitorWindow() { return *monitor_; }
-  // Whether OLE was set up on this thread for the session's windows.
-  bool holdsCom() const { return com_.held; }
+  // Whether OLE has been set up on this thread for the session's windows:
+  // not at start, but once something needs it (an assistive tool in
+  // another process asking for the output view's object, a file dialog,
+  // the shell); then kept until the session ends.
+  bool holdsCom() const;
 
  private:
-  // COM on the window's thread from before the first window to after the
-  // last: an assistive tool in another process (a screen reader) reaches
-  // the output view's accessible object through it.
-  struct Com {
-    Com();
-    ~Com();
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    bool held = false;
-  };
-  Com com_;
   Win32Platform& os_;
   std::unique_ptr<Program> program_;
   std::unique_ptr<Renderer> main_;

@@ -252,6 +252,10 @@ class Bench {
 struct Streamed {
   double discardS = 0;
   double shownS = 0;
+  // Processor time of this program (every thread) while it showed the
+  // output: on a loaded machine, where the wall clock also counts the
+  // others' work, the figure that follows this program's own.
+  double shownCpuS = 0;
   double ratio = 0;  // shown / discarded
   double longestGapMs = 0;
   double longestLengthMs = 0;
@@ -296,8 +300,10 @@ Streamed stream(Bench& bench, const std::string& args, size_t bytes) {
     GapMeter gaps(bench.hwnd());
     LengthProbe probe(bench.view());
     start = Clock::now();
+    const double cpu = processorSeconds();
     bench.run(command);
     s.shownS = secondsSince(start);
+    s.shownCpuS = processorSeconds() - cpu;
     s.longestGapMs = gaps.longestMs();
     s.longestLengthMs = probe.stop();
   }
@@ -508,16 +514,18 @@ int wmain(int argc, wchar_t** argv) {
               sixteen.list(&Streamed::shownS, "%.2f").c_str(),
               sixteen.list(&Streamed::discardS, "%.2f").c_str(),
               sixteen.whole() ? "" : "  (OUTPUT INCOMPLETE)");
-  std::printf("16 MB shown / discarded:%s, worst %.1f (target at most 3)\n",
+  std::printf("16 MB shown / discarded:%s, worst %.1f (target at most 2)\n",
               sixteen.list(&Streamed::ratio, "%.1f").c_str(),
               sixteen.worst(&Streamed::ratio));
+  std::printf("16 MB shown, processor time of the program:%s s\n",
+              sixteen.list(&Streamed::shownCpuS, "%.3f").c_str());
   std::printf("16 MB shown / 1 MB shown: %.1f at worst (target at most 20)\n",
               sixteen.worst(&Streamed::shownS) / one.shownS);
   std::printf("longest gap between handled messages while 16 MB streams: "
-              "%.0f ms (target under 50 ms)\n",
+              "%.0f ms (target at most 30 ms)\n",
               sixteen.worst(&Streamed::longestGapMs));
   std::printf("longest wait of WM_GETTEXTLENGTH from another thread while 16 MB "
-              "streams: %.0f ms\n",
+              "streams: %.0f ms (target at most 30 ms)\n",
               sixteen.worst(&Streamed::longestLengthMs));
 
   // The same lines from a file, written in 64 KB blocks: no time spent on
@@ -537,14 +545,16 @@ int wmain(int argc, wchar_t** argv) {
   const std::string fileArgs = "file \"" + win32::narrow(file.wstring()) + "\"";
   const Runs fromFile = streamRuns(bench, fileArgs, fileBytes);
   std::printf("16 MB file in 64 KB blocks, %d runs: shown in%s s, read and discarded "
-              "in%s s:%s, worst %.1f (target at most 3)%s\n",
+              "in%s s:%s, worst %.1f (target at most 2)%s\n",
               kRuns, fromFile.list(&Streamed::shownS, "%.2f").c_str(),
               fromFile.list(&Streamed::discardS, "%.2f").c_str(),
               fromFile.list(&Streamed::ratio, "%.1f").c_str(),
               fromFile.worst(&Streamed::ratio),
               fromFile.whole() ? "" : "  (OUTPUT INCOMPLETE)");
-  std::printf("longest gap between handled messages meanwhile: %.0f ms (target under 50 ms)\n",
+  std::printf("longest gap between handled messages meanwhile: %.0f ms (target at most 30 ms)\n",
               fromFile.worst(&Streamed::longestGapMs));
+  std::printf("16 MB file shown, processor time of the program:%s s\n",
+              fromFile.list(&Streamed::shownCpuS, "%.3f").c_str());
   if (streamsOnly) return sixteen.whole() && fromFile.whole() ? 0 : 1;
   size_t length = 0;
   const double lengthMs = timedFromThread(bench.view(), WM_GETTEXTLENGTH, &length);

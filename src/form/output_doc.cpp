@@ -3,6 +3,7 @@
 namespace velquin::form {
 
 void OutputDoc::reset() {
+  ++textsSet_;
   text_.reset();
   times_.reset(text_, now());
   finder_.reset();

@@ -32,6 +32,9 @@ class OutputDoc {
 
   void reset();
   void appended();
+  // How many times the text has been set (each reset): a reader that left
+  // the output alone for a while knows by it whether to begin afresh.
+  size_t textsSet() const { return textsSet_; }
 
   // Find: a new word, matched a slice at a time. While matching is left,
   // onFindPending asks the view to call findMore() soon; onFindProgress is
@@ -105,6 +108,7 @@ class OutputDoc {
   std::vector<MenuItem> menu_;
   bool marks_ = false;
   bool showTimes_ = false;
+  size_t textsSet_ = 0;
 };
 
 }  // namespace velquin::form

@@ -88,6 +88,9 @@ class OutputText {
   // Index, length and widths from nothing, and of what was added.
   void rescan();
   void scan();
+  static bool printableAscii(unsigned char b) { return b >= 0x20 && b < 0x80; }
+  // Width of a run of printable ASCII.
+  int asciiWidth(const char* s, size_t n) const;
 
   const std::string& text_;
   std::vector<size_t> starts_{0};

@@ -143,7 +143,10 @@ void PingGraph::formClosing() {
 
 void PingGraph::Act_GraphExecute() {
   const bool show = !c_->PanelGraph.visible();
-  if (show) showFigures();
+  if (show) {
+    read();
+    showFigures();
+  }
   // Hidden with the focus in it (its range list): the focus goes back to
   // the output, where the user reads on.
   form::Form& f = main_.form();
@@ -158,6 +161,9 @@ void PingGraph::Act_GraphExecute() {
 }
 
 void PingGraph::Act_GraphAlertExecute() {
+  // What came while nobody read it is read first, with the alert still
+  // off: an outage that began before the alert was on is not announced.
+  if (!alert_) read();
   alert_ = !alert_;
   if (!alert_) status_.setAround("graph", "", "");
   else showAlert(false);
@@ -175,8 +181,25 @@ std::string PingGraph::describe(size_t s, size_t i) const {
   return text + (v >= 0 ? std::to_string(v) + " ms" : reading::lostText(v));
 }
 
-// Reads what arrived; the figures and the drawing follow while they show.
+// While neither the pane nor the alert is on, nothing needs the replies:
+// the output is read once one of them is turned on, not as it arrives.
 void PingGraph::follow() {
+  if (c_->PanelGraph.visible() || alert_) read();
+}
+
+void PingGraph::catchUp() const {
+  // Reading changes only what the replies are kept in; the const of the
+  // question is kept for what it asks.
+  if (!c_->PanelGraph.visible() && !alert_) const_cast<PingGraph*>(this)->read();
+}
+
+// Reads what arrived; the figures and the drawing follow while they show.
+void PingGraph::read() {
+  // A text set since the last reading is read from its start.
+  if (doc_.textsSet() != textsRead_) {
+    textsRead_ = doc_.textsSet();
+    follower_ = reading::PingFollower();
+  }
   const reading::PingFollower::Read r = follower_.follow(doc_.text(), doc_.times());
   if (r.restarted) {
     outages_ = 0;
@@ -213,7 +236,7 @@ void PingGraph::showFigures() {
 void PingGraph::showAlert(bool began) {
   size_t count = 0;
   std::string front;
-  for (const auto& t : replies().targets()) {
+  for (const auto& t : follower_.replies().targets()) {
     count += t->outages().size();
     if (!t->outages().empty()) front += outageText(t->name(), t->outages().back()) + "  ";
   }
@@ -221,7 +244,7 @@ void PingGraph::showAlert(bool began) {
   outages_ = count;
   if (!alert_) return;
   if (began && more) {
-    for (const auto& t : replies().targets())
+    for (const auto& t : follower_.replies().targets())
       if (!t->outages().empty() && t->outages().back().to < 0) {
         main_.platform().alertUser();
         break;

@@ -35,7 +35,10 @@ class PingGraph : public app::PageUnit, public form::GraphSource {
   void Act_GraphAlertExecute();
   void CB_GraphRangeChange();
 
-  const reading::PingReplies& replies() const { return follower_.replies(); }
+  const reading::PingReplies& replies() const {
+    catchUp();
+    return follower_.replies();
+  }
   form::GraphDoc& graph() { return graph_; }
 
   // form::GraphSource
@@ -49,6 +52,10 @@ class PingGraph : public app::PageUnit, public form::GraphSource {
 
  private:
   void follow();
+  void read();
+  // Whoever asks for the replies while the output is left unread (nothing
+  // shows them) gets them as if they had been read all along.
+  void catchUp() const;
   void showFigures();
   void showAlert(bool began);
   void fit(form::Control& label, const std::string& text);
@@ -59,6 +66,7 @@ class PingGraph : public app::PageUnit, public form::GraphSource {
   form::GraphDoc graph_;
   reading::PingFollower follower_;
   int listener_ = 0;
+  size_t textsRead_ = 0;  // the output's texts set, as last read
   bool alert_ = false;
   size_t outages_ = 0;  // outages begun in this run, for the alert
   struct Controls;

@@ -10,7 +10,9 @@
 #include "form/form.h"
 #include "form/graph_doc.h"
 #include "form/line_times.h"
+#include "win32/ole_on_demand.h"
 #include "win32/renderer.h"
+#include "win32/system_library.h"
 #include "win32/text.h"
 
 namespace velquin::win32 {
@@ -596,7 +598,10 @@ bool savePng(HBITMAP bitmap, const std::wstring& path) {
   // Written beside the target and then put in its place: a file that the
   // user chose to replace is never lost to a failed write.
   const std::wstring temp = path + L".tmp";
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // COM, and its library, only from the first picture on; then kept.
+  needOle();
+  const auto create =
+      systemFunction<decltype(&CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
   bool ok = false;
   {
     Com<IWICImagingFactory> factory;
@@ -606,8 +611,9 @@ bool savePng(HBITMAP bitmap, const std::wstring& path) {
     WICPixelFormatGUID format = kBgr32;
     const UINT w = static_cast<UINT>(info.bmWidth), h = static_cast<UINT>(info.bmHeight);
     const UINT stride = static_cast<UINT>(info.bmWidthBytes);
-    ok = SUCCEEDED(CoCreateInstance(kWicFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                    kWicFactoryIid, reinterpret_cast<void**>(factory.out()))) &&
+    ok = create &&
+         SUCCEEDED(create(kWicFactory, nullptr, CLSCTX_INPROC_SERVER, kWicFactoryIid,
+                          reinterpret_cast<void**>(factory.out()))) &&
          SUCCEEDED(factory->CreateStream(stream.out())) &&
          SUCCEEDED(stream->InitializeFromFilename(temp.c_str(), GENERIC_WRITE)) &&
          SUCCEEDED(factory->CreateEncoder(kPngFormat, nullptr, encoder.out())) &&
@@ -619,7 +625,6 @@ bool savePng(HBITMAP bitmap, const std::wstring& path) {
                                       static_cast<BYTE*>(info.bmBits))) &&
          SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
   }
-  if (SUCCEEDED(init)) CoUninitialize();
   if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
   if (!ok) DeleteFileW(temp.c_str());
   return ok;

@@ -3,8 +3,11 @@
 // the program's share of a core, the window's answer time meanwhile, the
 // round trip that the list shows against the system's own echo, the memory
 // each result takes, and ten starts and stops: handles and memory after
-// the tenth as after the first.
-//   velquin_monitor_bench
+// the tenth as after the first. Then 1,024 hosts that never answer, at 0.2 s
+// with a time-out of a minute, through echoes that never leave the
+// program: processor, memory and requests out, ten seconds at a time.
+//   velquin_monitor_bench          both
+//   velquin_monitor_bench dead     the hosts that never answer alone
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
@@ -16,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -52,9 +56,39 @@ DWORD handles() {
   return n;
 }
 
+// Echo requests that never answer, as to hosts that are down, and that
+// never leave the program. Each look for answers goes over every request
+// out, as the system's side does, so that its cost follows their number.
+class SilentPlatform : public win32::Win32Platform {
+ public:
+  uint64_t sendEcho(const std::string&, int, int) override {
+    out_.push_back(next_);
+    ++sent_;
+    most_ = std::max(most_, out_.size());
+    return next_++;
+  }
+  std::vector<EchoAnswer> takeEchoAnswers() override {
+    for (uint64_t id : out_) checked_ += id != 0;
+    return {};
+  }
+  void cancelEchoes() override { out_.clear(); }
+
+  size_t out() const { return out_.size(); }
+  size_t most() const { return most_; }
+  long long sent() const { return sent_; }
+  long long checked() const { return checked_; }
+
+ private:
+  std::vector<uint64_t> out_;
+  uint64_t next_ = 1;
+  size_t most_ = 0;
+  long long sent_ = 0;
+  long long checked_ = 0;
+};
+
 class MonitorBench {
  public:
-  MonitorBench() {
+  explicit MonitorBench(win32::Win32Platform& os) : os_(os) {
     folder_ = bench::scratchFolder("velquin-monitor-bench");
     session_ = std::make_unique<win32::Session>(os_);
     session_->show(SW_SHOWNORMAL);
@@ -81,11 +115,13 @@ class MonitorBench {
     }
   }
 
-  void start() {
+  void start(const char* hosts = "127.0.0.1-254\r\n127.0.1.1\r\n127.0.1.2",
+             const char* interval = "1", const char* timeout = "1000") {
     form::Form& f = window().form();
     session_->monitorWindow().fromUser([&] {
-      f["Memo_Hosts"].setText("127.0.0.1-254\r\n127.0.1.1\r\n127.0.1.2");
-      f["Edit_MonitorSec"].setText("1");
+      f["Memo_Hosts"].setText(hosts);
+      f["Edit_MonitorSec"].setText(interval);
+      f["Edit_MonitorTimeout"].setText(timeout);
       f["RG_MonitorMode"].setItemIndex(0);
       f.userClick(f["btnMonitor"]);
     });
@@ -123,7 +159,7 @@ class MonitorBench {
 
  private:
   std::filesystem::path folder_;
-  win32::Win32Platform os_;
+  win32::Win32Platform& os_;
   std::unique_ptr<win32::Session> session_;
 };
 
@@ -147,10 +183,36 @@ double systemEchoMs(const char* address, int count) {
   return got ? static_cast<double>(sum) / got : -1;
 }
 
-}  // namespace
+// 1,024 hosts that never answer, at 0.2 s with a time-out of a minute:
+// at most one request a host is out, so a minute of it costs the same
+// ten seconds after ten seconds.
+void deadHosts() {
+  SilentPlatform os;
+  MonitorBench b(os);
+  std::printf("monitor: 1,024 hosts that never answer, at 0.2 s, time-out 60,000 ms\n");
+  b.start("127.0.0.0/22\r\n127.0.4.1\r\n127.0.4.2", "0.2", "60000");
+  b.run(2000);  // the first round out
+  std::printf("  %-8s %12s %12s %14s %14s %16s\n", "seconds", "processor %", "memory KiB",
+              "requests out", "sent in slice", "checks a second");
+  for (int slice = 1; slice <= 6; ++slice) {
+    const double cpu0 = processorSeconds();
+    const long long sent0 = os.sent(), checked0 = os.checked();
+    const Clock::time_point t0 = Clock::now();
+    b.run(10000);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    std::printf("  %-8d %12.2f %12.0f %14zu %14lld %16.0f\n", slice * 10,
+                (processorSeconds() - cpu0) / wall * 100, memoryKiB(), os.out(),
+                os.sent() - sent0, static_cast<double>(os.checked() - checked0) / wall);
+  }
+  std::printf("  most requests out at once: %zu (target: at most 1,024, one a host)\n",
+              os.most());
+  b.stop();
+}
 
-int wmain() {
-  MonitorBench b;
+// 256 loopback hosts that answer, through the system's echo.
+void loopbackHosts() {
+  win32::Win32Platform os;
+  MonitorBench b(os);
   std::printf("monitor: 256 loopback hosts at one probe a second\n");
 
   b.start();
@@ -215,5 +277,12 @@ int wmain() {
   for (int i = 0; i < 10; ++i)
     std::printf(" %lu %.0f,", static_cast<unsigned long>(handle[i]), memory[i]);
   std::printf("\n");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2 || std::wstring(argv[1]) != L"dead") loopbackHosts();
+  deadHosts();
   return 0;
 }

@@ -64,6 +64,39 @@ TEST(MonitorHosts, ALineOfNoFormIsNamedInTheRefusal) {
   EXPECT_EQ(readHosts(longLabel.substr(1) + ".jp").error, "");
 }
 
+TEST(MonitorHosts, OneHostWrittenTwoWaysIsOneRowAsFirstWritten) {
+  const struct {
+    const char* text;
+    const char* hosts;
+  } rows[] = {
+      // Names whatever the case of their letters.
+      {"Host\nhost\nHOST", "Host"},
+      {"www.Example.JP\nWWW.example.jp\nwww.example.jp.", "www.Example.JP,www.example.jp."},
+      {"サーバー.Example\nサーバー.example", "サーバー.Example"},
+      // IPv6 addresses by their value, however written.
+      {"::1\n0::1\n0:0:0:0:0:0:0:1\n::0:1\n0000::0001", "::1"},
+      {"FE80::1%12\nfe80:0::1%12\nfe80::1%13\nfe80::1", "FE80::1%12,fe80::1%13,fe80::1"},
+      {"fe80::1%WiFi\nfe80::1%wifi", "fe80::1%WiFi"},
+      {"::ffff:192.0.2.1\n::ffff:c000:201\n::FFFF:C000:0201", "::ffff:192.0.2.1"},
+      {"1:0:0:0:0:0:0:8\n1::8\n1::0:8\n1:0::8", "1:0:0:0:0:0:0:8"},
+      {"2001:db8::1\n2001:db8::1:0\n2001:db8:0:1::", "2001:db8::1,2001:db8::1:0,2001:db8:0:1::"},
+      {"::\n0::0\n::1:0\n1::", "::,::1:0,1::"},
+      // An IPv4 address, its range and its IPv6 form are three hosts: the
+      // IPv6 form goes out as IPv6.
+      {"127.0.0.1\n127.0.0.1-2\n::ffff:127.0.0.1", "127.0.0.1,127.0.0.2,::ffff:127.0.0.1"},
+  };
+  for (const auto& r : rows) {
+    const monitor::HostList l = readHosts(r.text);
+    EXPECT_EQ(l.error, "") << r.text;
+    EXPECT_EQ(joined(l.hosts), r.hosts) << r.text;
+  }
+  // Hosts written twice count once toward the limit, whatever their form.
+  std::string names = "10.0.0.0/22\n";
+  for (int i = 0; i < 10; ++i) names += "H0\nh0\n::a\n0:0::A\n10.0.0." + std::to_string(i + 1) + "\n";
+  EXPECT_EQ(readHosts(names).error, "");
+  EXPECT_EQ(readHosts(names).hosts.size(), 1024u);
+}
+
 TEST(MonitorHosts, AtMostTheLimitOfHostsInAll) {
   const char* tooMany = "監視できるホストは 1024 までです。";
   EXPECT_EQ(readHosts("10.0.0.0/22").hosts.size(), 1022u);

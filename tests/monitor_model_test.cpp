@@ -31,6 +31,11 @@ void runFor(ScriptedPlatform& os, Monitor& m, int64_t ms, int64_t step = 10) {
   }
 }
 
+// Every request answered by its address when the program next looks.
+std::optional<Answer> replyAtOnce(const ScriptedPlatform::SentEcho& e) {
+  return Answer{0, Status::Reply, 1, e.address};
+}
+
 std::string allRows(const Monitor& m) {
   std::vector<size_t> rows;
   for (size_t i = 0; i < m.rowCount(); ++i) rows.push_back(i);
@@ -44,6 +49,7 @@ TEST(MonitorModel, RequestsOfARoundSpreadOverTheInterval) {
   Monitor m(os);
   std::vector<std::string> hosts;
   for (int i = 1; i <= 256; ++i) hosts.push_back("127.0." + std::to_string(i / 256) + "." + std::to_string(i % 256));
+  os.answerEcho = replyAtOnce;
   m.start(hosts, {Mode::Hosts, 1000, 1000});
   // Three intervals ticked every 10 ms: each host three times, a round's
   // requests evenly apart, no tick sending more than its share.
@@ -77,6 +83,7 @@ TEST(MonitorModel, RequestsOfARoundSpreadOverTheInterval) {
 
 TEST(MonitorModel, AHeldUpProgramLeavesOutLateRequestsRatherThanSendAll) {
   ScriptedPlatform os;
+  os.answerEcho = replyAtOnce;
   Monitor m(os);
   m.start({"127.0.0.1", "127.0.0.2", "127.0.0.3", "127.0.0.4"}, {Mode::Hosts, 1000, 500});
   m.tick();
@@ -102,6 +109,56 @@ TEST(MonitorModel, AHeldUpProgramLeavesOutLateRequestsRatherThanSendAll) {
   ASSERT_EQ(os.echoesSent.size(), 7u);
   EXPECT_EQ(os.echoesSent[4].address, "127.0.0.2");
   EXPECT_EQ(os.echoesSent[6].address, "127.0.0.4");
+}
+
+TEST(MonitorModel, AHostWhoseRequestIsStillOutIsNotAskedAgainAndCountsTheIntervalOnce) {
+  // 127.0.0.1 answers at once; the others never: the system ends each of
+  // their requests a little after its time ran out.
+  const struct {
+    int interval;
+    int timeout;
+    std::vector<int64_t> deadSent;  // when 127.0.0.2 was asked
+  } cases[] = {
+      // Five intervals a time-out: asked again as the time-out comes.
+      {200, 1000, {70, 1090, 2110}},
+      // As long as the interval: the time-out comes just after the next
+      // request fell due, which goes with it, not an interval later.
+      {1000, 1000, {340, 1360, 2380}},
+      {500, 60'000, {170}},
+  };
+  for (const auto& c : cases) {
+    ScriptedPlatform os;
+    os.answerEcho = [&os](const ScriptedPlatform::SentEcho& e) -> std::optional<Answer> {
+      if (e.address == "127.0.0.1") return Answer{0, Status::Reply, 1, e.address};
+      if (os.clockMs - e.at < e.timeoutMs + 15) return std::nullopt;
+      return Answer{0, Status::TimedOut, 0, ""};
+    };
+    Monitor m(os);
+    m.start({"127.0.0.1", "127.0.0.2", "127.0.0.3"}, {Mode::Hosts, c.interval, c.timeout});
+    for (int step = 0; step < 300; ++step) {
+      os.clockMs += 10;
+      m.tick();
+      std::map<std::string, int> out;
+      for (const auto& e : os.echoesOut) {
+        ASSERT_LE(++out[e.address], 1) << e.address << " " << c.interval;
+      }
+      ASSERT_EQ(m.outstanding(), os.echoesOut.size());
+    }
+    std::vector<int64_t> dead;
+    long long live = 0;
+    for (const auto& e : os.echoesSent) {
+      if (e.address == "127.0.0.2") dead.push_back(e.at);
+      live += e.address == "127.0.0.1";
+    }
+    EXPECT_EQ(dead, c.deadSent) << c.interval;
+    // The live host keeps its pace; each time-out of the dead ones counts
+    // once, however many intervals it took.
+    EXPECT_EQ(live, 3000 / c.interval + 1) << c.interval;
+    EXPECT_EQ(m.row(0).series.sent(), live - 1) << c.interval;
+    EXPECT_EQ(m.row(1).series.sent(), static_cast<long long>(c.deadSent.size()) - 1) << c.interval;
+    EXPECT_EQ(m.row(2).series.sent(), m.row(1).series.sent()) << c.interval;
+    EXPECT_EQ(m.row(1).series.received(), 0) << c.interval;
+  }
 }
 
 TEST(MonitorModel, RowsGiveTheFiguresOfTheirReplies) {
@@ -197,7 +254,7 @@ TEST(MonitorModel, TheRouteIsFoundHopByHopAndEndsAtTheHost) {
   EXPECT_EQ(m.hostHop(), 4);
   EXPECT_EQ(allRows(m), std::string(kHeader) +
                             "1\t10.0.0.1\t0.0\t3\t3\t2\t2.0\t2\t2\t0.0\t正常\r\n"
-                            "2\t*\t100.0\t3\t0\t-\t-\t-\t-\t-\t応答制限 (問題なし)\r\n"
+                            "2\t*\t100.0\t3\t0\t-\t-\t-\t-\t-\t応答なし\r\n"
                             "3\t10.0.0.3\t0.0\t3\t3\t6\t6.0\t6\t6\t0.0\t正常\r\n"
                             "4\t203.0.113.7\t0.0\t3\t3\t15\t15.0\t15\t15\t0.0\t正常\r\n");
   // Once the host answered, no request goes beyond it; every request was
@@ -265,6 +322,18 @@ TEST(MonitorModel, TheStateOfEachHopReadsItsLosses) {
       // with nothing yet tells nothing.
       {{{1, 3}, {2, 6}, {0, 0}}, false, {State::Loss, State::Loss, State::None}},
       {{{1, 3}, {33, 100}}, true, {State::Normal, State::Loss}},
+      // A hop that never answered, whatever the hops after it lose: no
+      // answer; the hops around it read as before. One answer in two
+      // thousand rounds to 100.0 %, yet the hop answered.
+      {{{0, 10}, {10, 10}, {1, 10}, {1, 10}}, true,
+       {State::Normal, State::NoAnswer, State::Loss, State::Loss}},
+      {{{0, 10}, {10, 10}, {0, 10}}, true, {State::Normal, State::NoAnswer, State::Normal}},
+      {{{0, 10}, {10, 10}, {2, 10}, {1, 10}}, true,
+       {State::Normal, State::NoAnswer, State::Normal, State::Loss}},
+      {{{4, 10}, {10, 10}, {0, 10}}, true, {State::Normal, State::NoAnswer, State::Normal}},
+      {{{1999, 2000}, {0, 10}}, true, {State::Limited, State::Normal}},
+      {{{1999, 2000}, {2000, 2000}, {1999, 2000}}, false,
+       {State::Loss, State::NoAnswer, State::Loss}},
       {{}, true, {}},
   };
   for (size_t i = 0; i < std::size(rows); ++i)
@@ -319,7 +388,7 @@ TEST(MonitorModel, StopEndsEveryRequestAtOnceAndLaterAnswersAreIgnored) {
   Monitor m(os);
   m.start({"127.0.0.1", "127.0.0.2"}, {Mode::Hosts, 1000, 5000});
   runFor(os, m, 1990);
-  ASSERT_EQ(m.outstanding(), 4u);
+  ASSERT_EQ(m.outstanding(), 2u);  // one a host
   const std::vector<ScriptedPlatform::SentEcho> out = os.echoesOut;
   m.stop();
   EXPECT_EQ(os.echoCancels, 1);
@@ -332,7 +401,7 @@ TEST(MonitorModel, StopEndsEveryRequestAtOnceAndLaterAnswersAreIgnored) {
     return Answer{0, Status::Reply, 1, e.address};
   };
   runFor(os, m, 2000);
-  EXPECT_EQ(os.echoesSent.size(), 4u);
+  EXPECT_EQ(os.echoesSent.size(), 2u);
   EXPECT_EQ(m.row(0).series.sent(), 0);
   EXPECT_EQ(m.rowCount(), 2u);  // the rows stay
   // A monitor that goes away while probing ends its requests.

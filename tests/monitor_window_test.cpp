@@ -3,6 +3,8 @@
 // CSV, the hops of a traced route, and what it keeps across starts. Echo
 // requests go through the scripted platform, its clock moved by the test.
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "form/output_doc.h"
@@ -207,6 +209,42 @@ TEST_F(MonitorWindow, NamesResolveOffTheWindowAndOneThatDoesNotIsNeverProbed) {
   EXPECT_EQ(column(10), "名前を解決できません 名前を解決できません ");
 }
 
+TEST_F(MonitorWindow, TheProgramEndsAtOnceWhileANameServerKeepsALookupWaiting) {
+  os.names["slow.example"] = "127.0.0.9";
+  os.lookups->hold(true);
+  startHosts("127.0.0.1\nslow.example");
+  ASSERT_TRUE(os.lookups->awaitWaiting(1));
+  // A program that waited for the lookup would wait for good: a watchdog
+  // lets the lookup go after a while, and says so.
+  std::mutex lock;
+  std::condition_variable ended;
+  bool closed = false, letGo = false;
+  std::thread watchdog([&] {
+    std::unique_lock<std::mutex> hold(lock);
+    if (!ended.wait_for(hold, std::chrono::seconds(10), [&] { return closed; })) {
+      letGo = true;
+      os.lookups->hold(false);
+    }
+  });
+  main().FormClose();
+  program.reset();
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    closed = true;
+  }
+  ended.notify_all();
+  watchdog.join();
+  EXPECT_FALSE(letGo);
+  // The lookup ends by itself with nothing of the program left: what it
+  // holds is its own.
+  {
+    std::lock_guard<std::mutex> hold(os.lookups->lock);
+    EXPECT_EQ(os.lookups->waiting, 1);
+  }
+  os.lookups->hold(false);
+  EXPECT_TRUE(os.lookups->awaitFinished(1));
+}
+
 TEST_F(MonitorWindow, AHeaderClickSortsAndTheSecondTheOtherWayTheSelectionFollows) {
   answer(10, {"127.0.0.2"});
   startHosts("127.0.0.3\n127.0.0.2\n127.0.0.1");
@@ -343,6 +381,27 @@ TEST_F(MonitorWindow, WatchHopsShowsForTracertOutputOnlyAndFillsTheRouteStopped)
   }
   form()["Memo0"].setText("Active Connections\r\n\r\n  Proto  Local Address\r\n");
   EXPECT_FALSE(shown());
+  // Several runs in the output, as a batch leaves them: the last that has
+  // its hops, as far as the output came.
+  const std::string en = decodedSample("tracert", "en-name.txt");
+  const std::string ja = decodedSample("tracert", "ja-d.txt");
+  const struct {
+    std::vector<std::string> pieces;  // set, then appended
+    const char* host;
+  } runs[] = {
+      {{en, ja}, "203.0.113.7"},
+      {{ja, en}, "www.example.com"},
+      {{en, ja.substr(0, ja.find("  1 "))}, "www.example.com"},
+      {{en, ja.substr(0, ja.find("  1 ")), ja.substr(ja.find("  1 "))}, "203.0.113.7"},
+  };
+  for (const auto& r : runs) {
+    form()["Memo0"].setText(r.pieces[0]);
+    EXPECT_TRUE(shown());
+    for (size_t i = 1; i < r.pieces.size(); ++i) form()["Memo0"].append(r.pieces[i]);
+    EXPECT_TRUE(shown());
+    form().execute("Act_MonitorHops");
+    EXPECT_EQ(m("Memo_Hosts").text(), r.host);
+  }
 }
 
 TEST_F(MonitorWindow, TheRouteShowsItsHopsUpToTheHost) {
@@ -355,6 +414,18 @@ TEST_F(MonitorWindow, TheRouteShowsItsHopsUpToTheHost) {
   runFor(2000);
   EXPECT_EQ(column(1), "127.0.0.254 127.0.0.1 ");
   EXPECT_EQ(column(10), "正常 正常 ");
+  EXPECT_EQ(w().cellColor(0, 10), -1);
+  // A first hop that never answers: said so, in grey, as no fault.
+  mclick("btnMonitor");
+  os.answerEcho = [](const ScriptedPlatform::SentEcho& e) -> std::optional<Answer> {
+    if (e.ttl == 1) return Answer{0, Status::TimedOut, 0, ""};
+    return Answer{0, Status::Reply, 2, e.address};
+  };
+  mclick("btnMonitor");
+  runFor(2000);
+  EXPECT_EQ(column(1), "* 127.0.0.1 ");
+  EXPECT_EQ(column(10), "応答なし 正常 ");
+  EXPECT_EQ(w().cellColor(0, 10), 0x808080);
 }
 
 TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {

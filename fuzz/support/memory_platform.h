@@ -96,6 +96,9 @@ class MemoryPlatform : public platform::Platform {
   }
   // No name resolves and no echo request goes out.
   std::string resolveHost(const std::string&) override { return ""; }
+  HostLookup hostLookup() override {
+    return [](const std::string&) { return std::string(); };
+  }
   uint64_t sendEcho(const std::string&, int, int) override { return 0; }
   std::vector<EchoAnswer> takeEchoAnswers() override { return {}; }
   void cancelEchoes() override {}

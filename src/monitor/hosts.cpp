@@ -87,31 +87,33 @@ bool range(std::string_view s, uint32_t& first, uint32_t& last) {
   return false;
 }
 
-}  // namespace
+// An IPv6 address by its value: sixteen bytes and the zone, if any.
+struct Ipv6 {
+  uint8_t bytes[16] = {};
+  std::string_view zone;
+};
 
-bool isIpv4(std::string_view s) {
-  uint32_t a;
-  return ipv4(s, a);
-}
-
-bool isIpv6(std::string_view s) {
+// Groups of up to four hex digits between colons, "::" once for a run of
+// zero groups, an IPv4 address in the last two groups, and a zone after
+// "%": "fe80::1%12" or "%eth0".
+bool ipv6(std::string_view s, Ipv6& out) {
+  out = {};
   if (const size_t zone = s.find('%'); zone != std::string_view::npos) {
-    // A zone: "fe80::1%12" or "%eth0".
-    const std::string_view z = s.substr(zone + 1);
-    if (z.empty()) return false;
-    for (char c : z)
+    out.zone = s.substr(zone + 1);
+    if (out.zone.empty()) return false;
+    for (char c : out.zone)
       if (!isHex(c) && !(c >= 'g' && c <= 'z') && !(c >= 'G' && c <= 'Z') && c != '_')
         return false;
     s = s.substr(0, zone);
   }
   if (s.size() < 2) return false;
-  int groups = 0;
-  bool gap = false;
+  uint16_t groups[8] = {};
+  int count = 0;
+  int gapAt = -1;  // the group before which "::" stands
   size_t i = 0;
   if (s.starts_with("::")) {
-    gap = true;
+    gapAt = 0;
     i = 2;
-    if (i == s.size()) return true;
   } else if (s[0] == ':') {
     return false;
   }
@@ -121,27 +123,53 @@ bool isIpv6(std::string_view s) {
     const std::string_view g = s.substr(i, end - i);
     if (end == s.size() && g.find('.') != std::string_view::npos) {
       // An IPv4 address in the last two groups.
-      if (!isIpv4(g)) return false;
-      groups += 2;
+      uint32_t v4;
+      if (count > 6 || !ipv4(g, v4)) return false;
+      groups[count++] = static_cast<uint16_t>(v4 >> 16);
+      groups[count++] = static_cast<uint16_t>(v4 & 0xFFFF);
       break;
     }
-    if (g.empty() || g.size() > 4) return false;
-    for (char c : g)
+    if (g.empty() || g.size() > 4 || count == 8) return false;
+    uint16_t v = 0;
+    for (char c : g) {
       if (!isHex(c)) return false;
-    ++groups;
+      v = static_cast<uint16_t>(v << 4 | (isDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10));
+    }
+    groups[count++] = v;
     if (end == s.size()) break;
     // ":" between groups, "::" once for a gap; never at the end alone.
     if (end + 1 < s.size() && s[end + 1] == ':') {
-      if (gap) return false;
-      gap = true;
+      if (gapAt >= 0) return false;
+      gapAt = count;
       i = end + 2;
-      if (i == s.size()) break;
     } else {
       i = end + 1;
       if (i == s.size()) return false;
     }
   }
-  return gap ? groups <= 7 : groups == 8;
+  if (gapAt >= 0 ? count > 7 : count != 8) return false;
+  // The groups after the gap go to the end; the gap's groups stay zero.
+  const int after = gapAt >= 0 ? count - gapAt : 0;
+  for (int k = 0; k < count; ++k) {
+    const int place = gapAt >= 0 && k >= gapAt ? 8 - after + (k - gapAt) : k;
+    out.bytes[2 * place] = static_cast<uint8_t>(groups[k] >> 8);
+    out.bytes[2 * place + 1] = static_cast<uint8_t>(groups[k] & 0xFF);
+  }
+  return true;
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; }
+
+}  // namespace
+
+bool isIpv4(std::string_view s) {
+  uint32_t a;
+  return ipv4(s, a);
+}
+
+bool isIpv6(std::string_view s) {
+  Ipv6 a;
+  return ipv6(s, a);
 }
 
 bool isHostName(std::string_view s) {
@@ -171,11 +199,31 @@ bool isHostName(std::string_view s) {
   return before != '-' && letter;
 }
 
+std::string hostKey(std::string_view host) {
+  uint32_t v4;
+  if (ipv4(host, v4)) {
+    std::string key = "4";
+    for (int shift = 24; shift >= 0; shift -= 8) key += static_cast<char>(v4 >> shift & 255);
+    return key;
+  }
+  Ipv6 v6;
+  if (ipv6(host, v6)) {
+    std::string key = "6" + std::string(reinterpret_cast<const char*>(v6.bytes), 16);
+    // A zone names an interface: by its number, or its name in any case.
+    if (!v6.zone.empty()) key += '%';
+    for (char c : v6.zone) key += lower(c);
+    return key;
+  }
+  std::string key = "n";
+  for (char c : host) key += lower(c);
+  return key;
+}
+
 HostList readHosts(std::string_view text) {
   HostList out;
   std::unordered_set<std::string> seen;
   auto add = [&](std::string host) {
-    if (seen.insert(host).second) out.hosts.push_back(std::move(host));
+    if (seen.insert(hostKey(host)).second) out.hosts.push_back(std::move(host));
     return out.hosts.size() <= kMaxHosts;
   };
   size_t lineNumber = 0;

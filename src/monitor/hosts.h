@@ -14,13 +14,18 @@ namespace velquin::monitor {
 inline constexpr size_t kMaxHosts = 1024;
 
 struct HostList {
-  std::vector<std::string> hosts;  // in the order written, each once
+  std::vector<std::string> hosts;  // in the order written, each once (see hostKey)
   std::string error;               // "" when every line was read
 };
 
 // Blank lines are skipped; the first line that is none of the forms above,
 // or more hosts than kMaxHosts, refuses the whole list with a message.
 HostList readHosts(std::string_view text);
+
+// Two hosts are one when their keys are equal: a name whatever the case of
+// its letters, an address by its value ("::1" and "0::1", "FE80::1" and
+// "fe80::1"), as the first of them was written.
+std::string hostKey(std::string_view host);
 
 // Each form on its own, for the tests and the list's checks.
 bool isIpv4(std::string_view s);

@@ -86,20 +86,25 @@ void Monitor::stop() {
   if (!running_ && pending_.empty()) return;
   os_.cancelEchoes();
   pending_.clear();
+  for (Target& t : targets_) t.out = t.missed = false;
   running_ = false;
 }
 
 void Monitor::send(Target& t) {
   Row& row = *rows_[t.row];
+  t.missed = false;
   const uint64_t id = os_.sendEcho(row.address, t.ttl, options_.timeoutMs);
-  if (id == 0)
+  if (id == 0) {
     row.series.add(os_.localTimeMs(), reading::kGeneralFailure);
-  else
-    pending_[id] = static_cast<size_t>(&t - targets_.data());
+    return;
+  }
+  pending_[id] = static_cast<size_t>(&t - targets_.data());
+  t.out = true;
 }
 
 bool Monitor::take(const Platform::EchoAnswer& a, size_t target, long long time) {
   Target& t = targets_[target];
+  t.out = false;
   if (t.dropped) return false;
   Row& row = *rows_[t.row];
   int32_t value = a.ms < 0 ? 0 : a.ms;
@@ -145,14 +150,21 @@ bool Monitor::tick() {
   const int64_t now = os_.steadyMs();
   const int64_t interval = options_.intervalMs;
   for (Target& t : targets_) {
-    if (t.dropped || t.due > now) continue;
+    if (t.dropped) continue;
+    const bool due = t.due <= now;
     // A request more than an interval late (the program was held up) is
     // left out rather than sent with the others in one burst.
-    if (now - t.due < interval) {
+    const bool late = due && now - t.due >= interval;
+    if (due) t.due += interval * ((now - t.due) / interval + 1);
+    if (t.out) {
+      // Its answer, or its time running out, counts for this interval.
+      t.missed |= due;
+      continue;
+    }
+    if (t.missed || (due && !late)) {
       send(t);
       changed = true;
     }
-    t.due += interval * ((now - t.due) / interval + 1);
   }
   return changed;
 }

@@ -76,15 +76,21 @@ class Monitor {
   const Row& row(size_t i) const { return *rows_[i]; }
   // Route: the hop at which the host itself answered (0: not yet).
   int hostHop() const { return hostHop_; }
-  // Requests sent and not answered yet.
+  // Requests sent and not answered yet: at most one a host or hop.
   size_t outstanding() const { return pending_.size(); }
 
  private:
+  // One host, or one hop of the route. At most one request of each is out
+  // at a time: when the next is due while it is still out, its answer (or
+  // its time running out) counts for that interval too, and the next
+  // request goes as soon as it came.
   struct Target {
     size_t row = 0;
     int ttl = kHostTtl;
     int64_t due = 0;
     bool dropped = false;  // a hop beyond the host
+    bool out = false;      // its request is still out
+    bool missed = false;   // a request fell due while it was out
   };
   // The requests of the row whose address is known; in Route, the rows of
   // the hops to it take the host's place.

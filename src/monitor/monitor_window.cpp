@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 #include "app/graph_menu.h"
 #include "app/settings.h"
@@ -10,7 +11,6 @@
 #include "form/output_doc.h"
 #include "form/typed_number.h"
 #include "monitor/hosts.h"
-#include "reading/tracert_route.h"
 
 namespace velquin::monitor {
 
@@ -113,7 +113,6 @@ TfrmMonitor::~TfrmMonitor() {
   c_->PaintMonitor.setGraph(nullptr);
   monitor_.stop();
   retireNames();
-  for (Resolver& r : resolvers_) r.thread.join();
 }
 
 void TfrmMonitor::declare() {
@@ -260,12 +259,6 @@ void TfrmMonitor::start() {
   if (!readInterval(options.intervalMs) || !readTimeout(options.timeoutMs)) return;
   options.mode = c_->RG_MonitorMode.itemIndex() == 1 ? Mode::Route : Mode::Hosts;
   retireNames();
-  std::erase_if(resolvers_, [](Resolver& r) {
-    std::lock_guard<std::mutex> hold(r.names->lock);
-    if (!r.names->finished) return false;
-    r.thread.join();
-    return true;
-  });
   // Addresses are known at once; names are looked up off the window's
   // thread (a name server may keep them waiting), their rows filled when
   // they come.
@@ -286,21 +279,20 @@ void TfrmMonitor::start() {
   if (!names.empty()) {
     auto shared = std::make_shared<Names>();
     names_ = shared;
-    platform::Platform& os = os_;
-    resolvers_.push_back({std::thread([shared, &os, names] {
-                            for (const auto& [row, host] : names) {
-                              {
-                                std::lock_guard<std::mutex> hold(shared->lock);
-                                if (shared->cancel) break;
-                              }
-                              const std::string address = os.resolveHost(host);
-                              std::lock_guard<std::mutex> hold(shared->lock);
-                              shared->done.emplace_back(row, address);
-                            }
-                            std::lock_guard<std::mutex> hold(shared->lock);
-                            shared->finished = true;
-                          }),
-                          shared});
+    std::thread([shared, lookup = os_.hostLookup(), names] {
+      for (const auto& [row, host] : names) {
+        {
+          std::lock_guard<std::mutex> hold(shared->lock);
+          if (shared->cancel) break;
+        }
+        const std::string address = lookup(host);
+        std::lock_guard<std::mutex> hold(shared->lock);
+        shared->done.emplace_back(row, address);
+      }
+      std::lock_guard<std::mutex> hold(shared->lock);
+      shared->finished = true;
+      shared->over.notify_all();
+    }).detach();
   }
   list_.select({});
   order_.clear();
@@ -343,9 +335,10 @@ void TfrmMonitor::takeNames() {
 }
 
 void TfrmMonitor::awaitNames() {
-  // The lookups of this start end by themselves; older ones were told to.
-  for (Resolver& r : resolvers_) r.thread.join();
-  resolvers_.clear();
+  if (names_) {
+    std::unique_lock<std::mutex> hold(names_->lock);
+    names_->over.wait(hold, [this] { return names_->finished; });
+  }
   takeNames();
   names_.reset();
   tick();
@@ -474,7 +467,8 @@ int TfrmMonitor::cellColor(size_t row, int column) const {
   if (column != kColumnCount - 1 || row >= order_.size() || order_[row] >= states_.size())
     return -1;
   switch (states_[order_[row]]) {
-    case State::Limited: return 0x808080;
+    case State::Limited:
+    case State::NoAnswer: return 0x808080;
     case State::Loss:
     case State::Unresolved: return 0xC00000;
     default: return -1;
@@ -565,14 +559,17 @@ void MonitorCommands::formClosing() {
 
 void MonitorCommands::Act_MonitorExecute() { window_.open(main_.form().windowBounds()); }
 
-bool MonitorCommands::tracertShown() const {
-  return reading::readTracedHost(main_["Memo0"].text()).found;
+const reading::TracedHost& MonitorCommands::traced() {
+  const form::OutputDoc& doc = *main_["Memo0"].outputDoc();
+  return tracert_.follow(doc.text(), doc.times());
 }
 
+bool MonitorCommands::tracertShown() { return traced().found; }
+
 void MonitorCommands::Act_MonitorHopsExecute() {
-  const reading::TracedHost traced = reading::readTracedHost(main_["Memo0"].text());
-  if (!traced.found) return;
-  window_.watchRoute(traced.host, main_.form().windowBounds());
+  const reading::TracedHost& route = traced();
+  if (!route.found) return;
+  window_.watchRoute(route.host, main_.form().windowBounds());
 }
 
 }  // namespace velquin::monitor

@@ -7,11 +7,11 @@
 // MonitorCommands is its side in the main window: Ctrl+M, the system menu,
 // the output view's menu, and what the state file keeps.
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,6 +22,7 @@
 #include "monitor/monitor.h"
 #include "monitor/table.h"
 #include "platform/platform.h"
+#include "reading/tracert_route.h"
 
 namespace velquin::monitor {
 
@@ -68,8 +69,8 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   void readState(const app::UserState& s);
   void writeState(app::UserState& s) const;
 
-  // Waits for the names being resolved and takes their addresses, as the
-  // timer would once they came.
+  // Waits for the names of this start being resolved and takes their
+  // addresses, as the timer would once they came.
   void awaitNames();
 
   // form::ListSource
@@ -89,16 +90,16 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
 
  private:
   struct Controls;
-  // Names resolved off the window's thread.
+  // Names resolved on a thread of their own, which owns its share of this
+  // and the lookup it calls: a name server that keeps it waiting delays
+  // neither the window, nor a new start, nor the program's end, which
+  // leave it to finish alone, its addresses dropped.
   struct Names {
     std::mutex lock;
+    std::condition_variable over;
     std::vector<std::pair<size_t, std::string>> done;  // row, address
     bool cancel = false;
     bool finished = false;  // the lookups are over
-  };
-  struct Resolver {
-    std::thread thread;
-    std::shared_ptr<Names> names;
   };
 
   void declare();
@@ -139,9 +140,7 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   bool dirty_ = false;
   int64_t shownAt_ = -1;
   bool placed_ = false;  // the window has had bounds of its own
-  std::shared_ptr<Names> names_;
-  // Lookups that are over are joined at the next start; the rest at the end.
-  std::vector<Resolver> resolvers_;
+  std::shared_ptr<Names> names_;  // the lookups of this start
   std::unique_ptr<Controls> c_;
 };
 
@@ -157,11 +156,15 @@ class MonitorCommands : public app::PageUnit {
   // "ホップを監視": the host that the output's tracert traced.
   void Act_MonitorHopsExecute();
   // Whether the output view holds the output of tracert.
-  bool tracertShown() const;
+  bool tracertShown();
 
  private:
+  // The last tracert of the output view, read as far as it came.
+  const reading::TracedHost& traced();
+
   app::TfrmMain& main_;
   TfrmMonitor& window_;
+  reading::TracertFollower tracert_;
 };
 
 }  // namespace velquin::monitor

@@ -61,6 +61,7 @@ const char* stateText(State s) {
   switch (s) {
     case State::Normal: return "正常";
     case State::Limited: return "応答制限 (問題なし)";
+    case State::NoAnswer: return "応答なし";
     case State::Loss: return "損失";
     case State::Unresolved: return "名前を解決できません";
     default: return "-";
@@ -74,6 +75,11 @@ std::vector<State> routeStates(const std::vector<Losses>& hops, bool hostReached
     const long long loss = lossTenths(hops[i]);
     if (loss == 0) {
       out[i] = State::Normal;
+      continue;
+    }
+    // Every request lost, not only as the percentage rounds.
+    if (hops[i].lost == hops[i].sent) {
+      out[i] = State::NoAnswer;
       continue;
     }
     const bool last = i + 1 == hops.size();

@@ -20,6 +20,7 @@ enum class State {
   None,        // nothing answered or lost yet
   Normal,      // "正常"
   Limited,     // "応答制限 (問題なし)": a router that limits its answers
+  NoAnswer,    // "応答なし": a hop that never answered
   Loss,        // "損失": real loss
   Unresolved,  // "名前を解決できません"
 };
@@ -30,8 +31,10 @@ struct Losses {
   long long lost = 0;
   long long sent = 0;
 };
-// Each hop's state from the losses of every hop in order. Loss at a hop
-// whose later hops lose nothing: a router that limits its answers; loss at
+// Each hop's state from the losses of every hop in order. A hop that lost
+// every request: no answer (a router that never answers, which tells
+// nothing of the route). Other loss at a hop whose later hops lose nothing:
+// a router that limits its answers; loss at
 // the host itself (hostReached: the last hop is the host), or at a hop from
 // which every later hop loses as much (as the percentages read): real loss.
 std::vector<State> routeStates(const std::vector<Losses>& hops, bool hostReached);

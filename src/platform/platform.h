@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -213,6 +214,11 @@ class Platform {
   // The numeric address of a name or an address (an IPv4 one first), or ""
   // when it does not resolve. It may wait for the name's server.
   virtual std::string resolveHost(const std::string& host) = 0;
+  // The same lookup as a function that holds what it needs itself: a
+  // thread may go on with it after this object is gone (a lookup still
+  // waiting for its server when the program ends is left to finish alone).
+  using HostLookup = std::function<std::string(const std::string&)>;
+  virtual HostLookup hostLookup() = 0;
   enum class EchoStatus { Reply, TtlExpired, Unreachable, TimedOut, Failed };
   struct EchoAnswer {
     uint64_t id = 0;

@@ -1,5 +1,10 @@
 #include "reading/tracert_route.h"
 
+#include <algorithm>
+
+#include "form/line_times.h"
+#include "form/output_text.h"
+
 namespace velquin::reading {
 
 namespace {
@@ -106,20 +111,43 @@ TracertHop readTracertHop(std::string_view line) {
   return out;
 }
 
+void TracertReader::line(std::string_view line) {
+  // A later header (another run) is the one that counts once its first hop
+  // line came.
+  if (TracedHost h = header(line); h.found)
+    header_ = std::move(h);
+  else if (header_.found && readTracertHop(line).found)
+    last_ = header_;
+}
+
 TracedHost readTracedHost(std::string_view text) {
-  TracedHost traced;
+  TracertReader reader;
   while (!text.empty()) {
     // CR LF, a lone CR and a lone LF each end a line.
     const size_t end = text.find_first_of("\r\n");
-    const std::string_view line = text.substr(0, end);
+    reader.line(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    // A later header (another run) starts over.
-    if (TracedHost h = header(line); h.found)
-      traced = std::move(h);
-    else if (traced.found && readTracertHop(line).found)
-      return traced;
   }
-  return {};
+  return reader.last();
+}
+
+const TracedHost& TracertFollower::follow(const form::OutputText& text,
+                                          const form::LineTimes& times) {
+  const std::string& t = text.text();
+  const long long started = times.has(0) ? times.at(0) : 0;
+  // A new text, not a longer one: read from its start.
+  if (t.size() < bytes_ || started != started_ ||
+      t.compare(bytes_ - tail_.size(), tail_.size(), tail_) != 0) {
+    reader_ = TracertReader();
+    lines_ = 0;
+    started_ = started;
+  }
+  // The line after the last break may still grow: it is read once whole.
+  for (; lines_ + 1 < text.lineCount(); ++lines_, ++read_) reader_.line(text.line(lines_));
+  bytes_ = t.size();
+  const size_t keep = std::min<size_t>(bytes_, 32);
+  tail_.assign(t, bytes_ - keep, keep);
+  return reader_.last();
 }
 
 }  // namespace velquin::reading

@@ -291,7 +291,7 @@ class IcmpEchoes {
   uint64_t next_ = 1;
 };
 
-std::string Win32Platform::resolveHost(const std::string& host) {
+static std::string lookUpHost(const std::string& host) {
   Functions& f = functions();
   if (!f.getAddrInfo || host.empty()) return "";
   ADDRINFOW hints{};
@@ -308,6 +308,13 @@ std::string Win32Platform::resolveHost(const std::string& host) {
       pick ? numeric(pick->ai_addr, static_cast<int>(pick->ai_addrlen)) : std::string();
   f.freeAddrInfo(found);
   return address;
+}
+
+std::string Win32Platform::resolveHost(const std::string& host) { return lookUpHost(host); }
+
+platform::Platform::HostLookup Win32Platform::hostLookup() {
+  // The system's functions only: nothing of this object.
+  return [](const std::string& host) { return lookUpHost(host); };
 }
 
 uint64_t Win32Platform::sendEcho(const std::string& address, int ttl, int timeoutMs) {

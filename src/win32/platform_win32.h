@@ -69,6 +69,7 @@ class Win32Platform : public platform::Platform {
   std::optional<std::string> takeOffer(const std::string& channel) override;
   // Echo requests: icmp_win32.cpp.
   std::string resolveHost(const std::string& host) override;
+  HostLookup hostLookup() override;
   uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override;
   std::vector<EchoAnswer> takeEchoAnswers() override;
   void cancelEchoes() override;

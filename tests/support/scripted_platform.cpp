@@ -283,12 +283,47 @@ platform::Platform::ElevatedStart ScriptedPlatform::startElevated(
   return elevatedAnswer;
 }
 
-std::string ScriptedPlatform::resolveHost(const std::string& host) {
+namespace {
+
+std::string resolveBy(const std::map<std::string, std::string>& names, const std::string& host) {
   if (auto it = names.find(host); it != names.end()) return it->second;
   return host.find_first_not_of("0123456789.") == std::string::npos ||
                  host.find(':') != std::string::npos
              ? host
              : "";
+}
+
+}  // namespace
+
+std::string ScriptedPlatform::resolveHost(const std::string& host) { return resolveBy(names, host); }
+
+platform::Platform::HostLookup ScriptedPlatform::hostLookup() {
+  return [names = names, gate = lookups](const std::string& host) {
+    std::unique_lock<std::mutex> hold(gate->lock);
+    ++gate->waiting;
+    gate->changed.notify_all();
+    gate->changed.wait(hold, [&] { return !gate->held; });
+    --gate->waiting;
+    ++gate->finished;
+    gate->changed.notify_all();
+    return resolveBy(names, host);
+  };
+}
+
+void ScriptedPlatform::LookupGate::hold(bool on) {
+  std::lock_guard<std::mutex> guard(lock);
+  held = on;
+  changed.notify_all();
+}
+
+bool ScriptedPlatform::LookupGate::awaitWaiting(int n) {
+  std::unique_lock<std::mutex> guard(lock);
+  return changed.wait_for(guard, std::chrono::seconds(10), [&] { return waiting >= n; });
+}
+
+bool ScriptedPlatform::LookupGate::awaitFinished(int n) {
+  std::unique_lock<std::mutex> guard(lock);
+  return changed.wait_for(guard, std::chrono::seconds(10), [&] { return finished >= n; });
 }
 
 uint64_t ScriptedPlatform::sendEcho(const std::string& address, int ttl, int timeoutMs) {

@@ -4,9 +4,12 @@
 // code page 932 (converted with iconv), and the message pump runs whatever
 // the test queued as the user's actions during a wait.
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -122,6 +125,22 @@ class ScriptedPlatform : public platform::Platform {
   // itself), and each request still out is answered when the program
   // collects answers, by the test's rule (none: the request stays out).
   std::map<std::string, std::string> names;  // name -> address
+  // The lookups of hostLookup(): each reads the table as it was when the
+  // function was made, and while the gate is held, waits (a name server
+  // that keeps it waiting). The gate is the lookups' own: it stays while
+  // one waits, whatever else is gone.
+  struct LookupGate {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool held = false;
+    int waiting = 0;   // lookups waiting at the gate now
+    int finished = 0;  // lookups that returned
+    void hold(bool on);
+    // Until n lookups wait at the gate (false after 10 s).
+    bool awaitWaiting(int n);
+    bool awaitFinished(int n);
+  };
+  std::shared_ptr<LookupGate> lookups = std::make_shared<LookupGate>();
   struct SentEcho {
     uint64_t id = 0;
     std::string address;
@@ -135,6 +154,7 @@ class ScriptedPlatform : public platform::Platform {
   bool refuseEchoes = false;  // sendEcho fails
   int echoCancels = 0;
   std::string resolveHost(const std::string& host) override;
+  HostLookup hostLookup() override;
   uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override;
   std::vector<EchoAnswer> takeEchoAnswers() override;
   void cancelEchoes() override;

@@ -255,40 +255,22 @@ int wmain(int argc, wchar_t** argv) {
                "ms TTL=128");
     }
   });
+  // The picture of the README: the program beyond a console, the graph
+  // of ping's replies above the output as it arrives.
+  shot(L"readme", [] {});
   shot(L"p2_ping_graph_hidden", [&] {
     f.execute("Act_Graph");
     f.execute("Act_GraphAlert");
   });
-  // Commands run as the user runs them, the graph shown over their output;
-  // the picture is taken while the command runs (`after` ms from its
-  // start) or, with no `after`, once it has ended. A running command is
-  // then sent Ctrl-C, as its button does.
-  auto shotOfRun = [&](const std::wstring& name, const std::string& command, DWORD after) {
-    window.fromUser([&] {
-      f.userSelectPage(f["PageControl1"], 1);
-      if (!f["PanelGraph"].visible()) f.execute("Act_Graph");
-      f["Edit1"].setText(command);
-    });
-    HWND ctrlC = window.native(f["btnCtrl"])->hwnd();
-    std::thread hand;
-    if (after > 0)
-      hand = std::thread([&, after] {
-        Sleep(after);
-        RECT rc;
-        GetWindowRect(window.hwnd(), &rc);
-        saveBmp(rc, out + L"\\" + name + L".bmp");
-        PostMessageW(ctrlC, BM_CLICK, 0, 0);
-      });
-    window.fromUser([&] { f.userClick(f["btnDO"]); });
-    if (hand.joinable()) hand.join();
-    else shot(name, [] {});
-  };
-  // Twelve loopback targets one after another: five lines of figures at
-  // once with a scroll bar, the drawing below them.
-  shotOfRun(L"p2_ping_graph_12", "cmd /c \"for /l %i in (1,1,12) do @ping -n 2 127.0.0.%i\"", 0);
-  // The picture of the README: the graph of a ping that runs, above its
-  // output as it arrives.
-  shotOfRun(L"readme", "ping -t 127.0.0.1", 9000);
+  // Twelve loopback targets one after another, as cmd's `for /l` pings
+  // them: five lines of figures at once with a scroll bar, the drawing
+  // below them.
+  shot(L"p2_ping_graph_12", [&] {
+    f.userSelectPage(f["PageControl1"], 1);
+    f.execute("Act_Graph");
+    f["Edit1"].setText("cmd /c \"for /l %i in (1,1,12) do @ping -n 2 127.0.0.%i\"");
+    f.userClick(f["btnDO"]);
+  });
   window.fromUser([&] { f.execute("Act_Graph"); });
   // Every usage text of the help page.
   for (int k = 0; k < 6; ++k)

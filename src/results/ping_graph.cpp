@@ -196,8 +196,9 @@ void PingGraph::follow() {
 }
 
 int PingGraph::figuresHeight(int lines) {
-  // The field's sunken frame and margins around its lines.
-  return std::min(lines, kFigureLines) * kLineHeight + 6;
+  // Two lines at least, so that its scroll bar has the height of its two
+  // arrows; the field's sunken frame and margins around them.
+  return std::clamp(lines, 2, kFigureLines) * kLineHeight + 6;
 }
 
 void PingGraph::fit(form::Control& box, const std::string& text) {
@@ -227,7 +228,9 @@ void PingGraph::keepDrawing() {
 }
 
 void PingGraph::showFigures() {
-  fit(c_->LblGraph, reading::statsText(replies()));
+  const std::string figures = reading::statsText(replies());
+  fit(c_->LblGraph, figures);
+  c_->LblGraph.setVisible(!figures.empty());
   const std::string events = outageList(replies());
   fit(c_->LblGraphEvents, events);
   c_->LblGraphEvents.setVisible(!events.empty());

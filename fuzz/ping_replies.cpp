@@ -82,11 +82,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (graph.top() <= 0) __builtin_trap();
   std::vector<form::GraphDoc::Column> cols;
   const int width = in.ConsumeIntegralInRange(0, 300);
+  const form::GraphDoc::Frame frame = graph.frame();
+  if (!w.empty && (frame.span <= 0 || frame.from > w.to || frame.from + frame.span < w.to))
+    __builtin_trap();
   for (size_t s = 0; s < src.seriesCount(); ++s) {
-    graph.columns(s, w.from, w.to - w.from + 1, width, cols);
+    graph.columns(s, frame.from, frame.span, width, cols);
     if (cols.size() != static_cast<size_t>(width)) __builtin_trap();
     for (const auto& c : cols)
       if (c.any && (c.low > c.high || c.first < c.low || c.last > c.high)) __builtin_trap();
+    // The newest point of all, where the frame ends, is in its last column.
+    const size_t n = src.pointCount(s);
+    if (width > 0 && n > 0 && src.timeAt(s, n - 1) == frame.from + frame.span &&
+        !cols.back().any && cols.back().lost == 0)
+      __builtin_trap();
   }
   const form::GraphDoc::Nearest n = graph.nearest(in.ConsumeIntegral<int>(), 0);
   if (n.found && (n.series >= src.seriesCount() || n.index >= src.pointCount(n.series)))

@@ -4,6 +4,7 @@
 // requests go through the scripted platform, its clock moved by the test.
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -336,6 +337,12 @@ TEST_F(MonitorWindow, CsvHoldsEveryRowAndColumnAfterAByteOrderMark) {
     mclick("btnMonitorCsv");
     EXPECT_EQ(readBytes(os.folder + name), readBytes(os.folder + "/watch.csv")) << name;
   }
+  // A name with another extension is the file that the dialog asked about
+  // replacing: nothing is added to it after the dialog.
+  os.dialogAnswers.push_back(os.folder + "/watch.txt");
+  mclick("btnMonitorCsv");
+  EXPECT_EQ(readBytes(os.folder + "/watch.txt"), readBytes(os.folder + "/watch.csv"));
+  EXPECT_FALSE(std::filesystem::exists(os.folder + "/watch.txt.csv"));
   // The picture of the graph, by its button, where the user chose.
   std::string picture;
   w().graph().savePicture = [&](const std::string& path) {

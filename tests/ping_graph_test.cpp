@@ -4,6 +4,7 @@
 // picture saved, and Ctrl+Break reaching the running command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -95,13 +96,14 @@ TEST_F(PingGraphTest, CtrlGAndTheMenusShowThePaneWithTheFiguresOfTheOutput) {
   EXPECT_EQ(text("LblGraph"), std::string(figures) +
                                   "\r\n::1  送信 1  受信 1  損失 0 (0.0%)  最小 0 ms  平均 0.0 ms  "
                                   "最大 0 ms  ジッター - ms");
-  EXPECT_GT(form()["LblGraph"].bounds().height, oneLine);  // room for both
+  EXPECT_EQ(form()["LblGraph"].bounds().height, oneLine);  // the room of one holds both
 
   // Another command's output has no target.
   startRun("netstat -n");
   lines({"", "  TCP    127.0.0.1:80    127.0.0.1:5000    ESTABLISHED",
          "  2     *        *        *     Request timed out."});
   EXPECT_EQ(text("LblGraph"), "");
+  EXPECT_FALSE(form()["LblGraph"].visible());  // the drawing says there is nothing yet
   EXPECT_TRUE(graph().window().empty);
 
   // Ctrl+G from the range list hides the pane; the focus goes back to the
@@ -247,12 +249,14 @@ TEST_F(PingGraphTest, ThePictureIsSavedAsPngWhereTheUserChose) {
     return works;
   };
   graph().copyPicture = [&] { return works; };
-  os.dialogAnswers = {os.folder + "/graph", os.folder + "/b.PNG", ""};
-  form().execute("Act_GraphSave");
-  form().execute("Act_GraphSave");
-  form().execute("Act_GraphSave");  // cancelled
-  EXPECT_EQ(saved, (std::vector<std::string>{os.folder + "/graph.png", os.folder + "/b.PNG"}));
-  ASSERT_EQ(os.dialogsShown.size(), 3u);
+  // The dialog gives a name typed without an extension its ".png" before
+  // it asks about replacing; a name with an extension is the file that the
+  // dialog asked about, and nothing is added to it afterwards.
+  os.dialogAnswers = {os.folder + "/graph", os.folder + "/b.PNG", os.folder + "/ping.v2", ""};
+  for (int i = 0; i < 4; ++i) form().execute("Act_GraphSave");  // the last cancelled
+  EXPECT_EQ(saved, (std::vector<std::string>{os.folder + "/graph.png", os.folder + "/b.PNG",
+                                             os.folder + "/ping.v2"}));
+  ASSERT_EQ(os.dialogsShown.size(), 4u);
   for (const platform::FileDialog& d : os.dialogsShown) EXPECT_TRUE(d.askBeforeReplace);
   form().execute("Act_GraphCopy");
   EXPECT_TRUE(os.messages.empty());
@@ -263,6 +267,85 @@ TEST_F(PingGraphTest, ThePictureIsSavedAsPngWhereTheUserChose) {
   EXPECT_EQ(os.messages, (std::vector<std::string>{
                              "グラフの画像を保存できませんでした: " + os.folder + "/c.png",
                              "グラフをクリップボードにコピーできませんでした"}));
+}
+
+// The newest point is drawn at the right edge at every range: a reply with
+// its value, a loss with its mark, however many points share the column.
+TEST_F(PingGraphTest, TheNewestReplyOrLossIsInTheLastColumnAtEveryRange) {
+  ctrlG();
+  const struct {
+    const char* line;
+    int32_t value;  // the reply's time, or the kind of loss
+  } newest[] = {
+      {"Reply from 127.0.0.1: bytes=32 time=3ms TTL=128", 3},
+      {"Request timed out.", reading::kTimedOut},
+      {"PING: transmit failed. Error code 1231.", reading::kGeneralFailure},
+  };
+  for (int range = 0; range < 4; ++range) {
+    pick("CB_GraphRange", range);
+    for (const auto& n : newest) {
+      startRun("ping -n 4 127.0.0.1");
+      lines({"", "Pinging 127.0.0.1 with 32 bytes of data:",
+             "Reply from 127.0.0.1: bytes=32 time<1ms TTL=128",
+             "Reply from 127.0.0.1: bytes=32 time=2ms TTL=128",
+             "Reply from 127.0.0.1: bytes=32 time=1ms TTL=128", n.line});
+      const form::GraphDoc::Frame f = graph().frame();
+      std::vector<form::GraphDoc::Column> cols;
+      graph().columns(0, f.from, f.span, 240, cols);
+      ASSERT_EQ(cols.size(), 240u);
+      const form::GraphDoc::Column& last = cols.back();
+      if (n.value >= 0) {
+        EXPECT_TRUE(last.any && last.last == n.value) << range << ": " << n.line;
+      } else {
+        EXPECT_EQ(last.lost, n.value) << range << ": " << n.line;
+      }
+    }
+  }
+}
+
+// Twelve targets (`for /l %i in (1,1,12) do ping -n 1 127.0.0.%i`): the
+// figures list every one and show five at once; the drawing keeps its
+// height however many lines the pane lists and however small the user
+// makes the pane, also at the next start.
+TEST_F(PingGraphTest, ManyTargetsLeaveTheDrawingItsHeight) {
+  ctrlG();
+  auto drawing = [&] { return form()["PaintGraph"].bounds().height; };
+  startRun("cmd /c \"for /l %i in (1,1,12) do ping -n 1 127.0.0.%i\"");
+  std::vector<int> heights;
+  for (int i = 1; i <= 12; ++i) {
+    const std::string host = "127.0.0." + std::to_string(i);
+    lines({"", "Pinging " + host + " with 32 bytes of data:",
+           "Reply from " + host + ": bytes=32 time<1ms TTL=128"});
+    heights.push_back(form()["LblGraph"].bounds().height);
+    EXPECT_GE(drawing(), 80) << i << " targets";
+  }
+  const std::string figures = text("LblGraph");
+  EXPECT_EQ(std::count(figures.begin(), figures.end(), '\n'), 11);
+  EXPECT_EQ(figures.substr(figures.rfind('\n') + 1, 12), "127.0.0.12  ");
+  for (size_t i = 2; i < heights.size(); ++i) {
+    if (i < 5) EXPECT_GT(heights[i], heights[i - 1]) << i + 1 << " targets";
+    else EXPECT_EQ(heights[i], heights[4]) << i + 1 << " targets";
+  }
+  // Outages listed under the figures.
+  for (int i = 0; i < 9; ++i) lines({"Request timed out."});
+  lines({"Reply from 127.0.0.12: bytes=32 time<1ms TTL=128", "Request timed out.",
+         "Request timed out.", "Request timed out."});
+  ASSERT_TRUE(form()["LblGraphEvents"].visible());
+  EXPECT_GE(drawing(), 80);
+  // The pane dragged as small as the bar lets it.
+  form::Rect b = form()["PanelGraph"].bounds();
+  b.height = 40;
+  form()["PanelGraph"].setBounds(b);
+  form().relayout();
+  EXPECT_GE(drawing(), 80);
+  restart([&] {
+    app::UserState s(os);
+    s.load(os.folder);
+    s.setValue("graph.height", "40");
+    s.save();
+  });
+  ASSERT_TRUE(shown());
+  EXPECT_GE(drawing(), 80);
 }
 
 // The drawing's text of a point: its time, target and value or loss.

@@ -104,11 +104,14 @@ TEST(PingReplies, EveryKindOfLine) {
       {"Reply from 198.51.100.1: TTL expired in transit.", K::Reply, reading::kTtlExpired, ""},
       {"PING: 転送に失敗しました。一般エラーです。", K::Reply, reading::kGeneralFailure, ""},
       {"PING: transmit failed. General failure.", K::Reply, reading::kGeneralFailure, ""},
+      {"PING: transmit failed. Error code 1231.", K::Reply, reading::kGeneralFailure, ""},
+      {"PING: 転送に失敗しました。エラー コード 1231。", K::Reply, reading::kGeneralFailure, ""},
       // Statistics, other commands' lines and broken replies are no replies.
       {"    最小 = 0ms、最大 = 12ms、平均 = 4ms", K::Other, 0, ""},
       {"192.168.1.1 の ping 統計:", K::Other, 0, ""},
       {"    Packets: Sent = 5, Received = 4, Lost = 1 (20% loss),", K::Other, 0, ""},
       {"Control-Break", K::Other, 0, ""},
+      {"PING: bad option -z.", K::Other, 0, ""},
       {"  2     *        *        *     要求がタイムアウトしました。", K::Other, 0, ""},
       {"  2     *        *        *     Request timed out.", K::Other, 0, ""},
       {"  1    <1 ms    <1 ms    <1 ms  192.168.1.1", K::Other, 0, ""},
@@ -326,11 +329,15 @@ TEST(GraphDoc, TheRangeEndsAtTheNewestPointAndTheNearestPointIsFound) {
   form::GraphDoc::Window w = doc.window();
   EXPECT_EQ(w.from, 0);
   EXPECT_EQ(w.to, 200'000);
+  EXPECT_EQ(doc.frame().from, 0);
+  EXPECT_EQ(doc.frame().span, 200'000);
   EXPECT_EQ(doc.autoTop(), 1000);
   doc.setSpan(60'000);  // the last minute: the old spike is out of it
   EXPECT_EQ(shown, 1);
   w = doc.window();
   EXPECT_EQ(w.from, 140'000);
+  EXPECT_EQ(doc.frame().from, 140'000);
+  EXPECT_EQ(doc.frame().span, 60'000);
   EXPECT_EQ(doc.firstFrom(0, w.from), 2u);
   EXPECT_EQ(doc.firstFrom(1, w.from), 1u);
   EXPECT_EQ(doc.autoTop(), 10);
@@ -355,6 +362,11 @@ TEST(GraphDoc, TheRangeEndsAtTheNewestPointAndTheNearestPointIsFound) {
     ASSERT_TRUE(n.found) << p.time;
     EXPECT_EQ(n.series * 10 + n.index, p.series * 10 + p.index) << p.time << " " << p.value;
   }
+  // Points of one moment stand in the middle of ten seconds.
+  doc.setSpan(0);
+  src.series = {{{50'000, 3}}, {{50'000, 4}}};
+  EXPECT_EQ(doc.frame().from, 45'000);
+  EXPECT_EQ(doc.frame().span, 10'000);
   src.series = {{}, {}};
   EXPECT_FALSE(doc.nearest(0, 0).found);
   EXPECT_TRUE(doc.window().empty);
@@ -370,7 +382,8 @@ TEST(GraphDoc, ColumnsKeepTheirExtremesAndLossesBreakTheLine) {
                  {260, 6},                          // after it: not joined
                  {520, 3}, {530, -3}, {540, 8},     // column 5
                  {800, 2},                          // column 8: joined to the 8
-                 {1000, 9}}};                       // past the end
+                 {1000, 9},                         // the end itself: the last column
+                 {1001, 7}}};                       // past the end
   form::GraphDoc doc(src);
   std::vector<form::GraphDoc::Column> cols;
   doc.columns(0, 0, 1000, 10, cols);
@@ -385,13 +398,14 @@ TEST(GraphDoc, ColumnsKeepTheirExtremesAndLossesBreakTheLine) {
   for (const auto& c : cols) got.push_back(show(c));
   EXPECT_EQ(got, (std::vector<std::string>{"5 0 9 4", "joined 7 7 7 7", "6 6 6 6 lost -1", "-",
                                            "-", "joined 3 3 8 8 lost -3", "-", "-", "joined 2 2 2 2",
-                                           "-"}));
+                                           "joined 9 9 9 9"}));
   // A window that starts later leaves the earlier points out: its line
   // starts at its first point.
   doc.columns(0, 500, 500, 5, cols);
   got.clear();
   for (const auto& c : cols) got.push_back(show(c));
-  EXPECT_EQ(got, (std::vector<std::string>{"3 3 8 8 lost -3", "-", "-", "joined 2 2 2 2", "-"}));
+  EXPECT_EQ(got, (std::vector<std::string>{"3 3 8 8 lost -3", "-", "-", "joined 2 2 2 2",
+                                           "joined 9 9 9 9"}));
 }
 
 }  // namespace

@@ -16,11 +16,9 @@ void savePicture(form::GraphDoc& graph, platform::Platform& os, const std::strin
   d.filter = "PNG 画像 (*.png)|*.png";
   d.fileName = name;
   d.askBeforeReplace = true;
+  d.defaultExtension = "png";
   if (!os.saveDialog(d)) return;
-  std::string path = d.fileName;
-  if (path.size() < 4 || (path.substr(path.size() - 4) != ".png" &&
-                          path.substr(path.size() - 4) != ".PNG"))
-    path += ".png";
+  const std::string& path = d.fileName;
   if (!graph.savePicture || !graph.savePicture(path))
     os.showMessage("グラフの画像を保存できませんでした: " + path);
 }

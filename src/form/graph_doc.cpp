@@ -36,6 +36,13 @@ GraphDoc::Window GraphDoc::window() const {
   return w;
 }
 
+GraphDoc::Frame GraphDoc::frame() const {
+  const Window w = window();
+  if (span_ > 0) return {w.to - span_, span_};
+  if (w.to > w.from) return {w.from, w.to - w.from};
+  return {w.from - 5000, 10000};
+}
+
 size_t GraphDoc::firstFrom(size_t series, long long time) const {
   size_t lo = 0, hi = source_.pointCount(series);
   while (lo < hi) {
@@ -99,8 +106,11 @@ void GraphDoc::columns(size_t series, long long from, long long span, int width,
     for (size_t i = 0; i < n; ++i) {
       const long long at = (times[i] - from) * width;
       if (!started || at >= limit) {
-        const long long col = at / span;
-        if (col >= width) return;
+        long long col = at / span;
+        if (col >= width) {
+          if (times[i] - from > span) return;
+          col = width - 1;  // the end of the frame itself
+        }
         c = static_cast<size_t>(col);
         limit = (col + 1) * span;
         started = true;

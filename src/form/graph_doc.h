@@ -61,6 +61,14 @@ class GraphDoc {
     bool empty = true;
   };
   Window window() const;
+  // The time across the drawing: span milliseconds from `from`, the newest
+  // point at the right edge. Points of one moment (a file typed at once)
+  // stand in the middle of ten seconds.
+  struct Frame {
+    long long from = 0;
+    long long span = 1;
+  };
+  Frame frame() const;
   // The first point of the series at or after the time.
   size_t firstFrom(size_t series, long long time) const;
   // The point nearest the time (within the window), ties going to the one
@@ -73,9 +81,10 @@ class GraphDoc {
   Nearest nearest(long long time, int value) const;
 
   // What one series puts in each of width columns across the time from
-  // `from` to `from + span`: the received values (the first, lowest,
-  // highest and last), whether the line comes in from the column before
-  // (no loss between), and the kind of the first loss, 0 for none.
+  // `from` to `from + span`, both ends included (the newest point of a
+  // frame falls in the last column): the received values (the first,
+  // lowest, highest and last), whether the line comes in from the column
+  // before (no loss between), and the kind of the first loss, 0 for none.
   struct Column {
     bool any = false;
     bool joined = false;

@@ -440,11 +440,9 @@ void TfrmMonitor::saveCsv() {
   d.filter = "CSV ファイル (*.csv)|*.csv";
   d.fileName = "monitor.csv";
   d.askBeforeReplace = true;
+  d.defaultExtension = "csv";
   if (!os_.saveDialog(d)) return;
-  std::string path = d.fileName;
-  if (path.size() < 4 || (path.substr(path.size() - 4) != ".csv" &&
-                          path.substr(path.size() - 4) != ".CSV"))
-    path += ".csv";
+  const std::string& path = d.fileName;
   const platform::IoResult r = os_.writeFile(path, csvText(monitor_, order_));
   if (!r.ok) os_.showMessage("CSV ファイルを保存できませんでした: " + path + "\r\n" + r.message);
 }

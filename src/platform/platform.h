@@ -22,7 +22,12 @@ struct FileDialog {
   std::string initialFolder;  // "" = the system's choice
   std::string fileName;       // proposed and, after the dialog, chosen name
   bool askBeforeReplace = false;
+  // Save dialogs: added by the dialog (with its dot) to a name typed
+  // without an extension, before it asks about replacing the file, so the
+  // question is about the file that is written. "" adds nothing.
+  std::string defaultExtension;
 };
+
 
 // A rectangle on the desktop, in the screen's pixels.
 struct ScreenRect {

@@ -71,8 +71,12 @@ PingLine readPingLine(std::string_view line) {
     out.value = kTimedOut;
     return out;
   }
+  // "PING: transmit failed. General failure.", "… Error code 1231." (the
+  // cable pulled): the system could not send the request, and ping counts
+  // it as lost, whatever the error.
   if (line.starts_with("PING:")) {
-    if (contains(line, "一般エラー") || contains(line, "General failure")) {
+    const std::string_view why = trim(line.substr(5));
+    if (why.starts_with("transmit failed") || why.starts_with("転送に失敗しました")) {
       out.kind = PingLine::Kind::Reply;
       out.value = kGeneralFailure;
     }

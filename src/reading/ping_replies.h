@@ -25,7 +25,7 @@ enum Lost : int32_t {
   kTimedOut = -1,
   kUnreachable = -2,     // destination host or net unreachable
   kTtlExpired = -3,      // TTL expired in transit
-  kGeneralFailure = -4,  // the system could not send it
+  kGeneralFailure = -4,  // the system could not send it ("PING: transmit failed")
 };
 
 // What one line of `ping` output says.

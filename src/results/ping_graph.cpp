@@ -22,7 +22,11 @@ constexpr const char* kTopValue = "graph.top";
 constexpr const char* kShowCaption = "グラフを表示(&G)";
 constexpr const char* kAlertCaption = "応答がなくなったら知らせる(&A)";
 constexpr int kPaneHeight = 200;  // at the first showing, 96-DPI units
-constexpr int kLineHeight = 15;   // of the figures' labels
+constexpr int kLineHeight = 15;   // a line of the figures and of the outages
+// The figures show this many targets at once, with a scroll bar for more;
+// the drawing below keeps at least kLeastDrawing, the pane growing for it.
+constexpr int kFigureLines = 5;
+constexpr int kLeastDrawing = 80;
 
 std::string clock(long long ms) { return form::LineTimes::format(ms).substr(0, 8); }
 }  // namespace
@@ -72,15 +76,16 @@ PingGraph::PingGraph(app::TfrmMain& main, app::RunStatus& status)
          .style = {.comboStyle = form::ComboStyle::DropDownList},
          .items = app::graphRangeItems(), .itemIndex = 3,
          .onChange = [this] { CB_GraphRangeChange(); }});
-  f.add({.name = "LblGraph", .kind = Kind::Label, .parent = "PanelGraph",
-         .bounds = {0, 0, 0, kLineHeight + 2},
-         .style = {.align = Align::Top, .autoSize = false}});
+  f.add({.name = "LblGraph", .kind = Kind::Memo, .parent = "PanelGraph",
+         .bounds = {0, 0, 0, figuresHeight(1)},
+         .style = {.align = Align::Top, .scrollBars = form::ScrollBars::Vertical},
+         .readOnly = true});
   f.add({.name = "LblGraphEvents", .kind = Kind::Label, .parent = "PanelGraph",
          .bounds = {0, 0, 0, kLineHeight + 2},
          .style = {.align = Align::Top, .autoSize = false}, .visible = false,
          .font = {.color = 0xC00000}});
   f.add({.name = "PaintGraph", .kind = Kind::Graph, .parent = "PanelGraph",
-         .style = {.align = Align::Client}});
+         .style = {.align = Align::Client}, .onResize = [this] { keepDrawing(); }});
   f.add({.name = "SplitterGraph", .kind = Kind::Splitter, .parent = "TabSheet2",
          .bounds = {0, 0, 0, 5}, .style = {.align = Align::Top}, .visible = false});
 
@@ -213,19 +218,42 @@ void PingGraph::read() {
   }
 }
 
-void PingGraph::fit(form::Control& label, const std::string& text) {
-  if (label.text() == text) return;
-  label.setText(text);
+int PingGraph::figuresHeight(int lines) {
+  // Two lines at least, so that its scroll bar has the height of its two
+  // arrows; the field's sunken frame and margins around them.
+  return std::clamp(lines, 2, kFigureLines) * kLineHeight + 6;
+}
+
+void PingGraph::fit(form::Control& box, const std::string& text) {
+  if (box.text() == text) return;
+  box.setText(text);
   const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
-  form::Rect b = label.bounds();
-  if (b.height == lines * kLineHeight + 2) return;
-  b.height = lines * kLineHeight + 2;
-  label.setBounds(b);
+  const int height = &box == &c_->LblGraph ? figuresHeight(lines) : lines * kLineHeight + 2;
+  form::Rect b = box.bounds();
+  if (b.height == height) return;
+  b.height = height;
+  box.setBounds(b);
+  main_.form().relayout();
+}
+
+// However many lines the pane lists above the drawing, and however small
+// the user makes the pane, the drawing keeps its least height.
+void PingGraph::keepDrawing() {
+  int docked = 0;  // what the pane holds above the drawing
+  for (const form::Control* c : c_->PanelGraph.children())
+    if (c->visible() && c != &c_->PaintGraph) docked += c->bounds().height;
+  const int missing = docked + kLeastDrawing - c_->PanelGraph.bounds().height;
+  if (missing <= 0 || !c_->PanelGraph.visible()) return;
+  form::Rect b = c_->PanelGraph.bounds();
+  b.height += missing;
+  c_->PanelGraph.setBounds(b);
   main_.form().relayout();
 }
 
 void PingGraph::showFigures() {
-  fit(c_->LblGraph, reading::statsText(replies()));
+  const std::string figures = reading::statsText(replies());
+  fit(c_->LblGraph, figures);
+  c_->LblGraph.setVisible(!figures.empty());
   const std::string events = outageList(replies());
   fit(c_->LblGraphEvents, events);
   c_->LblGraphEvents.setVisible(!events.empty());

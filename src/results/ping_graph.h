@@ -58,7 +58,9 @@ class PingGraph : public app::PageUnit, public form::GraphSource {
   void catchUp() const;
   void showFigures();
   void showAlert(bool began);
-  void fit(form::Control& label, const std::string& text);
+  void fit(form::Control& box, const std::string& text);
+  static int figuresHeight(int lines);
+  void keepDrawing();
 
   app::TfrmMain& main_;
   app::RunStatus& status_;

@@ -11,6 +11,7 @@
 #include "form/graph_doc.h"
 #include "form/line_times.h"
 #include "win32/ole_on_demand.h"
+#include "win32/platform_win32.h"
 #include "win32/renderer.h"
 #include "win32/system_library.h"
 #include "win32/text.h"
@@ -154,7 +155,7 @@ class GraphView final : public NativeControl {
     return z;
   }
 
-  Frame frame(HDC dc, const RECT& rc, const form::GraphDoc::Window& w) const {
+  Frame frame(HDC dc, const RECT& rc) const {
     Frame f;
     f.top = std::max(1, doc_.top());
     const SIZE label = textSize(dc, widen(std::to_string(f.top) + " ms"));
@@ -163,16 +164,9 @@ class GraphView final : public NativeControl {
               rc.right - clock.cx / 2 - r_.scale(4), rc.bottom - clock.cy - r_.scale(6)};
     if (f.plot.right <= f.plot.left) f.plot.right = f.plot.left + 1;
     if (f.plot.bottom <= f.plot.top) f.plot.bottom = f.plot.top + 1;
-    f.from = w.from;
-    f.span = w.to - w.from;
-    if (f.span <= 0) {  // replies of one moment (a file typed) stand in the middle
-      f.from = w.from - 5000;
-      f.span = 10000;
-    }
-    if (doc_.span() > 0) {  // the range is the whole width, the newest at the right
-      f.from = w.to - doc_.span();
-      f.span = doc_.span();
-    }
+    const form::GraphDoc::Frame time = doc_.frame();
+    f.from = time.from;
+    f.span = time.span;
     return f;
   }
 
@@ -194,7 +188,7 @@ class GraphView final : public NativeControl {
       SelectObject(dc, oldFont);
       return;
     }
-    const Frame f = frame(dc, rc, w);
+    const Frame f = frame(dc, rc);
     const int thin = std::max(1, r_.scale(1));
     HPEN gridPen = CreatePen(PS_SOLID, 1, grid);
     HGDIOBJ oldPen = SelectObject(dc, gridPen);
@@ -229,8 +223,11 @@ class GraphView final : public NativeControl {
     RECT frameRect = f.plot;
     FrameRect(dc, &frameRect, GetSysColorBrush(COLOR_GRAYTEXT));
 
-    HRGN clip = CreateRectRgn(f.plot.left, f.plot.top - r_.scale(4), f.plot.right + 1,
-                              f.plot.bottom + 1);
+    // The oldest and the newest point sit on the frame's left and right
+    // edges: their dots and marks are drawn whole across them.
+    const int reach = std::max(2 * thin, r_.scale(6) / 2) + 1;
+    HRGN clip = CreateRectRgn(f.plot.left - reach, f.plot.top - r_.scale(4),
+                              f.plot.right + reach, f.plot.bottom + 1);
     SelectClipRgn(dc, clip);
     for (size_t s = 0; s < doc_.source().seriesCount(); ++s) drawSeries(dc, f, s, contrast, thin);
     SelectClipRgn(dc, nullptr);
@@ -358,9 +355,9 @@ class GraphView final : public NativeControl {
   bool save(const std::string& path) {
     HBITMAP bmp = picture();
     if (!bmp) return false;
-    const bool ok = savePng(bmp, widen(path));
+    const std::string png = pngBytes(bmp);
     DeleteObject(bmp);
-    return ok;
+    return !png.empty() && replaceFile(path, png).ok;
   }
 
   void contextMenu(int x, int y) {
@@ -411,7 +408,7 @@ class GraphView final : public NativeControl {
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_ ? font_ : r_.font(model_.font()));
     const form::GraphDoc::Window w = doc_.window();
-    const Frame f = frame(dc, rc, w);
+    const Frame f = frame(dc, rc);
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
     if (w.empty || !tip_) return hideTip();
@@ -591,43 +588,53 @@ class Splitter final : public NativeControl {
 
 }  // namespace
 
-bool savePng(HBITMAP bitmap, const std::wstring& path) {
+std::string pngBytes(HBITMAP bitmap) {
   BITMAP info{};
   if (!GetObjectW(bitmap, sizeof info, &info) || info.bmBitsPixel != 32 || !info.bmBits)
-    return false;
-  // Written beside the target and then put in its place: a file that the
-  // user chose to replace is never lost to a failed write.
-  const std::wstring temp = path + L".tmp";
-  // COM, and its library, only from the first picture on; then kept.
+    return {};
+  // Encoded in memory: the file is then written as every file the program
+  // saves at once, through a temporary file of its own. COM, and its
+  // library, only from the first picture on; then kept.
   needOle();
   const auto create =
       systemFunction<decltype(&CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-  bool ok = false;
+  const auto memoryStream =
+      systemFunction<decltype(&CreateStreamOnHGlobal)>(L"ole32.dll", "CreateStreamOnHGlobal");
+  const auto memoryBlock =
+      systemFunction<decltype(&GetHGlobalFromStream)>(L"ole32.dll", "GetHGlobalFromStream");
+  std::string bytes;
   {
     Com<IWICImagingFactory> factory;
-    Com<IWICStream> stream;
+    Com<IStream> memory;
     Com<IWICBitmapEncoder> encoder;
     Com<IWICBitmapFrameEncode> frame;
     WICPixelFormatGUID format = kBgr32;
     const UINT w = static_cast<UINT>(info.bmWidth), h = static_cast<UINT>(info.bmHeight);
     const UINT stride = static_cast<UINT>(info.bmWidthBytes);
-    ok = create &&
-         SUCCEEDED(create(kWicFactory, nullptr, CLSCTX_INPROC_SERVER, kWicFactoryIid,
-                          reinterpret_cast<void**>(factory.out()))) &&
-         SUCCEEDED(factory->CreateStream(stream.out())) &&
-         SUCCEEDED(stream->InitializeFromFilename(temp.c_str(), GENERIC_WRITE)) &&
-         SUCCEEDED(factory->CreateEncoder(kPngFormat, nullptr, encoder.out())) &&
-         SUCCEEDED(encoder->Initialize(stream.p, WICBitmapEncoderNoCache)) &&
-         SUCCEEDED(encoder->CreateNewFrame(frame.out(), nullptr)) &&
-         SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(w, h)) &&
-         SUCCEEDED(frame->SetPixelFormat(&format)) && format == kBgr32 &&
-         SUCCEEDED(frame->WritePixels(h, stride, stride * h,
-                                      static_cast<BYTE*>(info.bmBits))) &&
-         SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+    STATSTG size{};
+    HGLOBAL block = nullptr;
+    const bool ok =
+        create && memoryStream && memoryBlock &&
+        SUCCEEDED(create(kWicFactory, nullptr, CLSCTX_INPROC_SERVER, kWicFactoryIid,
+                         reinterpret_cast<void**>(factory.out()))) &&
+        SUCCEEDED(memoryStream(nullptr, TRUE, memory.out())) &&
+        SUCCEEDED(factory->CreateEncoder(kPngFormat, nullptr, encoder.out())) &&
+        SUCCEEDED(encoder->Initialize(memory.p, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(frame.out(), nullptr)) &&
+        SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(w, h)) &&
+        SUCCEEDED(frame->SetPixelFormat(&format)) && format == kBgr32 &&
+        SUCCEEDED(frame->WritePixels(h, stride, stride * h, static_cast<BYTE*>(info.bmBits))) &&
+        SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit()) &&
+        SUCCEEDED(memory->Stat(&size, STATFLAG_NONAME)) &&
+        SUCCEEDED(memoryBlock(memory.p, &block));
+    if (ok) {
+      if (const void* p = GlobalLock(block)) {
+        bytes.assign(static_cast<const char*>(p), static_cast<size_t>(size.cbSize.QuadPart));
+        GlobalUnlock(block);
+      }
+    }
   }
-  if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-  if (!ok) DeleteFileW(temp.c_str());
-  return ok;
+  return bytes;
 }
 
 std::unique_ptr<NativeControl> makeGraphView(const NativeParams& p) {

@@ -14,8 +14,8 @@ namespace velquin::win32 {
 std::unique_ptr<NativeControl> makeGraphView(const NativeParams& p);
 std::unique_ptr<NativeControl> makeSplitter(const NativeParams& p);
 
-// Writes the bitmap's pixels as a PNG file through the system's image
-// encoder; false, with nothing left behind, when it could not.
-bool savePng(HBITMAP bitmap, const std::wstring& path);
+// The bitmap's pixels (32 bits, as a DIB section holds them) as the bytes
+// of a PNG file, through the system's image encoder; "" when it could not.
+std::string pngBytes(HBITMAP bitmap);
 
 }  // namespace velquin::win32

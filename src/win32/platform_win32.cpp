@@ -65,6 +65,7 @@ bool Win32Platform::fileDialog(platform::FileDialog& dialog, bool save) {
   if (name.size() < file.size()) name.copy(file.data(), name.size());
   std::wstring folder = widen(dialog.initialFolder);
   std::wstring title = widen(dialog.title);
+  std::wstring extension = widen(dialog.defaultExtension);
 
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
@@ -75,6 +76,9 @@ bool Win32Platform::fileDialog(platform::FileDialog& dialog, bool save) {
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  // The dialog adds it before it asks about replacing: the question is
+  // about the file that is then written.
+  ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
   // The dialogs never move the folder in which commands run.
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (save) {
@@ -190,6 +194,10 @@ platform::IoResult Win32Platform::readTextFile(const std::string& path,
 
 platform::IoResult Win32Platform::writeFile(const std::string& path,
                                             const std::string& bytes) {
+  return replaceFile(path, bytes);
+}
+
+platform::IoResult replaceFile(const std::string& path, const std::string& bytes) {
   const std::wstring target = widen(path);
   auto failed = [&](DWORD err) {
     return platform::IoResult{

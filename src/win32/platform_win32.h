@@ -17,6 +17,11 @@ namespace velquin::win32 {
 class Renderer;
 class IcmpEchoes;
 
+// Writes the bytes to a temporary file of a name of its own in the
+// target's folder, flushed to the disk, that then replaces the target in
+// one step: a failed write leaves the old file as it was.
+platform::IoResult replaceFile(const std::string& path, const std::string& bytes);
+
 class Win32Platform : public platform::Platform {
  public:
   Win32Platform() = default;

@@ -116,7 +116,14 @@ bool ScriptedPlatform::openDialog(platform::FileDialog& dialog) {
 }
 
 bool ScriptedPlatform::saveDialog(platform::FileDialog& dialog) {
-  return openDialog(dialog);
+  if (!openDialog(dialog)) return false;
+  // As the system's dialog does: a name typed without an extension gets the
+  // default one; a name with any extension stays as typed.
+  const std::string& name = dialog.fileName;
+  const size_t part = name.find_last_of("\\/");
+  const bool hasExtension = name.find('.', part == std::string::npos ? 0 : part + 1) != std::string::npos;
+  if (!dialog.defaultExtension.empty() && !hasExtension) dialog.fileName += "." + dialog.defaultExtension;
+  return true;
 }
 
 void ScriptedPlatform::shellOpen(const std::string& target,

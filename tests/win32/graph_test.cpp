@@ -57,13 +57,25 @@ class Ticker {
   UINT_PTR id_;
 };
 
-// The size of a PNG file as the system's decoder reads it back, and how
-// many of its pixels have the colour; {0, 0} when it is no PNG.
+// A PNG file as the system's decoder reads it back: its size and its
+// pixels, top row first; no pixels when it is no PNG.
 struct Decoded {
   UINT width = 0, height = 0;
-  size_t ofColor = 0;
+  std::vector<BYTE> bgra;
+  COLORREF at(UINT x, UINT y) const {
+    const BYTE* p = &bgra[(static_cast<size_t>(y) * width + x) * 4];
+    return RGB(p[2], p[1], p[0]);
+  }
+  // Where the pixels of the colour are.
+  std::vector<POINT> of(COLORREF color) const {
+    std::vector<POINT> out;
+    for (UINT y = 0; y < height && !bgra.empty(); ++y)
+      for (UINT x = 0; x < width; ++x)
+        if (at(x, y) == color) out.push_back({static_cast<LONG>(x), static_cast<LONG>(y)});
+    return out;
+  }
 };
-Decoded decodePng(const std::wstring& path, COLORREF color) {
+Decoded decodePng(const std::wstring& path) {
   const CLSID factoryId = {0xcacaf262, 0x9370, 0x4615,
                            {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
   const IID factoryIid = {0xec5ec8a9, 0xc395, 0x4314,
@@ -87,11 +99,10 @@ Decoded decodePng(const std::wstring& path, COLORREF color) {
       SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
       SUCCEEDED(converter->Initialize(frame, bgr32, WICBitmapDitherTypeNone, nullptr, 0,
                                       WICBitmapPaletteTypeCustom))) {
-    std::vector<BYTE> bits(static_cast<size_t>(d.width) * d.height * 4);
-    if (SUCCEEDED(converter->CopyPixels(nullptr, d.width * 4, static_cast<UINT>(bits.size()),
-                                    bits.data())))
-      for (size_t i = 0; i + 3 < bits.size(); i += 4)
-        if (RGB(bits[i + 2], bits[i + 1], bits[i]) == color) ++d.ofColor;
+    d.bgra.resize(static_cast<size_t>(d.width) * d.height * 4);
+    if (FAILED(converter->CopyPixels(nullptr, d.width * 4, static_cast<UINT>(d.bgra.size()),
+                                     d.bgra.data())))
+      d.bgra.clear();
   }
   if (converter) converter->Release();
   if (frame) frame->Release();
@@ -138,10 +149,11 @@ TEST_F(Graph, CtrlGShowsTheFiguresOfEachSampleAndThePictureIsSaved) {
   EXPECT_TRUE(hand.allTaken());
   RECT rc;
   GetClientRect(byName("PaintGraph"), &rc);
-  const Decoded png = decodePng(win32::widen(path), RGB(31, 119, 180));
+  const Decoded png = decodePng(win32::widen(path));
   EXPECT_EQ(png.width, static_cast<UINT>(rc.right));
   EXPECT_EQ(png.height, static_cast<UINT>(rc.bottom));
-  EXPECT_GT(png.ofColor, 20u) << "the replies are drawn in the first target's colour";
+  EXPECT_GT(png.of(RGB(31, 119, 180)).size(), 20u)
+      << "the replies are drawn in the first target's colour";
   EXPECT_TRUE(os.messages.empty());
 
   // Another command's output has no target; Ctrl+G hides the pane again.
@@ -152,6 +164,43 @@ TEST_F(Graph, CtrlGShowsTheFiguresOfEachSampleAndThePictureIsSaved) {
   keyPress('G', VK_CONTROL);
   pump(300);
   EXPECT_FALSE(visible("PanelGraph"));
+}
+
+// Replies that end with a loss, the picture saved under a name typed
+// without an extension, where the user has a file of that name with
+// ".png" and another one with ".png.tmp": the dialog asks about replacing
+// the first, the second stays as it was, and the picture reads upright,
+// the newest loss marked whole at the foot of the drawing's right edge.
+TEST_F(Graph, ThePictureIsSavedUprightUnderTheNameTheDialogAskedAbout) {
+  window->fromUser([&] { model().execute("Act_Graph"); });
+  const std::string reply = " \"Reply from 127.0.0.1: bytes=32 time=5ms TTL=64\"";
+  run(eventTool() + " say 250 \"Pinging 127.0.0.1 with 32 bytes of data:\"" + reply + reply +
+      reply + " \"Request timed out.\"");
+  pump(300);
+  const std::string path = folder + "\\graph.png", beside = path + ".tmp";
+  ASSERT_TRUE(os.writeFile(path, "the user's picture").ok);
+  ASSERT_TRUE(os.writeFile(beside, "the user's notes").ok);
+  DialogHand hand({DialogHand::chooseFile(folder + "\\graph"), DialogHand::press(IDYES)});
+  window->fromUser([&] { model().execute("Act_GraphSave"); });
+  const std::vector<DialogHand::Seen> seen = hand.finish();
+  EXPECT_TRUE(hand.allTaken());
+  EXPECT_EQ(seen.size(), 2u) << "the dialog, then its question about replacing graph.png";
+  EXPECT_TRUE(os.messages.empty());
+  std::string notes;
+  EXPECT_TRUE(os.readFile(beside, notes).ok);
+  EXPECT_EQ(notes, "the user's notes");
+
+  const Decoded png = decodePng(win32::widen(path));
+  ASSERT_GT(png.width, 200u);
+  ASSERT_GT(png.height, 80u);
+  // A timeout's mark: three pixels wide and six high at this scale, the
+  // newest one standing on the foot of the drawing at its right edge.
+  const std::vector<POINT> red = png.of(RGB(220, 0, 0));
+  EXPECT_EQ(red.size(), 18u);
+  for (const POINT& p : red) {
+    EXPECT_GT(p.x, static_cast<LONG>(png.width * 3 / 4)) << p.x << "," << p.y;
+    EXPECT_GT(p.y, static_cast<LONG>(png.height / 2)) << p.x << "," << p.y;
+  }
 }
 
 TEST_F(Graph, TheAlertShowsWhileRepliesStopAndClearsWhenTheyComeBack) {

@@ -80,10 +80,10 @@ TEST_F(MonitorWindow, CtrlMOpensTheWindowOnceAndBringsItToTheFront) {
   // The system menu and the output view's menu open the same window.
   const auto& commands = form().windowCommands();
   EXPECT_TRUE(std::any_of(commands.begin(), commands.end(),
-                          [](const form::WindowCommand& c) { return c.caption == "監視(&M)..."; }));
+                          [](const form::WindowCommand& c) { return c.caption == "監視(&W)..."; }));
   bool inMenu = false;
   for (const auto& e : form()["Memo0"].outputDoc()->menu())
-    inMenu |= e.caption == "監視(&M)..." && e.action == "Act_Monitor";
+    inMenu |= e.caption == "監視(&W)..." && e.action == "Act_Monitor";
   EXPECT_TRUE(inMenu);
 }
 

@@ -75,7 +75,7 @@ TEST_F(PingGraphTest, CtrlGAndTheMenusShowThePaneWithTheFiguresOfTheOutput) {
   lines({"", "Pinging 10.0.0.1 with 32 bytes of data:",
          "Reply from 10.0.0.1: bytes=32 time=7ms TTL=128", "Request timed out."});
   EXPECT_EQ(viewMenu(), (std::vector<std::string>{"グラフを表示(&G)",
-                                                  "応答がなくなったら知らせる(&A)",
+                                                  "応答がなくなったら知らせる(&N)",
                                                   "Ctrl+Break を送る(&B) (灰)"}));
   ctrlG();
   EXPECT_TRUE(shown());
@@ -144,7 +144,7 @@ TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
   EXPECT_EQ(text("CB_GraphRange"), "1 分");
   EXPECT_EQ(graph().span(), 60'000);
   EXPECT_EQ(graph().fixedTop(), 200);
-  EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&A) ✓");
+  EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&N) ✓");
   // The drawing's menu ticks the scale chosen, and only that.
   auto ticked = [&] {
     std::vector<std::string> out;
@@ -153,7 +153,7 @@ TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
     return out;
   };
   EXPECT_EQ(ticked(), (std::vector<std::string>{"縦軸の上限(&Y)/200 ms",
-                                                "/応答がなくなったら知らせる(&A)",
+                                                "/応答がなくなったら知らせる(&N)",
                                                 "/グラフを表示(&G)"}));
   pick("CB_GraphRange", 3);
   form().execute("Act_GraphTop0");
@@ -170,7 +170,7 @@ TEST_F(PingGraphTest, RangeScaleAlertAndHeightAreKeptAcrossStarts) {
   for (const form::GraphDoc::MenuItem& m : graph().menu())
     if (m.separatorBefore && m.submenu == "縦軸の上限(&Y)") apart.push_back(m.caption);
   EXPECT_EQ(apart, std::vector<std::string>{"自動(&A)"});
-  EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&A)");
+  EXPECT_EQ(viewMenu()[1], "応答がなくなったら知らせる(&N)");
   const std::string ini = readBytes(os.folder + "/Velquin.ini");
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);
   // A stored height is taken within 40 to 2000.

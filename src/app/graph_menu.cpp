@@ -37,12 +37,18 @@ void addGraphMenu(form::Form& f, form::GraphDoc& graph, platform::Platform& os,
     f.addAction({topAction(top), "グラフ", "", [&graph, top] { graph.setFixedTop(top); }});
   graph.addMenuItem({.caption = "画像としてコピー(&C)", .action = "Act_GraphCopy"});
   graph.addMenuItem({.caption = "画像として保存(&S)...", .action = "Act_GraphSave"});
-  for (int top : kGraphTops)
+  // The fixed tops, then below a line the automatic scale: a line at the
+  // head of a submenu would not be drawn.
+  auto addTop = [&graph](int top) {
     graph.addMenuItem({.caption = top == 0 ? "自動(&A)" : std::to_string(top) + " ms",
                        .action = topAction(top),
                        .checked = [&graph, top] { return graph.fixedTop() == top; },
                        .separatorBefore = top == 0,
                        .submenu = "縦軸の上限(&Y)"});
+  };
+  for (int top : kGraphTops)
+    if (top != 0) addTop(top);
+  addTop(0);
 }
 
 }  // namespace velquin::app

@@ -45,7 +45,7 @@ RoutePage::RoutePage(app::TfrmMain& main) : main_(main) {
   static constexpr Field kFields[] = {
       {"Label3", "&H ホスト名  (192.168.1.10)", "Edit5_1", "192.168.1.1"},
       {"Label4", "&N ネットマスク", "Edit5_2", "255.255.255.255"},
-      {"Label5", "&G ゲートウェイ", "Edit5_3", "192.168.1.1"},
+      {"Label5", "&T ゲートウェイ", "Edit5_3", "192.168.1.1"},
       {"Label6", "&M メトリック", "Edit5_4", ""},
       {"Label7", "&I インターフェース", "Edit5_5", ""},
   };

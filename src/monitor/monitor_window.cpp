@@ -22,7 +22,7 @@ namespace {
 constexpr const char* kCaption = "監視";
 constexpr const char* kStart = "開始(&S)";
 constexpr const char* kStop = "停止(&S)";
-constexpr const char* kOpenCaption = "監視(&M)...";
+constexpr const char* kOpenCaption = "監視(&W)...";
 constexpr const char* kHopsCaption = "ホップを監視(&H)";
 constexpr const char* kBadInterval =
     "間隔には 0.2 から 60 までの秒数を入力してください (例: 1 や 0.5)。";

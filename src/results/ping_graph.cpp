@@ -20,7 +20,7 @@ constexpr const char* kAlertValue = "graph.alert";
 constexpr const char* kRangeValue = "graph.range";
 constexpr const char* kTopValue = "graph.top";
 constexpr const char* kShowCaption = "グラフを表示(&G)";
-constexpr const char* kAlertCaption = "応答がなくなったら知らせる(&A)";
+constexpr const char* kAlertCaption = "応答がなくなったら知らせる(&N)";
 constexpr int kPaneHeight = 200;  // at the first showing, 96-DPI units
 constexpr int kLineHeight = 15;   // a line of the figures and of the outages
 // The figures show this many targets at once, with a scroll bar for more;

@@ -8,10 +8,12 @@
 #include <icmpapi.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cstddef>
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "monitor/echo_reply.h"
 #include "win32/platform_win32.h"
 #include "win32/system_library.h"
 #include "win32/text.h"
@@ -22,12 +24,44 @@ namespace {
 
 using platform::Platform;
 
-// The IPv6 reply as the system writes it.
+// The IPv6 reply as the system writes it. Its address block is packed in
+// the system's headers; mingw-w64's IPV6_ADDRESS_EX is not, which would put
+// the address two bytes off and read the scope from the padding.
+#pragma pack(push, 1)
+struct Echo6Address {
+  USHORT port;
+  ULONG flowInfo;
+  USHORT address[8];
+  ULONG scope;
+};
+#pragma pack(pop)
 struct Echo6Reply {
-  IPV6_ADDRESS_EX address;
+  Echo6Address address;
   ULONG status;
   unsigned int roundTrip;
 };
+
+// The replies are read from their bytes by the portable reader: its offsets
+// must be the system's.
+static_assert(sizeof(Echo6Address) == 26);
+static_assert(offsetof(Echo6Address, address) == monitor::kEcho6Address);
+static_assert(offsetof(Echo6Address, scope) == monitor::kEcho6Scope);
+static_assert(offsetof(Echo6Reply, status) == monitor::kEcho6Status);
+static_assert(offsetof(Echo6Reply, roundTrip) == monitor::kEcho6Time);
+static_assert(sizeof(Echo6Reply) == monitor::kEcho6Read);
+static_assert(offsetof(ICMP_ECHO_REPLY, Address) == monitor::kEcho4Address);
+static_assert(offsetof(ICMP_ECHO_REPLY, Status) == monitor::kEcho4Status);
+static_assert(offsetof(ICMP_ECHO_REPLY, RoundTripTime) == monitor::kEcho4Time);
+static_assert(monitor::kIpSuccess == IP_SUCCESS &&
+              monitor::kIpDestNetUnreachable == IP_DEST_NET_UNREACHABLE &&
+              monitor::kIpDestHostUnreachable == IP_DEST_HOST_UNREACHABLE &&
+              monitor::kIpDestProtUnreachable == IP_DEST_PROT_UNREACHABLE &&
+              monitor::kIpDestPortUnreachable == IP_DEST_PORT_UNREACHABLE &&
+              monitor::kIpReqTimedOut == IP_REQ_TIMED_OUT &&
+              monitor::kIpTtlExpiredTransit == IP_TTL_EXPIRED_TRANSIT &&
+              monitor::kIpTtlExpiredReassem == IP_TTL_EXPIRED_REASSEM &&
+              monitor::kIpBadDestination == IP_BAD_DESTINATION &&
+              monitor::kIpDestScopeMismatch == IP_DEST_SCOPE_MISMATCH);
 
 struct Functions {
   decltype(&IcmpCreateFile) create4 = nullptr;
@@ -122,23 +156,6 @@ bool readAddress(const std::string& address, bool& v6, IPAddr& to4, sockaddr_in6
   return true;
 }
 
-Platform::EchoStatus statusOf(ULONG status) {
-  switch (status) {
-    case IP_SUCCESS: return Platform::EchoStatus::Reply;
-    case IP_TTL_EXPIRED_TRANSIT:
-    case IP_TTL_EXPIRED_REASSEM: return Platform::EchoStatus::TtlExpired;
-    case IP_DEST_NET_UNREACHABLE:
-    case IP_DEST_HOST_UNREACHABLE:
-    case IP_DEST_PROT_UNREACHABLE:
-    case IP_DEST_PORT_UNREACHABLE:
-    // (IPv6's own names of these are the same numbers.)
-    case IP_DEST_SCOPE_MISMATCH:
-    case IP_BAD_DESTINATION: return Platform::EchoStatus::Unreachable;
-    case IP_REQ_TIMED_OUT: return Platform::EchoStatus::TimedOut;
-    default: return Platform::EchoStatus::Failed;
-  }
-}
-
 }  // namespace
 
 // The requests still out. A request's reply buffer stays ours until the
@@ -148,17 +165,11 @@ class IcmpEchoes {
  public:
   ~IcmpEchoes() {
     cancel();
-    // The system may still write into the buffers of ended requests: wait
-    // for them (no longer than their time-outs), else leave them be.
-    std::vector<HANDLE> events;
-    for (const auto& r : ended_) events.push_back(r->event);
-    for (size_t i = 0; i < events.size(); i += MAXIMUM_WAIT_OBJECTS) {
-      const DWORD n = static_cast<DWORD>(std::min<size_t>(MAXIMUM_WAIT_OBJECTS, events.size() - i));
-      if (WaitForMultipleObjects(n, events.data() + i, TRUE, 5000) == WAIT_TIMEOUT) {
-        for (auto& r : ended_) r.release();
-        return;
-      }
-    }
+    // A request the system is not yet done with keeps its buffer and its
+    // event for good: the system may still write into them, and the
+    // program's end is not held up waiting for it (up to its time-out).
+    for (auto& r : ended_)
+      if (WaitForSingleObject(r->event, 0) != WAIT_OBJECT_0) static_cast<void>(r.release());
   }
 
   uint64_t send(const std::string& address, int ttl, int timeoutMs) {
@@ -215,10 +226,15 @@ class IcmpEchoes {
   }
 
   void cancel() {
-    // Closing the handles ends the requests sent through them.
+    // The requests sent through a handle are ended by cancelling its I/O,
+    // then the handle is closed. Where the system takes neither as an end
+    // (Wine refuses the cancel and lets each request run to its time-out),
+    // it still writes into the request's buffer when that comes, and only
+    // then sets its event.
     Functions& f = functions();
     for (HANDLE* h : {&icmp4_, &icmp6_})
       if (*h != INVALID_HANDLE_VALUE) {
+        CancelIoEx(*h, nullptr);
         f.close(*h);
         *h = INVALID_HANDLE_VALUE;
       }
@@ -253,34 +269,29 @@ class IcmpEchoes {
     Platform::EchoAnswer a;
     a.id = r.id;
     const DWORD size = static_cast<DWORD>(r.buffer.size());
+    const auto parse = r.v6 ? f.parse6 : f.parse4;
+    // No reply in the buffer: the outcome is the last error.
+    if (!parse || parse(r.buffer.data(), size) == 0) {
+      a.status = monitor::echoStatus(GetLastError());
+      return a;
+    }
+    const monitor::EchoReply reply = monitor::readEchoReply(r.buffer, r.v6);
+    a.status = reply.status;
+    a.ms = reply.ms;
+    if (std::all_of(reply.address.begin(), reply.address.end(), [](uint8_t b) { return b == 0; }))
+      return a;
     if (r.v6) {
-      if (!f.parse6 || f.parse6(r.buffer.data(), size) == 0) {
-        a.status = statusOf(GetLastError());
-        return a;
-      }
-      const auto* reply = reinterpret_cast<const Echo6Reply*>(r.buffer.data());
-      a.status = statusOf(reply->status);
-      a.ms = static_cast<int32_t>(reply->roundTrip);
       sockaddr_in6 from{};
       from.sin6_family = AF_INET6;
-      memcpy(&from.sin6_addr, reply->address.sin6_addr, sizeof from.sin6_addr);
-      from.sin6_scope_id = reply->address.sin6_scope_id;
+      std::copy(reply.address.begin(), reply.address.end(), from.sin6_addr.s6_addr);
+      from.sin6_scope_id = reply.scope;
       a.from = numeric(reinterpret_cast<const sockaddr*>(&from), sizeof from);
     } else {
-      if (!f.parse4 || f.parse4(r.buffer.data(), size) == 0) {
-        a.status = statusOf(GetLastError());
-        return a;
-      }
-      const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(r.buffer.data());
-      a.status = statusOf(reply->Status);
-      a.ms = static_cast<int32_t>(reply->RoundTripTime);
       sockaddr_in from{};
       from.sin_family = AF_INET;
-      from.sin_addr.S_un.S_addr = reply->Address;
+      std::copy_n(reply.address.begin(), 4, reinterpret_cast<uint8_t*>(&from.sin_addr));
       a.from = numeric(reinterpret_cast<const sockaddr*>(&from), sizeof from);
     }
-    if (a.status != Platform::EchoStatus::Reply && a.status != Platform::EchoStatus::TtlExpired)
-      a.ms = 0;
     return a;
   }
 

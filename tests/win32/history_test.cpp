@@ -218,8 +218,12 @@ TEST_F(RealRuns, ARestartWhoseNewInstanceNeverReadsLeavesTheWindowWithTheLine) {
   ASSERT_TRUE(putFocus(byName("Edit1")));
   const int end = GetWindowTextLengthW(byName("Edit1"));
   SendMessageW(byName("Edit1"), EM_SETSEL, end, end);
-  std::atomic<bool> sawWaiting = false, typedWhileWaiting = false;
+  std::atomic<bool> sawWaiting = false, typedWhileWaiting = false, handDone = false;
   std::thread hand([&] {
+    struct Done {
+      std::atomic<bool>& done;
+      ~Done() { done = true; }
+    } done{handDone};
     const std::string waiting = app::kHandingOver;
     for (int i = 0; i < 200 && !sawWaiting; ++i, Sleep(10)) sawWaiting = statusText() == waiting;
     if (!sawWaiting) return;
@@ -232,6 +236,8 @@ TEST_F(RealRuns, ARestartWhoseNewInstanceNeverReadsLeavesTheWindowWithTheLine) {
       typedWhileWaiting = text("Edit1") == line + "y" && statusText() == waiting;
   });
   window->fromUser([&] { program->status().restartElevated(); });
+  // The hand asks the window: it is answered while this thread pumps.
+  while (!handDone) pump(20);
   hand.join();
   pump(200);
   EXPECT_TRUE(sawWaiting);

@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What was written reads back as the same history.
   app::CommandHistory next;
   next.load(merged);
-  std::vector<app::HistoryEntry> written = mine.entries();
-  std::erase_if(written, [](const app::HistoryEntry& e) { return app::carriesPassword(e.line); });
-  if (next.entries() != written) fuzz::fail("the rows written read back otherwise");
+  std::vector<app::HistoryEntry> shared = mine.entries();
+  std::erase_if(shared, [](const app::HistoryEntry& e) { return app::carriesPassword(e.line); });
+  if (next.entries() != shared) fuzz::fail("the rows written read back otherwise");
   return 0;
 }

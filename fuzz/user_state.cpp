@@ -28,16 +28,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   mine.load(std::vector<app::StateRow>(rows.begin(), rows.begin() + rows.size() / 2));
   mine.remember("ping 127.0.0.1", "2024/05/01 09:30:00");
   mine.remember("net user bob pw", "2024/05/01 09:30:01");
+  // And deleted the newest line it read, if there is one.
+  if (mine.entries().size() > 2) mine.forget(2);
   const std::vector<app::StateRow> merged = mine.merge(rows);
-  if (merged.size() > app::CommandHistory::kKept) fuzz::fail("more than 200 lines kept");
   std::set<std::string> lines;
+  size_t kept = 0, deletions = 0;
   for (size_t i = 0; i < merged.size(); ++i) {
-    if (merged[i].size() != 2) fuzz::fail("a history row of another shape");
+    if (merged[i].size() == 3 && merged[i][0] == "deleted") {
+      ++deletions;
+      continue;
+    }
+    if (merged[i].size() != 2 || deletions > 0) fuzz::fail("a history row of another shape or place");
+    ++kept;
     if (!lines.insert(merged[i][1]).second) fuzz::fail("a line kept twice");
     if (app::carriesPassword(merged[i][1])) fuzz::fail("a password line written");
     if (i > 0 && merged[i - 1][0] < merged[i][0]) fuzz::fail("not newest first");
   }
-  if (merged.size() < app::CommandHistory::kKept && !lines.contains("ping 127.0.0.1"))
+  if (kept > app::CommandHistory::kKept || deletions > app::CommandHistory::kKept)
+    fuzz::fail("more than 200 lines or deletions kept");
+  if (kept < app::CommandHistory::kKept && !lines.contains("ping 127.0.0.1"))
     fuzz::fail("this window's line lost");
+  // What was written reads back as the same history.
+  app::CommandHistory next;
+  next.load(merged);
+  std::vector<app::HistoryEntry> shared = mine.entries();
+  std::erase_if(shared, [](const app::HistoryEntry& e) { return app::carriesPassword(e.line); });
+  if (next.entries() != shared) fuzz::fail("the rows written read back otherwise");
   return 0;
 }

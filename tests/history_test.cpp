@@ -4,9 +4,12 @@
 // password.
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/history.h"
+#include "exec/runner.h"
+#include "results/repeat_strip.h"
 #include "support/app_fixture.h"
 
 namespace velquin::test {
@@ -167,7 +170,8 @@ class TwoWindows : public History {
     app::UserState s(os);
     s.load(os.folder);
     std::vector<std::string> out;
-    for (const app::StateRow& r : s.list("history")) out.push_back(r[1]);
+    for (const app::StateRow& r : s.list("history"))
+      if (r.size() == 2) out.push_back(r[1]);
     return out;
   }
   std::unique_ptr<Program> other;
@@ -216,6 +220,109 @@ TEST_F(TwoWindows, ADeletionStaysDeletedWhateverTheOtherWindowKnew) {
   EXPECT_EQ(lines(), (std::vector<std::string>{"echo new", "echo kept"}));
 }
 
+// A line that a write of another window left out (a window that lost a
+// race with this one, or an older version of the program) is not a line
+// the user deleted: this window keeps it and writes it again. A deletion
+// by the user reaches every window, even one that had the line at an older
+// time, and a line run again after it is a new one.
+TEST_F(TwoWindows, OnlyTheUsersDeletionTakesALineAwayFromTheOtherWindow) {
+  runIn(*program, "echo mine", "2024/05/01 09:00:01");
+  runIn(*program, "echo both", "2024/05/01 09:00:02");
+  runIn(*other, "echo both", "2024/05/01 09:00:03");
+  runIn(*other, "echo theirs", "2024/05/01 09:00:04");
+  // Another writer that knew neither line of this window.
+  writeBytes(os.folder + "/Velquin.state",
+             "Velquin state 1\nhistory\t2024/05/01 09:00:04\techo theirs\n");
+  runIn(*program, "echo later", "2024/05/01 09:00:05");
+  EXPECT_EQ(onDisk(), (std::vector<std::string>{"echo later", "echo theirs",
+                                                "echo both", "echo mine"}));
+  // The other window deletes "echo both", which this one has at 09:00:02.
+  os.listAnswers = {{1, true}};
+  other->main().form().userSelectPage(other->main()["PageControl1"], 0);
+  other->main().form().userFocus(other->main()["Edit1"]);
+  other->main().form().userKey(other->main()["Edit1"], form::Key::F7);
+  runIn(*program, "echo last", "2024/05/01 09:00:06");
+  EXPECT_EQ(lines(), (std::vector<std::string>{"echo last", "echo later",
+                                               "echo theirs", "echo mine"}));
+  // Run again, it is back, in both.
+  runIn(*program, "echo both", "2024/05/01 09:00:07");
+  runIn(*other, "echo x", "2024/05/01 09:00:08");
+  other->main().FormClose();
+  main().FormClose();
+  EXPECT_EQ(onDisk(), (std::vector<std::string>{"echo x", "echo both", "echo last",
+                                                "echo later", "echo theirs",
+                                                "echo mine"}));
+}
+
+// Two windows that write at the same moment: the one that comes while the
+// other is between its read and its write waits for the lock, and neither
+// loses a line, on disk or in its memory.
+TEST_F(TwoWindows, AWriteInTheMiddleOfAnothersLosesNoLine) {
+  runIn(*program, "echo a", "2024/05/01 09:00:01");
+  os.beforeWrite = [&](const std::string&) {
+    runIn(*other, "echo b", "2024/05/01 09:00:02");
+  };
+  runIn(*program, "echo c", "2024/05/01 09:00:03");
+  EXPECT_FALSE(os.beforeWrite);
+  runIn(*other, "echo d", "2024/05/01 09:00:04");
+  runIn(*program, "echo e", "2024/05/01 09:00:05");
+  const std::vector<std::string> all{"echo e", "echo d", "echo c", "echo b", "echo a"};
+  EXPECT_EQ(onDisk(), all);
+  EXPECT_EQ(lines(), all);
+  other->main().FormClose();
+  main().FormClose();
+  EXPECT_EQ(onDisk(), all);
+}
+
+// A command run again and again every half second does not write the whole
+// file at each run: at most once every five seconds, and at the end, with
+// the time of the last run.
+TEST_F(History, ARepetitionWritesTheFileEveryFiveSecondsAndAtItsEnd) {
+  os.setLocalTime("2024/05/01 09:00:00");
+  os.clockStep = 1000;
+  std::vector<int64_t> writes;
+  std::function<void(const std::string&)> count = [&](const std::string& path) {
+    if (path.ends_with("Velquin.state")) writes.push_back(os.clockMs);
+    os.beforeWrite = count;
+  };
+  os.beforeWrite = count;
+  // The clock moves between runs, not while one goes on.
+  struct Runs : exec::RunObserver {
+    int going = 0;
+    void runStarting(const std::string&) override { ++going; }
+    void runEnded(const exec::RunEnd&) override { --going; }
+  } runs;
+  program->runner().addObserver(runs);
+  long ticks = 0;
+  std::function<void()> tick = [&] {
+    os.duringPump.push_back(tick);
+    if (runs.going == 0) os.clockMs += 100;
+    if (os.clockMs >= 12000 && text("btnRepeat") == results::kRepeatStop)
+      click("btnRepeat");
+    if (++ticks > 1000000) os.quit = true;  // never reached when all is well
+  };
+  typeLine("true");
+  enter("Edit1");
+  ASSERT_TRUE(form().userShortcut("Ctrl+R"));
+  type("Edit_RepeatSec", "0.5");
+  os.duringPump.push_back(tick);
+  press("btnRepeat");
+  os.duringPump.clear();
+  os.beforeWrite = nullptr;
+  ASSERT_FALSE(os.quit);
+  ASSERT_GE(writes.size(), 3u);
+  for (size_t i = 1; i + 1 < writes.size(); ++i)
+    EXPECT_GE(writes[i] - writes[i - 1], 5000) << i;
+  EXPECT_LE(writes.size(), 5u);
+  // The last write came at the end, with the last run's time.
+  EXPECT_GE(writes.back(), 12000);
+  app::UserState disk(os);
+  disk.load(os.folder);
+  ASSERT_FALSE(disk.list("history").empty());
+  EXPECT_EQ(disk.list("history")[0],
+            (app::StateRow{program->history().history().entries()[0].time, "true"}));
+}
+
 TEST(CommandHistory, AMergeKeepsTheNewestTwoHundredARepeatOnceAtItsNewest) {
   app::CommandHistory h;
   h.load({{"2024/05/01 09:00:00", "ping a"}});
@@ -244,58 +351,61 @@ TEST(CommandHistory, KeepsTheNewestTwoHundred) {
   EXPECT_EQ(h.entries().back().line, "ping 5");
 }
 
-TEST(CommandHistory, NetUserAndNetUseLinesAreKnownWhereverNetStands) {
-  const struct { const char* line; bool password; } cases[] = {
-      {"net user bob pw /add", true},
-      {"NET  User", true},
-      {"\tnet\tuse x: \\\\s\\p pw", true},
-      {"Net.exe USE", true},
-      {"CMD /K NET1.EXE USE x: \\\\s\\p pw", true},
-      {"ipconfig&&net user bob pw", true},
-      {"ipconfig|net user bob pw", true},
-      {"ipconfig||net use x: pw", true},
-      {"(net user bob pw)", true},
-      {"n^et us^er bob pw", true},
-      {R"(runas /user:adm "net user bob pw")", true},
-      {"@net user bob pw", true},
-      // In doubt, off the disk: net and user as words anywhere.
-      {"ping net user", true},
-      {"net users", false},
-      {"netuse", false},
-      {"net", false},
-      {"", false},
-      {"net view", false},
-      {"net ", false},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(app::carriesPassword(c.line), c.password) << c.line;
-}
-
-TEST_F(History, EveryWayOfRunningNetUserStaysOffTheDiskItsNeighboursAreKept) {
+// Every command that takes a password on its command line, wherever the
+// line runs it, stays off the disk; its neighbours are written. None of
+// these programs is run for real: they do not exist where the tests run.
+TEST_F(History, APasswordLineStaysOffTheDiskWhereverItsProgramStandsItsNeighboursAreKept) {
   const struct { const char* line; bool kept; } cases[] = {
-      {R"("net" user bob Secr3t1 /add)", false},
-      {R"("net.exe" user bob Secr3t2 /add)", false},
-      {"net1 user bob Secr3t3 /add", false},
-      {R"(C:\Windows\System32\net.exe user bob Secr3t4 /add)", false},
-      {R"(C:\Windows\System32\net user bob Secr3t5 /add)", false},
-      {"cmd /c net user bob Secr3t6 /add", false},
-      {"cmd /c ipconfig & net user bob Secr3t7 /add", false},
-      {R"(cmd /c "net user bob Secr3t8 /add")", false},
-      {"ping netuser", true},
-      {"nslookup user.example", true},
+      // net and net1 with user, users or use, any case, folder or quotes.
+      {"net user bob Secr3t01 /add", false},
+      {"NET  Users bob Secr3t02 /add", false},
+      {"\tnet1\tuse x: \\\\s\\p Secr3t03", false},
+      {R"("C:\Windows\System32\NET.EXE" user bob Secr3t04)", false},
+      {R"(C:\Windows\System32\net users bob Secr3t05)", false},
+      {"cmd /c ipconfig & net users bob Secr3t06 /add", false},
+      {"ipconfig|net user bob Secr3t07", false},
+      {"ipconfig||net1 use x: Secr3t08", false},
+      {"(net use x: \\\\s\\p Secr3t09)", false},
+      {"n^et us^ers bob Secr3t10", false},
+      {R"(runas /user:adm "net user bob Secr3t11")", false},
+      {"@net user bob Secr3t12", false},
+      {R"(cmd /c "start net1 users bob Secr3t13")", false},
+      {"tracert net user", false},  // in doubt, off the disk
+      // cmdkey with /pass, schtasks with /rp or /p, sc with password=.
+      {"cmdkey /add:srv /user:bob /pass:Secr3t14", false},
+      {R"("cmdkey.exe" /generic:srv /user:bob /PASS)", false},
+      {"cmd /c cmdkey /add:srv /user:bob /pass:Secr3t15", false},
+      {"schtasks /create /tn t /tr x.exe /ru bob /rp Secr3t16", false},
+      {"ipconfig && C:\\Windows\\System32\\SCHTASKS.exe /query /s srv /u bob /P Secr3t17", false},
+      {"sc.exe config svc obj= .\\bob password= Secr3t18", false},
+      {R"(cmd /c "C:\Windows\System32\sc \\srv config svc PASSWORD=Secr3t19")", false},
+      // Neighbours, written.
       {"net view", true},
       {"net start", true},
+      {"net usage", true},
+      {"netuse x:", true},
+      {"pathping netuser", true},
+      {"nbtstat -a user.example", true},
+      {"cmdkey /list", true},
+      {"cmdkey /delete:srv", true},
+      {"schtasks /query /fo list /v", true},
+      {"schtasks /create /tn t /tr x.exe /sc daily /st 09:00", true},
+      {"sc.exe query svc", true},
+      {"sc.exe config svc start= auto", true},
+      {"nbtstat /p /rp password", true},
   };
   for (const auto& c : cases) run(c.line);
+  // Every line is there for this session.
+  EXPECT_EQ(lines().size(), std::size(cases));
   restart();
   const std::string file = readBytes(os.folder + "/Velquin.state");
+  EXPECT_EQ(file.find("Secr3t"), std::string::npos);
+  std::vector<std::string> kept;
   for (const auto& c : cases) {
     EXPECT_EQ(file.find(c.line) != std::string::npos, c.kept) << c.line;
-    EXPECT_EQ(file.find("Secr3t"), std::string::npos);
+    if (c.kept) kept.insert(kept.begin(), c.line);
   }
-  EXPECT_EQ(lines(), (std::vector<std::string>{"net start", "net view",
-                                               "nslookup user.example",
-                                               "ping netuser"}));
+  EXPECT_EQ(lines(), kept);
 }
 
 TEST_F(History, KeptAcrossStartsExactlyButNeverAPasswordLine) {

@@ -280,6 +280,64 @@ TEST_F(Status, TheRestartCarriesTheCommandLineOutsideTheArguments) {
   EXPECT_EQ(os.elevatedStarts.back(), os.folder + "|");
 }
 
+// The restart waits for the new instance to take the command line while
+// the window goes on answering the user; only once it took the line does
+// this window close. One that never reads it leaves this window open, the
+// line in its field and a word in the bar.
+TEST_F(Status, TheWindowStaysAndAnswersUntilTheNewInstanceHasTheLine) {
+  os.elevatedAnswer = platform::Platform::ElevatedStart::Started;
+  const std::string line = "net user bob Secr3t /add";
+  struct Case {
+    const char* what;
+    std::optional<bool> outcome;  // at the third pass of the message loop
+    bool quit;                    // the user closed the window before that
+    int closes;
+    std::string barAfter;
+  };
+  const Case cases[] = {
+      {"taken", true, false, 1, app::kHandingOver},
+      {"never read", false, false, 0, app::kHandOverFailed},
+      {"closed while waiting", std::nullopt, true, 0, app::kHandOverFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    os.closeRequests = 0;
+    os.elevatedStarts.clear();
+    os.offerOutcome = std::nullopt;
+    form().userSelectPage((*this)["PageControl1"], 0);
+    type("Edit1", line);
+    std::vector<std::string> barWhile;
+    os.duringPump = {
+        [&] {
+          barWhile.push_back(bar());
+          // The user asks again meanwhile: no second start.
+          program->status().restartElevated();
+        },
+        [&] {
+          // And goes on typing: the window answers.
+          type("Edit1", line + " /y");
+          if (c.quit) os.quit = true;
+        },
+        [&] { os.offerOutcome = c.outcome; },
+    };
+    program->status().restartElevated();
+    os.quit = false;
+    EXPECT_EQ(barWhile, std::vector<std::string>{app::kHandingOver});
+    EXPECT_EQ(os.elevatedStarts.size(), 1u);
+    EXPECT_EQ(os.closeRequests, c.closes);
+    EXPECT_EQ(bar(), c.barAfter);
+    EXPECT_EQ(text("Edit1"), line + " /y");
+  }
+  // No channel could be made: nothing to wait for, and the window stays.
+  os.offerFails = true;
+  os.duringPump.clear();
+  type("Edit1", line);
+  program->status().restartElevated();
+  EXPECT_EQ(os.closeRequests, 0);
+  EXPECT_EQ(bar(), app::kHandOverFailed);
+  EXPECT_EQ(text("Edit1"), line);
+}
+
 TEST(StartOption, TheChannelIsTheWordAfterTheOption) {
   const struct {
     std::vector<std::string> args;

@@ -28,7 +28,7 @@ class State : public ::testing::Test {
 };
 
 TEST_F(State, WhatOneStartKeepsTheNextFindsExactly) {
-  const std::string awkward = "a\\b\tc\r\nd\re\nf \\n 日本語";
+  const std::string awkward = "a\\b\tc\r\nd\re\nf \\n 日本語\r";
   app::UserState& s = start();
   EXPECT_EQ(s.value("missing", "fallback"), "fallback");
   s.setFlag("times", true);
@@ -38,6 +38,9 @@ TEST_F(State, WhatOneStartKeepsTheNextFindsExactly) {
   s.setList("gone", {{"x"}});
   s.setList("gone", {});
   close();
+  // Not a CR in the file: an editor or a tool that takes one for a line
+  // end splits no record.
+  EXPECT_EQ(readBytes(file()).find('\r'), std::string::npos);
   // Velquin.ini keeps its five lines; the state is a file of its own.
   std::string ini = readBytes(os.folder + "/Velquin.ini");
   EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), 5);
@@ -97,8 +100,13 @@ TEST_F(State, ADamagedFileGivesAnEmptyStateAndIsKeptAside) {
               !c.readable);
     EXPECT_TRUE(os.messages.empty());
     close();
-    // The next start reads what this one wrote.
-    EXPECT_TRUE(app::decodeState(readBytes(file())).has_value());
+    // The write read the file again as the start did: what it kept is
+    // there, and nothing more was put aside.
+    const std::optional<app::StateData> next = app::decodeState(readBytes(file()));
+    ASSERT_TRUE(next.has_value());
+    EXPECT_EQ(next->values.contains("k"), c.readable);
+    EXPECT_EQ(std::filesystem::exists(os.folder + "/Velquin.state.bad"),
+              !c.readable);
   }
 }
 
@@ -139,6 +147,37 @@ TEST_F(State, EachWriteKeepsWhatAnotherWindowWroteMeanwhile) {
   EXPECT_EQ(read.value("a"), "1");
   EXPECT_EQ(read.value("b"), "2");
   EXPECT_TRUE(read.list("mine").empty());
+}
+
+// Another instance between its read and its write holds the lock: this
+// one writes nothing meanwhile, and everything at its next write.
+TEST_F(State, WhileAnotherInstanceHoldsTheLockNothingIsWrittenAndNothingLost) {
+  app::UserState& s = start();
+  auto onDisk = [&](const char* name) {
+    app::UserState read(os);
+    read.load(os.folder);
+    return read.value(name);
+  };
+  s.setValue("a", "1");
+  bool heldWhileWriting = false;
+  os.beforeWrite = [&](const std::string&) {
+    heldWhileWriting = os.heldLocks.contains(os.folder);
+  };
+  ASSERT_TRUE(s.save().ok);
+  EXPECT_TRUE(heldWhileWriting);
+  EXPECT_TRUE(os.heldLocks.empty());  // let go after
+
+  os.heldLocks.insert(os.folder);
+  s.setValue("a", "2");
+  EXPECT_FALSE(s.save().ok);
+  EXPECT_EQ(onDisk("a"), "1");
+  // It lets go while this one waits: written at once.
+  os.whileLockWaits = [&] { os.heldLocks.erase(os.folder); };
+  s.setValue("b", "3");
+  EXPECT_TRUE(s.save().ok);
+  EXPECT_FALSE(os.whileLockWaits);  // this one did wait
+  EXPECT_EQ(onDisk("a"), "2");
+  EXPECT_EQ(onDisk("b"), "3");
 }
 
 TEST_F(State, AStateNeverReadIsNeverWritten) {

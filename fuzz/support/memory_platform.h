@@ -72,6 +72,10 @@ class MemoryPlatform : public platform::Platform {
     return writeTextFile(path, bytes, nullptr);
   }
   platform::IoResult renameFile(const std::string& from, const std::string& to) override;
+  // One process: the lock is always free.
+  std::unique_ptr<FolderLock> lockFolder(const std::string&, int) override {
+    return std::make_unique<FolderLock>();
+  }
   platform::AnsiBytes ansiBytes() override;
   std::string ansiToUtf8(std::string_view bytes) override;
   void pumpMessages(int) override {}
@@ -91,6 +95,7 @@ class MemoryPlatform : public platform::Platform {
   }
   void alertUser() override {}
   std::string offerText(const std::string&) override { return {}; }
+  std::optional<bool> offerTaken() override { return false; }
   std::optional<std::string> takeOffer(const std::string&) override {
     return std::nullopt;
   }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <functional>
 
 #include "app/run_status.h"
 
@@ -33,14 +35,34 @@ bool sameLetters(std::string_view a, std::string_view b) {
          });
 }
 
-// net or net1, with any folder or drive in front and .exe or not behind.
-bool namesNet(std::string_view word) {
+// The program a word names, without a folder or drive in front and .exe
+// behind: C:\Windows\System32\NET.EXE is NET.
+std::string_view programOf(std::string_view word) {
   const size_t cut = word.find_last_of("\\/:");
   if (cut != std::string_view::npos) word.remove_prefix(cut + 1);
   if (word.size() > 4 && sameLetters(word.substr(word.size() - 4), ".exe"))
     word.remove_suffix(4);
-  return sameLetters(word, "net") || sameLetters(word, "net1");
+  return word;
 }
+
+bool startsWithLetters(std::string_view word, std::string_view head) {
+  return word.size() >= head.size() && sameLetters(word.substr(0, head.size()), head);
+}
+
+// What a deletion keeps of its line: enough to know the line again, not
+// the line itself, which the user wanted gone.
+std::string digestOf(std::string_view line) {
+  uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (char c : line) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 1099511628211ull;
+  }
+  std::string out(16, '0');
+  for (int i = 15; i >= 0; --i, h >>= 4) out[static_cast<size_t>(i)] = "0123456789abcdef"[h & 15];
+  return out;
+}
+
+constexpr const char* kDeletedRow = "deleted";
 
 }  // namespace
 
@@ -55,10 +77,29 @@ bool carriesPassword(std::string_view line) {
       words.back() += c;
     }
   }
-  for (size_t i = 0; i + 1 < words.size(); ++i)
-    if (namesNet(words[i]) &&
-        (sameLetters(words[i + 1], "user") || sameLetters(words[i + 1], "use")))
-      return true;
+  // net (or net1) with user, users or use right after it; cmdkey with
+  // /pass, schtasks with /rp or /p, sc with password= (the = ends the word)
+  // anywhere after the program's name.
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string_view program = programOf(words[i]);
+    if (sameLetters(program, "net") || sameLetters(program, "net1")) {
+      if (i + 1 < words.size() &&
+          (sameLetters(words[i + 1], "user") || sameLetters(words[i + 1], "users") ||
+           sameLetters(words[i + 1], "use")))
+        return true;
+      continue;
+    }
+    const bool cmdkey = sameLetters(program, "cmdkey");
+    const bool schtasks = sameLetters(program, "schtasks");
+    const bool sc = sameLetters(program, "sc");
+    for (size_t k = i + 1; k < words.size() && (cmdkey || schtasks || sc); ++k) {
+      const std::string_view w = words[k];
+      if ((cmdkey && startsWithLetters(w, "/pass")) ||
+          (schtasks && (sameLetters(w, "/rp") || sameLetters(w, "/p"))) ||
+          (sc && sameLetters(w, "password")))
+        return true;
+    }
+  }
   return false;
 }
 
@@ -71,32 +112,38 @@ void CommandHistory::remember(std::string line, std::string time) {
 
 void CommandHistory::forget(size_t index) {
   if (index >= entries_.size()) return;
+  const HistoryEntry& e = entries_[index];
+  // A line that was never written needs no word to the other windows.
+  if (!carriesPassword(e.line)) {
+    std::string& time = deleted_[digestOf(e.line)];
+    time = std::max(time, e.time);
+  }
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
   pos_ = -1;
 }
 
-void CommandHistory::knowOnDisk(const std::vector<StateRow>& rows) {
-  onDisk_.clear();
+bool CommandHistory::deleted(const std::string& time, const std::string& line) const {
+  auto it = deleted_.find(digestOf(line));
+  return it != deleted_.end() && time <= it->second;
+}
+
+void CommandHistory::takeDeletions(const std::vector<StateRow>& rows) {
   for (const StateRow& row : rows)
-    if (row.size() == 2) onDisk_.insert({row[0], row[1]});
+    if (row.size() == 3 && row[0] == kDeletedRow) {
+      std::string& time = deleted_[row[2]];
+      time = std::max(time, row[1]);
+    }
 }
 
 std::vector<StateRow> CommandHistory::merge(const std::vector<StateRow>& onDisk) {
-  std::set<std::pair<std::string, std::string>> there, here;
+  takeDeletions(onDisk);
+  // The lines of both, this window's first within a second. A line that is
+  // not on disk any more is kept all the same: only a deletion takes it
+  // away, never a write of another window that did not have it.
+  std::vector<HistoryEntry> all = entries_;
   for (const StateRow& row : onDisk)
-    if (row.size() == 2) there.insert({row[0], row[1]});
-  std::vector<HistoryEntry> all;
-  for (const HistoryEntry& e : entries_) {
-    const std::pair<std::string, std::string> key{e.time, e.line};
-    here.insert(key);
-    if (!onDisk_.contains(key) || there.contains(key)) all.push_back(e);
-  }
-  for (const StateRow& row : onDisk) {
-    if (row.size() != 2 || row[1].empty() || carriesPassword(row[1])) continue;
-    const std::pair<std::string, std::string> key{row[0], row[1]};
-    if (!onDisk_.contains(key) && !here.contains(key)) all.push_back({row[0], row[1]});
-  }
-  // Lines of the same second keep their order: this window's first.
+    if (row.size() == 2 && !row[1].empty() && !carriesPassword(row[1]))
+      all.push_back({row[0], row[1]});
   std::stable_sort(all.begin(), all.end(),
                    [](const HistoryEntry& a, const HistoryEntry& b) {
                      return a.time > b.time;
@@ -104,23 +151,21 @@ std::vector<StateRow> CommandHistory::merge(const std::vector<StateRow>& onDisk)
   std::set<std::string> seen;
   entries_.clear();
   for (HistoryEntry& e : all)
-    if (entries_.size() < kKept && seen.insert(e.line).second)
+    if (entries_.size() < kKept && !deleted(e.time, e.line) && seen.insert(e.line).second)
       entries_.push_back(std::move(e));
   pos_ = -1;
-  knowOnDisk(onDisk);
   return rowsToKeep();
-}
-
-void CommandHistory::written(const std::vector<StateRow>& rows) {
-  knowOnDisk(rows);
 }
 
 void CommandHistory::load(const std::vector<StateRow>& rows) {
   entries_.clear();
+  deleted_.clear();
   pos_ = -1;
-  knowOnDisk(rows);
+  takeDeletions(rows);
   for (const StateRow& row : rows) {
-    if (row.size() != 2 || row[1].empty() || carriesPassword(row[1])) continue;
+    if (row.size() != 2 || row[1].empty() || carriesPassword(row[1]) ||
+        deleted(row[0], row[1]))
+      continue;
     const bool seen = std::any_of(entries_.begin(), entries_.end(),
                                   [&](const HistoryEntry& e) {
                                     return e.line == row[1];
@@ -134,6 +179,13 @@ std::vector<StateRow> CommandHistory::rowsToKeep() const {
   std::vector<StateRow> rows;
   for (const HistoryEntry& e : entries_)
     if (!carriesPassword(e.line)) rows.push_back({e.time, e.line});
+  // The newest deletions, as many as there are lines at most: one older
+  // than them all concerns a line long gone from every window.
+  std::vector<std::pair<std::string, std::string>> gone;
+  for (const auto& [digest, time] : deleted_) gone.push_back({time, digest});
+  std::sort(gone.begin(), gone.end(), std::greater<>());
+  if (gone.size() > kKept) gone.resize(kKept);
+  for (const auto& [time, digest] : gone) rows.push_back({kDeletedRow, time, digest});
   return rows;
 }
 
@@ -160,10 +212,14 @@ HistoryUnit::HistoryUnit(TfrmMain& main, const RunStatus& status)
 
 void HistoryUnit::formShown() { history_.load(main_.state().list(kListName)); }
 
-void HistoryUnit::save() {
+void HistoryUnit::save(bool soon) {
   // Nothing is written beside a program started from a CD-ROM.
-  if (main_.platform().driveType(main_.startFolder().substr(0, 3)) !=
+  if (main_.platform().driveType(main_.startFolder().substr(0, 3)) ==
       platform::DriveType::CdRom)
+    return;
+  if (soon)
+    main_.state().saveSoon();
+  else
     main_.state().save();
 }
 
@@ -171,7 +227,8 @@ void HistoryUnit::runStarting(const std::string& command) {
   // The lines of a command file are not the user's own.
   if (status_.inBatch()) return;
   history_.remember(command, main_.platform().localTimeText());
-  save();
+  // A line run again and again moves only its time: it may wait a little.
+  save(true);
 }
 
 std::optional<std::string> HistoryUnit::listed() {
@@ -193,7 +250,7 @@ std::optional<std::string> HistoryUnit::listed() {
     // Gone from the file at once; the list comes back with the next line
     // in the deleted one's place.
     history_.forget(static_cast<size_t>(pick.index));
-    save();
+    save(false);
     lit = pick.index;
   }
 }

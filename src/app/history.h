@@ -3,9 +3,10 @@
 // field, newest first, an exact repeat moved to the top, at most 200 kept.
 // Up and Down in the field walk through it, F7 lists the latest lines with
 // the time each was run. Kept across starts in the program's state file,
-// except lines that can carry a password in clear (net user, net use),
-// which live for the session only.
+// except lines that can carry a password in clear (net user, cmdkey /pass,
+// ...), which live for the session only.
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -20,11 +21,13 @@ namespace velquin::app {
 
 class RunStatus;
 
-// True when the line may run "net user" or "net use" (net or net1, any
-// case, with or without .exe, quotes or a folder), wherever it stands: at
-// the start, after cmd /c, after &, |, (, as runas's or start's command...
-// In doubt it says yes: a line wrongly kept from the file costs a retype,
-// one wrongly written leaks a password.
+// True when the line may run a command that takes a password on its
+// command line: net (or net1) user, users or use; cmdkey with /pass;
+// schtasks with /rp or /p; sc with password= (any case, with or without
+// .exe, quotes or a folder), wherever the program stands: at the start,
+// after cmd /c, after &, |, (, as runas's or start's command... In doubt
+// it says yes: a line wrongly kept from the file costs a retype, one
+// wrongly written leaks a password.
 bool carriesPassword(std::string_view line);
 
 struct HistoryEntry {
@@ -39,21 +42,20 @@ class CommandHistory {
 
   const std::vector<HistoryEntry>& entries() const { return entries_; }
   void remember(std::string line, std::string time);
-  // The user deletes the entry at index.
+  // The user deletes the entry at index: the line is gone from every
+  // window of the program as each next writes the file, up to the time it
+  // had (the same line run later is a new one).
   void forget(size_t index);
-  // Rows of the state file (time, line), newest first; rows of another
-  // shape and lines that may carry a password are left out.
+  // Rows of the state file (time, line), newest first, and the deletions
+  // ("deleted", time, a digest of the line); rows of another shape and
+  // lines that may carry a password are left out.
   void load(const std::vector<StateRow>& rows);
   std::vector<StateRow> rowsToKeep() const;
-  // The rows now on disk merged in, as the file was when this history last
-  // read or wrote it tells: a row that is new there was added by another
-  // window and is taken; a row that this history had from the file and is
-  // gone from it now was deleted there, and one that is gone from here was
-  // deleted here. Newest first by time, a repeat once, kKept at most. The
-  // rows to write.
+  // The rows now on disk merged in: every line of both that no deletion of
+  // either takes away (a line missing there is not a deletion: a window
+  // that never had it wrote the file). Newest first by time, a repeat once,
+  // kKept at most. The rows to write.
   std::vector<StateRow> merge(const std::vector<StateRow>& onDisk);
-  // The rows are what the file holds now.
-  void written(const std::vector<StateRow>& rows);
 
   // Walking through the history from the field: the line to show, or
   // nothing when there is no older (newer) one. current is what the field
@@ -64,11 +66,13 @@ class CommandHistory {
   void endWalk() { pos_ = -1; }
 
  private:
-  void knowOnDisk(const std::vector<StateRow>& rows);
+  void takeDeletions(const std::vector<StateRow>& rows);
+  bool deleted(const std::string& time, const std::string& line) const;
 
   std::vector<HistoryEntry> entries_;
-  // The (time, line) pairs of the file as last read or written.
-  std::set<std::pair<std::string, std::string>> onDisk_;
+  // Lines deleted in any window: the digest of each, with the newest time
+  // up to which it is gone.
+  std::map<std::string, std::string> deleted_;
   int pos_ = -1;  // entry shown in the field, -1 for the user's own text
   std::string typed_;
 };
@@ -88,16 +92,14 @@ class HistoryUnit : public PageUnit, public exec::RunObserver, public SharedList
   std::vector<StateRow> merge(const std::vector<StateRow>& onDisk) override {
     return history_.merge(onDisk);
   }
-  void written(const std::vector<StateRow>& rows) override {
-    history_.written(rows);
-  }
 
  private:
   bool edit1Key(form::Key key);
   // The F7 list: the line chosen, or nothing.
   std::optional<std::string> listed();
-  // Written at once, so that a crash loses no line.
-  void save();
+  // Written at once, so that a crash loses no line; soon: while a command
+  // runs again and again, at most every few seconds and at its end.
+  void save(bool soon);
 
   TfrmMain& main_;
   const RunStatus& status_;

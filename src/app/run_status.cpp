@@ -211,20 +211,37 @@ void RunStatus::StatusBar1Click() {
   if (hintShown_) restartElevated();
 }
 
+bool RunStatus::handedOver() {
+  platform::Platform& os = main_.platform();
+  handingOver_ = true;
+  show(kHandingOver);
+  std::optional<bool> taken;
+  while (!(taken = os.offerTaken()) && !os.quitting()) os.pumpMessages(100);
+  handingOver_ = false;
+  return taken.value_or(false);
+}
+
 void RunStatus::restartElevated() {
+  if (handingOver_) return;
   platform::Platform& os = main_.platform();
   const std::string line = main_["Edit1"].text();
-  std::string arguments;
+  std::string arguments, channel;
   if (!line.empty()) {
     // Only the channel's name goes on the command line. Without a channel
     // the option still goes, with a name that leads nowhere, so that the
     // new instance tells the user the line was not carried over.
-    const std::string channel = os.offerText(line);
+    channel = os.offerText(line);
     arguments = std::string(kHandOverOption) + " " + (channel.empty() ? "-" : channel);
   }
   std::string error;
   switch (os.startElevated(arguments, main_.startFolder(), error)) {
     case platform::Platform::ElevatedStart::Started:
+      hintShown_ = false;
+      if (!line.empty() && (channel.empty() || !handedOver())) {
+        // The line is still here, and nowhere else.
+        show(kHandOverFailed);
+        return;
+      }
       // Closed as by its close box: the settings are written.
       os.closeMainWindow();
       return;

@@ -29,6 +29,13 @@ inline constexpr const char* kRestartFailed = "管理者として再起動でき
 inline constexpr const char* kHandOverOption = "/handover";
 inline constexpr const char* kCarryFailed =
     "コマンドラインを引き継げませんでした";
+// In the instance that restarts: while the new one may still take the
+// command line, and when it did not take it (this window then stays, with
+// the line in its field).
+inline constexpr const char* kHandingOver =
+    "管理者として起動したプログラムにコマンドラインを渡しています";
+inline constexpr const char* kHandOverFailed =
+    "管理者として起動したプログラムにコマンドラインを渡せませんでした";
 
 // Seconds with one decimal: 1234 ms is "1.2".
 std::string tenths(int64_t ms);
@@ -51,7 +58,8 @@ class RunStatus : public PageUnit, public exec::RunObserver {
   bool inBatch() const { return batchTotal_ > 0; }
 
   // Starts the program again elevated with Edit1's text; this one closes
-  // once the elevated one has started.
+  // once the elevated one has started and taken the text, answering the
+  // user meanwhile.
   void restartElevated();
   // In the instance so started: the text handed over, or nothing when it
   // could not be (Edit1 then stays empty and the bar says so).
@@ -73,6 +81,9 @@ class RunStatus : public PageUnit, public exec::RunObserver {
   void show(const std::string& text);
   void showRunning();
   void StatusBar1Click();
+  // Waits, answering the user, until the instance started elevated has
+  // taken the text offered to it: true when it did.
+  bool handedOver();
 
   TfrmMain& main_;
   form::Control& bar_;
@@ -83,6 +94,7 @@ class RunStatus : public PageUnit, public exec::RunObserver {
   std::string seen_;  // the end of the output so far, for a message cut in two
   bool lacksRights_ = false;
   bool hintShown_ = false;
+  bool handingOver_ = false;  // a restart waits for the new instance to read
   size_t batchLine_ = 0;
   size_t batchTotal_ = 0;
   std::string shown_;  // what the bar says of the run, without the texts around it

@@ -164,8 +164,28 @@ void UserState::load(const std::string& folder) {
   os_.renameFile(path, folder_ + "\\" + kStateAside);
 }
 
+void UserState::saveSoon() {
+  if (held_ && lastWrite_ >= 0 && os_.steadyMs() - lastWrite_ < kHeldGapMs) {
+    waiting_ = true;
+    return;
+  }
+  save();
+}
+
+void UserState::holdWrites(bool held) {
+  held_ = held;
+  if (!held && waiting_) save();
+}
+
 platform::IoResult UserState::save() {
   if (!loaded_) return {false, "no folder"};
+  lastWrite_ = os_.steadyMs();
+  waiting_ = true;  // until written
+  // Another instance between its read and its replace would write over
+  // what this one writes now, or this one over its.
+  const std::unique_ptr<platform::Platform::FolderLock> lock =
+      os_.lockFolder(folder_, kLockWaitMs);
+  if (!lock) return {false, "locked"};
   const std::string path = folder_ + "\\" + kStateFile;
   StateData merged;
   std::string bytes;
@@ -196,8 +216,7 @@ platform::IoResult UserState::save() {
   }
   const platform::IoResult wrote = os_.writeFile(path, encodeState(merged));
   data_ = std::move(merged);
-  if (wrote.ok)
-    for (const auto& [name, owner] : shared_) owner->written(list(name));
+  waiting_ = !wrote.ok;
   return wrote;
 }
 

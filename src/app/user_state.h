@@ -14,11 +14,13 @@
 // cannot be read as this format is kept aside as Velquin.state.bad and the
 // program starts with an empty state, without a word to the user.
 //
-// Several windows of the program share the file: each write reads it
-// again and keeps what the others wrote since (values and lists this
-// window did not set, rows of shared lists merged by their owners), and a
-// file that exists but cannot be read is never written over.
+// Several windows of the program share the file: each write holds the
+// folder's lock across the instances, reads the file again and keeps what
+// the others wrote since (values and lists this window did not set, rows of
+// shared lists merged by their owners), and a file that exists but cannot
+// be read is never written over.
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -54,8 +56,6 @@ class SharedList {
   virtual ~SharedList() = default;
   // The rows to write, given the rows on disk now.
   virtual std::vector<StateRow> merge(const std::vector<StateRow>& onDisk) = 0;
-  // The file now holds these rows of the list.
-  virtual void written(const std::vector<StateRow>& rows) = 0;
 };
 
 class UserState {
@@ -64,9 +64,22 @@ class UserState {
 
   // Reads Velquin.state in the folder; no file is an empty state.
   void load(const std::string& folder);
+  // How long a write waits for another instance that holds the lock.
+  static constexpr int kLockWaitMs = 2000;
+  // Writes while a repetition runs come at most this often.
+  static constexpr int64_t kHeldGapMs = 5000;
+
   // Writes the file, once load has named the folder, merged with what is
-  // in it now; nothing when it cannot be read.
+  // in it now; nothing when it cannot be read or another instance holds
+  // the lock past the wait (what this window has goes at its next write).
   platform::IoResult save();
+  // A write that may wait while writes are held: at once when they are
+  // not, or when the last was kHeldGapMs ago or more; else at the release.
+  void saveSoon();
+  // Held while a command runs again and again, so that a run every half
+  // second does not write the whole file each time; the release writes
+  // what waits.
+  void holdWrites(bool held);
 
   std::string value(std::string_view name, std::string_view fallback = "") const;
   void setValue(std::string name, std::string value);
@@ -84,6 +97,9 @@ class UserState {
   platform::Platform& os_;
   std::string folder_;
   bool loaded_ = false;
+  bool held_ = false;
+  bool waiting_ = false;        // a write held back
+  int64_t lastWrite_ = -1;      // steady time of the last write tried
   StateData data_;
   // What this window set, which goes over what the file holds.
   std::set<std::string, std::less<>> setValues_, setLists_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -162,6 +163,16 @@ class Platform {
   // Renames a file, replacing any file of the new name.
   virtual IoResult renameFile(const std::string& from,
                               const std::string& to) = 0;
+  // The lock that instances of the program hold, one at a time, while they
+  // read, merge and replace a file of their own in the folder (however the
+  // folder's path is written); nothing when another one held it for all of
+  // waitMs. Released when the object goes.
+  class FolderLock {
+   public:
+    virtual ~FolderLock() = default;
+  };
+  virtual std::unique_ptr<FolderLock> lockFolder(const std::string& folder,
+                                                 int waitMs) = 0;
 
   // Child output: how the ANSI code page uses each byte value, and the
   // conversion of whole characters of it.
@@ -196,8 +207,9 @@ class Platform {
   enum class ElevatedStart { Started, Cancelled, Failed };
   // Asks the shell to run this program's own file elevated in the folder,
   // with the arguments; error holds the system's message on Failed. A text
-  // offered before is served to the process started, and to no other, once;
-  // it is then withdrawn, whether the start succeeded or not.
+  // offered before is served to the process started, and to no other, once,
+  // in the background after a start (offerTaken tells how it went); without
+  // a start it is withdrawn at once.
   virtual ElevatedStart startElevated(const std::string& arguments,
                                       const std::string& folder,
                                       std::string& error) = 0;
@@ -206,8 +218,13 @@ class Platform {
   // holds it in memory only, with a name no one can guess. The name (what
   // goes on the command line), or "" when no channel could be made.
   virtual std::string offerText(const std::string& text) = 0;
+  // After a start: nothing while the process started may still take the
+  // text; then true when it took it whole, false when it ended or let the
+  // time go by without (the offer is withdrawn then).
+  virtual std::optional<bool> offerTaken() = 0;
   // In the new instance: the text offered on the channel of that name, or
-  // nothing when its offerer is gone or the channel fails.
+  // nothing when its offerer is gone, the channel is served by another
+  // process than the one that the name gives, or it fails.
   virtual std::optional<std::string> takeOffer(const std::string& channel) = 0;
   // --- Telling the user of an event while they may look elsewhere: the
   // main window's taskbar button flashes until the window is activated, and

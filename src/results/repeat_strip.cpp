@@ -271,11 +271,15 @@ void RepeatStrip::repeat() {
   // time the program takes to wake up adds up over no number of runs; a
   // run that overran its interval is followed at once.
   int64_t scheduled = os.steadyMs();
+  // The history's time of the line goes to the state file every few
+  // seconds while the runs go on, and at their end.
+  main_.state().holdWrites(true);
   while (runOnce()) {
     scheduled += intervalMs_;
     if (!waitUntil(scheduled)) break;
   }
   finish();
+  main_.state().holdWrites(false);
 }
 
 bool RepeatStrip::runOnce() {

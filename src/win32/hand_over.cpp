@@ -1,6 +1,7 @@
 #include "win32/hand_over.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "win32/system_library.h"
 
@@ -13,15 +14,33 @@ constexpr size_t kNameDigits = 32;    // 128 random bits in hexadecimal
 // line of more than this.
 constexpr uint32_t kLongest = 64u << 20;
 
-std::wstring pipePath(const std::string& name) {
-  return L"\\\\.\\pipe\\Velquin-" + std::wstring(name.begin(), name.end());
+std::wstring pipePath(const std::string& pipe) {
+  return L"\\\\.\\pipe\\Velquin-" + std::wstring(pipe.begin(), pipe.end());
 }
 
-bool validName(const std::string& name) {
-  if (name.size() != kNameDigits) return false;
-  for (char c : name)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
+// A channel's name: the pipe's 32 hexadecimal digits, a dot, and the id of
+// the process that serves it.
+struct Channel {
+  std::string pipe;
+  DWORD server = 0;
+};
+
+std::optional<Channel> parseName(const std::string& name) {
+  const size_t dot = name.find('.');
+  if (dot != kNameDigits) return std::nullopt;
+  Channel c{name.substr(0, dot)};
+  for (char ch : c.pipe)
+    if (!((ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'))) return std::nullopt;
+  const std::string id = name.substr(dot + 1);
+  if (id.empty() || id.size() > 10) return std::nullopt;
+  uint64_t n = 0;
+  for (char ch : id) {
+    if (ch < '0' || ch > '9') return std::nullopt;
+    n = n * 10 + static_cast<uint64_t>(ch - '0');
+  }
+  if (n == 0 || n > 0xFFFFFFFFu) return std::nullopt;
+  c.server = static_cast<DWORD>(n);
+  return c;
 }
 
 // Random bytes from the system's generator for secrets.
@@ -33,13 +52,15 @@ bool randomBytes(unsigned char* out, ULONG n) {
   return false;
 }
 
-// Waits for the event until the deadline; false when the time is up or the
-// process (if given) ended first. Messages that other threads send to this
-// one's windows are handled meanwhile, so that no one waits on us; nothing
-// the user does is.
-bool waitFor(HANDLE event, HANDLE process, ULONGLONG deadline) {
-  HANDLE handles[2] = {event, process};
-  const DWORD count = process ? 2 : 1;
+// Waits for the event until the deadline; false when the time is up, or
+// the process or stop (those given) came first. Messages that other threads
+// send to this one's windows are handled meanwhile, so that no one waits on
+// us; nothing the user does is.
+bool waitFor(HANDLE event, HANDLE process, HANDLE stop, ULONGLONG deadline) {
+  HANDLE handles[3] = {event};
+  DWORD count = 1;
+  if (process) handles[count++] = process;
+  if (stop) handles[count++] = stop;
   for (;;) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return false;
@@ -58,7 +79,8 @@ bool waitFor(HANDLE event, HANDLE process, ULONGLONG deadline) {
 // One overlapped operation on the handle, waited for until the deadline;
 // an operation still pending then is cancelled. The bytes moved, or -1.
 template <typename Start>
-long long overlapped(HANDLE h, HANDLE process, ULONGLONG deadline, Start start) {
+long long overlapped(HANDLE h, HANDLE process, HANDLE stop, ULONGLONG deadline,
+                     Start start) {
   OVERLAPPED ov{};
   ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!ov.hEvent) return -1;
@@ -67,7 +89,7 @@ long long overlapped(HANDLE h, HANDLE process, ULONGLONG deadline, Start start) 
   if (start(&ov)) {
     if (GetOverlappedResult(h, &ov, &moved, FALSE)) result = moved;
   } else if (GetLastError() == ERROR_IO_PENDING) {
-    if (!waitFor(ov.hEvent, process, deadline)) CancelIo(h);
+    if (!waitFor(ov.hEvent, process, stop, deadline)) CancelIo(h);
     if (GetOverlappedResult(h, &ov, &moved, TRUE)) result = moved;
   }
   CloseHandle(ov.hEvent);
@@ -81,7 +103,7 @@ uint32_t lengthOf(const std::string& message) {
 }
 
 // Waits for a client of the pipe until the deadline.
-bool connectClient(HANDLE pipe, HANDLE process, ULONGLONG deadline) {
+bool connectClient(HANDLE pipe, HANDLE process, HANDLE stop, ULONGLONG deadline) {
   OVERLAPPED ov{};
   ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!ov.hEvent) return false;
@@ -90,7 +112,7 @@ bool connectClient(HANDLE pipe, HANDLE process, ULONGLONG deadline) {
   // A client that came before the call is connected already.
   if (!connected && err == ERROR_PIPE_CONNECTED) connected = true;
   if (!connected && err == ERROR_IO_PENDING) {
-    if (!waitFor(ov.hEvent, process, deadline)) CancelIo(pipe);
+    if (!waitFor(ov.hEvent, process, stop, deadline)) CancelIo(pipe);
     DWORD none = 0;
     connected = GetOverlappedResult(pipe, &ov, &none, TRUE) != FALSE;
   }
@@ -105,14 +127,14 @@ std::string TextOffer::open(const std::string& text) {
   if (text.size() > kLongest) return {};
   unsigned char bits[kNameDigits / 2];
   if (!randomBytes(bits, sizeof bits)) return {};
-  std::string name;
+  std::string pipe;
   for (unsigned char b : bits) {
-    name += "0123456789abcdef"[b >> 4];
-    name += "0123456789abcdef"[b & 15];
+    pipe += "0123456789abcdef"[b >> 4];
+    pipe += "0123456789abcdef"[b & 15];
   }
   // The first and only instance of the name: a pipe that someone else made
   // under it first is never used. No client from another machine.
-  pipe_ = CreateNamedPipeW(pipePath(name).c_str(),
+  pipe_ = CreateNamedPipeW(pipePath(pipe).c_str(),
                            PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE |
                                FILE_FLAG_OVERLAPPED,
                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT |
@@ -123,7 +145,16 @@ std::string TextOffer::open(const std::string& text) {
   message_.assign({static_cast<char>(n & 0xFF), static_cast<char>(n >> 8 & 0xFF),
                    static_cast<char>(n >> 16 & 0xFF), static_cast<char>(n >> 24)});
   message_ += text;
-  return name;
+  return pipe + "." + std::to_string(GetCurrentProcessId());
+}
+
+TextOffer& TextOffer::operator=(TextOffer&& other) noexcept {
+  if (this != &other) {
+    close();
+    std::swap(pipe_, other.pipe_);
+    std::swap(message_, other.message_);
+  }
+  return *this;
 }
 
 void TextOffer::close() {
@@ -134,15 +165,15 @@ void TextOffer::close() {
   message_.clear();
 }
 
-bool TextOffer::serveTo(HANDLE process, DWORD ms) {
+bool TextOffer::serveTo(HANDLE process, DWORD ms, HANDLE stop) {
   const DWORD pid = process ? GetProcessId(process) : 0;
   bool served = false;
   const ULONGLONG deadline = GetTickCount64() + ms;
   while (isOpen() && pid != 0 && !served && GetTickCount64() < deadline) {
-    if (!connectClient(pipe_, process, deadline)) break;
+    if (!connectClient(pipe_, process, stop, deadline)) break;
     ULONG client = 0;
     if (GetNamedPipeClientProcessId(pipe_, &client) && client == pid) {
-      const long long sent = overlapped(pipe_, process, deadline, [&](OVERLAPPED* ov) {
+      const long long sent = overlapped(pipe_, process, stop, deadline, [&](OVERLAPPED* ov) {
         return WriteFile(pipe_, message_.data(), static_cast<DWORD>(message_.size()),
                          nullptr, ov) != FALSE;
       });
@@ -150,7 +181,7 @@ bool TextOffer::serveTo(HANDLE process, DWORD ms) {
       // throw away what is still in it: wait until the reader lets go (a
       // read on this side then ends with the pipe broken).
       char none;
-      overlapped(pipe_, nullptr, deadline, [&](OVERLAPPED* ov) {
+      overlapped(pipe_, nullptr, stop, deadline, [&](OVERLAPPED* ov) {
         return ReadFile(pipe_, &none, 1, nullptr, ov) != FALSE;
       });
       served = sent == static_cast<long long>(message_.size());
@@ -163,9 +194,36 @@ bool TextOffer::serveTo(HANDLE process, DWORD ms) {
   return served;
 }
 
+void BackgroundServe::start(TextOffer offer, HANDLE process, DWORD ms) {
+  stop();
+  stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  state_ = std::make_shared<std::atomic<int>>(0);
+  thread_ = std::thread([offer = std::move(offer), process, ms, stop = stop_,
+                         state = state_]() mutable {
+    const bool read = offer.serveTo(process, ms, stop);
+    if (process) CloseHandle(process);
+    state->store(read ? 1 : 2);
+  });
+}
+
+std::optional<bool> BackgroundServe::result() const {
+  if (!state_) return false;
+  const int s = state_->load();
+  if (s == 0) return std::nullopt;
+  return s == 1;
+}
+
+void BackgroundServe::stop() {
+  if (stop_) SetEvent(stop_);
+  if (thread_.joinable()) thread_.join();
+  if (stop_) CloseHandle(stop_);
+  stop_ = nullptr;
+}
+
 std::optional<std::string> takeOffer(const std::string& name, DWORD ms) {
-  if (!validName(name)) return std::nullopt;
-  const std::wstring path = pipePath(name);
+  const std::optional<Channel> channel = parseName(name);
+  if (!channel) return std::nullopt;
+  const std::wstring path = pipePath(channel->pipe);
   const ULONGLONG deadline = GetTickCount64() + ms;
   HANDLE pipe;
   for (;;) {
@@ -178,10 +236,16 @@ std::optional<std::string> takeOffer(const std::string& name, DWORD ms) {
     if (GetLastError() != ERROR_PIPE_BUSY || now >= deadline) return std::nullopt;
     WaitNamedPipeW(path.c_str(), static_cast<DWORD>(deadline - now));
   }
+  // Not a byte is read from a pipe that someone else made under the name.
+  ULONG server = 0;
+  if (!GetNamedPipeServerProcessId(pipe, &server) || server != channel->server) {
+    CloseHandle(pipe);
+    return std::nullopt;
+  }
   std::string got;
   std::string buf(65536, '\0');
   for (;;) {
-    const long long n = overlapped(pipe, nullptr, deadline, [&](OVERLAPPED* ov) {
+    const long long n = overlapped(pipe, nullptr, nullptr, deadline, [&](OVERLAPPED* ov) {
       return ReadFile(pipe, buf.data(), static_cast<DWORD>(buf.size()), nullptr, ov) != FALSE;
     });
     if (n <= 0) break;  // the end, or a failure

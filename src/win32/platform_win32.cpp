@@ -382,6 +382,8 @@ std::optional<std::string> Win32Platform::takeOffer(const std::string& channel) 
   return win32::takeOffer(channel, 5000);
 }
 
+std::optional<bool> Win32Platform::offerTaken() { return serving_.result(); }
+
 void Win32Platform::alertUser() {
   if (HWND w = owner()) {
     FLASHWINFO flash{sizeof flash, w, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
@@ -442,10 +444,13 @@ platform::Platform::ElevatedStart Win32Platform::startElevated(
     return ElevatedStart::Failed;
   }
   if (execute(&info)) {
-    // The new instance takes the text as it starts; a start that takes
-    // longer than this finds the channel gone and says so.
-    if (offer_.isOpen()) offer_.serveTo(info.hProcess, 20000);
-    if (info.hProcess) CloseHandle(info.hProcess);
+    // The new instance takes the text as it starts, while this window goes
+    // on answering; a start that takes longer than this finds the channel
+    // gone and says so, and so does this window.
+    if (offer_.isOpen())
+      serving_.start(std::move(offer_), info.hProcess, 20000);
+    else if (info.hProcess)
+      CloseHandle(info.hProcess);
     return ElevatedStart::Started;
   }
   const DWORD code = GetLastError();

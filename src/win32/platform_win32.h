@@ -71,7 +71,11 @@ class Win32Platform : public platform::Platform {
                               std::string& error) override;
   void alertUser() override;
   std::string offerText(const std::string& text) override;
+  std::optional<bool> offerTaken() override;
   std::optional<std::string> takeOffer(const std::string& channel) override;
+  // The folder's lock across instances: folder_lock.cpp.
+  std::unique_ptr<FolderLock> lockFolder(const std::string& folder,
+                                         int waitMs) override;
   // Echo requests: icmp_win32.cpp.
   std::string resolveHost(const std::string& host) override;
   HostLookup hostLookup() override;
@@ -97,6 +101,7 @@ class Win32Platform : public platform::Platform {
   std::shared_ptr<IcmpEchoes> echoes_;
   int exitCode_ = 0;
   TextOffer offer_;  // for the elevated restart
+  BackgroundServe serving_;  // the offer, once the elevated start is made
 };
 
 }  // namespace velquin::win32

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace velquin::test {
 
@@ -174,6 +175,7 @@ platform::IoResult ScriptedPlatform::readTextFile(const std::string& path,
 
 platform::IoResult ScriptedPlatform::writeFile(const std::string& path,
                                                const std::string& bytes) {
+  if (beforeWrite) std::exchange(beforeWrite, nullptr)(path);
   const std::string target = posixPath(path);
   std::string tmp = target + ".velquin-tmp";
   {
@@ -270,6 +272,37 @@ std::string ScriptedPlatform::offerText(const std::string& text) {
   const std::string name = "channel" + std::to_string(offers.size() + 1);
   offers[name] = text;
   return name;
+}
+
+std::optional<bool> ScriptedPlatform::offerTaken() {
+  if (offerOutcome && !*offerOutcome) offers.clear();  // withdrawn
+  return offerOutcome;
+}
+
+namespace {
+
+class ScriptedLock : public platform::Platform::FolderLock {
+ public:
+  ScriptedLock(std::set<std::string>& held, std::string folder)
+      : held_(held), folder_(std::move(folder)) {
+    held_.insert(folder_);
+  }
+  ~ScriptedLock() override { held_.erase(folder_); }
+
+ private:
+  std::set<std::string>& held_;
+  std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::Platform::FolderLock> ScriptedPlatform::lockFolder(
+    const std::string& folder, int waitMs) {
+  lockWaits.push_back(waitMs);
+  if (heldLocks.contains(folder) && whileLockWaits)
+    std::exchange(whileLockWaits, nullptr)();
+  if (heldLocks.contains(folder)) return nullptr;
+  return std::make_unique<ScriptedLock>(heldLocks, folder);
 }
 
 std::optional<std::string> ScriptedPlatform::takeOffer(const std::string& channel) {

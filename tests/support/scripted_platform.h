@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,18 @@ class ScriptedPlatform : public platform::Platform {
                                const std::string& bytes) override;
   platform::IoResult renameFile(const std::string& from,
                                 const std::string& to) override;
+  // Run once at the next writeFile, with its path, before anything is
+  // written: another window's doing between this one's read and its write.
+  std::function<void(const std::string&)> beforeWrite;
+  // The folders' locks: the program's own while it holds them, and those a
+  // test holds as another instance would. A wait for a held lock runs
+  // whileLockWaits once (the other instance may let go meanwhile), then
+  // gives up. lockWaits: the wait asked each time.
+  std::set<std::string> heldLocks;
+  std::function<void()> whileLockWaits;
+  std::vector<int> lockWaits;
+  std::unique_ptr<FolderLock> lockFolder(const std::string& folder,
+                                         int waitMs) override;
   platform::AnsiBytes ansiBytes() override;
   std::string ansiToUtf8(std::string_view bytes) override;
   void pumpMessages(int waitMs) override;
@@ -118,6 +131,10 @@ class ScriptedPlatform : public platform::Platform {
   // them or the elevated start that was to serve them ends without a start.
   std::map<std::string, std::string> offers;
   bool offerFails = false;  // no channel can be made
+  // How the hand-over after a start stands: nothing while the new instance
+  // may still take it; false withdraws the offers.
+  std::optional<bool> offerOutcome = true;
+  std::optional<bool> offerTaken() override;
   std::string offerText(const std::string& text) override;
   std::optional<std::string> takeOffer(const std::string& channel) override;
 

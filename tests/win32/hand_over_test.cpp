@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <future>
+#include <optional>
 #include <string>
 
 #include "win32/hand_over.h"
@@ -32,7 +33,7 @@ TEST(HandOver, EveryTextComesBackExactlyOnce) {
     SCOPED_TRACE(text.substr(0, 30));
     win32::TextOffer offer;
     const std::string name = offer.open(text);
-    ASSERT_EQ(name.size(), 32u);
+    ASSERT_EQ(name, name.substr(0, 32) + "." + std::to_string(GetCurrentProcessId()));
     auto taken = std::async(std::launch::async,
                             [&] { return win32::takeOffer(name, 10000); });
     EXPECT_TRUE(offer.serveTo(GetCurrentProcess(), 10000));
@@ -67,6 +68,59 @@ TEST(HandOver, AnotherProcessOrAWrongNameGetsNothing) {
   for (const std::string& name : {std::string(), std::string("-"), b.substr(1),
                                   std::string("..\\..\\") + b.substr(6)})
     EXPECT_FALSE(win32::takeOffer(name, 200).has_value()) << name;
+}
+
+// The reader takes the text only from the process that the name gives:
+// a pipe of that name served by any other (one made once the offerer's was
+// gone) gives nothing, not a byte read.
+TEST(HandOver, TheTextIsTakenOnlyFromTheProcessTheNameGives) {
+  win32::TextOffer offer;
+  const std::string name = offer.open("net user bob Secr3t");
+  const std::string pipe = name.substr(0, name.find('.') + 1);
+  for (DWORD other : {GetCurrentProcessId() + 4, DWORD{4}}) {
+    auto taken = std::async(std::launch::async, [&] {
+      return win32::takeOffer(pipe + std::to_string(other), 5000);
+    });
+    offer.serveTo(GetCurrentProcess(), 1500);
+    EXPECT_FALSE(taken.get().has_value()) << other;
+    offer.open("net user bob Secr3t");
+  }
+  // Names whose process part is not one.
+  for (const std::string& bad : {pipe, pipe + "0", pipe + "x1", pipe + "99999999999",
+                                 name.substr(0, 32)})
+    EXPECT_FALSE(win32::takeOffer(bad, 200).has_value()) << bad;
+}
+
+// Served on a thread of its own: the offerer learns how it went when it
+// asks, and calls off a serve at once when it goes.
+TEST(HandOver, ABackgroundServeTellsWhetherTheTextWasRead) {
+  for (bool read : {true, false}) {
+    SCOPED_TRACE(read ? "read" : "never read");
+    win32::TextOffer offer;
+    const std::string name = offer.open("net user 山田 Secr3t");
+    HANDLE self = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(),
+                                GetCurrentProcess(), &self, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
+    win32::BackgroundServe serve;
+    serve.start(std::move(offer), self, read ? 10000 : 700);
+    EXPECT_FALSE(offer.isOpen());
+    EXPECT_FALSE(serve.result().has_value());
+    if (read) EXPECT_EQ(win32::takeOffer(name, 5000), "net user 山田 Secr3t");
+    for (int i = 0; i < 200 && !serve.result(); ++i) Sleep(25);
+    EXPECT_EQ(serve.result(), std::optional<bool>(read));
+  }
+  // Gone with the window: called off at once, not after its minute.
+  win32::TextOffer offer;
+  const std::string name = offer.open("x");
+  HANDLE self = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(),
+                              GetCurrentProcess(), &self, 0, FALSE, DUPLICATE_SAME_ACCESS));
+  {
+    win32::BackgroundServe serve;
+    serve.start(std::move(offer), self, 60000);
+  }
+  EXPECT_FALSE(win32::takeOffer(name, 200).has_value());
 }
 
 }  // namespace

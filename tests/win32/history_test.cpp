@@ -5,12 +5,14 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "app/history.h"
+#include "app/run_status.h"
 #include "win32/text.h"
 
 namespace velquin::test {
@@ -202,6 +204,76 @@ TEST_F(RealRuns, TheElevatedStartGetsTheProgramItsArgumentsAndTheFolder) {
     Sleep(50);
   EXPECT_NE(GetFileAttributesW(win32::widen(report).c_str()), INVALID_FILE_ATTRIBUTES)
       << report;
+}
+
+// A restart whose new instance never takes the command line (here the test
+// program, told to run no test, which ends without reading): the window
+// says so while it waits and answers the user meanwhile, then stays open
+// with the line in its field and says the line was not handed over.
+TEST_F(RealRuns, ARestartWhoseNewInstanceNeverReadsLeavesTheWindowWithTheLine) {
+  os.notElevated = true;
+  restart();
+  const std::string line = "net user bob Secr3t /add";
+  typeInto("Edit1", line);
+  ASSERT_TRUE(putFocus(byName("Edit1")));
+  const int end = GetWindowTextLengthW(byName("Edit1"));
+  SendMessageW(byName("Edit1"), EM_SETSEL, end, end);
+  std::atomic<bool> sawWaiting = false, typedWhileWaiting = false, handDone = false;
+  std::thread hand([&] {
+    struct Done {
+      std::atomic<bool>& done;
+      ~Done() { done = true; }
+    } done{handDone};
+    const std::string waiting = app::kHandingOver;
+    for (int i = 0; i < 200 && !sawWaiting; ++i, Sleep(10)) sawWaiting = statusText() == waiting;
+    if (!sawWaiting) return;
+    INPUT key[2]{};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = 'Y';
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    for (int i = 0; i < 200 && !typedWhileWaiting; ++i, Sleep(10))
+      typedWhileWaiting = text("Edit1") == line + "y" && statusText() == waiting;
+  });
+  window->fromUser([&] { program->status().restartElevated(); });
+  // The hand asks the window: it is answered while this thread pumps.
+  while (!handDone) pump(20);
+  hand.join();
+  pump(200);
+  EXPECT_TRUE(sawWaiting);
+  EXPECT_TRUE(typedWhileWaiting);
+  EXPECT_EQ(statusText(), app::kHandOverFailed);
+  EXPECT_EQ(text("Edit1"), line + "y");
+  EXPECT_FALSE(os.quitting());
+  EXPECT_TRUE(IsWindowVisible(window->hwnd()));
+}
+
+// The lock of a folder's files is one across every spelling of the folder
+// (case, a last backslash, a dot), held by one thread at a time until it
+// lets go; another folder's lock is another.
+TEST(FolderLock, OneHolderAtATimeWhateverTheSpelling) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::string folder = win32::narrow(temp) + "Velquin Lock";
+  CreateDirectoryW(win32::widen(folder).c_str(), nullptr);
+  win32::Win32Platform os;
+  std::atomic<bool> held = false, letGo = false;
+  std::thread other([&] {
+    win32::Win32Platform theirs;
+    auto lock = theirs.lockFolder(folder, 1000);
+    held = lock != nullptr;
+    while (!letGo) Sleep(10);
+  });
+  while (!held) Sleep(10);
+  std::string upper = folder;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  for (const std::string& spelling : {folder, upper + "\\", folder + "\\.\\"})
+    EXPECT_EQ(os.lockFolder(spelling, 100), nullptr) << spelling;
+  EXPECT_NE(os.lockFolder(folder + " 2", 100), nullptr);
+  letGo = true;
+  other.join();
+  EXPECT_NE(os.lockFolder(upper, 1000), nullptr);
+  RemoveDirectoryW(win32::widen(folder).c_str());
 }
 
 }  // namespace

@@ -299,7 +299,7 @@ TEST_F(Executable, TheRestartHandsTheCommandLineOverOffTheCommandLine) {
   const std::string text = R"(net user "山田 b" Secr3t\" %PATH% /add C:\)";
   win32::TextOffer offer;
   const std::string channel = offer.open(text);
-  ASSERT_EQ(channel.size(), 32u);
+  ASSERT_EQ(channel.substr(32), "." + std::to_string(GetCurrentProcessId()));
   const std::string arguments = std::string(app::kHandOverOption) + " " + channel;
   {
     Started run(folder, arguments);

@@ -33,6 +33,13 @@ class RecordingPlatform : public win32::Win32Platform {
   // Wine runs programs elevated; a test may have the program think not.
   bool notElevated = false;
   bool elevated() override { return !notElevated && Win32Platform::elevated(); }
+  // A restart as administrator starts this test program, which is told
+  // to run no test.
+  ElevatedStart startElevated(const std::string& arguments, const std::string& folder,
+                              std::string& error) override {
+    return Win32Platform::startElevated("--gtest_filter=NoSuchTest.None " + arguments,
+                                        folder, error);
+  }
 };
 
 // The model name that the window carries in its Name property, or "".

@@ -51,22 +51,10 @@ std::string connections(size_t n, size_t seed) {
 // characters within the changed ones, the marks set and the run kept.
 size_t afterRun(const std::string& older, const std::string& newer, reading::RunStore& store,
                 form::ChangeMarks& marks) {
-  const auto a = reading::splitLines(older, false), b = reading::splitLines(newer, false);
-  const auto hunks = reading::diffLines(a, b);
-  std::vector<size_t> changed, removed;
-  std::vector<std::pair<size_t, size_t>> chars;
-  for (const reading::Hunk& h : hunks) {
-    for (size_t k = 0; k < h.newCount; ++k) {
-      changed.push_back(h.newBegin + k);
-      if (k < h.oldCount)
-        for (auto r : reading::diffChars(a[h.oldBegin + k], b[h.newBegin + k]))
-          chars.push_back(r);
-    }
-    if (h.oldCount > h.newCount) removed.push_back(h.newBegin + h.newCount);
-  }
-  marks.set(b.size(), changed, removed, chars);
-  store.add(newer, {"00:00:00", store.size() + 1, reading::changedLines(hunks), 1, false});
-  return reading::changedLines(hunks);
+  reading::RunChanges c = reading::compareRuns(older, newer);
+  marks.set(c.lines, std::move(c.changed), std::move(c.removedBefore), std::move(c.chars));
+  store.add(newer, {"00:00:00", store.size() + 1, c.count, 1, false});
+  return c.count;
 }
 
 void compareBench() {

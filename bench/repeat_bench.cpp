@@ -1,8 +1,11 @@
 // The repetition measured: the comparison of two runs of a busy server's
 // connection list and the work the window does after each run, the memory
 // of a thousand kept runs of a long output, and in the real window the
-// cadence of a repeated command and its handles and memory over many runs.
-//   velquin_repeat_bench [runs]   (default 1000; the cadence needs 101)
+// cadence of a repeated command and its handles and memory over many runs,
+// and the window's answer while runs of 100,000 lines that change wholly
+// are compared and kept.
+//   velquin_repeat_bench [runs [long runs]]   (default 1000 and 20; the
+//   cadence needs 101, the kept runs' limit about 12 long runs)
 #include <windows.h>
 #include <psapi.h>
 
@@ -10,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +31,7 @@ namespace {
 
 using namespace velquin;
 using Clock = std::chrono::steady_clock;
+using bench::GapMeter;
 using bench::privateMiB;
 
 double msSince(Clock::time_point t) {
@@ -117,6 +122,33 @@ void memoryBench() {
               rebuild);
 }
 
+// n lines of a run's output, every one of them its own to that run.
+std::string wholeChange(size_t run, size_t n) {
+  std::string t;
+  t.reserve(n * 64);
+  char line[128];
+  for (size_t i = 0; i < n; ++i) {
+    std::snprintf(line, sizeof line,
+                  "%06zu run %zu: the quick brown fox jumps over the lazy dog\r\n", i, run);
+    t += line;
+  }
+  return t;
+}
+
+void wholeChangeBench() {
+  const std::string older = "cmd\r\n" + wholeChange(1, 100000);
+  const std::string newer = "cmd\r\n" + wholeChange(2, 100000);
+  const auto t = Clock::now();
+  const reading::RunChanges c = reading::compareRuns(older, newer);
+  const double compare = msSince(t);
+  const auto u = Clock::now();
+  reading::RunStore::prepare(newer, {older, false, 0});
+  std::printf("two runs of 100000 lines that differ in every line: compared with the marks "
+              "of %zu lines in %.0f ms, prepared for keeping in %.0f ms (off the window's "
+              "thread)\n",
+              c.changed.size(), compare, msSince(u));
+}
+
 // Records the start of each run of the real window's repetition and stops
 // it once enough have started.
 class Starts : public exec::RunObserver {
@@ -187,16 +219,94 @@ void windowBench(size_t runs, const std::wstring& child) {
   bench::leaveScratchFolder(folder);
 }
 
+// In the real window: runs of 100,000 lines, each unlike the one before in
+// every line. Between the end of a run and the start of the next, the run
+// is compared, kept and marked: the window's longest wait for its messages
+// there, and the memory as the kept runs reach their limit.
+class LongRuns : public exec::RunObserver {
+ public:
+  LongRuns(HWND window, HWND stop, std::filesystem::path file, size_t want)
+      : window_(window), stop_(stop), file_(std::move(file)), want_(want) {
+    write(0);
+  }
+  void runStarting(const std::string&) override {
+    if (meter_) {
+      longest = std::max(longest, meter_->longestMs());
+      meter_.reset();
+    }
+    ++started;
+    if (started == 4) memoryAt3 = privateMiB();
+    if (started == want_ + 1) PostMessageW(stop_, BM_CLICK, 0, 0);
+  }
+  void runEnded(const exec::RunEnd&) override {
+    // The next run's text is in place before the window's work is timed.
+    write(started);
+    if (started <= want_) meter_.emplace(window_);
+  }
+  double longest = 0;
+  double memoryAt3 = 0;
+  size_t started = 0;
+
+ private:
+  void write(size_t run) {
+    const std::string text = wholeChange(run, 100000);
+    if (FILE* f = _wfopen(file_.wstring().c_str(), L"wb")) {
+      fwrite(text.data(), 1, text.size(), f);
+      fclose(f);
+    }
+  }
+  HWND window_;
+  HWND stop_;
+  std::filesystem::path file_;
+  size_t want_;
+  std::optional<GapMeter> meter_;
+};
+
+void longRunsBench(size_t runs, const std::wstring& child) {
+  const auto folder = bench::scratchFolder("velquin-repeat-long");
+  {
+    win32::Win32Platform os;
+    win32::Session session(os);
+    session.show(SW_SHOWNORMAL);
+    os.pumpMessages(0);
+    form::Form& f = session.program().main().form();
+    win32::Renderer& window = session.mainWindow();
+    std::string line;
+    for (wchar_t c : child + L"\" file \"" + (folder / L"lines.txt").wstring() + L"\"")
+      line += static_cast<char>(c);
+    window.fromUser([&] {
+      f["Edit1"].setText("\"" + line);
+      f.execute("Act_Repeat");
+      f["Edit_RepeatSec"].setText("0.5");
+    });
+    LongRuns watch(window.hwnd(), window.native(f["btnRepeat"])->hwnd(),
+                   folder / L"lines.txt", runs);
+    session.program().runner().addObserver(watch);
+    const auto t = Clock::now();
+    window.fromUser([&] { f.userClick(f["btnRepeat"]); });
+    std::printf("%zu runs of 100000 lines that change wholly, 0.5 s apart, in %.1f s: the "
+                "window's longest wait between a run's end and the next start %.0f ms "
+                "(target under 50 ms); %+.1f MB from the 3rd run to the last (the kept "
+                "runs hold at most 64 MB)\n",
+                watch.started - 1, msSince(t) / 1000, watch.longest,
+                privateMiB() - watch.memoryAt3);
+  }
+  bench::leaveScratchFolder(folder);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const size_t runs = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 1000;
+  const size_t longRuns = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 20;
   compareBench();
+  wholeChangeBench();
   memoryBench();
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring child =
       (std::filesystem::path(self).parent_path() / L"velquin_bench_child.exe").wstring();
   if (runs > 0) windowBench(runs, child);
+  if (longRuns > 0) longRunsBench(longRuns, child);
   return 0;
 }

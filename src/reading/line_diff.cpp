@@ -13,19 +13,36 @@ namespace velquin::reading {
 
 namespace {
 
-// The shortest edit script of two sequences of numbers, as hunks. Lines
-// and characters are numbered first (equal ones alike), and the numbers are
-// compared.
+// Numbers things in order of first sight and notes the sides that hold
+// each: 1 the older, 2 the newer.
+template <class T>
+class Numbering {
+ public:
+  explicit Numbering(size_t expected) { ids_.reserve(expected); }
+  uint32_t operator()(const T& thing, uint8_t side) {
+    const auto [it, added] = ids_.try_emplace(thing, static_cast<uint32_t>(seen_.size()));
+    if (added) seen_.push_back(0);
+    seen_[it->second] |= side;
+    return it->second;
+  }
+  bool both(uint32_t id) const { return seen_[id] == 3; }
+
+ private:
+  std::unordered_map<T, uint32_t> ids_;
+  std::vector<uint8_t> seen_;
+};
+
+// The shortest edit script from a to b, as hunks.
 //
 // The common head and tail are set aside first: runs of one command share
-// nearly all their lines. Then a number that only one side holds can be in
-// no common subsequence: the script is looked for among the numbers that
-// both hold, which leaves the longest common subsequence as it was and
-// makes a text that changed wholly cost no more than reading it (the
-// script's cost grows with the square of what differs). seen[n] tells
-// which sides hold n: 1 the older, 2 the newer.
-std::vector<Hunk> script(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b,
-                         const std::vector<uint8_t>& seen) {
+// nearly all their lines. What is left is numbered (equal things alike),
+// and a number that only one side holds can be in no common subsequence:
+// the script is looked for among the numbers that both hold, which leaves
+// the longest common subsequence as it was and makes a text that changed
+// wholly cost no more than reading it (the script's cost grows with the
+// square of what differs).
+template <class T>
+std::vector<Hunk> script(const std::vector<T>& a, const std::vector<T>& b) {
   size_t head = 0;
   const size_t shorter = std::min(a.size(), b.size());
   while (head < shorter && a[head] == b[head]) ++head;
@@ -34,32 +51,38 @@ std::vector<Hunk> script(const std::vector<uint32_t>& a, const std::vector<uint3
   const size_t na = a.size() - head - tail, nb = b.size() - head - tail;
   std::vector<Hunk> out;
   if (na == 0 && nb == 0) return out;
-  std::vector<uint32_t> sa, sb;
-  std::vector<size_t> atA, atB;  // where each number kept stands, after the head
-  for (size_t k = 0; k < na; ++k)
-    if (seen[a[head + k]] == 3) {
-      sa.push_back(a[head + k]);
-      atA.push_back(k);
-    }
-  for (size_t k = 0; k < nb; ++k)
-    if (seen[b[head + k]] == 3) {
-      sb.push_back(b[head + k]);
-      atB.push_back(k);
-    }
   // The pairs found common, closed by the end of both: whatever stands
   // between two pairs is removed from a or added to b.
   std::vector<std::pair<size_t, size_t>> common;
-  if (!sa.empty() && !sb.empty()) {
-    dtl::Diff<uint32_t, std::vector<uint32_t>> d(sa, sb);
-    d.compose();
-    size_t i = 0, j = 0;
-    for (const auto& e : d.getSes().getSequence()) {
-      if (e.second.type == dtl::SES_COMMON)
-        common.emplace_back(atA[i++], atB[j++]);
-      else if (e.second.type == dtl::SES_DELETE)
-        ++i;
-      else
-        ++j;
+  if (na > 0 && nb > 0) {
+    Numbering<T> number(na + nb);
+    std::vector<uint32_t> ia(na), ib(nb);
+    for (size_t k = 0; k < na; ++k) ia[k] = number(a[head + k], 1);
+    for (size_t k = 0; k < nb; ++k) ib[k] = number(b[head + k], 2);
+    std::vector<uint32_t> sa, sb;
+    std::vector<size_t> atA, atB;  // where each number kept stands, after the head
+    for (size_t k = 0; k < na; ++k)
+      if (number.both(ia[k])) {
+        sa.push_back(ia[k]);
+        atA.push_back(k);
+      }
+    for (size_t k = 0; k < nb; ++k)
+      if (number.both(ib[k])) {
+        sb.push_back(ib[k]);
+        atB.push_back(k);
+      }
+    if (!sa.empty()) {
+      dtl::Diff<uint32_t, std::vector<uint32_t>> d(sa, sb);
+      d.compose();
+      size_t i = 0, j = 0;
+      for (const auto& e : d.getSes().getSequence()) {
+        if (e.second.type == dtl::SES_COMMON)
+          common.emplace_back(atA[i++], atB[j++]);
+        else if (e.second.type == dtl::SES_DELETE)
+          ++i;
+        else
+          ++j;
+      }
     }
   }
   common.emplace_back(na, nb);
@@ -71,24 +94,6 @@ std::vector<Hunk> script(const std::vector<uint32_t>& a, const std::vector<uint3
   }
   return out;
 }
-
-// Numbers things in order of first sight and notes the sides that hold each.
-template <class T>
-class Numbering {
- public:
-  explicit Numbering(size_t expected) { ids_.reserve(expected); }
-  uint32_t operator()(const T& thing, uint8_t side) {
-    const auto [it, added] = ids_.try_emplace(thing, static_cast<uint32_t>(seen_.size()));
-    if (added) seen_.push_back(0);
-    seen_[it->second] |= side;
-    return it->second;
-  }
-  const std::vector<uint8_t>& seen() const { return seen_; }
-
- private:
-  std::unordered_map<T, uint32_t> ids_;
-  std::vector<uint8_t> seen_;
-};
 
 }  // namespace
 
@@ -110,13 +115,7 @@ std::vector<std::string_view> splitLines(std::string_view text,
 
 std::vector<Hunk> diffLines(const std::vector<std::string_view>& a,
                             const std::vector<std::string_view>& b) {
-  Numbering<std::string_view> number(a.size() + b.size());
-  std::vector<uint32_t> ia, ib;
-  ia.reserve(a.size());
-  ib.reserve(b.size());
-  for (std::string_view line : a) ia.push_back(number(line, 1));
-  for (std::string_view line : b) ib.push_back(number(line, 2));
-  return script(ia, ib, number.seen());
+  return script(a, b);
 }
 
 size_t changedLines(const std::vector<Hunk>& hunks) {
@@ -127,23 +126,21 @@ size_t changedLines(const std::vector<Hunk>& hunks) {
 
 std::vector<std::pair<size_t, size_t>> diffChars(std::string_view a,
                                                  std::string_view b) {
-  Numbering<char32_t> number(64);
-  auto chars = [&number](std::string_view s, uint8_t side, std::vector<uint32_t>& ids,
-                         std::vector<size_t>* at) {
+  auto chars = [](std::string_view s, std::vector<char32_t>& cs, std::vector<size_t>* at) {
     for (size_t p = 0; p < s.size();) {
       char32_t c;
       const size_t n = form::decodeUtf8(s, p, c);
-      ids.push_back(number(c, side));
+      cs.push_back(c);
       if (at) at->push_back(p);
       p += n;
     }
     if (at) at->push_back(s.size());
   };
-  std::vector<uint32_t> ca, cb;
+  std::vector<char32_t> ca, cb;
   std::vector<size_t> at;
-  chars(a, 1, ca, nullptr);
-  chars(b, 2, cb, &at);
-  const std::vector<Hunk> hunks = script(ca, cb, number.seen());
+  chars(a, ca, nullptr);
+  chars(b, cb, &at);
+  const std::vector<Hunk> hunks = script(ca, cb);
   std::vector<std::pair<size_t, size_t>> out;
   for (const Hunk& h : hunks) {
     if (h.newCount == 0) continue;

@@ -4,7 +4,7 @@
 // cadence of a repeated command and its handles and memory over many runs,
 // and the window's answer while runs of 100,000 lines that change wholly
 // are compared and kept.
-//   velquin_repeat_bench [runs [long runs]]   (default 1000 and 20; the
+//   velquin_repeat_bench [runs [long runs]]   (default 1000 and 16; the
 //   cadence needs 101, the kept runs' limit about 12 long runs)
 #include <windows.h>
 #include <psapi.h>
@@ -142,7 +142,7 @@ void wholeChangeBench() {
   const reading::RunChanges c = reading::compareRuns(older, newer);
   const double compare = msSince(t);
   const auto u = Clock::now();
-  reading::RunStore::prepare(newer, {older, false, 0});
+  reading::RunStore::prepare(newer, {std::make_shared<const std::string>(older), false, 0});
   std::printf("two runs of 100000 lines that differ in every line: compared with the marks "
               "of %zu lines in %.0f ms, prepared for keeping in %.0f ms (off the window's "
               "thread)\n",
@@ -220,19 +220,29 @@ void windowBench(size_t runs, const std::wstring& child) {
 }
 
 // In the real window: runs of 100,000 lines, each unlike the one before in
-// every line. Between the end of a run and the start of the next, the run
-// is compared, kept and marked: the window's longest wait for its messages
-// there, and the memory as the kept runs reach their limit.
+// every line. Between the end of a run and the moment the repetition waits
+// for the next (the bar says "次は"), the run is compared, kept and marked:
+// the window's longest wait for its messages there, and the memory as the
+// kept runs reach their limit. (The next run's start is not timed: it
+// writes the state file, which is another matter.)
 class LongRuns : public exec::RunObserver {
  public:
-  LongRuns(HWND window, HWND stop, std::filesystem::path file, size_t want)
-      : window_(window), stop_(stop), file_(std::move(file)), want_(want) {
+  LongRuns(HWND window, HWND stop, const form::Control& bar, std::filesystem::path file,
+           size_t want)
+      : window_(window), stop_(stop), bar_(bar), file_(std::move(file)), want_(want) {
     write(0);
+    active_ = this;
+    SetTimer(window_, kTimer, 5, look);
+  }
+  ~LongRuns() override {
+    KillTimer(window_, kTimer);
+    active_ = nullptr;
   }
   void runStarting(const std::string&) override {
     if (meter_) {
-      longest = std::max(longest, meter_->longestMs());
-      meter_.reset();
+      // The run before overran its interval: timed up to here.
+      ++overran;
+      done();
     }
     ++started;
     if (started == 4) memoryAt3 = privateMiB();
@@ -246,8 +256,20 @@ class LongRuns : public exec::RunObserver {
   double longest = 0;
   double memoryAt3 = 0;
   size_t started = 0;
+  int overran = 0;
 
  private:
+  static constexpr UINT_PTR kTimer = 0xBE7D;
+  static inline LongRuns* active_ = nullptr;
+  static void CALLBACK look(HWND, UINT, UINT_PTR, DWORD) {
+    LongRuns* self = active_;
+    if (self && self->meter_ && self->bar_.text().find("次は") != std::string::npos)
+      self->done();
+  }
+  void done() {
+    longest = std::max(longest, meter_->longestMs());
+    meter_.reset();
+  }
   void write(size_t run) {
     const std::string text = wholeChange(run, 100000);
     if (FILE* f = _wfopen(file_.wstring().c_str(), L"wb")) {
@@ -257,6 +279,7 @@ class LongRuns : public exec::RunObserver {
   }
   HWND window_;
   HWND stop_;
+  const form::Control& bar_;
   std::filesystem::path file_;
   size_t want_;
   std::optional<GapMeter> meter_;
@@ -274,21 +297,22 @@ void longRunsBench(size_t runs, const std::wstring& child) {
     std::string line;
     for (wchar_t c : child + L"\" file \"" + (folder / L"lines.txt").wstring() + L"\"")
       line += static_cast<char>(c);
+    // Room in the interval for the comparison on a loaded machine.
     window.fromUser([&] {
       f["Edit1"].setText("\"" + line);
       f.execute("Act_Repeat");
-      f["Edit_RepeatSec"].setText("0.5");
+      f["Edit_RepeatSec"].setText("4");
     });
-    LongRuns watch(window.hwnd(), window.native(f["btnRepeat"])->hwnd(),
+    LongRuns watch(window.hwnd(), window.native(f["btnRepeat"])->hwnd(), f["StatusBar1"],
                    folder / L"lines.txt", runs);
     session.program().runner().addObserver(watch);
     const auto t = Clock::now();
     window.fromUser([&] { f.userClick(f["btnRepeat"]); });
-    std::printf("%zu runs of 100000 lines that change wholly, 0.5 s apart, in %.1f s: the "
-                "window's longest wait between a run's end and the next start %.0f ms "
-                "(target under 50 ms); %+.1f MB from the 3rd run to the last (the kept "
-                "runs hold at most 64 MB)\n",
-                watch.started - 1, msSince(t) / 1000, watch.longest,
+    std::printf("%zu runs of 100000 lines that change wholly in %.1f s: the window's longest "
+                "wait from a run's end until it waits for the next %.0f ms (target under "
+                "50 ms; %d runs overran the interval); %+.1f MB from the 3rd run to the last "
+                "(the kept runs hold at most 64 MB)\n",
+                watch.started - 1, msSince(t) / 1000, watch.longest, watch.overran,
                 privateMiB() - watch.memoryAt3);
   }
   bench::leaveScratchFolder(folder);
@@ -298,7 +322,7 @@ void longRunsBench(size_t runs, const std::wstring& child) {
 
 int wmain(int argc, wchar_t** argv) {
   const size_t runs = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 1000;
-  const size_t longRuns = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 20;
+  const size_t longRuns = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 16;
   compareBench();
   wholeChangeBench();
   memoryBench();

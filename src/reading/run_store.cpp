@@ -20,7 +20,7 @@ RunStore::Prepared RunStore::prepare(std::string text, std::string_view newest,
 }
 
 bool RunStore::add(Prepared p, const KeptRun& run) {
-  if (p.against != version_) p = prepare(std::move(p.text), newest_, runs_.empty(), version_);
+  if (p.against != version_) p = prepare(std::move(p.text), newest(), runs_.empty(), version_);
   if (!runs_.empty() && p.repeat) {
     KeptRun& last = runs_.back().run;
     last.lastTime = run.time;
@@ -43,8 +43,8 @@ bool RunStore::add(Prepared p, const KeptRun& run) {
   k.run.lastNumber = run.number;
   k.bytes = bytesOf(k);
   held_ += k.bytes;
-  newest_ = std::move(p.text);
-  newest_.shrink_to_fit();
+  p.text.shrink_to_fit();
+  newest_ = std::make_shared<const std::string>(std::move(p.text));
   // The oldest go first; the newest stays, however large.
   while (runs_.size() > 1 &&
          ((runLimit_ > 0 && runs_.size() > runLimit_) || bytes() > byteLimit_)) {
@@ -57,15 +57,14 @@ bool RunStore::add(Prepared p, const KeptRun& run) {
 
 void RunStore::clear() {
   runs_.clear();
-  newest_.clear();
-  newest_.shrink_to_fit();
+  newest_.reset();
   held_ = sizeof(RunStore);
   dropped_ = 0;
   ++version_;
 }
 
 std::string RunStore::text(size_t i) const {
-  std::string t = newest_;
+  std::string t(newest());
   for (size_t k = runs_.size() - 1; k > i; --k) t = apply(runs_[k - 1].back, t);
   return t;
 }
@@ -73,7 +72,7 @@ std::string RunStore::text(size_t i) const {
 void RunStore::eachNewestFirst(
     const std::function<void(size_t, const std::string&)>& fn) const {
   if (runs_.empty()) return;
-  std::string t = newest_;
+  std::string t(newest());
   for (size_t k = runs_.size(); k-- > 0;) {
     if (k + 1 < runs_.size()) t = apply(runs_[k].back, t);
     fn(k, t);

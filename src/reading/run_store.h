@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,10 +45,11 @@ class RunStore {
     size_t from = 0;
     size_t length = 0;
   };
-  // What keeping a text needs of the store, copied so that the work of
-  // keeping it can be done off the window's thread.
+  // What keeping a text needs of the store, so that the work of keeping it
+  // can be done off the window's thread: the newest text is shared, never
+  // changed, not copied.
   struct Basis {
-    std::string newest;
+    std::shared_ptr<const std::string> newest;
     bool empty = true;
     uint64_t version = 0;
   };
@@ -61,7 +63,8 @@ class RunStore {
   };
   Basis basis() const { return {newest_, runs_.empty(), version_}; }
   static Prepared prepare(std::string text, const Basis& basis) {
-    return prepare(std::move(text), basis.newest, basis.empty, basis.version);
+    return prepare(std::move(text), basis.newest ? *basis.newest : std::string_view(),
+                   basis.empty, basis.version);
   }
 
   // Keeps the run, unless its text equals the newest kept one's, which then
@@ -70,7 +73,7 @@ class RunStore {
   // prepared again here.
   bool add(Prepared text, const KeptRun& run);
   bool add(std::string text, const KeptRun& run) {
-    return add(prepare(std::move(text), newest_, runs_.empty(), version_), run);
+    return add(prepare(std::move(text), newest(), runs_.empty(), version_), run);
   }
   void clear();
 
@@ -86,11 +89,11 @@ class RunStore {
   // Every kept run's text, newest first, each rebuilt from the one after it.
   void eachNewestFirst(
       const std::function<void(size_t index, const std::string& text)>& fn) const;
-  const std::string& newest() const { return newest_; }
+  std::string_view newest() const { return newest_ ? *newest_ : std::string_view(); }
   // Runs dropped because a limit was reached.
   size_t dropped() const { return dropped_; }
   // Memory that the kept runs hold, in bytes.
-  size_t bytes() const { return held_ + newest_.capacity(); }
+  size_t bytes() const { return held_ + (newest_ ? newest_->capacity() : 0); }
 
  private:
   struct Kept {
@@ -106,7 +109,7 @@ class RunStore {
 
   size_t runLimit_;
   size_t byteLimit_;
-  std::string newest_;
+  std::shared_ptr<const std::string> newest_;
   std::deque<Kept> runs_;
   size_t held_ = sizeof(RunStore);  // all but the newest text
   size_t dropped_ = 0;

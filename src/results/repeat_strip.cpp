@@ -95,12 +95,12 @@ struct RepeatStrip::Job {
 
   void work() {
     try {
-      if (!basis.empty) changes = reading::compareRuns(basis.newest, text, marks);
+      if (!basis.empty) changes = reading::compareRuns(*basis.newest, text, marks);
       if (keep) prepared = reading::RunStore::prepare(std::move(text), basis);
     } catch (...) {
       failed = std::current_exception();
     }
-    std::string().swap(basis.newest);
+    basis.newest.reset();
     done.store(true, std::memory_order_release);
   }
 };
@@ -478,11 +478,11 @@ void RepeatStrip::showKept(size_t index) {
                     r.first ? "" : "、変化 " + std::to_string(r.changed) + " 行");
   if (index == 0) return;
   auto job = std::make_shared<Job>();
-  job->basis = {std::move(older), false, 0};
+  job->basis = {std::make_shared<const std::string>(std::move(older)), false, 0};
   job->text = std::move(text);
   job->marks = true;
   viewJob_ = job;
-  begin(job, std::max(aboutLines(job->basis.newest), doc_.text().lineCount()));
+  begin(job, std::max(aboutLines(*job->basis.newest), doc_.text().lineCount()));
   if (!await(job, viewJob_)) return;
   viewJob_.reset();
   if (job->failed) std::rethrow_exception(job->failed);
@@ -490,13 +490,14 @@ void RepeatStrip::showKept(size_t index) {
 }
 
 void RepeatStrip::listRuns() {
-  form::Control& list = c_->CB_RepeatRuns;
-  list.clearItems();
-  list.addItem(kRepeatNewest);
-  for (size_t i = store_.size(); i-- > 0;) list.addItem(runCaption(store_.run(i)));
+  // Filled in one go: a thousand kept runs cost the window one filling.
+  std::vector<std::string> items{kRepeatNewest};
+  items.reserve(store_.size() + 2);
+  for (size_t i = store_.size(); i-- > 0;) items.push_back(runCaption(store_.run(i)));
   if (store_.dropped() > 0)
-    list.addItem("(古い " + std::to_string(store_.dropped()) + " 回は破棄しました)");
-  list.setItemIndex(0);
+    items.push_back("(古い " + std::to_string(store_.dropped()) + " 回は破棄しました)");
+  c_->CB_RepeatRuns.setItems(std::move(items));
+  c_->CB_RepeatRuns.setItemIndex(0);
 }
 
 void RepeatStrip::CB_RepeatRunsChange() {

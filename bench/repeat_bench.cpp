@@ -1,8 +1,11 @@
 // The repetition measured: the comparison of two runs of a busy server's
 // connection list and the work the window does after each run, the memory
 // of a thousand kept runs of a long output, and in the real window the
-// cadence of a repeated command and its handles and memory over many runs.
-//   velquin_repeat_bench [runs]   (default 1000; the cadence needs 101)
+// cadence of a repeated command and its handles and memory over many runs,
+// and the window's answer while runs of 100,000 lines that change wholly
+// are compared and kept.
+//   velquin_repeat_bench [runs [long runs]]   (default 1000 and 16; the
+//   cadence needs 101, the kept runs' limit about 12 long runs)
 #include <windows.h>
 #include <psapi.h>
 
@@ -10,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +31,7 @@ namespace {
 
 using namespace velquin;
 using Clock = std::chrono::steady_clock;
+using bench::GapMeter;
 using bench::privateMiB;
 
 double msSince(Clock::time_point t) {
@@ -51,22 +56,10 @@ std::string connections(size_t n, size_t seed) {
 // characters within the changed ones, the marks set and the run kept.
 size_t afterRun(const std::string& older, const std::string& newer, reading::RunStore& store,
                 form::ChangeMarks& marks) {
-  const auto a = reading::splitLines(older, false), b = reading::splitLines(newer, false);
-  const auto hunks = reading::diffLines(a, b);
-  std::vector<size_t> changed, removed;
-  std::vector<std::pair<size_t, size_t>> chars;
-  for (const reading::Hunk& h : hunks) {
-    for (size_t k = 0; k < h.newCount; ++k) {
-      changed.push_back(h.newBegin + k);
-      if (k < h.oldCount)
-        for (auto r : reading::diffChars(a[h.oldBegin + k], b[h.newBegin + k]))
-          chars.push_back(r);
-    }
-    if (h.oldCount > h.newCount) removed.push_back(h.newBegin + h.newCount);
-  }
-  marks.set(b.size(), changed, removed, chars);
-  store.add(newer, {"00:00:00", store.size() + 1, reading::changedLines(hunks), 1, false});
-  return reading::changedLines(hunks);
+  reading::RunChanges c = reading::compareRuns(older, newer);
+  marks.set(c.lines, std::move(c.changed), std::move(c.removedBefore), std::move(c.chars));
+  store.add(newer, {"00:00:00", store.size() + 1, c.count, 1, false});
+  return c.count;
 }
 
 void compareBench() {
@@ -127,6 +120,33 @@ void memoryBench() {
               "oldest rebuilt in %.0f ms\n",
               size / 1024, store.bytes() / (1024.0 * 1024.0), privateMiB() - before, slowest,
               rebuild);
+}
+
+// n lines of a run's output, every one of them its own to that run.
+std::string wholeChange(size_t run, size_t n) {
+  std::string t;
+  t.reserve(n * 64);
+  char line[128];
+  for (size_t i = 0; i < n; ++i) {
+    std::snprintf(line, sizeof line,
+                  "%06zu run %zu: the quick brown fox jumps over the lazy dog\r\n", i, run);
+    t += line;
+  }
+  return t;
+}
+
+void wholeChangeBench() {
+  const std::string older = "cmd\r\n" + wholeChange(1, 100000);
+  const std::string newer = "cmd\r\n" + wholeChange(2, 100000);
+  const auto t = Clock::now();
+  const reading::RunChanges c = reading::compareRuns(older, newer);
+  const double compare = msSince(t);
+  const auto u = Clock::now();
+  reading::RunStore::prepare(newer, {std::make_shared<const std::string>(older), false, 0});
+  std::printf("two runs of 100000 lines that differ in every line: compared with the marks "
+              "of %zu lines in %.0f ms, prepared for keeping in %.0f ms (off the window's "
+              "thread)\n",
+              c.changed.size(), compare, msSince(u));
 }
 
 // Records the start of each run of the real window's repetition and stops
@@ -199,16 +219,118 @@ void windowBench(size_t runs, const std::wstring& child) {
   bench::leaveScratchFolder(folder);
 }
 
+// In the real window: runs of 100,000 lines, each unlike the one before in
+// every line. Between the end of a run and the moment the repetition waits
+// for the next (the bar says "次は"), the run is compared, kept and marked:
+// the window's longest wait for its messages there, and the memory as the
+// kept runs reach their limit. (The next run's start is not timed: it
+// writes the state file, which is another matter.)
+class LongRuns : public exec::RunObserver {
+ public:
+  LongRuns(HWND window, HWND stop, const form::Control& bar, std::filesystem::path file,
+           size_t want)
+      : window_(window), stop_(stop), bar_(bar), file_(std::move(file)), want_(want) {
+    write(0);
+    active_ = this;
+    SetTimer(window_, kTimer, 5, look);
+  }
+  ~LongRuns() override {
+    KillTimer(window_, kTimer);
+    active_ = nullptr;
+  }
+  void runStarting(const std::string&) override {
+    if (meter_) {
+      // The run before overran its interval: timed up to here.
+      ++overran;
+      done();
+    }
+    ++started;
+    if (started == 4) memoryAt3 = privateMiB();
+    if (started == want_ + 1) PostMessageW(stop_, BM_CLICK, 0, 0);
+  }
+  void runEnded(const exec::RunEnd&) override {
+    // The next run's text is in place before the window's work is timed.
+    write(started);
+    if (started <= want_) meter_.emplace(window_);
+  }
+  double longest = 0;
+  double memoryAt3 = 0;
+  size_t started = 0;
+  int overran = 0;
+
+ private:
+  static constexpr UINT_PTR kTimer = 0xBE7D;
+  static inline LongRuns* active_ = nullptr;
+  static void CALLBACK look(HWND, UINT, UINT_PTR, DWORD) {
+    LongRuns* self = active_;
+    if (self && self->meter_ && self->bar_.text().find("次は") != std::string::npos)
+      self->done();
+  }
+  void done() {
+    longest = std::max(longest, meter_->longestMs());
+    meter_.reset();
+  }
+  void write(size_t run) {
+    const std::string text = wholeChange(run, 100000);
+    if (FILE* f = _wfopen(file_.wstring().c_str(), L"wb")) {
+      fwrite(text.data(), 1, text.size(), f);
+      fclose(f);
+    }
+  }
+  HWND window_;
+  HWND stop_;
+  const form::Control& bar_;
+  std::filesystem::path file_;
+  size_t want_;
+  std::optional<GapMeter> meter_;
+};
+
+void longRunsBench(size_t runs, const std::wstring& child) {
+  const auto folder = bench::scratchFolder("velquin-repeat-long");
+  {
+    win32::Win32Platform os;
+    win32::Session session(os);
+    session.show(SW_SHOWNORMAL);
+    os.pumpMessages(0);
+    form::Form& f = session.program().main().form();
+    win32::Renderer& window = session.mainWindow();
+    std::string line;
+    for (wchar_t c : child + L"\" file \"" + (folder / L"lines.txt").wstring() + L"\"")
+      line += static_cast<char>(c);
+    // Room in the interval for the comparison on a loaded machine.
+    window.fromUser([&] {
+      f["Edit1"].setText("\"" + line);
+      f.execute("Act_Repeat");
+      f["Edit_RepeatSec"].setText("4");
+    });
+    LongRuns watch(window.hwnd(), window.native(f["btnRepeat"])->hwnd(), f["StatusBar1"],
+                   folder / L"lines.txt", runs);
+    session.program().runner().addObserver(watch);
+    const auto t = Clock::now();
+    window.fromUser([&] { f.userClick(f["btnRepeat"]); });
+    std::printf("%zu runs of 100000 lines that change wholly in %.1f s: the window's longest "
+                "wait from a run's end until it waits for the next %.0f ms (target under "
+                "50 ms; %d runs overran the interval); %+.1f MB from the 3rd run to the last "
+                "(the kept runs hold at most 64 MB)\n",
+                watch.started - 1, msSince(t) / 1000, watch.longest, watch.overran,
+                privateMiB() - watch.memoryAt3);
+  }
+  bench::leaveScratchFolder(folder);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const size_t runs = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 1000;
+  const size_t longRuns = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 16;
   compareBench();
+  wholeChangeBench();
   memoryBench();
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring child =
       (std::filesystem::path(self).parent_path() / L"velquin_bench_child.exe").wstring();
   if (runs > 0) windowBench(runs, child);
+  if (longRuns > 0) longRunsBench(longRuns, child);
   return 0;
 }

@@ -43,6 +43,12 @@ TEST(LineDiff, HunksAndChangedLines) {
        {{1, 1, 1, 0}, {3, 0, 2, 1}}, 2},
       {"Japanese text", {"アクティブ接続", "  TCP  0.0.0.0:135  待ち受け中"},
        {"アクティブ接続", "  TCP  0.0.0.0:135  確立"}, {{1, 1, 1, 1}}, 1},
+      // Lines that one side alone holds, around and between common ones.
+      {"wholly changed", {"a1", "a2", "a3"}, {"b1", "b2"}, {{0, 3, 0, 2}}, 3},
+      {"lines of one side between common ones", {"u1", "c", "u2", "d"},
+       {"c", "v1", "d", "v2"}, {{0, 1, 0, 0}, {2, 1, 1, 1}, {4, 0, 3, 1}}, 3},
+      {"a common line among changed ones", {"x1", "k", "x2"}, {"y1", "k", "y2"},
+       {{0, 1, 0, 1}, {2, 1, 2, 1}}, 2},
   };
   for (const Case& c : cases) {
     const std::vector<Hunk> got = diffLines(c.a, c.b);
@@ -119,6 +125,47 @@ TEST(LineDiff, ChangedCharacters) {
       {"a\xff" "b", "a\xfe" "b", {{1, 2}}},
   };
   for (const Case& c : cases) EXPECT_EQ(diffChars(c.a, c.b), c.want) << c.b;
+}
+
+TEST(LineDiff, RunsMarkEachChangedLineAgainstTheLineItReplaced) {
+  // Line 0 is the command; byte ranges are those of the newer text.
+  struct Case {
+    const char* what;
+    std::string older, newer;
+    std::vector<size_t> changed, removedBefore;
+    std::vector<std::string> chars;  // the marked bytes, in order
+    size_t count;
+  };
+  const std::string longer(kLongestCompared + 1, 'x');
+  const Case cases[] = {
+      {"a line removed above the changed one",
+       "cmd\r\ngone\r\nkeep\r\naddr 10.0.0.1\r\nend",
+       "cmd\r\nkeep\r\naddr 10.0.0.12\r\nend", {2}, {1}, {"2"}, 2},
+      {"a line inserted above the changed one",
+       "cmd\r\nkeep\r\nport 80\r\nend", "cmd\r\nnew\r\nkeep\r\nport 8080\r\nend",
+       {1, 3}, {}, {"new", "80"}, 2},
+      {"two lines where one was: the second is new as a whole",
+       "cmd\nstate 待機\nend", "cmd\nstate 確立\nstate 待機2\nend", {1, 2}, {},
+       {"確立", "state 待機2"}, 2},
+      {"lines removed at the end", "cmd\na\nb\nc", "cmd\na", {}, {2}, {}, 2},
+      {"a line too long to compare is marked whole", "cmd\n" + longer + "\nend",
+       "cmd\n" + longer + "y\nend", {1}, {}, {longer + "y"}, 1},
+      {"an empty line added marks no character", "cmd\na", "cmd\n\na", {1}, {}, {}, 1},
+  };
+  for (const Case& c : cases) {
+    const RunChanges got = compareRuns(c.older, c.newer);
+    EXPECT_EQ(got.lines, splitLines(c.newer, false).size()) << c.what;
+    EXPECT_EQ(got.changed, c.changed) << c.what;
+    EXPECT_EQ(got.removedBefore, c.removedBefore) << c.what;
+    std::vector<std::string> marked;
+    for (auto [from, to] : got.chars) marked.push_back(c.newer.substr(from, to - from));
+    EXPECT_EQ(marked, c.chars) << c.what;
+    EXPECT_EQ(got.count, c.count) << c.what;
+    // The count alone, without the marks.
+    const RunChanges count = compareRuns(c.older, c.newer, false);
+    EXPECT_EQ(count.count, c.count) << c.what;
+    EXPECT_TRUE(count.changed.empty() && count.chars.empty()) << c.what;
+  }
 }
 
 }  // namespace

@@ -75,9 +75,14 @@ class RepeatTest : public AppTest {
   size_t runs() const { return starts.at.size(); }
   bool repeating() { return text("btnRepeat") == results::kRepeatStop; }
 
+  // Moves the steady clock and the local one alike.
+  void advance(int64_t ms) {
+    os.clockMs += ms;
+    os.clock += ms;
+  }
   // One thing the user does while the repetition goes on: when the
   // condition holds at a pass of the message loop, the action runs (once,
-  // in order). Every pass while no command runs moves the clock on by
+  // in order). Every pass while no command runs moves the clocks on by
   // tickMs: a run takes no time unless a step says so.
   struct Step {
     std::function<bool()> when;
@@ -102,7 +107,7 @@ class RepeatTest : public AppTest {
     } d{std::move(steps), 0, std::chrono::steady_clock::now() + 20s, false, {}};
     d.tick = [this, &d, tickMs] {
       os.duringPump.push_back(d.tick);
-      if (starts.ended == starts.at.size()) os.clockMs += tickMs;
+      if (starts.ended == starts.at.size()) advance(tickMs);
       if (std::chrono::steady_clock::now() > d.deadline) {
         d.timedOut = true;
         os.quit = true;
@@ -155,7 +160,7 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
       {waiting(3), [&] { bar.push_back(text("StatusBar1")); }},
       {running(4), [&] {
          bar.push_back(text("StatusBar1"));
-         os.clockMs += 2500;  // a run longer than the interval
+         advance(2500);  // a run longer than the interval
        }},
       {running(5), [&] {}},
       {waiting(5), [&] { click("btnRepeat"); }},
@@ -181,9 +186,11 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   EXPECT_EQ(program->history().history().entries().front().line, command);
   EXPECT_EQ(program->history().history().entries().size(), 1u);
 
+  // Each entry: the run where its text first appeared, and the runs that
+  // gave it.
   const std::vector<std::string> list = {results::kRepeatNewest,
-                                         "09:30:00  5 回目  変化 3 行  ×3",
-                                         "09:30:00  2 回目  ×2"};
+                                         "09:30:04  3 回目  変化 3 行  ×3",
+                                         "09:30:00  1 回目  ×2"};
   EXPECT_EQ((*this)["CB_RepeatRuns"].items(), list);
 
   // A past run, as it was, marked against the one before it.
@@ -193,7 +200,7 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   EXPECT_FALSE(marks().any());
   pick("CB_RepeatRuns", 1);
   EXPECT_EQ(text("Memo0"), second);
-  EXPECT_TRUE(text("StatusBar1").starts_with("繰り返し 5 回目: "));
+  EXPECT_TRUE(text("StatusBar1").starts_with("繰り返し 3 回目: ")) << text("StatusBar1");
   // Lines: 0 the command, 3 the address, 5 after the removed one, 6 added.
   for (size_t ln = 0; ln < 9; ++ln) {
     EXPECT_EQ(marks().changed(ln), ln == 3 || ln == 6) << ln;
@@ -239,8 +246,9 @@ TEST_F(RepeatTest, RunsOnCadenceMarksChangesAndKeepsTheChangedRuns) {
   }));
   form().execute("Act_RepeatSave");
   EXPECT_EQ(fromCp932(readBytes(os.folder + "/record.txt")),
-            "==== 09:30:00  2 回目 ====\r\n" + command + "\r\n" + kFirst +
-                "==== 09:30:00  5 回目 ====\r\n" + second);
+            "==== 09:30:00  1 回目  ×2 (最後 09:30:02  2 回目) ====\r\n" + command +
+                "\r\n" + kFirst + "==== 09:30:04  3 回目  ×3 (最後 09:30:08  5 回目) ====\r\n" +
+                second);
   EXPECT_TRUE(os.messages.empty());
   // A record that cannot be written says so.
   os.dialogAnswers.push_back(os.folder + "/missing/record.txt");
@@ -377,7 +385,29 @@ TEST_F(RepeatTest, ABadIntervalIsRefusedAndTheOldOneKept) {
   EXPECT_EQ(starts.at, (std::vector<int64_t>{0, 1500}));
 }
 
-TEST_F(RepeatTest, ARecordNeverHoldsALineThatMayCarryAPassword) {
+TEST_F(RepeatTest, ARunStoppedMidwayReportsNoChangeCount) {
+  // The third run waits once its output is out, until the user stops it.
+  const std::string hold = os.folder + "/hold";
+  writeBytes(file, kFirst);
+  command = "sh -c \"cat " + file + "; if [ -e " + hold + " ]; then sleep 5; fi\"";
+  std::string before;
+  repeat({
+      {waiting(1), [&] { writeBytes(file, kSecond); }},
+      {waiting(2), [&] {
+         before = text("StatusBar1");
+         writeBytes(hold, "");
+       }},
+      {[&] { return running(3)() && text("Memo0").find("inserted") != std::string::npos; },
+       [&] { click("btnBreak"); }},
+  });
+  EXPECT_NE(before.find("、変化 3 行"), std::string::npos) << before;
+  EXPECT_EQ(runs(), 3u);
+  const std::string bar = text("StatusBar1");
+  EXPECT_TRUE(bar.starts_with("繰り返し 3 回目: ")) << bar;
+  EXPECT_EQ(bar.find("変化"), std::string::npos) << bar;
+}
+
+TEST_F(RepeatTest, ARecordNeverHoldsACommandThatMayCarryAPassword) {
   // A "net" of our own on the search path answers as the real one would.
   const std::string bin = os.folder + "/bin";
   std::filesystem::create_directories(bin);
@@ -385,14 +415,106 @@ TEST_F(RepeatTest, ARecordNeverHoldsALineThatMayCarryAPassword) {
   std::filesystem::permissions(bin + "/net", std::filesystem::perms::owner_all);
   const std::string path = std::getenv("PATH");
   setenv("PATH", (bin + ":" + path).c_str(), 1);
-  command = "net use x: \\\\srv\\share secret /user:me";
-  repeat({{waiting(1), [&] { click("btnRepeat"); }}});
+  const std::string commands[] = {
+      "net use x: \\\\srv\\share secret /user:me",
+      // The rest of the command on lines of its own (for the shell, a
+      // comment): none of them reaches the file.
+      "net use x: \\\\srv\\share /user:me\r\n#secret\n#secret2",
+  };
+  for (const std::string& c : commands) {
+    command = c;
+    starts.at.clear();
+    starts.ended = 0;
+    repeat({{waiting(1), [&] { click("btnRepeat"); }}});
+    ASSERT_EQ(text("Memo0"), command + "\r\nok\n");
+    os.dialogAnswers.push_back(os.folder + "/record.txt");
+    form().execute("Act_RepeatSave");
+    EXPECT_EQ(fromCp932(readBytes(os.folder + "/record.txt")),
+              "==== 09:30:00  1 回目 ====\r\nok\n\r\n")
+        << c;
+  }
   setenv("PATH", path.c_str(), 1);
-  ASSERT_EQ(text("Memo0"), command + "\r\nok\n");
-  os.dialogAnswers.push_back(os.folder + "/record.txt");
-  form().execute("Act_RepeatSave");
-  EXPECT_EQ(fromCp932(readBytes(os.folder + "/record.txt")),
-            "==== 09:30:00  1 回目 ====\r\nok\n\r\n");
+}
+
+// A long output, the second run with a line inserted at the top and one
+// line changed far below it.
+std::string longOutput(bool second) {
+  std::string t = second ? "inserted\r\n" : "";
+  for (size_t i = 0; i < 30000; ++i)
+    t += "line " + std::to_string(i) + (second && i == 20000 ? "x" : "") + "\r\n";
+  return t;
+}
+
+TEST_F(RepeatTest, LongRunsAreComparedWhileTheWindowAnswers) {
+  struct Way {
+    const char* what;
+    std::function<void()> act;  // while the second run is being compared
+    bool ends;                  // the act ends the repetition
+    bool marked;                // the second run's changes are drawn
+    bool kept;                  // the second run is kept
+    size_t runs = 2;            // commands started
+  };
+  const Way ways[] = {
+      {"nothing", [] {}, false, true, true},
+      {"the strip's stop button", [this] { click("btnRepeat"); }, true, true, true},
+      {"closing the strip", [this] { click("btnRepeatClose"); }, true, false, true},
+      {"a command of the user's own",
+       [this] {
+         form().userSelectPage(main()["PageControl1"], 0);
+         type("Edit1", "echo mine");
+         click("btnDO");
+       },
+       true, false, true, 3},
+      {"the window closing", [this] { os.quit = true; }, true, false, false},
+  };
+  // The clock moves only when a step moves it: to the second run, which
+  // then has all the time it takes.
+  enter("Edit1");
+  ASSERT_TRUE(form().userShortcut("Ctrl+R"));
+  type("Edit_RepeatSec", "3600");
+  for (const Way& w : ways) {
+    writeBytes(file, longOutput(false));
+    // The first run is kept, the second has ended and its comparison goes on.
+    auto underWay = [this] {
+      return runs() == 2 && starts.ended == 2 && (*this)["CB_RepeatRuns"].items().size() == 2;
+    };
+    bool seen = false;
+    std::vector<Step> steps = {
+        {waiting(1), [&] {
+           writeBytes(file, longOutput(true));
+           advance(3600 * 1000);
+         }},
+        {underWay, [&] {
+           seen = !marks().any();
+           w.act();
+         }}};
+    if (!w.ends) steps.push_back({waiting(2), [&] { click("btnRepeat"); }});
+    starts.at.clear();
+    starts.ended = 0;
+    repeat(steps, 0);
+    EXPECT_TRUE(seen) << w.what;
+    EXPECT_EQ(runs(), w.runs) << w.what;
+    EXPECT_EQ((*this)["CB_RepeatRuns"].items().size(), w.kept ? 3u : 2u) << w.what;
+    EXPECT_EQ(marks().any(), w.marked) << w.what;
+    if (w.marked) {
+      const std::string shown = text("Memo0");
+      // Line 0 is the command: 1 inserted, 20002 changed by its last character.
+      for (size_t ln : {0, 1, 2, 20001, 20002, 20003, 30001})
+        EXPECT_EQ(marks().changed(ln), ln == 1 || ln == 20002) << w.what << " " << ln;
+      const size_t x = shown.find("line 20000x");
+      ASSERT_NE(x, std::string::npos);
+      auto [first, last] = marks().charsWithin(x, x + 11);
+      ASSERT_EQ(last - first, 1u) << w.what;
+      EXPECT_EQ(marks().charRange(first), std::make_pair(x + 10, x + 11)) << w.what;
+      EXPECT_TRUE(text("StatusBar1").ends_with("、変化 2 行")) << text("StatusBar1");
+    }
+    if (w.kept) {
+      form().execute("Act_Repeat");
+      pick("CB_RepeatRuns", 2);
+      EXPECT_TRUE(text("Memo0") == command + "\r\n" + longOutput(false)) << w.what;
+    }
+
+  }
 }
 
 TEST_F(RepeatTest, ChoicesAreKeptAcrossStarts) {

@@ -121,6 +121,15 @@ void Control::clearItems() {
   notify(Prop::Items);
 }
 
+void Control::setItems(std::vector<std::string> items) {
+  if (items == items_ && itemIndex_ < 0 && text_.empty()) return;
+  items_ = std::move(items);
+  itemIndex_ = -1;
+  text_.clear();
+  textStale_ = false;
+  notify(Prop::Items);
+}
+
 void Control::addItem(std::string item) {
   items_.push_back(std::move(item));
   notify(Prop::Items);

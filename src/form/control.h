@@ -134,6 +134,9 @@ class Control {
   // no text; neither runs a change event.
   void clearItems();
   void addItem(std::string item);
+  // The whole list at once (the window fills it once, not once an item),
+  // no item chosen and no text.
+  void setItems(std::vector<std::string> items);
 
   // Pages
   bool tabVisible() const { return tabVisible_; }

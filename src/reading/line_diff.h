@@ -41,4 +41,27 @@ size_t changedLines(const std::vector<Hunk>& hunks);
 std::vector<std::pair<size_t, size_t>> diffChars(std::string_view a,
                                                  std::string_view b);
 
+// Characters are compared within changed lines up to this many bytes;
+// a longer line is marked as a whole.
+inline constexpr size_t kLongestCompared = 4000;
+
+// What the output view marks of a run against the one before it.
+struct RunChanges {
+  size_t lines = 0;  // of the newer text
+  size_t count = 0;  // lines added, changed or removed, as changedLines
+  // The newer lines that are new or changed, in order.
+  std::vector<size_t> changed;
+  // The newer lines above which lines went away (lines: below the last).
+  std::vector<size_t> removedBefore;
+  // The changed characters, as byte ranges of the newer text in order: in a
+  // changed line, those it does not share with the older line that the
+  // diff paired it with; a line that took no older line's place, or one too
+  // long to compare, wholly.
+  std::vector<std::pair<size_t, size_t>> chars;
+};
+
+// The changes of newer against older; without marks, the counts alone.
+RunChanges compareRuns(std::string_view older, std::string_view newer,
+                       bool marks = true);
+
 }  // namespace velquin::reading

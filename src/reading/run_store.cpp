@@ -4,23 +4,51 @@
 
 namespace velquin::reading {
 
-bool RunStore::add(std::string text, const KeptRun& run) {
-  if (!runs_.empty() && text == newest_) {
+RunStore::Prepared RunStore::prepare(std::string text, std::string_view newest,
+                                     bool empty, uint64_t version) {
+  Prepared p;
+  p.against = version;
+  if (!empty) {
+    p.repeat = text == newest;
+    if (!p.repeat) {
+      p.back = edit(text, newest);
+      p.back.shrink_to_fit();
+    }
+  }
+  p.text = std::move(text);
+  return p;
+}
+
+bool RunStore::add(Prepared p, const KeptRun& run) {
+  if (p.against != version_) p = prepare(std::move(p.text), newest(), runs_.empty(), version_);
+  if (!runs_.empty() && p.repeat) {
     KeptRun& last = runs_.back().run;
-    last.time = run.time;
-    last.number = run.number;
+    last.lastTime = run.time;
+    last.lastNumber = run.number;
     ++last.same;
     return false;
   }
+  ++version_;
   if (!runs_.empty()) {
-    runs_.back().back = edit(text, newest_);
-    runs_.back().back.shrink_to_fit();
+    Kept& before = runs_.back();
+    held_ -= before.bytes;
+    before.back = std::move(p.back);
+    before.bytes = bytesOf(before);
+    held_ += before.bytes;
   }
-  runs_.push_back({run, {}});
-  runs_.back().run.same = 1;
-  newest_ = std::move(text);
-  newest_.shrink_to_fit();
-  if (limit_ > 0 && runs_.size() > limit_) {
+  runs_.push_back({run, {}, 0});
+  Kept& k = runs_.back();
+  k.run.same = 1;
+  k.run.lastTime = run.time;
+  k.run.lastNumber = run.number;
+  k.bytes = bytesOf(k);
+  held_ += k.bytes;
+  p.text.shrink_to_fit();
+  newest_ = std::make_shared<const std::string>(std::move(p.text));
+  // The oldest go first; the newest stays, however large.
+  while (runs_.size() > 1 &&
+         ((runLimit_ > 0 && runs_.size() > runLimit_) || bytes() > byteLimit_)) {
+    held_ -= runs_.front().bytes;
     runs_.pop_front();
     ++dropped_;
   }
@@ -29,13 +57,14 @@ bool RunStore::add(std::string text, const KeptRun& run) {
 
 void RunStore::clear() {
   runs_.clear();
-  newest_.clear();
-  newest_.shrink_to_fit();
+  newest_.reset();
+  held_ = sizeof(RunStore);
   dropped_ = 0;
+  ++version_;
 }
 
 std::string RunStore::text(size_t i) const {
-  std::string t = newest_;
+  std::string t(newest());
   for (size_t k = runs_.size() - 1; k > i; --k) t = apply(runs_[k - 1].back, t);
   return t;
 }
@@ -43,20 +72,19 @@ std::string RunStore::text(size_t i) const {
 void RunStore::eachNewestFirst(
     const std::function<void(size_t, const std::string&)>& fn) const {
   if (runs_.empty()) return;
-  std::string t = newest_;
+  std::string t(newest());
   for (size_t k = runs_.size(); k-- > 0;) {
     if (k + 1 < runs_.size()) t = apply(runs_[k].back, t);
     fn(k, t);
   }
 }
 
-size_t RunStore::bytes() const {
-  size_t n = sizeof *this + newest_.capacity();
-  for (const Kept& k : runs_) {
-    n += sizeof k + k.run.time.capacity() + k.back.capacity() * sizeof(Piece);
-    for (const Piece& p : k.back)
-      if (p.own.capacity() > 15) n += p.own.capacity() + 1;  // beyond the string's own room
-  }
+size_t RunStore::bytesOf(const Kept& k) {
+  // A string's own room holds 15 bytes; a longer one takes a block of its own.
+  auto heap = [](const std::string& s) { return s.capacity() > 15 ? s.capacity() + 1 : 0; };
+  size_t n = sizeof k + heap(k.run.time) + heap(k.run.lastTime) +
+             k.back.capacity() * sizeof(Piece);
+  for (const Piece& p : k.back) n += heap(p.own);
   return n;
 }
 

@@ -1,6 +1,10 @@
 #include "results/repeat_strip.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/history.h"
@@ -24,20 +28,39 @@ constexpr const char* kNotifyValue = "repeat.notify";
 constexpr const char* kFixedValue = "output.fixedPitch";
 constexpr int64_t kShortest = 500;
 constexpr int64_t kLongest = 86400 * 1000LL;
-// Characters are compared within changed lines up to this length; longer
-// lines are marked as a whole.
-constexpr size_t kLongestCompared = 4000;
+// Runs longer than this many lines are compared off the window's thread,
+// which meanwhile looks for the result this often.
+constexpr size_t kLinesOnThread = 20000;
+constexpr int kLookMs = 10;
 
 // "HH:MM:SS" of "YYYY/MM/DD hh:mm:ss".
 std::string clockTime(const std::string& local) {
   return local.size() >= 19 ? local.substr(11, 8) : local;
 }
 
+// When a kept text first appeared, what it changed then, and how many runs
+// in a row gave it.
 std::string runCaption(const reading::KeptRun& r) {
   std::string s = r.time + "  " + std::to_string(r.number) + " 回目";
   if (!r.first) s += "  変化 " + std::to_string(r.changed) + " 行";
   if (r.same > 1) s += "  ×" + std::to_string(r.same);
   return s;
+}
+
+// The record's heading of a kept run: its first run, and for a text that
+// runs repeated, how many and the latest of them.
+std::string recordHeading(const reading::KeptRun& r) {
+  std::string s = "==== " + r.time + "  " + std::to_string(r.number) + " 回目";
+  if (r.same > 1)
+    s += "  ×" + std::to_string(r.same) + " (最後 " + r.lastTime + "  " +
+         std::to_string(r.lastNumber) + " 回目)";
+  return s + " ====\r\n";
+}
+
+// Lines of a text about as the view counts them, to tell a long run.
+size_t aboutLines(std::string_view text) {
+  return std::max(std::count(text.begin(), text.end(), '\n'),
+                  std::count(text.begin(), text.end(), '\r')) + 1;
 }
 
 }  // namespace
@@ -55,6 +78,32 @@ std::string intervalText(int64_t ms) {
   while (d.back() == '0') d.pop_back();
   return s + "." + d;
 }
+
+// The work reads and writes the job alone until it sets done; the window's
+// thread then takes the results, if it still wants them. Nothing of the
+// model or the window is touched off its thread.
+struct RepeatStrip::Job {
+  reading::RunStore::Basis basis;  // the run before (its text in newest)
+  std::string text;                // the run
+  bool marks = false;              // the marks wanted, or the count alone
+  bool keep = false;               // prepared to be kept as well
+  bool threaded = false;           // done on a thread of its own
+  reading::RunChanges changes;
+  reading::RunStore::Prepared prepared;
+  std::exception_ptr failed;
+  std::atomic<bool> done{false};
+
+  void work() {
+    try {
+      if (!basis.empty) changes = reading::compareRuns(*basis.newest, text, marks);
+      if (keep) prepared = reading::RunStore::prepare(std::move(text), basis);
+    } catch (...) {
+      failed = std::current_exception();
+    }
+    basis.newest.reset();
+    done.store(true, std::memory_order_release);
+  }
+};
 
 struct RepeatStrip::Controls {
   form::Control& PanelRepeat;
@@ -204,6 +253,7 @@ void RepeatStrip::btnRepeatCloseClick() {
   paused_ = false;
   showButton();
   c_->PanelRepeat.setVisible(false);
+  ++viewSerial_;
   doc_.changes().clear();
   doc_.changesShown();
   status_.setAround(kOwner, "", "");
@@ -260,7 +310,12 @@ void RepeatStrip::repeat() {
   platform::Platform& os = main_.platform();
   command_ = c_->Edit1.text();
   c_->LblRepeatLine.setText(command_);
+  // What a repetition before this one still had under way is dropped.
+  keepJob_.reset();
+  viewJob_.reset();
+  ++viewSerial_;
   store_.clear();
+  newestLines_ = 0;
   number_ = 0;
   active_ = true;
   paused_ = false;
@@ -286,6 +341,7 @@ bool RepeatStrip::runOnce() {
   platform::Platform& os = main_.platform();
   if (!active_ || os.quitting()) return false;
   ++number_;
+  lastChanged_.reset();
   const std::string startTime = clockTime(os.localTimeText());
   around("");
   userLine_ = c_->Edit1.text();
@@ -303,17 +359,16 @@ bool RepeatStrip::runOnce() {
   if (!started_ || end_.how != exec::RunEnd::How::Exited) return false;
   kept(startTime);
   if (pendingShow_ >= 0) {
-    const int index = pendingShow_;
+    const size_t chosen = static_cast<size_t>(pendingShow_);
     pendingShow_ = -1;
-    showKept(static_cast<size_t>(index));
+    if (chosen >= store_.dropped()) showKept(chosen - store_.dropped());
   }
   return active_;
 }
 
 bool RepeatStrip::waitUntil(int64_t& scheduled) {
   platform::Platform& os = main_.platform();
-  const std::string changes =
-      lastFirst_ ? "" : "、変化 " + std::to_string(lastChanged_) + " 行";
+  const std::string changes = changesText();
   // A run that took longer than the interval is followed at once, and the
   // next one is counted from there.
   if (!paused_ && os.steadyMs() >= scheduled) {
@@ -343,71 +398,110 @@ bool RepeatStrip::waitUntil(int64_t& scheduled) {
   }
 }
 
+std::string RepeatStrip::changesText() const {
+  return lastChanged_ ? "、変化 " + std::to_string(*lastChanged_) + " 行" : "";
+}
+
+void RepeatStrip::begin(const std::shared_ptr<Job>& job, size_t lines) {
+  if (lines > kLinesOnThread) {
+    try {
+      // The thread holds the job: one left behind ends on its own.
+      std::thread([job] { job->work(); }).detach();
+      job->threaded = true;
+      return;
+    } catch (const std::system_error&) {
+      // No thread to be had: the work is done here.
+    }
+  }
+  job->work();
+}
+
+bool RepeatStrip::await(const std::shared_ptr<Job>& job,
+                        const std::shared_ptr<Job>& slot) {
+  platform::Platform& os = main_.platform();
+  if (job->threaded) {
+    // The messages that came meanwhile first, then between looks at the work.
+    int wait = 0;
+    do {
+      if (os.quitting() || slot != job) return false;
+      os.pumpMessages(wait);
+      wait = kLookMs;
+    } while (!job->done.load(std::memory_order_acquire));
+  }
+  return !os.quitting() && slot == job;
+}
+
 void RepeatStrip::kept(const std::string& startTime) {
-  const std::string& text = c_->Memo0.text();
   const bool first = store_.size() == 0;
+  const size_t lines = doc_.text().lineCount();
+  auto job = std::make_shared<Job>();
+  job->basis = store_.basis();
+  job->text = c_->Memo0.text();
   // A strip closed while the run went on shows nothing of it.
-  const bool shown = c_->PanelRepeat.visible();
-  const size_t changed = first ? 0 : mark(store_.newest(), text, shown);
-  lastChanged_ = changed;
-  lastFirst_ = first;
-  store_.add(text, {startTime, number_, changed, 1, first});
-  if (shown) around(first ? "" : "、変化 " + std::to_string(changed) + " 行");
+  job->marks = c_->PanelRepeat.visible();
+  job->keep = true;
+  const uint64_t view = viewSerial_;
+  keepJob_ = job;
+  begin(job, std::max(lines, newestLines_));
+  // A kept run chosen meanwhile shows once this one is kept.
+  inRun_ = true;
+  const bool done = await(job, keepJob_);
+  inRun_ = false;
+  if (!done) return;
+  keepJob_.reset();
+  if (job->failed) std::rethrow_exception(job->failed);
+  const size_t changed = job->changes.count;
+  if (!first) lastChanged_ = changed;
+  newestLines_ = lines;
+  store_.add(std::move(job->prepared), {startTime, number_, changed, 1, first});
+  // The view may show another text by now (another command's, a kept run).
+  if (job->marks && view == viewSerial_ && c_->PanelRepeat.visible()) {
+    if (!first) showChanges(*job);
+    around(changesText());
+  }
   if (changed > 0 && c_->CB_RepeatNotify.checked()) main_.platform().alertUser();
   listRuns();
 }
 
-// The marks of the newer text against the older one: the lines of each
-// place that differs, the characters that changed within the lines that
-// stand in for each other there, and a mark where lines went away.
-size_t RepeatStrip::mark(const std::string& older, const std::string& newer,
-                        bool show) {
-  const std::vector<std::string_view> a = reading::splitLines(older, false);
-  const std::vector<std::string_view> b = reading::splitLines(newer, false);
-  const std::vector<reading::Hunk> hunks = reading::diffLines(a, b);
-  if (!show) return reading::changedLines(hunks);
-  std::vector<size_t> changed, removed;
-  std::vector<std::pair<size_t, size_t>> chars;
-  for (const reading::Hunk& h : hunks) {
-    for (size_t k = 0; k < h.newCount; ++k) {
-      const size_t ln = h.newBegin + k;
-      changed.push_back(ln);
-      const size_t at = static_cast<size_t>(b[ln].data() - newer.data());
-      if (k < h.oldCount && b[ln].size() <= kLongestCompared &&
-          a[h.oldBegin + k].size() <= kLongestCompared) {
-        for (auto [from, to] : reading::diffChars(a[h.oldBegin + k], b[ln]))
-          chars.emplace_back(at + from, at + to);
-      } else if (!b[ln].empty()) {
-        chars.emplace_back(at, at + b[ln].size());
-      }
-    }
-    if (h.oldCount > h.newCount) removed.push_back(h.newBegin + h.newCount);
-  }
-  doc_.changes().set(b.size(), std::move(changed), std::move(removed),
-                     std::move(chars));
+void RepeatStrip::showChanges(Job& job) {
+  reading::RunChanges& c = job.changes;
+  doc_.changes().set(c.lines, std::move(c.changed), std::move(c.removedBefore),
+                     std::move(c.chars));
   doc_.changesShown();
-  return reading::changedLines(hunks);
 }
 
-// Index 0 is the oldest kept run.
+// Index 0 is the oldest kept run: shown, and marked against the one before.
 void RepeatStrip::showKept(size_t index) {
   if (index >= store_.size()) return;
-  const std::string text = store_.text(index);
+  std::string text = store_.text(index);
+  std::string older = index > 0 ? store_.textBefore(index, text) : "";
   c_->Memo0.setText(text);
-  if (index > 0) mark(store_.text(index - 1), text, true);
+  const uint64_t view = ++viewSerial_;
   const reading::KeptRun& r = store_.run(index);
   status_.setAround(kOwner, "繰り返し " + std::to_string(r.number) + " 回目: ",
                     r.first ? "" : "、変化 " + std::to_string(r.changed) + " 行");
+  if (index == 0) return;
+  auto job = std::make_shared<Job>();
+  job->basis = {std::make_shared<const std::string>(std::move(older)), false, 0};
+  job->text = std::move(text);
+  job->marks = true;
+  viewJob_ = job;
+  begin(job, std::max(aboutLines(*job->basis.newest), doc_.text().lineCount()));
+  if (!await(job, viewJob_)) return;
+  viewJob_.reset();
+  if (job->failed) std::rethrow_exception(job->failed);
+  if (view == viewSerial_) showChanges(*job);
 }
 
 void RepeatStrip::listRuns() {
-  form::Control& list = c_->CB_RepeatRuns;
-  list.clearItems();
-  list.addItem(kRepeatNewest);
-  for (size_t i = store_.size(); i-- > 0;) list.addItem(runCaption(store_.run(i)));
+  // Filled in one go: a thousand kept runs cost the window one filling.
+  std::vector<std::string> items{kRepeatNewest};
+  items.reserve(store_.size() + 2);
+  for (size_t i = store_.size(); i-- > 0;) items.push_back(runCaption(store_.run(i)));
   if (store_.dropped() > 0)
-    list.addItem("(古い " + std::to_string(store_.dropped()) + " 回は破棄しました)");
-  list.setItemIndex(0);
+    items.push_back("(古い " + std::to_string(store_.dropped()) + " 回は破棄しました)");
+  c_->CB_RepeatRuns.setItems(std::move(items));
+  c_->CB_RepeatRuns.setItemIndex(0);
 }
 
 void RepeatStrip::CB_RepeatRunsChange() {
@@ -426,7 +520,7 @@ void RepeatStrip::CB_RepeatRunsChange() {
   if (active_) paused_ = true;
   showButton();
   if (inRun_)
-    pendingShow_ = static_cast<int>(index);
+    pendingShow_ = static_cast<int64_t>(index + store_.dropped());
   else
     showKept(index);
 }
@@ -435,13 +529,14 @@ void RepeatStrip::finish() {
   active_ = false;
   paused_ = false;
   showButton();
-  // The bar keeps what the last run changed, without a next run.
-  if (number_ > 0 && ownStatus_)
-    around(lastFirst_ ? "" : "、変化 " + std::to_string(lastChanged_) + " 行");
+  // The bar keeps what the last run changed, without a next run; a run
+  // stopped midway changed nothing that was counted.
+  if (number_ > 0 && ownStatus_) around(changesText());
 }
 
 void RepeatStrip::runStarting(const std::string&) {
   ++depth_;
+  ++viewSerial_;
   if (ourStart_) {
     ourStart_ = false;
     ourDepth_ = depth_;
@@ -482,15 +577,14 @@ void RepeatStrip::Act_RepeatSaveExecute() {
   // Rebuilt from the newest back, written oldest first.
   std::vector<std::string> blocks(store_.size());
   store_.eachNewestFirst([&](size_t i, const std::string& run) {
-    const reading::KeptRun& r = store_.run(i);
     std::string& b = blocks[i];
-    b = "==== " + r.time + "  " + std::to_string(r.number) + " 回目 ====\r\n";
-    // A line that may carry a password is left out of the file; the output
-    // under it is kept.
+    b = recordHeading(store_.run(i));
+    // A command that may carry a password is left out of the file, all of
+    // it, however many lines it spans; the output under it is kept. The
+    // run's text starts with the command and a line break.
     if (app::carriesPassword(command_)) {
-      const size_t end = run.find_first_of("\r\n");
-      if (end == std::string::npos) return;
-      b.append(run, run.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
+      if (!run.starts_with(command_ + "\r\n")) return;
+      b.append(run, command_.size() + 2);
     } else {
       b += run;
     }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/main_window.h"
@@ -65,8 +66,16 @@ class RepeatStrip : public app::PageUnit, public exec::RunObserver {
   bool runOnce();
   bool waitUntil(int64_t& scheduled);
   void kept(const std::string& startTime);
-  // Marks the view when show; the number of lines that changed.
-  size_t mark(const std::string& older, const std::string& newer, bool show);
+  // The comparison of two runs and the keeping of the newer, done off the
+  // window's thread when they are long.
+  struct Job;
+  static void begin(const std::shared_ptr<Job>& job, size_t lines);
+  // Handles the window's messages until the job is done; false when the
+  // window closes first or the slot no longer holds the job. A failure of
+  // the work is left in the job.
+  bool await(const std::shared_ptr<Job>& job, const std::shared_ptr<Job>& slot);
+  void showChanges(Job& job);
+  std::string changesText() const;
   void showKept(size_t index);
   void listRuns();
   bool takeInterval(bool tell);
@@ -87,11 +96,21 @@ class RepeatStrip : public app::PageUnit, public exec::RunObserver {
   bool active_ = false;       // a repetition goes on
   bool paused_ = false;       // a kept run is shown: no new run starts
   size_t number_ = 0;         // runs so far
-  size_t lastChanged_ = 0;
-  bool lastFirst_ = true;
-  bool inRun_ = false;
+  // The lines that the latest run changed, once it was compared with the
+  // one before (none for the first run and a run that did not end).
+  std::optional<size_t> lastChanged_;
+  bool inRun_ = false;        // a run goes on, or its keeping
   bool ownStatus_ = false;     // the status bar shows the repetition's texts
-  int pendingShow_ = -1;      // a kept run chosen while a run was going
+  // A kept run chosen while a run was going, counted with the runs dropped
+  // before it (so that a drop meanwhile does not move it); -1 for none.
+  int64_t pendingShow_ = -1;
+  size_t newestLines_ = 0;    // lines of the newest kept run
+  // The work under way: keeping the latest run, marking a run shown again.
+  std::shared_ptr<Job> keepJob_;
+  std::shared_ptr<Job> viewJob_;
+  // Changes whenever the view comes to show another text, so that marks
+  // found for the text before are never drawn over it.
+  uint64_t viewSerial_ = 0;
   // The run that the repetition started, among those that may nest.
   bool ourStart_ = false;
   int depth_ = 0;

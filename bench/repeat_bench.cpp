@@ -177,6 +177,24 @@ class Starts : public exec::RunObserver {
   size_t want_;
 };
 
+// A path of ASCII characters as the command line takes it.
+std::string narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += static_cast<char>(c);
+  return out;
+}
+
+// The repeat strip opened in the real window with this command line and
+// interval, as a user types them.
+void openRepeat(win32::Renderer& window, form::Form& f, const std::string& command,
+                const char* seconds) {
+  window.fromUser([&] {
+    f["Edit1"].setText(command);
+    f.execute("Act_Repeat");
+    f["Edit_RepeatSec"].setText(seconds);
+  });
+}
+
 void windowBench(size_t runs, const std::wstring& child) {
   const auto folder = bench::scratchFolder("velquin-repeat-bench");
   {
@@ -187,13 +205,7 @@ void windowBench(size_t runs, const std::wstring& child) {
     form::Form& f = session.program().main().form();
     win32::Renderer& window = session.mainWindow();
     // A command that takes 0.1 s, every 0.5 s.
-    std::string line;
-    for (wchar_t c : child) line += static_cast<char>(c);
-    window.fromUser([&] {
-      f["Edit1"].setText("\"" + line + "\" silent 100");
-      f.execute("Act_Repeat");
-      f["Edit_RepeatSec"].setText("0.5");
-    });
+    openRepeat(window, f, "\"" + narrow(child) + "\" silent 100", "0.5");
     Starts starts(window.native(f["btnRepeat"])->hwnd(), runs + 1);
     session.program().runner().addObserver(starts);
     window.fromUser([&] { f.userClick(f["btnRepeat"]); });
@@ -294,15 +306,10 @@ void longRunsBench(size_t runs, const std::wstring& child) {
     os.pumpMessages(0);
     form::Form& f = session.program().main().form();
     win32::Renderer& window = session.mainWindow();
-    std::string line;
-    for (wchar_t c : child + L"\" file \"" + (folder / L"lines.txt").wstring() + L"\"")
-      line += static_cast<char>(c);
     // Room in the interval for the comparison on a loaded machine.
-    window.fromUser([&] {
-      f["Edit1"].setText("\"" + line);
-      f.execute("Act_Repeat");
-      f["Edit_RepeatSec"].setText("4");
-    });
+    openRepeat(window, f,
+               "\"" + narrow(child + L"\" file \"" + (folder / L"lines.txt").wstring() + L"\""),
+               "4");
     LongRuns watch(window.hwnd(), window.native(f["btnRepeat"])->hwnd(), f["StatusBar1"],
                    folder / L"lines.txt", runs);
     session.program().runner().addObserver(watch);

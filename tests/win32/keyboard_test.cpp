@@ -3,9 +3,6 @@
 
 #include <commctrl.h>
 
-#include <thread>
-
-#include "form/output_doc.h"
 #include "win32/text.h"
 
 namespace velquin::test {
@@ -152,87 +149,6 @@ TEST_F(Keyboard, AButtonThatDisablesItselfPassesTheFocusOn) {
   ASSERT_NE(focus, nullptr);
   EXPECT_TRUE(IsWindowEnabled(focus));
   EXPECT_EQ(focus, byName("btnAddInp"));
-}
-
-}  // namespace
-}  // namespace velquin::test
-
-namespace velquin::test {
-namespace {
-
-// A hand that presses a letter on the next menu that shows: the view's
-// context menu or a window's system menu.
-std::thread letterOnMenu(WORD letter) {
-  return std::thread([letter] {
-    HWND menu = nullptr;
-    for (int i = 0; i < 100 && !menu; ++i, Sleep(30))
-      EnumWindows([](HWND h, LPARAM found) -> BOOL {
-        wchar_t cls[16] = L"";
-        GetClassNameW(h, cls, 16);
-        if (lstrcmpW(cls, L"#32768") || !IsWindowVisible(h)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = h;
-        return FALSE;
-      }, reinterpret_cast<LPARAM>(&menu));
-    Sleep(100);
-    INPUT key[2]{};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = letter;
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(menu ? 2 : 0, key, sizeof(INPUT));
-    // A letter that two items share only moves between them: the menu
-    // stays open. Esc closes it, so that the test fails, not hangs.
-    Sleep(300);
-    if (menu && IsWindowVisible(menu)) {
-      key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
-      SendInput(2, key, sizeof(INPUT));
-    }
-  });
-}
-
-// The keys of the view's menu and of the system menu, pressed on the open
-// menu: each reaches its own item.
-TEST_F(Keyboard, EachMenuLetterReachesItsOwnItem) {
-  showPageOf("Memo0");
-  main()["Memo0"].setText("ping -n 1 127.0.0.1\r\n");
-  pump();
-  auto alert = [&] {
-    for (const auto& e : main()["Memo0"].outputDoc()->menu())
-      if (e.action == "Act_GraphAlert") return e.checked;
-    return false;
-  };
-  ASSERT_FALSE(alert());
-  const struct {
-    WORD letter;
-    bool alertAfter;
-    bool allSelected;
-  } steps[] = {{'N', true, false}, {'A', true, true}, {'N', false, true}};
-  for (const auto& step : steps) {
-    ASSERT_TRUE(putFocus(byName("Memo0")));
-    std::thread hand = letterOnMenu(step.letter);
-    keyPress(VK_F10, VK_SHIFT);
-    hand.join();
-    pump(100);
-    EXPECT_EQ(alert(), step.alertAfter) << static_cast<char>(step.letter);
-    EXPECT_EQ(main()["Memo0"].outputDoc()->text().hasSelection(), step.allSelected)
-        << static_cast<char>(step.letter);
-  }
-  // W on the view's menu and on the system menu opens the monitor.
-  for (bool systemMenu : {false, true}) {
-    HWND monitor = session->monitorWindow().hwnd();
-    if (monitor) SendMessageW(monitor, WM_SYSCOMMAND, SC_CLOSE, 0);  // its close box
-    pump();
-    ASSERT_FALSE(monitor && IsWindowVisible(monitor));
-    ASSERT_TRUE(putFocus(byName("Memo0")));
-    std::thread hand = letterOnMenu('W');
-    if (systemMenu)
-      keyPress(VK_SPACE, VK_MENU);
-    else
-      keyPress(VK_F10, VK_SHIFT);
-    hand.join();
-    pump(100);
-    monitor = session->monitorWindow().hwnd();
-    EXPECT_TRUE(monitor && IsWindowVisible(monitor)) << systemMenu;
-  }
 }
 
 }  // namespace

@@ -323,6 +323,38 @@ TEST_F(History, ARepetitionWritesTheFileEveryFiveSecondsAndAtItsEnd) {
             (app::StateRow{program->history().history().entries()[0].time, "true"}));
 }
 
+// A deletion is the user's own: written at once, even while a repetition
+// holds the other writes back.
+TEST_F(History, F7DeletesAtOnceWhileARepetitionRuns) {
+  os.setLocalTime("2024/05/01 09:00:00");
+  run("echo old");
+  typeLine("true");
+  enter("Edit1");
+  ASSERT_TRUE(form().userShortcut("Ctrl+R"));
+  type("Edit_RepeatSec", "3600");
+  bool deleted = false;
+  std::string file;
+  long ticks = 0;
+  std::function<void()> tick = [&] {
+    os.duringPump.push_back(tick);
+    if (++ticks > 1000000) os.quit = true;  // never reached when all is well
+    if (deleted || !text("StatusBar1").starts_with("繰り返し")) return;
+    deleted = true;
+    os.listAnswers = {{1, true}};  // "echo old", below the repeated line
+    key(form::Key::F7);
+    file = readBytes(os.folder + "/Velquin.state");
+    form().userSelectPage((*this)["PageControl1"], 1);
+    click("btnRepeat");
+  };
+  os.duringPump.push_back(tick);
+  press("btnRepeat");
+  os.duringPump.clear();
+  ASSERT_FALSE(os.quit);
+  ASSERT_TRUE(deleted);
+  EXPECT_EQ(file.find("echo old"), std::string::npos);
+  EXPECT_NE(file.find("true"), std::string::npos);
+}
+
 TEST(CommandHistory, AMergeKeepsTheNewestTwoHundredARepeatOnceAtItsNewest) {
   app::CommandHistory h;
   h.load({{"2024/05/01 09:00:00", "ping a"}});

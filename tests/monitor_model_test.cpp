@@ -186,7 +186,7 @@ TEST(MonitorModel, RowsGiveTheFiguresOfTheirReplies) {
                             "3\t192.0.2.1\t0.0\t4\t4\t12\t5.5\t3\t12\t3.0\t正常\r\n"
                             "4\t192.0.2.2\t75.0\t4\t1\t1\t1.0\t1\t1\t-\t損失\r\n");
   // The losses keep their kinds, for the graph.
-  const reading::PingSeries& lost = m.row(3).series;
+  const monitor::RowHistory& lost = m.row(3).series;
   EXPECT_EQ(lost.value(0), reading::kUnreachable);
   EXPECT_EQ(lost.value(1), reading::kTtlExpired);
   EXPECT_EQ(lost.value(2), reading::kGeneralFailure);

@@ -35,4 +35,7 @@ make -C "$build" -j2 velquin_graph_bench >/dev/null
 # The monitor window: 256 loopback hosts at one probe a second.
 make -C "$build" -j2 velquin_monitor_bench >/dev/null
 "$root/tools/wine-run.sh" "$build/bench/velquin_monitor_bench.exe"
+# A day of 1,024 monitor rows on a scripted clock: memory and figures.
+make -C "$build" -j2 velquin_memory_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_memory_bench.exe"
 echo "load: $(uptime)"

@@ -23,8 +23,16 @@ GraphDoc::Window GraphDoc::window() const {
   Window w;
   for (size_t s = 0; s < source_.seriesCount(); ++s) {
     const size_t n = source_.pointCount(s);
-    if (n == 0) continue;
-    const long long first = source_.timeAt(s, 0), last = source_.timeAt(s, n - 1);
+    const size_t k = source_.summaryCount(s);
+    if (n == 0 && k == 0) continue;
+    const long long first = k ? source_.summary(s, 0).from : source_.timeAt(s, 0);
+    long long last = 0;
+    if (n) {
+      last = source_.timeAt(s, n - 1);
+    } else {
+      const GraphSource::Summary m = source_.summary(s, k - 1);
+      last = m.from + m.length;
+    }
     if (w.empty) {
       w = {first, last, false};
     } else {
@@ -53,6 +61,17 @@ size_t GraphDoc::firstFrom(size_t series, long long time) const {
   return lo;
 }
 
+size_t GraphDoc::firstSummaryFrom(size_t series, long long time) const {
+  size_t lo = 0, hi = source_.summaryCount(series);
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    const GraphSource::Summary m = source_.summary(series, mid);
+    if (m.from + m.length <= time) lo = mid + 1;
+    else hi = mid;
+  }
+  return lo;
+}
+
 // A single spike must not flatten the rest: of ten values or more, the
 // highest two in a hundred (at least one) may stay above the scale, drawn
 // cut off. Counted against each round value rather than sorted: a pass
@@ -71,19 +90,28 @@ int GraphDoc::autoTop() const {
   }();
   std::array<long long, kRound> under{};  // values at or under tops[k], above the one before
   long long count = 0;
+  auto note = [&](int32_t v, long long times) {
+    int k = 0;
+    while (tops[k] < v) ++k;
+    under[k] += times;
+    count += times;
+  };
   const Window w = window();
   if (!w.empty) {
-    for (size_t s = 0; s < source_.seriesCount(); ++s)
+    for (size_t s = 0; s < source_.seriesCount(); ++s) {
+      // A summary's values: its highest once, its average for the rest.
+      const size_t summaries = source_.summaryCount(s);
+      for (size_t i = firstSummaryFrom(s, w.from); i < summaries; ++i) {
+        const GraphSource::Summary m = source_.summary(s, i);
+        if (m.received == 0) continue;
+        note(m.high, 1);
+        note(m.average(), m.received - 1);
+      }
       eachRun(s, w.from, [&](const long long*, const int32_t* values, size_t n) {
-        for (size_t i = 0; i < n; ++i) {
-          const int32_t v = values[i];
-          if (v < 0) continue;
-          int k = 0;
-          while (tops[k] < v) ++k;
-          ++under[k];
-          ++count;
-        }
+        for (size_t i = 0; i < n; ++i)
+          if (values[i] >= 0) note(values[i], 1);
       });
+    }
   }
   const long long drop = count >= 10 ? (count * 2 + 99) / 100 : 0;
   long long atOrUnder = 0;
@@ -98,6 +126,35 @@ void GraphDoc::columns(size_t series, long long from, long long span, int width,
                        std::vector<Column>& out) const {
   out.assign(static_cast<size_t>(std::max(width, 0)), Column{});
   if (width <= 0 || span <= 0) return;
+  const size_t summaries = source_.summaryCount(series);
+  for (size_t i = firstSummaryFrom(series, from); i < summaries; ++i) {
+    const GraphSource::Summary m = source_.summary(series, i);
+    if (m.from > from + span) break;
+    auto columnOf = [&](long long t) {
+      return std::clamp<long long>(t < from ? 0 : (t - from) * width / span, 0, width - 1);
+    };
+    const long long first = columnOf(m.from);
+    const long long last = m.length * width > span ? columnOf(m.from + m.length - 1) : first;
+    const int32_t average = m.average();
+    for (long long c = first; c <= last; ++c) {
+      Column& k = out[static_cast<size_t>(c)];
+      k.summed = true;
+      if (k.lost == 0) k.lost = m.lost;
+      if (m.received == 0) continue;
+      if (!k.any) {
+        k.any = true;
+        k.first = average;
+        k.low = m.low;
+        k.high = m.high;
+      } else {
+        k.low = std::min(k.low, m.low);
+        k.high = std::max(k.high, m.high);
+      }
+      k.last = average;
+      k.sum += m.sum;
+      k.count += m.received;
+    }
+  }
   long long limit = 0;  // (column + 1) * span: times before it are in the column
   size_t c = 0;
   bool gap = true;      // nothing to join to yet
@@ -123,12 +180,16 @@ void GraphDoc::columns(size_t series, long long from, long long span, int width,
         continue;
       }
       if (!k.any) {
-        k = {true, !gap, v, v, v, v, k.lost};
+        k.any = true;
+        k.joined = !gap;
+        k.first = k.low = k.high = v;
       } else {
         k.low = std::min(k.low, v);
         k.high = std::max(k.high, v);
-        k.last = v;
       }
+      k.last = v;
+      k.sum += v;
+      ++k.count;
       gap = false;
     }
   });
@@ -150,7 +211,22 @@ GraphDoc::Nearest GraphDoc::nearest(long long time, int value) const {
       const int32_t v = source_.valueAt(s, i);
       const int off = std::abs((v < 0 ? 0 : v) - value);
       if (!best.found || gap < bestGap || (gap == bestGap && off < bestOff)) {
-        best = {true, s, i};
+        best = {true, s, i, false};
+        bestGap = gap;
+        bestOff = off;
+      }
+    }
+    const size_t summaries = source_.summaryCount(s);
+    const size_t first = firstSummaryFrom(s, w.from);
+    const size_t near = std::max(first, firstSummaryFrom(s, time));
+    for (size_t i : {near, near - 1}) {
+      if (i < first || i >= summaries) continue;  // near - 1 wraps when near is 0
+      const GraphSource::Summary m = source_.summary(s, i);
+      const long long end = m.from + m.length - 1;
+      const long long gap = time < m.from ? m.from - time : time > end ? time - end : 0;
+      const int off = std::abs(m.average() - value);
+      if (!best.found || gap < bestGap || (gap == bestGap && off < bestOff)) {
+        best = {true, s, i, true};
         bestGap = gap;
         bestOff = off;
       }

@@ -32,6 +32,26 @@ class GraphSource {
   // The text that the mouse over the point shows.
   virtual std::string describe(size_t series, size_t i) const = 0;
 
+  // A series kept for long may hold its older stretches summed up: each
+  // summary covers length milliseconds from its time, all before the
+  // series' first point, in the order of their times. A series of points
+  // alone has none.
+  struct Summary {
+    long long from = 0;
+    long long length = 0;
+    int32_t sent = 0;
+    int32_t received = 0;
+    int32_t low = 0, high = 0;  // of the values received
+    long long sum = 0;          // of the values received
+    int32_t lost = 0;           // the kind of the first lost point, 0: none
+    int32_t average() const {
+      return received ? static_cast<int32_t>((sum + received / 2) / received) : 0;
+    }
+  };
+  virtual size_t summaryCount(size_t /*series*/) const { return 0; }
+  virtual Summary summary(size_t /*series*/, size_t /*i*/) const { return {}; }
+  virtual std::string describeSummary(size_t /*series*/, size_t /*i*/) const { return {}; }
+
   long long timeAt(size_t series, size_t i) const { return run(series, i).times[0]; }
   int32_t valueAt(size_t series, size_t i) const { return run(series, i).values[0]; }
 };
@@ -71,25 +91,36 @@ class GraphDoc {
   Frame frame() const;
   // The first point of the series at or after the time.
   size_t firstFrom(size_t series, long long time) const;
-  // The point nearest the time (within the window), ties going to the one
-  // nearer the value; found false when there is none.
+  // The first summary of the series that ends after the time.
+  size_t firstSummaryFrom(size_t series, long long time) const;
+  // The point or summary nearest the time (within the window; a summary is
+  // as near as its nearer end, and holds the times it covers), ties going
+  // to the one nearer the value; found false when there is none.
   struct Nearest {
     bool found = false;
     size_t series = 0;
     size_t index = 0;
+    bool summary = false;  // index is a summary's
   };
   Nearest nearest(long long time, int value) const;
 
   // What one series puts in each of width columns across the time from
   // `from` to `from + span`, both ends included (the newest point of a
   // frame falls in the last column): the received values (the first,
-  // lowest, highest and last), whether the line comes in from the column
-  // before (no loss between), and the kind of the first loss, 0 for none.
+  // lowest, highest and last, their sum and count), whether the line comes
+  // in from the column before (no loss between), and the kind of the first
+  // loss, 0 for none. A summary counts in the column of its time when it is
+  // no longer than a column, else in each column that it covers; its first
+  // and last are its average, and a column that holds one is summed.
   struct Column {
     bool any = false;
     bool joined = false;
     int32_t first = 0, low = 0, high = 0, last = 0;
     int32_t lost = 0;
+    long long sum = 0;
+    long long count = 0;
+    bool summed = false;
+    int32_t average() const { return count ? static_cast<int32_t>((sum + count / 2) / count) : 0; }
   };
   void columns(size_t series, long long from, long long span, int width,
                std::vector<Column>& out) const;

@@ -29,7 +29,7 @@ void Monitor::start(const std::vector<std::string>& hosts,
     auto row = std::make_unique<Row>();
     row->number = static_cast<int>(i + 1);
     row->host = hosts[i];
-    row->series = reading::PingSeries(hosts[i]);
+    row->series = RowHistory(hosts[i]);
     const std::optional<std::string> address = i < addresses.size() ? addresses[i] : std::nullopt;
     row->resolving = !address;
     row->address = address.value_or("");

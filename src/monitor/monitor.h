@@ -2,7 +2,7 @@
 // The monitor's probes and rows: echo requests to many hosts, spread over
 // the interval, or to every hop of the route to one host (requests whose
 // TTL is 1, 2, ... up to the hop that is the host), each row's results kept
-// as a series of replies, as the ping graph keeps them. The window calls
+// in a history whose memory stays flat over days. The window calls
 // tick() from a timer; the platform sends the requests and reports their
 // answers.
 
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "monitor/row_history.h"
 #include "reading/ping_replies.h"
 
 namespace velquin::monitor {
@@ -38,7 +39,7 @@ struct Row {
                            // name that did not resolve)
   bool unresolved = false;  // the name did not resolve: never probed
   bool resolving = false;   // the name's address is still to come
-  reading::PingSeries series{""};
+  RowHistory series;
 };
 
 class Monitor {

@@ -381,7 +381,7 @@ void TfrmMonitor::show() {
   for (size_t place = 0; place < order_.size(); ++place) {
     const size_t row = order_[place];
     const Row& r = monitor_.row(row);
-    const Shown now{r.series.size(), states_[row], !r.address.empty()};
+    const Shown now{r.series.sent(), states_[row], !r.address.empty()};
     if (shown_[row] == now && !reordered_) continue;
     shown_[row] = now;
     changed.push_back(place);
@@ -476,17 +476,39 @@ int TfrmMonitor::cellColor(size_t row, int column) const {
 void TfrmMonitor::recent(size_t row, std::vector<int32_t>& out) const {
   out.clear();
   if (row >= order_.size() || order_[row] >= monitor_.rowCount()) return;
-  const reading::PingSeries& s = monitor_.row(order_[row]).series;
+  const RowHistory& s = monitor_.row(order_[row]).series;
   const size_t n = s.size();
   for (size_t i = n > kRecentShown ? n - kRecentShown : 0; i < n; ++i) out.push_back(s.value(i));
 }
 
 std::string TfrmMonitor::describe(size_t s, size_t i) const {
-  const reading::PingSeries& t = series(s);
+  const RowHistory& t = series(s);
   const int32_t v = t.value(i);
   const std::string text = form::LineTimes::format(t.time(i)) + "  " +
                            monitor_.row(shownSeries_[s]).host + "  ";
   return text + (v >= 0 ? std::to_string(v) + " ms" : reading::lostText(v));
+}
+
+form::GraphSource::Summary TfrmMonitor::summary(size_t s, size_t i) const {
+  const RowHistory& t = series(s);
+  const MinuteSummary& m = t.summary(i);
+  return {t.summaryFrom(i), RowHistory::kMinuteMs, m.sent, m.received, m.low, m.high, m.sum,
+          m.lost};
+}
+
+// "09:15-09:16  host  送信 60  受信 58  最小 1 ms  平均 2.3 ms  最大 9 ms"
+std::string TfrmMonitor::describeSummary(size_t s, size_t i) const {
+  const RowHistory& t = series(s);
+  const MinuteSummary& m = t.summary(i);
+  const long long from = t.summaryFrom(i);
+  std::string text = form::LineTimes::format(from).substr(0, 5) + "-" +
+                     form::LineTimes::format(from + RowHistory::kMinuteMs).substr(0, 5) + "  " +
+                     monitor_.row(shownSeries_[s]).host;
+  text += "  送信 " + std::to_string(m.sent) + "  受信 " + std::to_string(m.received);
+  if (m.received == 0) return text;
+  text += "  最小 " + std::to_string(m.low) + " ms";
+  text += "  平均 " + reading::ratioTenths(m.sum, m.received) + " ms";
+  return text + "  最大 " + std::to_string(m.high) + " ms";
 }
 
 void TfrmMonitor::readState(const app::UserState& s) {

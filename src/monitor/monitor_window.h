@@ -83,10 +83,14 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   size_t seriesCount() const override { return shownSeries_.size(); }
   size_t pointCount(size_t s) const override { return series(s).size(); }
   Run run(size_t s, size_t i) const override {
-    const reading::PingSeries& t = series(s);
+    const RowHistory& t = series(s);
     return {t.times(i), t.values(i), t.together(i)};
   }
   std::string describe(size_t s, size_t i) const override;
+  // The minutes older than the hour, summed up.
+  size_t summaryCount(size_t s) const override { return series(s).summaryCount(); }
+  Summary summary(size_t s, size_t i) const override;
+  std::string describeSummary(size_t s, size_t i) const override;
 
  private:
   struct Controls;
@@ -114,7 +118,7 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   void showButton();
   bool readInterval(int& ms);
   bool readTimeout(int& ms);
-  const reading::PingSeries& series(size_t s) const {
+  const RowHistory& series(size_t s) const {
     return monitor_.row(shownSeries_[s]).series;
   }
 
@@ -127,7 +131,7 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   // What each row showed when the list last drew it, by row: its results
   // counted, its state and whether its name had resolved.
   struct Shown {
-    size_t results = 0;
+    long long results = 0;
     State state = State::None;
     bool resolved = false;
     bool operator==(const Shown&) const = default;

@@ -33,7 +33,7 @@ long long ipv4Key(const std::string& s) {
 
 // A row's figure in a numeric column; none when it has none.
 std::optional<double> figure(const Row& r, int column) {
-  const reading::PingSeries& s = r.series;
+  const RowHistory& s = r.series;
   const bool any = s.received() > 0;
   switch (column) {
     case 0: return r.number;
@@ -123,7 +123,7 @@ std::vector<State> rowStates(const Monitor& m) {
 }
 
 std::vector<std::string> rowCells(const Row& r, State state) {
-  const reading::PingSeries& s = r.series;
+  const RowHistory& s = r.series;
   const bool any = s.received() > 0;
   const long long lost = s.sent() - s.received();
   const bool last = s.size() > 0 && s.value(s.size() - 1) >= 0;

@@ -241,6 +241,9 @@ class GraphView final : public NativeControl {
   void drawSeries(HDC dc, const Frame& f, size_t s, bool contrast, int thin) const {
     const int width = f.plot.right - f.plot.left;
     doc_.columns(s, f.from, f.span, width, columns_);
+    if (std::any_of(columns_.begin(), columns_.end(),
+                    [](const form::GraphDoc::Column& c) { return c.summed; }))
+      return drawBands(dc, f, s, contrast, thin);
     size_t received = 0;
     for (const form::GraphDoc::Column& c : columns_) received += c.any;
     const bool sparse = received * 4 < static_cast<size_t>(width);
@@ -291,6 +294,65 @@ class GraphView final : public NativeControl {
     flush();
     SelectObject(dc, oldPen);
     DeleteObject(pen);
+    DeleteObject(dot);
+    for (HBRUSH b : lostBrush)
+      if (b) DeleteObject(b);
+  }
+
+  // A series whose older part is summed up, over a range long enough to
+  // show it: every column, of summaries and of points alike, a band from
+  // the lowest to the highest value with the average as a line, so that
+  // the two parts look the same where they meet; losses marked at the foot.
+  void drawBands(HDC dc, const Frame& f, size_t s, bool contrast, int thin) const {
+    const int width = f.plot.right - f.plot.left;
+    const COLORREF color = seriesColor(s, contrast);
+    // The band: the series' colour a third over the window's.
+    const COLORREF back = GetSysColor(COLOR_WINDOW);
+    auto blend = [](int a, int b) { return (a + 2 * b) / 3; };
+    const COLORREF light = contrast ? GetSysColor(COLOR_GRAYTEXT)
+                                    : RGB(blend(GetRValue(color), GetRValue(back)),
+                                          blend(GetGValue(color), GetGValue(back)),
+                                          blend(GetBValue(color), GetBValue(back)));
+    HBRUSH band = CreateSolidBrush(light);
+    HBRUSH dot = CreateSolidBrush(color);
+    HBRUSH lostBrush[4] = {};
+    HPEN pen = CreatePen(PS_SOLID, thin, color);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    std::vector<POINT> line;
+    auto flush = [&] {
+      if (line.size() > 1) Polyline(dc, line.data(), static_cast<int>(line.size()));
+      line.clear();
+    };
+    const int mark = r_.scale(6);
+    for (int i = 0; i < width; ++i) {
+      const form::GraphDoc::Column& c = columns_[static_cast<size_t>(i)];
+      const int x = f.plot.left + i;
+      if (c.lost < 0) {
+        HBRUSH& b = lostBrush[std::min(-c.lost, 4) - 1];
+        if (!b) b = CreateSolidBrush(lostColor(c.lost, contrast));
+        RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
+        FillRect(dc, &r, b);
+      }
+      if (!c.any) {
+        flush();
+        continue;
+      }
+      RECT r{x, f.y(c.high), x + 1, f.y(c.low) + 1};
+      FillRect(dc, &r, band);
+      line.push_back({x, f.y(c.average())});
+      if (c.high > f.top) {
+        const POINT tri[] = {{x - mark / 2, f.plot.top - mark / 2},
+                             {x + mark / 2, f.plot.top - mark / 2},
+                             {x, f.plot.top + mark / 2}};
+        HGDIOBJ old = SelectObject(dc, dot);
+        Polygon(dc, tri, 3);
+        SelectObject(dc, old);
+      }
+    }
+    flush();
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    DeleteObject(band);
     DeleteObject(dot);
     for (HBRUSH b : lostBrush)
       if (b) DeleteObject(b);
@@ -418,7 +480,9 @@ class GraphView final : public NativeControl {
                                    std::max(1L, f.plot.bottom - f.plot.top));
     const form::GraphDoc::Nearest hit = doc_.nearest(t, v);
     if (!hit.found) return hideTip();
-    const std::wstring text = widen(doc_.source().describe(hit.series, hit.index));
+    const std::wstring text =
+        widen(hit.summary ? doc_.source().describeSummary(hit.series, hit.index)
+                          : doc_.source().describe(hit.series, hit.index));
     TOOLINFOW ti{};
     ti.cbSize = sizeof ti;
     ti.uFlags = TTF_IDISHWND;

@@ -78,7 +78,7 @@ TEST(Icmp, AMonitorOfARangeAndOfARouteOnLoopback) {
   ASSERT_EQ(m.rowCount(), 4u);
   const std::vector<monitor::State> states = monitor::rowStates(m);
   for (size_t i = 0; i < 4; ++i) {
-    const reading::PingSeries& s = m.row(i).series;
+    const monitor::RowHistory& s = m.row(i).series;
     EXPECT_GE(s.sent(), 4) << i;
     EXPECT_EQ(s.received(), s.sent()) << i;
     EXPECT_EQ(monitor::rowCells(m.row(i), states[i])[2], "0.0") << i;

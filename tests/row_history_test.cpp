@@ -1,0 +1,289 @@
+// A monitor row's history over a day against every result kept whole: the
+// figures of the whole run, each minute summed up, the last hour kept as it
+// came, and the graph over the day drawn from the summaries the same as
+// from the full results, at the seam and on both sides of it. Then the
+// monitor window after two hours on the scripted clock.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "form/graph_doc.h"
+#include "monitor/monitor_window.h"
+#include "monitor/row_history.h"
+#include "reading/ping_replies.h"
+#include "support/app_fixture.h"
+
+namespace velquin::test {
+namespace {
+
+using monitor::MinuteSummary;
+using monitor::RowHistory;
+
+constexpr long long kMinute = 60'000;
+constexpr long long kHour = 3'600'000;
+// 2026/12/10 00:00:00 local, in the clock's milliseconds (from 1601).
+constexpr long long kMidnight = 13'441'334'400'000LL;
+
+struct Day {
+  const char* name;
+  long long start;       // the first result's time
+  long long step;        // between results
+  long long count;       // results
+  std::function<int32_t(long long)> value;  // the i-th result
+};
+
+// A graph over one history (summaries and the points kept), or over every
+// result of a full series.
+class HistorySource : public form::GraphSource {
+ public:
+  explicit HistorySource(const RowHistory& h) : h_(h) {}
+  size_t seriesCount() const override { return 1; }
+  size_t pointCount(size_t) const override { return h_.size(); }
+  Run run(size_t, size_t i) const override { return {h_.times(i), h_.values(i), h_.together(i)}; }
+  std::string describe(size_t, size_t) const override { return ""; }
+  size_t summaryCount(size_t) const override { return h_.summaryCount(); }
+  Summary summary(size_t, size_t i) const override {
+    const MinuteSummary& m = h_.summary(i);
+    return {h_.summaryFrom(i), kMinute, m.sent, m.received, m.low, m.high, m.sum, m.lost};
+  }
+
+ private:
+  const RowHistory& h_;
+};
+
+class FullSource : public form::GraphSource {
+ public:
+  explicit FullSource(const reading::PingSeries& s) : s_(s) {}
+  size_t seriesCount() const override { return 1; }
+  size_t pointCount(size_t) const override { return s_.size(); }
+  Run run(size_t, size_t i) const override { return {s_.times(i), s_.values(i), s_.together(i)}; }
+  std::string describe(size_t, size_t) const override { return ""; }
+
+ private:
+  const reading::PingSeries& s_;
+};
+
+// What one minute of the full results holds.
+struct Figures {
+  long long sent = 0, received = 0, low = 0, high = 0, sum = 0, jitter = 0;
+  int32_t lost = 0;
+  bool operator==(const Figures&) const = default;
+};
+
+void count(Figures& f, int32_t v, int32_t before) {
+  ++f.sent;
+  if (v < 0) {
+    if (f.lost == 0) f.lost = v;
+    return;
+  }
+  f.low = f.received ? std::min<long long>(f.low, v) : v;
+  f.high = f.received ? std::max<long long>(f.high, v) : v;
+  ++f.received;
+  f.sum += v;
+  if (before >= 0) f.jitter += std::abs(v - before);
+}
+
+const Day kDays[] = {
+    // Replies that wander from 1 to 60 ms, a day at one a second.
+    {"replies", kMidnight, 1000, 86'400, [](long long i) { return int32_t((i * 37 + i / 600) % 60 + 1); }},
+    // Losses of every kind among them, and an hour without an answer.
+    {"losses", kMidnight + 5'000, 1000, 86'400,
+     [](long long i) -> int32_t {
+       if (i >= 30'000 && i < 33'600) return reading::kTimedOut;
+       if (i % 13 == 0) return reading::kTimedOut;
+       if (i % 97 == 0) return reading::kUnreachable;
+       if (i % 211 == 0) return reading::kTtlExpired;
+       if (i % 307 == 0) return reading::kGeneralFailure;
+       return int32_t(i % 250);
+     }},
+    // A row that never answered.
+    {"never answered", kMidnight, 1000, 86'400, [](long long) { return reading::kTimedOut; }},
+    // Started half a minute into a minute, a result every 1.7 s: the hour
+    // behind the newest result begins within a minute, which stays whole.
+    {"hour crossed mid-minute", kMidnight + 30'000 + 250, 1700, 6'000,
+     [](long long i) { return i % 11 == 0 ? reading::kTimedOut : int32_t(i % 17); }},
+    // Replies too long for a minute's sums: the minute goes on in a second
+    // summary.
+    {"sums beyond a minute's room", kMidnight, 1000, 3 * 3'600,
+     [](long long i) { return int32_t(i % 60 < 5 ? 2'000'000'000 : i % 9); }},
+};
+
+TEST(RowHistory, ADayOfResultsKeepsTheLastHourWholeAndEveryFigureExact) {
+  for (const Day& d : kDays) {
+    SCOPED_TRACE(d.name);
+    RowHistory h("192.168.1.10");
+    reading::PingSeries full("192.168.1.10");
+    for (long long i = 0; i < d.count; ++i) {
+      const long long t = d.start + i * d.step;
+      h.add(t, d.value(i));
+      full.add(t, d.value(i));
+    }
+    // The whole run's figures, as the list shows them.
+    EXPECT_EQ(h.sent(), full.sent());
+    EXPECT_EQ(h.received(), full.received());
+    EXPECT_EQ(h.sum(), full.sum());
+    EXPECT_EQ(h.jitterSum(), full.jitterSum());
+    if (full.received()) {
+      EXPECT_EQ(h.min(), full.min());
+      EXPECT_EQ(h.max(), full.max());
+    }
+
+    // Kept whole: the full results from the minute an hour before the
+    // newest one, and nothing older.
+    const long long newest = full.time(full.size() - 1);
+    const long long cut = (newest - kHour) / kMinute * kMinute;
+    size_t first = 0;
+    while (full.time(first) < cut) ++first;
+    ASSERT_EQ(h.size(), full.size() - first);
+    for (size_t i = 0; i < h.size(); ++i) {
+      ASSERT_EQ(h.time(i), full.time(first + i)) << i;
+      ASSERT_EQ(h.value(i), full.value(first + i)) << i;
+    }
+
+    // Every minute before it, summed up exactly, the change to a minute's
+    // first reply counted in that minute.
+    std::map<long long, Figures> want, got;
+    int32_t before = -1;
+    for (size_t i = 0; i < first; ++i) {
+      count(want[full.time(i) / kMinute], full.value(i), before);
+      if (full.value(i) >= 0) before = full.value(i);
+    }
+    for (size_t i = 0; i < h.summaryCount(); ++i) {
+      const MinuteSummary& m = h.summary(i);
+      Figures& f = got[h.summaryFrom(i) / kMinute];
+      if (m.received) {
+        f.low = f.received ? std::min<long long>(f.low, m.low) : m.low;
+        f.high = f.received ? std::max<long long>(f.high, m.high) : m.high;
+      }
+      f.sent += m.sent;
+      f.received += m.received;
+      f.sum += m.sum;
+      f.jitter += m.jitterSum;
+      if (f.lost == 0) f.lost = m.lost;
+    }
+    EXPECT_EQ(got.size(), want.size());
+    for (const auto& [minute, f] : want) {
+      ASSERT_TRUE(got.count(minute)) << minute;
+      EXPECT_EQ(got[minute], f) << minute;
+    }
+
+    // The graph of the whole day: its frame, and each column of two
+    // minutes as the full results fill it, before, at and after the seam.
+    HistorySource kept(h);
+    FullSource all(full);
+    form::GraphDoc a(kept), b(all);
+    EXPECT_EQ(a.window().from / kMinute, b.window().from / kMinute);
+    EXPECT_EQ(a.window().to, b.window().to);
+    const long long from = d.start / kMinute * kMinute;
+    const int width = static_cast<int>((newest - from) / (2 * kMinute) + 1);
+    std::vector<form::GraphDoc::Column> ca, cb;
+    a.columns(0, from, width * 2 * kMinute, width, ca);
+    b.columns(0, from, width * 2 * kMinute, width, cb);
+    ASSERT_EQ(ca.size(), cb.size());
+    for (size_t c = 0; c < ca.size(); ++c) {
+      ASSERT_EQ(ca[c].any, cb[c].any) << c;
+      EXPECT_EQ(ca[c].lost, cb[c].lost) << c;
+      if (!cb[c].any) continue;
+      EXPECT_EQ(ca[c].low, cb[c].low) << c;
+      EXPECT_EQ(ca[c].high, cb[c].high) << c;
+      EXPECT_EQ(ca[c].sum, cb[c].sum) << c;
+      EXPECT_EQ(ca[c].count, cb[c].count) << c;
+    }
+    // The columns left of the seam are summed, those right of it not.
+    if (h.summaryCount()) {
+      const size_t seam = static_cast<size_t>((h.time(0) - from) / (2 * kMinute));
+      EXPECT_TRUE(ca[seam - 1].summed);
+      EXPECT_FALSE(ca[seam + 1].summed);
+      EXPECT_FALSE(cb[seam - 1].summed);
+    }
+  }
+}
+
+TEST(RowHistory, TheNearestToTheMouseIsTheSummaryItsMinuteHoldsOrThePointPastTheSeam) {
+  RowHistory h("h");
+  for (long long i = 0; i < 2 * 3'600; ++i) h.add(kMidnight + i * 1000, int32_t(i % 10));
+  HistorySource kept(h);
+  form::GraphDoc g(kept);
+  const struct {
+    long long at;
+    bool summary;
+    long long time;  // of the point, or the summary's minute
+  } cases[] = {
+      {kMidnight + 90'500, true, kMidnight + kMinute},
+      {kMidnight + 10 * kMinute, true, kMidnight + 10 * kMinute},
+      {h.time(0) - 1, true, h.time(0) - kMinute},
+      {h.time(0) + 400, false, h.time(0)},
+      {h.time(0) + 1'600, false, h.time(0) + 2'000},
+  };
+  for (const auto& c : cases) {
+    const form::GraphDoc::Nearest n = g.nearest(c.at, 5);
+    ASSERT_TRUE(n.found) << c.at;
+    EXPECT_EQ(n.summary, c.summary) << c.at;
+    EXPECT_EQ(n.summary ? h.summaryFrom(n.index) : h.time(n.index), c.time) << c.at;
+  }
+}
+
+class MonitorHistory : public AppTest {
+ protected:
+  MonitorHistory() {
+    enter("Edit1");
+    EXPECT_TRUE(form().userShortcut("Ctrl+M"));
+  }
+  monitor::TfrmMonitor& w() { return program->monitor(); }
+  form::Form& mf() { return w().form(); }
+  void runFor(int64_t ms) {
+    const int64_t end = os.clockMs + ms;
+    while (mf().timerMs() >= 0 && os.clockMs + mf().timerMs() <= end) {
+      os.clockMs += mf().timerMs();
+      os.clock += mf().timerMs();
+      mf().userTimer();
+    }
+    os.clockMs = end;
+  }
+};
+
+TEST_F(MonitorHistory, AfterTwoHoursTheListKeepsTheWholeRunAndTheGraphItsMinutes) {
+  using Answer = platform::Platform::EchoAnswer;
+  using Status = platform::Platform::EchoStatus;
+  os.setLocalTime("2026/12/10 09:15:00");
+  int n = 0;
+  // Every fifth request lost, the others 1 to 4 ms.
+  os.answerEcho = [&n](const ScriptedPlatform::SentEcho& e) -> std::optional<Answer> {
+    const int i = n++;
+    if (i % 5 == 4) return Answer{0, Status::TimedOut, 0, ""};
+    return Answer{0, Status::Reply, i % 5 + 1, e.address};
+  };
+  mf().userType(mf()["Memo_Hosts"], "192.0.2.7");
+  mf().userClick(mf()["btnMonitor"]);
+  runFor(2 * kHour + 30'000);
+  const monitor::RowHistory& h = w().monitor().row(0).series;
+  ASSERT_GT(h.summaryCount(), 55u);
+  ASSERT_LT(h.size(), 3'700u);
+  // The whole run, as every result kept whole would give it.
+  reading::PingSeries full("");
+  for (int i = 0; i < n; ++i) full.add(0, i % 5 == 4 ? reading::kTimedOut : i % 5 + 1);
+  ASSERT_EQ(h.sent(), n);
+  const long long lost = full.sent() - full.received();
+  EXPECT_EQ(w().cell(0, 2), reading::ratioTenths(lost * 100, full.sent()));
+  EXPECT_EQ(w().cell(0, 3), std::to_string(full.sent()));
+  EXPECT_EQ(w().cell(0, 4), std::to_string(full.received()));
+  EXPECT_EQ(w().cell(0, 6), reading::ratioTenths(full.sum(), full.received()));
+  EXPECT_EQ(w().cell(0, 7), "1");
+  EXPECT_EQ(w().cell(0, 8), "4");
+  EXPECT_EQ(w().cell(0, 9), reading::ratioTenths(full.jitterSum(), full.received() - 1));
+  // The graph of the selected row over everything: the first minute summed.
+  mf().userFocus(mf()["LV_Monitor"]);
+  EXPECT_TRUE(mf().userShortcut("Ctrl+A"));
+  ASSERT_EQ(w().graph().source().seriesCount(), 1u);
+  mf().userPickItem(mf()["CB_MonitorRange"], 3);
+  EXPECT_EQ(w().graph().window().from, kMidnight + (9 * 60 + 15) * kMinute);
+  EXPECT_EQ(w().describeSummary(0, 0),
+            "09:15-09:16  192.0.2.7  送信 60  受信 48  最小 1 ms  平均 2.5 ms  最大 4 ms");
+}
+
+}  // namespace
+}  // namespace velquin::test

@@ -203,11 +203,28 @@ TEST(RowHistory, ADayOfResultsKeepsTheLastHourWholeAndEveryFigureExact) {
   }
 }
 
-TEST(RowHistory, TheNearestToTheMouseIsTheSummaryItsMinuteHoldsOrThePointPastTheSeam) {
+TEST(RowHistory, OverSummedMinutesTheGraphFillsTheirColumnsScalesAndFindsThem) {
+  // An hour of 150 to 159 ms, then an hour of 5 ms: the first summed up.
   RowHistory h("h");
-  for (long long i = 0; i < 2 * 3'600; ++i) h.add(kMidnight + i * 1000, int32_t(i % 10));
+  for (long long i = 0; i < 2 * 3'600; ++i)
+    h.add(kMidnight + i * 1000, i < 3'600 ? int32_t(150 + i % 10) : 5);
   HistorySource kept(h);
   form::GraphDoc g(kept);
+  ASSERT_GT(h.summaryCount(), 50u);
+  // Columns of ten seconds: each of them within a summed minute holds
+  // that minute's lowest, highest and average.
+  std::vector<form::GraphDoc::Column> cols;
+  g.columns(0, kMidnight + 10 * kMinute, 2 * kMinute, 12, cols);
+  for (size_t c = 0; c < cols.size(); ++c) {
+    const MinuteSummary& m = h.summary(10 + c / 6);
+    EXPECT_TRUE(cols[c].any && cols[c].summed) << c;
+    EXPECT_EQ(cols[c].low, m.low) << c;
+    EXPECT_EQ(cols[c].high, m.high) << c;
+    EXPECT_EQ(cols[c].average(), kept.summary(0, 10 + c / 6).average()) << c;
+  }
+  // The scale stands above the summed values, as above the points.
+  EXPECT_EQ(g.autoTop(), 200);
+  // The mouse finds the minute it is over, or the point past the seam.
   const struct {
     long long at;
     bool summary;

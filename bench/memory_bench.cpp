@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kRows = 1024;
 constexpr long long kDayMs = 86'400'000;
-constexpr int64_t kTickMs = 250;
+constexpr int64_t kTickMs = 1000;  // each host due once a tick
 
 // The figures of one row, counted from its results as they are given.
 struct Figures {

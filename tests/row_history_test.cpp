@@ -204,10 +204,11 @@ TEST(RowHistory, ADayOfResultsKeepsTheLastHourWholeAndEveryFigureExact) {
 }
 
 TEST(RowHistory, OverSummedMinutesTheGraphFillsTheirColumnsScalesAndFindsThem) {
-  // An hour of 150 to 159 ms, then an hour of 5 ms: the first summed up.
+  // An hour of 150 to 159 ms, then an hour of 5 ms, a request lost now
+  // and then: the first hour summed up.
   RowHistory h("h");
   for (long long i = 0; i < 2 * 3'600; ++i)
-    h.add(kMidnight + i * 1000, i < 3'600 ? int32_t(150 + i % 10) : 5);
+    h.add(kMidnight + i * 1000, i % 59 == 0 ? reading::kTimedOut : i < 3'600 ? int32_t(150 + i % 10) : 5);
   HistorySource kept(h);
   form::GraphDoc g(kept);
   ASSERT_GT(h.summaryCount(), 50u);
@@ -218,6 +219,9 @@ TEST(RowHistory, OverSummedMinutesTheGraphFillsTheirColumnsScalesAndFindsThem) {
   for (size_t c = 0; c < cols.size(); ++c) {
     const MinuteSummary& m = h.summary(10 + c / 6);
     EXPECT_TRUE(cols[c].any && cols[c].summed) << c;
+    // A minute's loss is marked once, in its first column (the last
+    // column holds the minute that begins at the frame's end too).
+    if (c < 11) EXPECT_EQ(cols[c].lost, c % 6 == 0 ? m.lost : 0) << c;
     EXPECT_EQ(cols[c].low, m.low) << c;
     EXPECT_EQ(cols[c].high, m.high) << c;
     EXPECT_EQ(cols[c].average(), kept.summary(0, 10 + c / 6).average()) << c;

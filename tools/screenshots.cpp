@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <thread>
@@ -24,6 +25,48 @@
 #include "win32/text.h"
 
 namespace {
+
+// The system's platform, whose clocks and echo requests can be turned over
+// to a script: hours of a monitor's results made up in moments, for the
+// picture of its graph over them. No request leaves the program then.
+class ShotPlatform : public velquin::win32::Win32Platform {
+ public:
+  bool scripted = false;
+  long long clock = 0;  // local time, milliseconds
+  int64_t steady = 0;
+  long long localTimeMs() override { return scripted ? clock : Win32Platform::localTimeMs(); }
+  int64_t steadyMs() override { return scripted ? steady : Win32Platform::steadyMs(); }
+  uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override {
+    if (!scripted) return Win32Platform::sendEcho(address, ttl, timeoutMs);
+    out_.push_back({next_, address});
+    return next_++;
+  }
+  std::vector<EchoAnswer> takeEchoAnswers() override {
+    if (!scripted) return Win32Platform::takeEchoAnswers();
+    std::vector<EchoAnswer> answers;
+    for (const auto& [id, address] : out_) {
+      // Each host its own level, waves over the hours, a lost request now
+      // and then, and the second host down from 09:20 to 09:30.
+      const int host = address.back() - '0';
+      const long long minute = (clock / 60'000) % 240;  // 09:00 is minute 60
+      const int wave = static_cast<int>((minute * 7 + clock / 1000 % 13) % 40);
+      EchoAnswer a{id, EchoStatus::Reply, 5 + host * 25 + wave, address};
+      if ((clock / 1000 + host) % 97 == 0 || (host == 2 && minute >= 80 && minute < 90))
+        a = {id, EchoStatus::TimedOut, 0, ""};
+      answers.push_back(a);
+    }
+    out_.clear();
+    return answers;
+  }
+  void cancelEchoes() override {
+    if (!scripted) return Win32Platform::cancelEchoes();
+    out_.clear();
+  }
+
+ private:
+  std::vector<std::pair<uint64_t, std::string>> out_;
+  uint64_t next_ = 1;
+};
 
 void pump(velquin::win32::Win32Platform& os, int ms) {
   DWORD end = GetTickCount() + static_cast<DWORD>(ms);
@@ -69,7 +112,7 @@ bool saveBmp(const RECT& rc, const std::wstring& path) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring out = argc > 1 ? argv[1] : L".";
-  velquin::win32::Win32Platform os;
+  ShotPlatform os;
   velquin::win32::Session session(os);
   session.show(SW_SHOWNORMAL);
   auto& window = session.mainWindow();
@@ -306,5 +349,31 @@ int wmain(int argc, wchar_t** argv) {
   GetWindowRect(mw.hwnd(), &rc);
   saveBmp(rc, out + L"\\p8_monitor.bmp");
   mw.fromUser([&] { mf.userClick(mf["btnMonitor"]); });
+
+  // Two hours and a half of three hosts on the scripted clock, from 09:00,
+  // the graph over everything: the older part drawn from the summed
+  // minutes, the last hour from every result, one band on both sides.
+  mw.fromUser([&] {
+    mf["Memo_Hosts"].setText("127.0.0.1-3");
+    mf["Edit_MonitorSec"].setText("1");
+    os.scripted = true;
+    os.clock = 13'441'334'400'000LL + 9 * 3'600'000LL;  // 2026/12/10 09:00
+    mf.userClick(mf["btnMonitor"]);
+    for (int64_t end = os.steady + 9'000'000; os.steady < end;) {
+      const int wait = std::max(mf.timerMs(), 1);
+      os.steady += wait;
+      os.clock += wait;
+      mf.userTimer();
+    }
+    mf.userClick(mf["btnMonitor"]);
+    os.scripted = false;
+    mf.userPickItem(mf["CB_MonitorRange"], 3);
+    monitor.list().userSelect({0, 1, 2});
+    monitor.list().select({0, 1, 2});
+    mf.userFocus(mf["LV_Monitor"]);
+  });
+  pump(os, 600);
+  GetWindowRect(mw.hwnd(), &rc);
+  saveBmp(rc, out + L"\\p9_monitor_day.bmp");
   return 0;
 }

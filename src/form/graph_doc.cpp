@@ -139,7 +139,8 @@ void GraphDoc::columns(size_t series, long long from, long long span, int width,
     for (long long c = first; c <= last; ++c) {
       Column& k = out[static_cast<size_t>(c)];
       k.summed = true;
-      if (k.lost == 0) k.lost = m.lost;
+      // Its losses are marked once, as a lost point would be.
+      if (k.lost == 0 && c == first) k.lost = m.lost;
       if (m.received == 0) continue;
       if (!k.any) {
         k.any = true;

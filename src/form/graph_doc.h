@@ -110,8 +110,9 @@ class GraphDoc {
   // lowest, highest and last, their sum and count), whether the line comes
   // in from the column before (no loss between), and the kind of the first
   // loss, 0 for none. A summary counts in the column of its time when it is
-  // no longer than a column, else in each column that it covers; its first
-  // and last are its average, and a column that holds one is summed.
+  // no longer than a column, else in each column that it covers (its loss
+  // in the first of them); its first and last are its average, and a
+  // column that holds one is summed.
   struct Column {
     bool any = false;
     bool joined = false;

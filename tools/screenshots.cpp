@@ -23,50 +23,22 @@
 #include "win32/controls.h"
 #include "win32/session.h"
 #include "win32/text.h"
+#include "../tests/win32/scripted_echoes.h"
 
 namespace {
 
-// The system's platform, whose clocks and echo requests can be turned over
-// to a script: hours of a monitor's results made up in moments, for the
-// picture of its graph over them. No request leaves the program then.
-class ShotPlatform : public velquin::win32::Win32Platform {
- public:
-  bool scripted = false;
-  long long clock = 0;  // local time, milliseconds
-  int64_t steady = 0;
-  long long localTimeMs() override { return scripted ? clock : Win32Platform::localTimeMs(); }
-  int64_t steadyMs() override { return scripted ? steady : Win32Platform::steadyMs(); }
-  uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override {
-    if (!scripted) return Win32Platform::sendEcho(address, ttl, timeoutMs);
-    out_.push_back({next_, address});
-    return next_++;
-  }
-  std::vector<EchoAnswer> takeEchoAnswers() override {
-    if (!scripted) return Win32Platform::takeEchoAnswers();
-    std::vector<EchoAnswer> answers;
-    for (const auto& [id, address] : out_) {
-      // Each host its own level, waves over the hours, a lost request now
-      // and then, and the second host down from 09:20 to 09:30.
-      const int host = address.back() - '0';
-      const long long minute = (clock / 60'000) % 240;  // 09:00 is minute 60
-      const int wave = static_cast<int>((minute * 7 + clock / 1000 % 13) % 40);
-      EchoAnswer a{id, EchoStatus::Reply, 5 + host * 25 + wave, address};
-      if ((clock / 1000 + host) % 97 == 0 || (host == 2 && minute >= 80 && minute < 90))
-        a = {id, EchoStatus::TimedOut, 0, ""};
-      answers.push_back(a);
-    }
-    out_.clear();
-    return answers;
-  }
-  void cancelEchoes() override {
-    if (!scripted) return Win32Platform::cancelEchoes();
-    out_.clear();
-  }
-
- private:
-  std::vector<std::pair<uint64_t, std::string>> out_;
-  uint64_t next_ = 1;
-};
+// Each host its own level, waves over the hours, a lost request now and
+// then, and the second host down from 09:20 to 09:30.
+velquin::platform::Platform::EchoAnswer madeUpAnswer(const std::string& address,
+                                                     long long clock) {
+  using Status = velquin::platform::Platform::EchoStatus;
+  const int host = address.back() - '0';
+  const long long minute = (clock / 60'000) % 240;  // 09:00 is minute 60
+  const int wave = static_cast<int>((minute * 7 + clock / 1000 % 13) % 40);
+  if ((clock / 1000 + host) % 97 == 0 || (host == 2 && minute >= 80 && minute < 90))
+    return {0, Status::TimedOut, 0, ""};
+  return {0, Status::Reply, 5 + host * 25 + wave, address};
+}
 
 void pump(velquin::win32::Win32Platform& os, int ms) {
   DWORD end = GetTickCount() + static_cast<DWORD>(ms);
@@ -112,7 +84,8 @@ bool saveBmp(const RECT& rc, const std::wstring& path) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring out = argc > 1 ? argv[1] : L".";
-  ShotPlatform os;
+  velquin::test::ScriptedEchoes<velquin::win32::Win32Platform> os;
+  os.answer = madeUpAnswer;
   velquin::win32::Session session(os);
   session.show(SW_SHOWNORMAL);
   auto& window = session.mainWindow();
@@ -359,12 +332,7 @@ int wmain(int argc, wchar_t** argv) {
     os.scripted = true;
     os.clock = 13'441'334'400'000LL + 9 * 3'600'000LL;  // 2026/12/10 09:00
     mf.userClick(mf["btnMonitor"]);
-    for (int64_t end = os.steady + 9'000'000; os.steady < end;) {
-      const int wait = std::max(mf.timerMs(), 1);
-      os.steady += wait;
-      os.clock += wait;
-      mf.userTimer();
-    }
+    os.runTimers(mf, 9'000'000);
     mf.userClick(mf["btnMonitor"]);
     os.scripted = false;
     mf.userPickItem(mf["CB_MonitorRange"], 3);

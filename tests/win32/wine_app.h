@@ -18,10 +18,12 @@
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
 #include "win32/session.h"
+#include "scripted_echoes.h"
 
 namespace velquin::test {
 
-class RecordingPlatform : public win32::Win32Platform {
+// Its clocks and echo requests may be turned over to a script.
+class RecordingPlatform : public ScriptedEchoes<win32::Win32Platform> {
  public:
   std::vector<std::string> messages;
   bool realBoxes = false;  // shows the real message box as well

@@ -10,6 +10,7 @@
 
 #include "form/output_doc.h"
 #include "monitor/monitor_window.h"
+#include "reading/ping_replies.h"
 #include "support/app_fixture.h"
 #include "support/sample_text.h"
 
@@ -494,6 +495,43 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
       EXPECT_EQ(b.left, owner.left + (owner.width - 760) / 2) << st.bounds;
     main().FormClose();
   }
+}
+
+TEST_F(MonitorWindow, AfterTwoHoursTheListKeepsTheWholeRunAndTheGraphItsMinutes) {
+  os.setLocalTime("2026/12/10 09:15:00");
+  int n = 0;
+  // Every fifth request lost, the others 1 to 4 ms.
+  os.answerEcho = [&n](const ScriptedPlatform::SentEcho& e) -> std::optional<Answer> {
+    const int i = n++;
+    if (i % 5 == 4) return Answer{0, Status::TimedOut, 0, ""};
+    return Answer{0, Status::Reply, i % 5 + 1, e.address};
+  };
+  mf().userType(mf()["Memo_Hosts"], "192.0.2.7");
+  mf().userClick(mf()["btnMonitor"]);
+  runFor(2 * 3'600'000 + 30'000);
+  const monitor::RowHistory& h = w().monitor().row(0).series;
+  ASSERT_GT(h.summaryCount(), 55u);
+  ASSERT_LT(h.size(), 3'700u);
+  // The whole run, as every result kept whole would give it.
+  reading::PingSeries full("");
+  for (int i = 0; i < n; ++i) full.add(0, i % 5 == 4 ? reading::kTimedOut : i % 5 + 1);
+  ASSERT_EQ(h.sent(), n);
+  const long long lost = full.sent() - full.received();
+  EXPECT_EQ(w().cell(0, 2), reading::ratioTenths(lost * 100, full.sent()));
+  EXPECT_EQ(w().cell(0, 3), std::to_string(full.sent()));
+  EXPECT_EQ(w().cell(0, 4), std::to_string(full.received()));
+  EXPECT_EQ(w().cell(0, 6), reading::ratioTenths(full.sum(), full.received()));
+  EXPECT_EQ(w().cell(0, 7), "1");
+  EXPECT_EQ(w().cell(0, 8), "4");
+  EXPECT_EQ(w().cell(0, 9), reading::ratioTenths(full.jitterSum(), full.received() - 1));
+  // The graph of the selected row over everything: the first minute summed.
+  mf().userFocus(mf()["LV_Monitor"]);
+  EXPECT_TRUE(mf().userShortcut("Ctrl+A"));
+  ASSERT_EQ(w().graph().source().seriesCount(), 1u);
+  mf().userPickItem(mf()["CB_MonitorRange"], 3);
+  EXPECT_EQ(w().graph().window().from, 13'441'334'400'000LL + (9 * 60 + 15) * 60'000);
+  EXPECT_EQ(w().describeSummary(0, 0),
+            "09:15-09:16  192.0.2.7  送信 60  受信 48  最小 1 ms  平均 2.5 ms  最大 4 ms");
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // A monitor row's history over a day against every result kept whole: the
 // figures of the whole run, each minute summed up, the last hour kept as it
 // came, and the graph over the day drawn from the summaries the same as
-// from the full results, at the seam and on both sides of it. Then the
-// monitor window after two hours on the scripted clock.
+// from the full results, at the seam and on both sides of it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,10 +11,8 @@
 #include <vector>
 
 #include "form/graph_doc.h"
-#include "monitor/monitor_window.h"
 #include "monitor/row_history.h"
 #include "reading/ping_replies.h"
-#include "support/app_fixture.h"
 
 namespace velquin::test {
 namespace {
@@ -193,6 +190,28 @@ TEST(RowHistory, ADayOfResultsKeepsTheLastHourWholeAndEveryFigureExact) {
       EXPECT_EQ(ca[c].sum, cb[c].sum) << c;
       EXPECT_EQ(ca[c].count, cb[c].count) << c;
     }
+    // Columns of ten seconds across the seam: on both sides, each holds
+    // the lowest, highest and average of its minute, its loss marked once.
+    if (h.summaryCount()) {
+      std::map<long long, Figures> minutes;
+      int32_t last = -1;
+      for (size_t i = 0; i < full.size(); ++i) {
+        count(minutes[full.time(i) / kMinute], full.value(i), last);
+        if (full.value(i) >= 0) last = full.value(i);
+      }
+      const long long near = h.time(0) / kMinute * kMinute - 2 * kMinute;
+      std::vector<form::GraphDoc::Column> narrow;
+      a.columns(0, near, 4 * kMinute, 24, narrow);
+      for (size_t c = 0; c + 1 < narrow.size(); ++c) {
+        const Figures& f = minutes[near / kMinute + static_cast<long long>(c / 6)];
+        ASSERT_EQ(narrow[c].any, f.received > 0) << c;
+        EXPECT_EQ(narrow[c].lost, c % 6 == 0 ? f.lost : 0) << c;
+        if (!f.received) continue;
+        EXPECT_EQ(narrow[c].low, f.low) << c;
+        EXPECT_EQ(narrow[c].high, f.high) << c;
+        EXPECT_EQ(narrow[c].average(), (f.sum + f.received / 2) / f.received) << c;
+      }
+    }
     // The columns left of the seam are summed, those right of it not.
     if (h.summaryCount()) {
       const size_t seam = static_cast<size_t>((h.time(0) - from) / (2 * kMinute));
@@ -246,64 +265,6 @@ TEST(RowHistory, OverSummedMinutesTheGraphFillsTheirColumnsScalesAndFindsThem) {
     EXPECT_EQ(n.summary, c.summary) << c.at;
     EXPECT_EQ(n.summary ? h.summaryFrom(n.index) : h.time(n.index), c.time) << c.at;
   }
-}
-
-class MonitorHistory : public AppTest {
- protected:
-  MonitorHistory() {
-    enter("Edit1");
-    EXPECT_TRUE(form().userShortcut("Ctrl+M"));
-  }
-  monitor::TfrmMonitor& w() { return program->monitor(); }
-  form::Form& mf() { return w().form(); }
-  void runFor(int64_t ms) {
-    const int64_t end = os.clockMs + ms;
-    while (mf().timerMs() >= 0 && os.clockMs + mf().timerMs() <= end) {
-      os.clockMs += mf().timerMs();
-      os.clock += mf().timerMs();
-      mf().userTimer();
-    }
-    os.clockMs = end;
-  }
-};
-
-TEST_F(MonitorHistory, AfterTwoHoursTheListKeepsTheWholeRunAndTheGraphItsMinutes) {
-  using Answer = platform::Platform::EchoAnswer;
-  using Status = platform::Platform::EchoStatus;
-  os.setLocalTime("2026/12/10 09:15:00");
-  int n = 0;
-  // Every fifth request lost, the others 1 to 4 ms.
-  os.answerEcho = [&n](const ScriptedPlatform::SentEcho& e) -> std::optional<Answer> {
-    const int i = n++;
-    if (i % 5 == 4) return Answer{0, Status::TimedOut, 0, ""};
-    return Answer{0, Status::Reply, i % 5 + 1, e.address};
-  };
-  mf().userType(mf()["Memo_Hosts"], "192.0.2.7");
-  mf().userClick(mf()["btnMonitor"]);
-  runFor(2 * kHour + 30'000);
-  const monitor::RowHistory& h = w().monitor().row(0).series;
-  ASSERT_GT(h.summaryCount(), 55u);
-  ASSERT_LT(h.size(), 3'700u);
-  // The whole run, as every result kept whole would give it.
-  reading::PingSeries full("");
-  for (int i = 0; i < n; ++i) full.add(0, i % 5 == 4 ? reading::kTimedOut : i % 5 + 1);
-  ASSERT_EQ(h.sent(), n);
-  const long long lost = full.sent() - full.received();
-  EXPECT_EQ(w().cell(0, 2), reading::ratioTenths(lost * 100, full.sent()));
-  EXPECT_EQ(w().cell(0, 3), std::to_string(full.sent()));
-  EXPECT_EQ(w().cell(0, 4), std::to_string(full.received()));
-  EXPECT_EQ(w().cell(0, 6), reading::ratioTenths(full.sum(), full.received()));
-  EXPECT_EQ(w().cell(0, 7), "1");
-  EXPECT_EQ(w().cell(0, 8), "4");
-  EXPECT_EQ(w().cell(0, 9), reading::ratioTenths(full.jitterSum(), full.received() - 1));
-  // The graph of the selected row over everything: the first minute summed.
-  mf().userFocus(mf()["LV_Monitor"]);
-  EXPECT_TRUE(mf().userShortcut("Ctrl+A"));
-  ASSERT_EQ(w().graph().source().seriesCount(), 1u);
-  mf().userPickItem(mf()["CB_MonitorRange"], 3);
-  EXPECT_EQ(w().graph().window().from, kMidnight + (9 * 60 + 15) * kMinute);
-  EXPECT_EQ(w().describeSummary(0, 0),
-            "09:15-09:16  192.0.2.7  送信 60  受信 48  最小 1 ms  平均 2.5 ms  最大 4 ms");
 }
 
 }  // namespace

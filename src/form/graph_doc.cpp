@@ -126,13 +126,10 @@ void GraphDoc::columns(size_t series, long long from, long long span, int width,
                        std::vector<Column>& out) const {
   out.assign(static_cast<size_t>(std::max(width, 0)), Column{});
   if (width <= 0 || span <= 0) return;
-  const size_t summaries = source_.summaryCount(series);
-  for (size_t i = firstSummaryFrom(series, from); i < summaries; ++i) {
-    const GraphSource::Summary m = source_.summary(series, i);
-    if (m.from > from + span) break;
-    auto columnOf = [&](long long t) {
-      return std::clamp<long long>(t < from ? 0 : (t - from) * width / span, 0, width - 1);
-    };
+  auto columnOf = [&](long long t) {
+    return std::clamp<long long>(t < from ? 0 : (t - from) * width / span, 0, width - 1);
+  };
+  auto addSummary = [&](const GraphSource::Summary& m) {
     const long long first = columnOf(m.from);
     const long long last = m.length * width > span ? columnOf(m.from + m.length - 1) : first;
     const int32_t average = m.average();
@@ -155,6 +152,41 @@ void GraphDoc::columns(size_t series, long long from, long long span, int width,
       k.sum += m.sum;
       k.count += m.received;
     }
+  };
+  const size_t summaries = source_.summaryCount(series);
+  long long length = 0;  // of the summaries in view
+  for (size_t i = firstSummaryFrom(series, from); i < summaries; ++i) {
+    const GraphSource::Summary m = source_.summary(series, i);
+    if (m.from > from + span) break;
+    addSummary(m);
+    length = m.length;
+  }
+  // Where the summaries in view are wider than a column, the points are
+  // summed up the same way, by the same stretches of the clock: the two
+  // parts look the same where they meet.
+  if (length > 0 && length * width > span) {
+    GraphSource::Summary open;
+    bool any = false;
+    eachRun(series, from, [&](const long long* times, const int32_t* values, size_t n) {
+      for (size_t i = 0; i < n && times[i] - from <= span; ++i) {
+        const long long start = (times[i] >= 0 ? times[i] : times[i] - length + 1) / length * length;
+        if (any && start != open.from) addSummary(open);
+        if (!any || start != open.from) open = {start, length};
+        any = true;
+        const int32_t v = values[i];
+        ++open.sent;
+        if (v < 0) {
+          if (open.lost == 0) open.lost = v;
+          continue;
+        }
+        open.low = open.received ? std::min(open.low, v) : v;
+        open.high = open.received ? std::max(open.high, v) : v;
+        ++open.received;
+        open.sum += v;
+      }
+    });
+    if (any) addSummary(open);
+    return;
   }
   long long limit = 0;  // (column + 1) * span: times before it are in the column
   size_t c = 0;

@@ -112,7 +112,8 @@ class GraphDoc {
   // loss, 0 for none. A summary counts in the column of its time when it is
   // no longer than a column, else in each column that it covers (its loss
   // in the first of them); its first and last are its average, and a
-  // column that holds one is summed.
+  // column that holds one is summed. Where summaries wider than a column
+  // are in view, the points are summed up by the same stretches of time.
   struct Column {
     bool any = false;
     bool joined = false;

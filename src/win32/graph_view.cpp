@@ -235,6 +235,27 @@ class GraphView final : public NativeControl {
     SelectObject(dc, oldFont);
   }
 
+  // A lost request at the foot, in the colour of its kind.
+  void markLoss(HDC dc, const Frame& f, int x, int32_t kind, HBRUSH (&brushes)[4], bool contrast,
+                int thin) const {
+    HBRUSH& b = brushes[std::min(-kind, 4) - 1];
+    if (!b) b = CreateSolidBrush(lostColor(kind, contrast));
+    const int mark = r_.scale(6);
+    RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
+    FillRect(dc, &r, b);
+  }
+
+  // A value above the scale: a mark at the top.
+  void markCutOff(HDC dc, const Frame& f, int x, HBRUSH dot) const {
+    const int mark = r_.scale(6);
+    const POINT tri[] = {{x - mark / 2, f.plot.top - mark / 2},
+                         {x + mark / 2, f.plot.top - mark / 2},
+                         {x, f.plot.top + mark / 2}};
+    HGDIOBJ old = SelectObject(dc, dot);
+    Polygon(dc, tri, 3);
+    SelectObject(dc, old);
+  }
+
   // Each received reply a point joined to the next, at most four points a
   // pixel column; a lost one breaks the line and is marked at the foot; a
   // value above the scale is cut off with a mark at the top.
@@ -257,16 +278,10 @@ class GraphView final : public NativeControl {
       if (line.size() > 1) Polyline(dc, line.data(), static_cast<int>(line.size()));
       line.clear();
     };
-    const int mark = r_.scale(6);
     for (int i = 0; i < width; ++i) {
       const form::GraphDoc::Column& c = columns_[static_cast<size_t>(i)];
       const int x = f.plot.left + i;
-      if (c.lost < 0) {
-        HBRUSH& b = lostBrush[std::min(-c.lost, 4) - 1];
-        if (!b) b = CreateSolidBrush(lostColor(c.lost, contrast));
-        RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
-        FillRect(dc, &r, b);
-      }
+      if (c.lost < 0) markLoss(dc, f, x, c.lost, lostBrush, contrast, thin);
       if (!c.any) continue;
       if (!c.joined) flush();
       line.push_back({x, f.y(c.first)});
@@ -275,14 +290,7 @@ class GraphView final : public NativeControl {
         line.push_back({x, f.y(c.high)});
       }
       line.push_back({x, f.y(c.last)});
-      if (c.high > f.top) {
-        const POINT tri[] = {{x - mark / 2, f.plot.top - mark / 2},
-                             {x + mark / 2, f.plot.top - mark / 2},
-                             {x, f.plot.top + mark / 2}};
-        HGDIOBJ old = SelectObject(dc, dot);
-        Polygon(dc, tri, 3);
-        SelectObject(dc, old);
-      }
+      if (c.high > f.top) markCutOff(dc, f, x, dot);
       if (sparse) {
         for (int32_t v : {c.first, c.last}) {
           const int y = f.y(v);
@@ -323,16 +331,10 @@ class GraphView final : public NativeControl {
       if (line.size() > 1) Polyline(dc, line.data(), static_cast<int>(line.size()));
       line.clear();
     };
-    const int mark = r_.scale(6);
     for (int i = 0; i < width; ++i) {
       const form::GraphDoc::Column& c = columns_[static_cast<size_t>(i)];
       const int x = f.plot.left + i;
-      if (c.lost < 0) {
-        HBRUSH& b = lostBrush[std::min(-c.lost, 4) - 1];
-        if (!b) b = CreateSolidBrush(lostColor(c.lost, contrast));
-        RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
-        FillRect(dc, &r, b);
-      }
+      if (c.lost < 0) markLoss(dc, f, x, c.lost, lostBrush, contrast, thin);
       if (!c.any) {
         flush();
         continue;
@@ -340,14 +342,7 @@ class GraphView final : public NativeControl {
       RECT r{x, f.y(c.high), x + 1, f.y(c.low) + 1};
       FillRect(dc, &r, band);
       line.push_back({x, f.y(c.average())});
-      if (c.high > f.top) {
-        const POINT tri[] = {{x - mark / 2, f.plot.top - mark / 2},
-                             {x + mark / 2, f.plot.top - mark / 2},
-                             {x, f.plot.top + mark / 2}};
-        HGDIOBJ old = SelectObject(dc, dot);
-        Polygon(dc, tri, 3);
-        SelectObject(dc, old);
-      }
+      if (c.high > f.top) markCutOff(dc, f, x, dot);
     }
     flush();
     SelectObject(dc, oldPen);

@@ -310,8 +310,8 @@ TEST_F(MonitorAlert, TwoHundredHostsDownInOneSecondMakeOneNotification) {
 TEST_F(MonitorAlert, KeptRunningTheCloseBoxHidesTheWindowAndTheIconBringsItBack) {
   answer();
   for (bool keep : {false, true}) {
-    if (keep) mclick("CB_MonitorKeep");
     mf().setWindowVisible(true);
+    if (keep) mclick("CB_MonitorKeep");
     start("127.0.0.1", "3", "1");
     runFor(1000);
     w().FormClose();
@@ -391,6 +391,7 @@ TEST_F(MonitorAlert, TheNewChoicesAreKeptAcrossStarts) {
     program = std::make_unique<Program>(os);
     main().FormCreate();
     main().FormShow();
+    form().execute("Act_Monitor");
     EXPECT_EQ(m("Edit_MonitorDown").text(), round ? "3" : "5");
     EXPECT_EQ(m("Edit_MonitorUp").text(), round ? "1" : "2");
     EXPECT_EQ(m("CB_MonitorNotify").checked(), round == 1);

@@ -139,15 +139,11 @@ void MonitorLog::endMinute() {
   }
   rows_.assign(rows_.size(), Minute{});
   ++minute_;
-  // The settings and events that wait go first, each to its file.
+  // The settings and events that wait go first, each to its file. A
+  // minute that cannot be written is lost, not kept: only a count of them
+  // is, for the line that tells of the gap.
   write(kSettingsFile, "", settings_);
   write(kEventsFile, "", events_);
-  if (!error_.empty()) {
-    // A minute that cannot be written is lost, not kept: only a count of
-    // them is, for the line that tells of the gap.
-    ++missing_;
-    return;
-  }
   if (missing_ > 0)
     lines = line({when, "(記録できなかった分: " + std::to_string(missing_) + ")"}) + lines;
   const std::string before = minutes_;

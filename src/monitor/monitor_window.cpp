@@ -185,16 +185,19 @@ void TfrmMonitor::declare() {
   f.add({.name = "btnMonitorPicture", .kind = Kind::Button, .parent = "PanelMonitorTop",
          .text = "画像として保存(&P)...", .bounds = {526, 58, 120, 25},
          .action = "Act_GraphSave"});
-  // When a host counts as down and as back, and what the user is told.
+  // When a host counts as down and as back (after the timeout in the Tab
+  // order), and what the user is told.
   f.add({.name = "LblMonitorDown", .kind = Kind::Label, .parent = "PanelMonitorTop",
          .text = "応答なしとみなす連続失敗(&D):", .bounds = {8, 90, 172, 14},
          .style = {.focusControl = "Edit_MonitorDown"}});
   f.add({.name = "Edit_MonitorDown", .kind = Kind::Edit, .parent = "PanelMonitorTop",
+         .before = "btnMonitor",
          .text = "3", .bounds = {184, 86, 40, 20}, .hint = "1 から 100 回"});
   f.add({.name = "LblMonitorUp", .kind = Kind::Label, .parent = "PanelMonitorTop",
          .text = "復旧とみなす連続応答(&U):", .bounds = {240, 90, 150, 14},
          .style = {.focusControl = "Edit_MonitorUp"}});
   f.add({.name = "Edit_MonitorUp", .kind = Kind::Edit, .parent = "PanelMonitorTop",
+         .before = "btnMonitor",
          .text = "1", .bounds = {394, 86, 40, 20}, .hint = "1 から 100 回"});
   f.add({.name = "CB_MonitorNotify", .kind = Kind::CheckBox, .parent = "PanelMonitorTop",
          .text = "知らせる(&N)", .bounds = {450, 87, 96, 18}, .checked = true});

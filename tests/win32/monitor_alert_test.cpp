@@ -1,16 +1,55 @@
 // A monitor left running, as a real window: ::1 (which gets no answer
 // here) goes down beside 127.0.0.1 with a threshold of two, shows in the
-// list of outages, the icon goes into the notification area, and the close
+// list of outages and in the log's file while it runs, the icon goes into
+// the notification area (and back after the shell restarts), and the close
 // box leaves the monitor running when the user asked for it.
 #include "wine_app.h"
 
 #include <commctrl.h>
+#include <cstdio>
+#include <shellapi.h>
 
 #include "monitor/monitor_window.h"
 #include "win32/text.h"
 
 namespace velquin::test {
 namespace {
+
+// The shell's notification area where the system has none (Wine without a
+// display): a window of the shell's class that takes the program's
+// requests as the shell does, by WM_COPYDATA, and counts each kind.
+class StandInTray {
+ public:
+  StandInTray() {
+    if (FindWindowW(L"Shell_TrayWnd", nullptr)) return;  // the system's own
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(0, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~StandInTray() {
+    if (window_) DestroyWindow(window_);
+    UnregisterClassW(L"Shell_TrayWnd", GetModuleHandleW(nullptr));
+  }
+  bool standsIn() const { return window_ != nullptr; }
+  int calls[3] = {};  // NIM_ADD, NIM_MODIFY, NIM_DELETE
+
+ private:
+  static LRESULT CALLBACK proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<StandInTray*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+    if (msg == WM_COPYDATA && self) {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+      if (data->dwData < 3) ++self->calls[data->dwData];
+      return TRUE;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+  }
+  HWND window_ = nullptr;
+};
 
 class MonitorAlertWin : public WineApp {
  protected:
@@ -32,6 +71,7 @@ class MonitorAlertWin : public WineApp {
 };
 
 TEST_F(MonitorAlertWin, AHostThatDoesNotAnswerIsListedAndTheCloseBoxKeepsItRunning) {
+  StandInTray tray;
   ASSERT_TRUE(putFocus(byName("Edit1")));
   keyPress('M', VK_CONTROL);
   pump(100);
@@ -47,6 +87,8 @@ TEST_F(MonitorAlertWin, AHostThatDoesNotAnswerIsListedAndTheCloseBoxKeepsItRunni
   typeKeys("2");
   keyPress('L', VK_MENU);
   keyPress('K', VK_MENU);
+  keyPress('G', VK_MENU);
+  EXPECT_EQ(SendMessageW(in(w, "CB_MonitorLog"), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(SendMessageW(in(w, "CB_MonitorOutages"), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(SendMessageW(in(w, "CB_MonitorKeep"), BM_GETCHECK, 0, 0), BST_CHECKED);
   HWND outages = in(w, "LV_Outages");
@@ -65,6 +107,17 @@ TEST_F(MonitorAlertWin, AHostThatDoesNotAnswerIsListedAndTheCloseBoxKeepsItRunni
   EXPECT_EQ(cell(outages, 0, 0), "::1");
   EXPECT_EQ(cell(outages, 0, 2), "");  // it lasts
   EXPECT_GE(std::stoi(cell(outages, 0, 4)), 2);
+  // The log holds the outage while the monitor runs, beneath the start
+  // folder.
+  const std::string folder = model().log().folder();
+  EXPECT_NE(folder.find("\\Data\\監視\\"), std::string::npos) << folder;
+  std::string events;
+  if (FILE* f = _wfopen(win32::widen(folder + "\\障害.csv").c_str(), L"rb")) {
+    char buf[4096];
+    events.assign(buf, fread(buf, 1, sizeof buf, f));
+    fclose(f);
+  }
+  EXPECT_NE(events.find(",::1,応答なし,,"), std::string::npos) << events;
   // The close box hides the window; the requests go on.
   SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
   pump();
@@ -74,6 +127,16 @@ TEST_F(MonitorAlertWin, AHostThatDoesNotAnswerIsListedAndTheCloseBoxKeepsItRunni
   waitMs(2200);
   EXPECT_GE(model().monitor().row(1).series.sent(), sent + 2);
   EXPECT_TRUE(model().trayShown());
+  // The shell starts again: the icon is added again.
+  const int added = tray.calls[NIM_ADD];
+  SendMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  pump();
+  if (tray.standsIn()) {
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(tray.calls[NIM_ADD], 2);
+    // The outage's balloon and the icon's colour went by NIM_MODIFY.
+    EXPECT_GE(tray.calls[NIM_MODIFY], 2);
+  }
   // The icon's "監視を表示" brings the window back; stopping removes the icon.
   window->fromUser([&] { model().showWindow(); });
   pump();
@@ -82,6 +145,7 @@ TEST_F(MonitorAlertWin, AHostThatDoesNotAnswerIsListedAndTheCloseBoxKeepsItRunni
   pump();
   EXPECT_FALSE(model().monitor().running());
   EXPECT_FALSE(model().trayShown());
+  if (tray.standsIn()) EXPECT_EQ(tray.calls[NIM_DELETE], 1);
 }
 
 }  // namespace

@@ -151,10 +151,11 @@ TEST_F(MonitorWin, EveryControlHasItsNameAndTheKeyboardReachesThemInOrder) {
   // Alt+I: the interval; Tab on through the window.
   keyPress('I', VK_MENU);
   EXPECT_EQ(focusNow(), in(w, "Edit_MonitorSec"));
-  for (const char* next : {"Edit_MonitorTimeout", "btnMonitor", "btnMonitorCsv",
-                           "btnMonitorPicture", "Edit_MonitorDown", "Edit_MonitorUp",
+  for (const char* next : {"Edit_MonitorTimeout", "Edit_MonitorDown", "Edit_MonitorUp",
+                           "btnMonitor", "btnMonitorCsv", "btnMonitorPicture",
                            "CB_MonitorNotify", "CB_MonitorKeep", "CB_MonitorOutages",
-                           "LV_Monitor", "CB_MonitorRange"}) {
+                           "CB_MonitorLog", "btnMonitorLogFolder", "LV_Monitor",
+                           "CB_MonitorRange"}) {
     keyPress(VK_TAB);
     EXPECT_EQ(nameOf(focusNow()), next);
   }

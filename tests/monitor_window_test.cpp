@@ -491,7 +491,7 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
     if (st.taken)
       EXPECT_EQ(b, (form::Rect{100, 120, 200, 150}));
     else
-      EXPECT_EQ(b.left, owner.left + (owner.width - 760) / 2) << st.bounds;
+      EXPECT_EQ(b.left, owner.left + (owner.width - 800) / 2) << st.bounds;
     main().FormClose();
   }
 }

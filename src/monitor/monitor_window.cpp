@@ -33,10 +33,10 @@ constexpr const char* kBadDown =
     "応答なしとみなす連続失敗には 1 から 100 までの回数を入力してください。";
 constexpr const char* kBadUp = "復旧とみなす連続応答には 1 から 100 までの回数を入力してください。";
 // Design size of the window, 96-DPI units.
-constexpr int kWidth = 760;
-constexpr int kHeight = 520;
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
 constexpr int kGraphHeight = 170;
-constexpr int kOutagesHeight = 110;
+constexpr int kOutagesHeight = 100;
 // Loss within this while colours the notification area's icon.
 constexpr long long kRecentLossMs = 60'000;
 // While replies pour in, the list and the graph follow at most this often;
@@ -232,8 +232,9 @@ void TfrmMonitor::declare() {
   // Between the settings and the graph in the Tab order.
   f.add({.name = "LV_Monitor", .kind = Kind::List, .before = "PanelMonitorGraph",
          .style = {.align = Align::Client}});
-  // Under the hosts' list, above the graph, shown when asked for.
-  f.add({.name = "PanelMonitorOutages", .kind = Kind::Panel, .before = "PanelMonitorGraph",
+  // Under the hosts' list, above the graph (docked after it), shown when
+  // asked for.
+  f.add({.name = "PanelMonitorOutages", .kind = Kind::Panel,
          .bounds = {0, 0, 0, kOutagesHeight}, .style = {.align = Align::Bottom, .bevel = false},
          .visible = false});
   f.add({.name = "LV_Outages", .kind = Kind::List, .parent = "PanelMonitorOutages",

@@ -318,7 +318,7 @@ TEST_F(MonitorAlert, KeptRunningTheCloseBoxHidesTheWindowAndTheIconBringsItBack)
     w().FormClose();
     EXPECT_FALSE(mf().windowVisible()) << keep;
     EXPECT_EQ(w().monitor().running(), keep);
-    EXPECT_EQ(os.tray.has_value(), keep);
+    ASSERT_EQ(os.tray.has_value(), keep);
   }
   const long long sent = w().monitor().row(0).series.sent();
   runFor(3000);

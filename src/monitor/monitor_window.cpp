@@ -401,8 +401,9 @@ void TfrmMonitor::start() {
   if (c_->CB_MonitorLog.checked() && options.mode == Mode::Hosts) {
     LogSettings settings{c_->Memo_Hosts.text(), "ホスト", c_->Edit_MonitorSec.text(),
                          c_->Edit_MonitorTimeout.text(), options.thresholds};
+    // A folder that cannot be made is told by the first tick, once the
+    // icon shows.
     log_.begin(logRoot(), os_.localTimeMs(), settings, hosts.hosts);
-    showLogError();
   }
   list_.select({});
   outageList_.select({});

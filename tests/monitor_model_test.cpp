@@ -42,7 +42,7 @@ std::string allRows(const Monitor& m) {
   return monitor::copyText(m, rows);
 }
 
-constexpr const char* kHeader = "#\tホスト\t損失%\t送信\t受信\t最新\t平均\t最小\t最大\tジッター\t状態\r\n";
+constexpr const char* kHeader = "#\tホスト\t損失%\t送信\t受信\t最新\t平均\t最小\t最大\tジッター\t状態\t障害\r\n";
 
 TEST(MonitorModel, RequestsOfARoundSpreadOverTheInterval) {
   ScriptedPlatform os;
@@ -181,10 +181,10 @@ TEST(MonitorModel, RowsGiveTheFiguresOfTheirReplies) {
   m.start({"www.example.jp", "no-such-name", "192.0.2.1", "192.0.2.2"}, {Mode::Hosts, 1000, 1000});
   runFor(os, m, 3990);
   EXPECT_EQ(allRows(m), std::string(kHeader) +
-                            "1\twww.example.jp\t25.0\t4\t3\t-\t4.0\t0\t7\t4.5\t損失\r\n"
-                            "2\tno-such-name\t-\t0\t0\t-\t-\t-\t-\t-\t名前を解決できません\r\n"
-                            "3\t192.0.2.1\t0.0\t4\t4\t12\t5.5\t3\t12\t3.0\t正常\r\n"
-                            "4\t192.0.2.2\t75.0\t4\t1\t1\t1.0\t1\t1\t-\t損失\r\n");
+                            "1\twww.example.jp\t25.0\t4\t3\t-\t4.0\t0\t7\t4.5\t損失\t0\r\n"
+                            "2\tno-such-name\t-\t0\t0\t-\t-\t-\t-\t-\t名前を解決できません\t0\r\n"
+                            "3\t192.0.2.1\t0.0\t4\t4\t12\t5.5\t3\t12\t3.0\t正常\t0\r\n"
+                            "4\t192.0.2.2\t75.0\t4\t1\t1\t1.0\t1\t1\t-\t損失\t1\r\n");
   // The losses keep their kinds, for the graph.
   const monitor::RowHistory& lost = m.row(3).series;
   EXPECT_EQ(lost.value(0), reading::kUnreachable);
@@ -253,10 +253,10 @@ TEST(MonitorModel, TheRouteIsFoundHopByHopAndEndsAtTheHost) {
   runFor(os, m, 2900);
   EXPECT_EQ(m.hostHop(), 4);
   EXPECT_EQ(allRows(m), std::string(kHeader) +
-                            "1\t10.0.0.1\t0.0\t3\t3\t2\t2.0\t2\t2\t0.0\t正常\r\n"
-                            "2\t*\t100.0\t3\t0\t-\t-\t-\t-\t-\t応答なし\r\n"
-                            "3\t10.0.0.3\t0.0\t3\t3\t6\t6.0\t6\t6\t0.0\t正常\r\n"
-                            "4\t203.0.113.7\t0.0\t3\t3\t15\t15.0\t15\t15\t0.0\t正常\r\n");
+                            "1\t10.0.0.1\t0.0\t3\t3\t2\t2.0\t2\t2\t0.0\t正常\t0\r\n"
+                            "2\t*\t100.0\t3\t0\t-\t-\t-\t-\t-\t応答なし\t0\r\n"
+                            "3\t10.0.0.3\t0.0\t3\t3\t6\t6.0\t6\t6\t0.0\t正常\t0\r\n"
+                            "4\t203.0.113.7\t0.0\t3\t3\t15\t15.0\t15\t15\t0.0\t正常\t0\r\n");
   // Once the host answered, no request goes beyond it; every request was
   // to the host's address.
   int beyond = 0;
@@ -283,8 +283,8 @@ TEST(MonitorModel, ARouteWhoseHostNeverAnswersGoesOnToThirtyHops) {
   runFor(os, m, 2000);
   EXPECT_EQ(m.hostHop(), 0);
   EXPECT_EQ(allRows(m), std::string(kHeader) +
-                            "1\t10.0.0.1\t50.0\t2\t1\t-\t1.0\t1\t1\t-\t応答制限 (問題なし)\r\n"
-                            "2\t10.0.0.2\t0.0\t2\t2\t1\t1.0\t1\t1\t0.0\t正常\r\n");
+                            "1\t10.0.0.1\t50.0\t2\t1\t-\t1.0\t1\t1\t-\t応答制限 (問題なし)\t0\r\n"
+                            "2\t10.0.0.2\t0.0\t2\t2\t1\t1.0\t1\t1\t0.0\t正常\t0\r\n");
   int most = 0;
   for (const auto& e : os.echoesSent) most = std::max(most, e.ttl);
   EXPECT_EQ(most, monitor::kMaxHops);
@@ -296,7 +296,7 @@ TEST(MonitorModel, ARouteWhoseHostNeverAnswersGoesOnToThirtyHops) {
   EXPECT_TRUE(os2.echoesSent.empty());
   EXPECT_FALSE(m2.running());
   EXPECT_EQ(allRows(m2), std::string(kHeader) +
-                             "1\tno-such-name\t-\t0\t0\t-\t-\t-\t-\t-\t名前を解決できません\r\n");
+                             "1\tno-such-name\t-\t0\t0\t-\t-\t-\t-\t-\t名前を解決できません\t0\r\n");
 }
 
 TEST(MonitorModel, TheStateOfEachHopReadsItsLosses) {
@@ -369,7 +369,8 @@ TEST(MonitorModel, AClickSortsByItsColumnAndAgainTheOtherWay) {
       {10, {0, 1, 2, 3}},  // "状態": 正常 before 損失
       {0, {0, 1, 2, 3}},
       {0, {3, 2, 1, 0}},
-      {11, {3, 2, 1, 0}},  // no such column: as it was
+      {11, {0, 1, 2, 3}},  // "障害": ties keep the order of "#"
+      {12, {0, 1, 2, 3}},  // no such column: as it was
   };
   monitor::RowOrder order;
   EXPECT_EQ(order.order(m), (std::vector<size_t>{0, 1, 2, 3}));
@@ -379,8 +380,8 @@ TEST(MonitorModel, AClickSortsByItsColumnAndAgainTheOtherWay) {
   }
   // Copied in the order shown.
   EXPECT_EQ(monitor::copyText(m, {3, 0}),
-            std::string(kHeader) + "4\t10.0.0.100\t100.0\t1\t0\t-\t-\t-\t-\t-\t損失\r\n" +
-                "1\t10.0.0.10\t0.0\t1\t1\t30\t30.0\t30\t30\t-\t正常\r\n");
+            std::string(kHeader) + "4\t10.0.0.100\t100.0\t1\t0\t-\t-\t-\t-\t-\t損失\t0\r\n" +
+                "1\t10.0.0.10\t0.0\t1\t1\t30\t30.0\t30\t30\t-\t正常\t0\r\n");
 }
 
 TEST(MonitorModel, StopEndsEveryRequestAtOnceAndLaterAnswersAreIgnored) {

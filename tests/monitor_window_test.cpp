@@ -94,10 +94,10 @@ TEST_F(MonitorWindow, ARangeStartedFillsItsRowsAndStopEndsEveryRequest) {
   EXPECT_EQ(m("btnMonitor").text(), "停止(&S)");
   runFor(3000);
   EXPECT_EQ(rows(), (std::vector<std::string>{
-                        "1\t127.0.0.1\t0.0\t3\t3\t2\t2.0\t2\t2\t0.0\t正常",
-                        "2\t127.0.0.2\t0.0\t3\t3\t3\t3.0\t3\t3\t0.0\t正常",
-                        "3\t127.0.0.3\t0.0\t3\t3\t4\t4.0\t4\t4\t0.0\t正常",
-                        "4\t127.0.0.4\t0.0\t3\t3\t5\t5.0\t5\t5\t0.0\t正常"}));
+                        "1\t127.0.0.1\t0.0\t3\t3\t2\t2.0\t2\t2\t0.0\t正常\t0",
+                        "2\t127.0.0.2\t0.0\t3\t3\t3\t3.0\t3\t3\t0.0\t正常\t0",
+                        "3\t127.0.0.3\t0.0\t3\t3\t4\t4.0\t4\t4\t0.0\t正常\t0",
+                        "4\t127.0.0.4\t0.0\t3\t3\t5\t5.0\t5\t5\t0.0\t正常\t0"}));
   // Requests are spread over the interval, not sent in one burst.
   EXPECT_EQ(os.echoesSent[1].at - os.echoesSent[0].at, 250);
   // The list draws again only the rows whose figures changed: a quarter of
@@ -105,7 +105,7 @@ TEST_F(MonitorWindow, ARangeStartedFillsItsRowsAndStopEndsEveryRequest) {
   runFor(250);
   EXPECT_FALSE(w().list().allChanged());
   EXPECT_EQ(w().list().changedPlaces(), (std::vector<size_t>{0}));
-  EXPECT_EQ(rows()[0], "1\t127.0.0.1\t0.0\t4\t4\t2\t2.0\t2\t2\t0.0\t正常");
+  EXPECT_EQ(rows()[0], "1\t127.0.0.1\t0.0\t4\t4\t2\t2.0\t2\t2\t0.0\t正常\t0");
   os.answerEcho = nullptr;
   runFor(1000);
   ASSERT_GT(w().monitor().outstanding(), 0u);
@@ -292,10 +292,10 @@ TEST_F(MonitorWindow, CtrlACtrlCCopiesEveryRowInTheOrderShownAndTheGraphShowsThe
   EXPECT_TRUE(mf().userShortcut("Ctrl+A"));
   EXPECT_TRUE(mf().userShortcut("Ctrl+C"));
   EXPECT_EQ(copied,
-            "#\tホスト\t損失%\t送信\t受信\t最新\t平均\t最小\t最大\tジッター\t状態\r\n"
-            "3\t127.0.0.3\t0.0\t2\t2\t4\t4.0\t4\t4\t0.0\t正常\r\n"
-            "2\t127.0.0.2\t100.0\t2\t0\t-\t-\t-\t-\t-\t損失\r\n"
-            "1\t127.0.0.1\t0.0\t2\t2\t2\t2.0\t2\t2\t0.0\t正常\r\n");
+            "#\tホスト\t損失%\t送信\t受信\t最新\t平均\t最小\t最大\tジッター\t状態\t障害\r\n"
+            "3\t127.0.0.3\t0.0\t2\t2\t4\t4.0\t4\t4\t0.0\t正常\t0\r\n"
+            "2\t127.0.0.2\t100.0\t2\t0\t-\t-\t-\t-\t-\t損失\t0\r\n"
+            "1\t127.0.0.1\t0.0\t2\t2\t2\t2.0\t2\t2\t0.0\t正常\t0\r\n");
   EXPECT_EQ(w().graph().source().seriesCount(), 3u);
   // The list's headers are the copy's, each over its own cells.
   std::string headers;
@@ -326,10 +326,10 @@ TEST_F(MonitorWindow, CsvHoldsEveryRowAndColumnAfterAByteOrderMark) {
   os.dialogAnswers.push_back(os.folder + "/watch");
   mclick("btnMonitorCsv");
   EXPECT_EQ(readBytes(os.folder + "/watch.csv"),
-            "\xEF\xBB\xBF#,ホスト,損失%,送信,受信,最新,平均,最小,最大,ジッター,状態\r\n"
-            "1,127.0.0.1,0.0,1,1,2,2.0,2,2,-,正常\r\n"
-            "2,127.0.0.2,100.0,1,0,-,-,-,-,-,損失\r\n"
-            "3,nosuch.example,-,0,0,-,-,-,-,-,名前を解決できません\r\n");
+            "\xEF\xBB\xBF#,ホスト,損失%,送信,受信,最新,平均,最小,最大,ジッター,状態,障害\r\n"
+            "1,127.0.0.1,0.0,1,1,2,2.0,2,2,-,正常,0\r\n"
+            "2,127.0.0.2,100.0,1,0,-,-,-,-,-,損失,0\r\n"
+            "3,nosuch.example,-,0,0,-,-,-,-,-,名前を解決できません,0\r\n");
   ASSERT_EQ(os.dialogsShown.size(), 1u);
   EXPECT_TRUE(os.dialogsShown[0].askBeforeReplace);
   // A name that ends in the extension already keeps it as it is.
@@ -492,7 +492,7 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
     if (st.taken)
       EXPECT_EQ(b, (form::Rect{100, 120, 200, 150}));
     else
-      EXPECT_EQ(b.left, owner.left + (owner.width - 760) / 2) << st.bounds;
+      EXPECT_EQ(b.left, owner.left + (owner.width - 800) / 2) << st.bounds;
     main().FormClose();
   }
 }

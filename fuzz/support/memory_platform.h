@@ -107,6 +107,12 @@ class MemoryPlatform : public platform::Platform {
   uint64_t sendEcho(const std::string&, int, int) override { return 0; }
   std::vector<EchoAnswer> takeEchoAnswers() override { return {}; }
   void cancelEchoes() override {}
+  bool showTrayIcon(const TrayIcon&) override { return false; }
+  bool trayBalloon(const std::string&) override { return false; }
+  void removeTrayIcon() override {}
+  IoResult makeFolders(const std::string&) override { return {}; }
+  IoResult appendFile(const std::string&, const std::string&) override { return {false, "", false}; }
+  bool chooseFolder(const std::string&, std::string&, const std::string&) override { return false; }
 
  private:
   bool utf8_;

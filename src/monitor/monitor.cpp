@@ -23,6 +23,7 @@ void Monitor::start(const std::vector<std::string>& hosts,
   targets_.clear();
   hostHop_ = lastHop_ = 0;
   waiting_ = 0;
+  outages_.reset(options_.thresholds);
   if (hosts.empty()) return;
   const size_t count = options_.mode == Mode::Route ? 1 : hosts.size();
   for (size_t i = 0; i < count; ++i) {
@@ -95,7 +96,7 @@ void Monitor::send(Target& t) {
   t.missed = false;
   const uint64_t id = os_.sendEcho(row.address, t.ttl, options_.timeoutMs);
   if (id == 0) {
-    row.series.add(os_.localTimeMs(), reading::kGeneralFailure);
+    record(row, t.row, os_.localTimeMs(), reading::kGeneralFailure);
     return;
   }
   pending_[id] = static_cast<size_t>(&t - targets_.data());
@@ -129,8 +130,14 @@ bool Monitor::take(const Platform::EchoAnswer& a, size_t target, long long time)
         if (beyond.ttl > hostHop_) beyond.dropped = true;
     }
   }
-  row.series.add(time, value);
+  record(row, t.row, time, value);
   return true;
+}
+
+void Monitor::record(Row& row, size_t index, long long time, int32_t value) {
+  row.series.add(time, value);
+  if (options_.mode == Mode::Hosts) outages_.add(index, row.host, time, value >= 0);
+  if (onResult) onResult(index, time, value);
 }
 
 bool Monitor::tick() {

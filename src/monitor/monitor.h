@@ -7,12 +7,14 @@
 // answers.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "monitor/outages.h"
 #include "platform/platform.h"
 #include "monitor/row_history.h"
 #include "reading/ping_replies.h"
@@ -30,6 +32,7 @@ struct Options {
   Mode mode = Mode::Hosts;
   int intervalMs = 1000;  // between two requests to one host
   int timeoutMs = 1000;
+  Thresholds thresholds;  // hosts only: a hop's loss tells little alone
 };
 
 struct Row {
@@ -79,6 +82,12 @@ class Monitor {
   int hostHop() const { return hostHop_; }
   // Requests sent and not answered yet: at most one a host or hop.
   size_t outstanding() const { return pending_.size(); }
+  // Which hosts are down, and every outage of this start.
+  const Outages& outages() const { return outages_; }
+  Outages& outages() { return outages_; }
+  // Told of every result as it is recorded (below 0: lost), as the log
+  // writes them.
+  std::function<void(size_t row, long long time, int32_t value)> onResult;
 
  private:
   // One host, or one hop of the route. At most one request of each is out
@@ -101,6 +110,8 @@ class Monitor {
   void spread(size_t first);
   void send(Target& t);
   bool take(const platform::Platform::EchoAnswer& a, size_t target, long long time);
+  // Every result of a row goes through here.
+  void record(Row& row, size_t index, long long time, int32_t value);
 
   platform::Platform& os_;
   Options options_;
@@ -111,6 +122,7 @@ class Monitor {
   int hostHop_ = 0;
   int lastHop_ = 0;  // the farthest hop that answered
   size_t waiting_ = 0;  // rows whose address is still to come
+  Outages outages_;
 };
 
 }  // namespace velquin::monitor

@@ -29,10 +29,16 @@ constexpr const char* kBadInterval =
 constexpr const char* kBadTimeout =
     "タイムアウトには 1 から 60000 までのミリ秒数を入力してください。";
 constexpr const char* kNoHosts = "監視するホストを 1 行に 1 つずつ入力してください。";
+constexpr const char* kBadDown =
+    "応答なしとみなす連続失敗には 1 から 100 までの回数を入力してください。";
+constexpr const char* kBadUp = "復旧とみなす連続応答には 1 から 100 までの回数を入力してください。";
 // Design size of the window, 96-DPI units.
-constexpr int kWidth = 760;
-constexpr int kHeight = 520;
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
 constexpr int kGraphHeight = 170;
+constexpr int kOutagesHeight = 100;
+// Loss within this while colours the notification area's icon.
+constexpr long long kRecentLossMs = 60'000;
 // While replies pour in, the list and the graph follow at most this often;
 // the window's timer wakes at least this often while requests are out, and
 // at most this often: the requests due meanwhile go together (with many
@@ -48,20 +54,36 @@ constexpr const char* kIntervalValue = "monitor.interval";
 constexpr const char* kTimeoutValue = "monitor.timeout";
 constexpr const char* kRangeValue = "monitor.range";
 constexpr const char* kTopValue = "monitor.top";
+constexpr const char* kDownValue = "monitor.down";
+constexpr const char* kUpValue = "monitor.up";
+constexpr const char* kNotifyValue = "monitor.notify";
+constexpr const char* kKeepValue = "monitor.keep";
+constexpr const char* kOutagesValue = "monitor.outages";
+constexpr const char* kLogValue = "monitor.log";
+constexpr const char* kLogFolderValue = "monitor.logFolder";
 
 std::vector<form::ListDoc::Column> listColumns() {
-  const int widths[kColumnCount] = {32, 100, 48, 40, 40, 40, 44, 40, 40, 60, 104};
+  const int widths[kColumnCount] = {32, 100, 48, 40, 40, 40, 44, 40, 40, 60, 104, 40};
   std::vector<form::ListDoc::Column> out;
   for (int c = 0; c < kColumnCount; ++c)
-    out.push_back({kColumns[c], widths[c], c != 1 && c != kColumnCount - 1});
+    out.push_back({kColumns[c], widths[c], c != 1 && c != kStateColumn});
   return out;
 }
 
-std::string csvField(const std::string& s) {
-  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-  std::string out = "\"";
-  for (char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
+std::vector<form::ListDoc::Column> outageColumns() {
+  const int widths[kOutageColumnCount] = {120, 130, 130, 120, 90};
+  std::vector<form::ListDoc::Column> out;
+  for (int c = 0; c < kOutageColumnCount; ++c)
+    out.push_back({kOutageColumns[c], widths[c], c == kOutageColumnCount - 1});
+  return out;
+}
+
+// "<name>-障害.csv" beside "<name>.csv".
+std::string outagesPath(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  const size_t dot = path.rfind('.');
+  const bool ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (ext ? path.substr(0, dot) : path) + "-障害.csv";
 }
 
 std::vector<int> numbers(const std::string& text) {
@@ -81,7 +103,7 @@ std::string csvText(const Monitor& m, const std::vector<size_t>& rows) {
   text += "\r\n";
   for (size_t i : rows) {
     if (i >= m.rowCount()) continue;
-    const std::vector<std::string> cells = rowCells(m.row(i), states[i]);
+    const std::vector<std::string> cells = rowCells(m.row(i), states[i], m.outages().count(i));
     for (size_t c = 0; c < cells.size(); ++c) text += (c ? "," : "") + csvField(cells[c]);
     text += "\r\n";
   }
@@ -97,6 +119,15 @@ struct TfrmMonitor::Controls {
   form::Control& LV_Monitor;
   form::Control& CB_MonitorRange;
   form::Control& PaintMonitor;
+  form::Control& Edit_MonitorDown;
+  form::Control& Edit_MonitorUp;
+  form::Control& CB_MonitorNotify;
+  form::Control& CB_MonitorKeep;
+  form::Control& CB_MonitorOutages;
+  form::Control& PanelMonitorOutages;
+  form::Control& LV_Outages;
+  form::Control& CB_MonitorLog;
+  form::Control& LblMonitorLog;
 };
 
 TfrmMonitor::TfrmMonitor(platform::Platform& os)
@@ -104,14 +135,17 @@ TfrmMonitor::TfrmMonitor(platform::Platform& os)
       form_("frmMonitor"),
       monitor_(os),
       list_(*this, listColumns(), 110, 1),
-      graph_(*this) {
+      graph_(*this),
+      outageList_(outageTable_, outageColumns(), 0) {
   declare();
 }
 
 TfrmMonitor::~TfrmMonitor() {
   c_->LV_Monitor.setList(nullptr);
+  c_->LV_Outages.setList(nullptr);
   c_->PaintMonitor.setGraph(nullptr);
   monitor_.stop();
+  os_.removeTrayIcon();
   retireNames();
 }
 
@@ -121,7 +155,7 @@ void TfrmMonitor::declare() {
   const int dpi = os_.screenDpi();
   f.setWindowBounds({0, 0, kWidth * dpi / 96, kHeight * dpi / 96});
 
-  f.add({.name = "PanelMonitorTop", .kind = Kind::Panel, .bounds = {0, 0, 0, 86},
+  f.add({.name = "PanelMonitorTop", .kind = Kind::Panel, .bounds = {0, 0, 0, 136},
          .style = {.align = Align::Top, .bevel = false}});
   f.add({.name = "RG_MonitorMode", .kind = Kind::RadioGroup, .parent = "PanelMonitorTop",
          .text = "方式(&W)", .bounds = {8, 4, 96, 76}, .items = {"ホスト", "経路"},
@@ -151,6 +185,34 @@ void TfrmMonitor::declare() {
   f.add({.name = "btnMonitorPicture", .kind = Kind::Button, .parent = "PanelMonitorTop",
          .text = "画像として保存(&P)...", .bounds = {526, 58, 120, 25},
          .action = "Act_GraphSave"});
+  // When a host counts as down and as back (after the timeout in the Tab
+  // order), and what the user is told.
+  f.add({.name = "LblMonitorDown", .kind = Kind::Label, .parent = "PanelMonitorTop",
+         .text = "応答なしとみなす連続失敗(&D):", .bounds = {8, 90, 172, 14},
+         .style = {.focusControl = "Edit_MonitorDown"}});
+  f.add({.name = "Edit_MonitorDown", .kind = Kind::Edit, .parent = "PanelMonitorTop",
+         .before = "btnMonitor",
+         .text = "3", .bounds = {184, 86, 40, 20}, .hint = "1 から 100 回"});
+  f.add({.name = "LblMonitorUp", .kind = Kind::Label, .parent = "PanelMonitorTop",
+         .text = "復旧とみなす連続応答(&U):", .bounds = {240, 90, 150, 14},
+         .style = {.focusControl = "Edit_MonitorUp"}});
+  f.add({.name = "Edit_MonitorUp", .kind = Kind::Edit, .parent = "PanelMonitorTop",
+         .before = "btnMonitor",
+         .text = "1", .bounds = {394, 86, 40, 20}, .hint = "1 から 100 回"});
+  f.add({.name = "CB_MonitorNotify", .kind = Kind::CheckBox, .parent = "PanelMonitorTop",
+         .text = "知らせる(&N)", .bounds = {450, 87, 96, 18}, .checked = true});
+  f.add({.name = "CB_MonitorKeep", .kind = Kind::CheckBox, .parent = "PanelMonitorTop",
+         .text = "閉じても監視を続ける(&K)", .bounds = {550, 87, 190, 18}});
+  f.add({.name = "CB_MonitorOutages", .kind = Kind::CheckBox, .parent = "PanelMonitorTop",
+         .text = "障害の一覧(&L)", .bounds = {8, 112, 130, 18},
+         .onClick = [this] { CB_MonitorOutagesClick(); }});
+  f.add({.name = "CB_MonitorLog", .kind = Kind::CheckBox, .parent = "PanelMonitorTop",
+         .text = "記録する(&G)", .bounds = {150, 112, 96, 18}});
+  f.add({.name = "btnMonitorLogFolder", .kind = Kind::Button, .parent = "PanelMonitorTop",
+         .text = "記録先(&F)...", .bounds = {250, 109, 96, 24},
+         .onClick = [this] { btnMonitorLogFolderClick(); }});
+  f.add({.name = "LblMonitorLog", .kind = Kind::Label, .parent = "PanelMonitorTop",
+         .bounds = {358, 114, 390, 14}, .visible = false});
 
   f.add({.name = "PanelMonitorGraph", .kind = Kind::Panel, .bounds = {0, 0, 0, kGraphHeight},
          .style = {.align = Align::Bottom, .bevel = false}});
@@ -170,22 +232,43 @@ void TfrmMonitor::declare() {
   // Between the settings and the graph in the Tab order.
   f.add({.name = "LV_Monitor", .kind = Kind::List, .before = "PanelMonitorGraph",
          .style = {.align = Align::Client}});
+  // Under the hosts' list, above the graph (docked after it), shown when
+  // asked for.
+  f.add({.name = "PanelMonitorOutages", .kind = Kind::Panel,
+         .bounds = {0, 0, 0, kOutagesHeight}, .style = {.align = Align::Bottom, .bevel = false},
+         .visible = false});
+  f.add({.name = "LV_Outages", .kind = Kind::List, .parent = "PanelMonitorOutages",
+         .style = {.align = Align::Client}});
 
   f.addAction({"Act_MonitorSelectAll", "監視", "すべて選択(&A)", [this] { selectAll(); }});
   f.addAction({"Act_MonitorCopy", "監視", "コピー(&C)", [this] { copy(); }});
   f.addAction({"Act_MonitorEnter", "監視", "", [this] { start(); }});
   f.addShortcut("Ctrl+A", "LV_Monitor", "Act_MonitorSelectAll");
   f.addShortcut("Ctrl+C", "LV_Monitor", "Act_MonitorCopy");
+  f.addAction({"Act_OutagesSelectAll", "監視", "すべて選択(&A)", [this] { outagesSelectAll(); }});
+  f.addAction({"Act_OutagesCopy", "監視", "コピー(&C)", [this] { outagesCopy(); }});
+  f.addShortcut("Ctrl+A", "LV_Outages", "Act_OutagesSelectAll");
+  f.addShortcut("Ctrl+C", "LV_Outages", "Act_OutagesCopy");
   // Enter in a field starts with what the fields now hold.
   f.addShortcut("Enter", "Edit_MonitorSec", "Act_MonitorEnter");
   f.addShortcut("Enter", "Edit_MonitorTimeout", "Act_MonitorEnter");
+  f.addShortcut("Enter", "Edit_MonitorDown", "Act_MonitorEnter");
+  f.addShortcut("Enter", "Edit_MonitorUp", "Act_MonitorEnter");
   app::addGraphMenu(f, graph_, os_, "monitor.png");
   f.onTimer = [this] { tick(); };
 
   c_.reset(new Controls{f["RG_MonitorMode"], f["Memo_Hosts"], f["Edit_MonitorSec"],
                         f["Edit_MonitorTimeout"], f["btnMonitor"], f["LV_Monitor"],
-                        f["CB_MonitorRange"], f["PaintMonitor"]});
+                        f["CB_MonitorRange"], f["PaintMonitor"], f["Edit_MonitorDown"],
+                        f["Edit_MonitorUp"], f["CB_MonitorNotify"], f["CB_MonitorKeep"],
+                        f["CB_MonitorOutages"], f["PanelMonitorOutages"], f["LV_Outages"],
+                        f["CB_MonitorLog"], f["LblMonitorLog"]});
+  startFolder_ = os_.currentFolder();
+  monitor_.onResult = [this](size_t row, long long time, int32_t value) {
+    log_.result(row, time, value);
+  };
   c_->LV_Monitor.setList(&list_);
+  c_->LV_Outages.setList(&outageList_);
   c_->PaintMonitor.setGraph(&graph_);
   graph_.setSpan(app::kGraphSpans[0]);
   list_.onHeaderClick = [this](int column) {
@@ -209,6 +292,11 @@ void TfrmMonitor::open(const form::Rect& owner) {
     placed_ = true;
   }
   form_.setWindowVisible(true);
+}
+
+void TfrmMonitor::showWindow() {
+  if (!form_.windowVisible()) form_.setWindowVisible(true);
+  form_.bringToFront();
 }
 
 void TfrmMonitor::watchRoute(const std::string& host, const form::Rect& owner) {
@@ -248,6 +336,19 @@ bool TfrmMonitor::readTimeout(int& ms) {
   return true;
 }
 
+bool TfrmMonitor::readThreshold(form::Control& field, const char* message, int& count) {
+  const std::string& t = field.text();
+  const bool digits = !t.empty() && t.size() <= 3 &&
+                      std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+  count = digits ? std::stoi(t) : 0;
+  if (count < kThresholdMin || count > kThresholdMax) {
+    os_.showMessage(message);
+    form_.setFocus(field);
+    return false;
+  }
+  return true;
+}
+
 void TfrmMonitor::start() {
   const HostList hosts = readHosts(c_->Memo_Hosts.text());
   if (!hosts.error.empty() || hosts.hosts.empty()) {
@@ -256,7 +357,10 @@ void TfrmMonitor::start() {
     return;
   }
   Options options;
-  if (!readInterval(options.intervalMs) || !readTimeout(options.timeoutMs)) return;
+  if (!readInterval(options.intervalMs) || !readTimeout(options.timeoutMs) ||
+      !readThreshold(c_->Edit_MonitorDown, kBadDown, options.thresholds.down) ||
+      !readThreshold(c_->Edit_MonitorUp, kBadUp, options.thresholds.up))
+    return;
   options.mode = c_->RG_MonitorMode.itemIndex() == 1 ? Mode::Route : Mode::Hosts;
   retireNames();
   // Addresses are known at once; names are looked up off the window's
@@ -294,7 +398,16 @@ void TfrmMonitor::start() {
       shared->over.notify_all();
     }).detach();
   }
+  if (c_->CB_MonitorLog.checked() && options.mode == Mode::Hosts) {
+    LogSettings settings{c_->Memo_Hosts.text(), "ホスト", c_->Edit_MonitorSec.text(),
+                         c_->Edit_MonitorTimeout.text(), options.thresholds};
+    // A folder that cannot be made is told by the first tick, once the
+    // icon shows.
+    log_.begin(logRoot(), os_.localTimeMs(), settings, hosts.hosts);
+  }
   list_.select({});
+  outageList_.select({});
+  notices_.clear();
   order_.clear();
   showButton();
   show();
@@ -304,6 +417,8 @@ void TfrmMonitor::start() {
 
 void TfrmMonitor::stop() {
   monitor_.stop();
+  log_.end();
+  notices_.clear();
   retireNames();
   showButton();
   show();
@@ -311,6 +426,11 @@ void TfrmMonitor::stop() {
 }
 
 void TfrmMonitor::FormClose() {
+  // Left running, the monitor goes on behind its icon.
+  if (monitor_.running() && c_->CB_MonitorKeep.checked()) {
+    form_.setWindowVisible(false);
+    return;
+  }
   stop();
   form_.setWindowVisible(false);
 }
@@ -349,6 +469,9 @@ void TfrmMonitor::tick() {
   if (monitor_.tick()) dirty_ = true;
   const int64_t now = os_.steadyMs();
   if (dirty_ && (shownAt_ < 0 || now - shownAt_ >= kShowEveryMs)) show();
+  log_.tick(os_.localTimeMs());
+  tell();
+  showLogError();
   schedule();
 }
 
@@ -361,6 +484,8 @@ void TfrmMonitor::schedule() {
   int64_t wait = kPollMs;
   const int64_t due = monitor_.nextDueMs();
   if (due >= 0) wait = std::max<int64_t>(std::min(wait, due), kWakeMs);
+  const int64_t notice = notices_.dueMs(os_.steadyMs());
+  if (notice >= 0) wait = std::min(wait, notice);
   form_.requestTimer(static_cast<int>(wait));
 }
 
@@ -390,8 +515,64 @@ void TfrmMonitor::show() {
   else list_.changed(std::move(changed));
   reordered_ = false;
   if (!shownSeries_.empty()) graph_.changed();
+  // The outages: new ones at the top, those that last counted on.
+  const std::vector<OutageRecord>& outages = monitor_.outages().list();
+  outageTable_.setNow(os_.localTimeMs());
+  if (outages.size() != outagesShown_) {
+    std::vector<size_t> selected;
+    if (outages.size() > outagesShown_)
+      for (size_t place : outageList_.selection())
+        selected.push_back(place + outages.size() - outagesShown_);
+    outagesShown_ = outages.size();
+    outageList_.changed();
+    outageList_.select(selected);
+  } else if (monitor_.outages().downCount() > 0) {
+    outageList_.changed();
+  }
+  showTray();
   dirty_ = false;
   shownAt_ = os_.steadyMs();
+}
+
+void TfrmMonitor::tell() {
+  const int64_t now = os_.steadyMs();
+  const std::vector<OutageEvent> events = monitor_.outages().takeEvents();
+  if (!events.empty()) {
+    for (const OutageEvent& e : events) log_.event(monitor_.outages().list()[e.outage], e.kind);
+    notices_.add(events, now, monitor_.outages());
+    show();
+  }
+  const std::string text = notices_.take(monitor_.outages(), now);
+  if (text.empty() || !c_->CB_MonitorNotify.checked()) return;
+  os_.trayBalloon(text);
+  os_.alertUser();
+}
+
+// While the monitor runs, its icon in the notification area: red with a
+// host down, yellow with loss in the last minute, green otherwise.
+void TfrmMonitor::showTray() {
+  using Level = platform::Platform::TrayLevel;
+  if (!monitor_.running()) {
+    if (!trayTip_.empty()) os_.removeTrayIcon();
+    trayTip_.clear();
+    return;
+  }
+  const Outages& o = monitor_.outages();
+  const Level level = o.downCount() > 0                                  ? Level::Down
+                      : o.lostSince(os_.localTimeMs() - kRecentLossMs) ? Level::Loss
+                                                                        : Level::Fine;
+  const std::string tip = "Velquin 監視: " + std::to_string(monitor_.rowCount()) + " 台、応答なし " +
+                          std::to_string(o.downCount()) + " 台";
+  if (level == trayLevel_ && tip == trayTip_) return;
+  platform::Platform::TrayIcon icon;
+  icon.level = level;
+  icon.tip = tip;
+  icon.onClick = [this] { showWindow(); };
+  icon.menu = {{"監視を表示(&S)", [this] { showWindow(); }}, {"停止(&T)", [this] { stop(); }}};
+  // Refused, it is asked for again at the next change.
+  if (!os_.showTrayIcon(icon)) return;
+  trayLevel_ = level;
+  trayTip_ = tip;
 }
 
 // A sort is made when the header is clicked, and again when rows come or
@@ -435,6 +616,41 @@ void TfrmMonitor::copy() {
     os_.showMessage("クリップボードにコピーできませんでした。");
 }
 
+void TfrmMonitor::showLogError() {
+  const std::string error = log_.active() ? log_.error() : "";
+  if (error == logError_) return;
+  const bool began = logError_.empty();
+  logError_ = error;
+  c_->LblMonitorLog.setText(error.empty() ? "" : "記録できません: " + error);
+  c_->LblMonitorLog.setVisible(!error.empty());
+  // Told once when it begins; the label says the rest.
+  if (!began || error.empty() || !c_->CB_MonitorNotify.checked()) return;
+  os_.trayBalloon("監視: 記録できません: " + error);
+  os_.alertUser();
+}
+
+std::string TfrmMonitor::logRoot() const {
+  return logFolder_.empty() ? startFolder_ + "\\Data\\監視" : logFolder_;
+}
+
+void TfrmMonitor::btnMonitorLogFolderClick() {
+  std::string folder = logRoot();
+  if (os_.chooseFolder("記録先のフォルダー", folder, form_.name())) logFolder_ = folder;
+}
+
+void TfrmMonitor::CB_MonitorOutagesClick() {
+  c_->PanelMonitorOutages.setVisible(c_->CB_MonitorOutages.checked());
+}
+
+void TfrmMonitor::outagesSelectAll() { outageList_.selectAll(); }
+
+void TfrmMonitor::outagesCopy() {
+  const std::vector<size_t> places = outageList_.selection();
+  if (places.empty()) return;
+  if (!outageList_.copyText || !outageList_.copyText(outageText(outageTable_, places, false)))
+    os_.showMessage("クリップボードにコピーできませんでした。");
+}
+
 void TfrmMonitor::saveCsv() {
   platform::FileDialog d;
   d.filter = "CSV ファイル (*.csv)|*.csv";
@@ -444,7 +660,16 @@ void TfrmMonitor::saveCsv() {
   if (!os_.saveDialog(d)) return;
   const std::string& path = d.fileName;
   const platform::IoResult r = os_.writeFile(path, csvText(monitor_, order_));
-  if (!r.ok) os_.showMessage("CSV ファイルを保存できませんでした: " + path + "\r\n" + r.message);
+  if (!r.ok) {
+    os_.showMessage("CSV ファイルを保存できませんでした: " + path + "\r\n" + r.message);
+    return;
+  }
+  // The outages beside the rows.
+  std::vector<size_t> places(outageTable_.rowCount());
+  for (size_t i = 0; i < places.size(); ++i) places[i] = i;
+  const std::string second = outagesPath(path);
+  const platform::IoResult o = os_.writeFile(second, outageText(outageTable_, places, true));
+  if (!o.ok) os_.showMessage("CSV ファイルを保存できませんでした: " + second + "\r\n" + o.message);
 }
 
 void TfrmMonitor::CB_MonitorRangeChange() {
@@ -457,16 +682,19 @@ std::string TfrmMonitor::cell(size_t row, int column) const {
   if (row >= order_.size() || order_[row] >= monitor_.rowCount()) return "";
   const size_t r = order_[row];
   const State s = r < states_.size() ? states_[r] : State::None;
-  const std::vector<std::string> cells = rowCells(monitor_.row(r), s);
+  const std::vector<std::string> cells = rowCells(monitor_.row(r), s, monitor_.outages().count(r));
   return column >= 0 && column < static_cast<int>(cells.size()) ? cells[column] : "";
 }
 
 int TfrmMonitor::cellColor(size_t row, int column) const {
-  if (column != kColumnCount - 1 || row >= order_.size() || order_[row] >= states_.size())
+  if (column != kStateColumn || row >= order_.size() || order_[row] >= states_.size())
     return -1;
   switch (states_[order_[row]]) {
-    case State::Limited:
-    case State::NoAnswer: return 0x808080;
+    case State::NoAnswer:
+      // A host down is the news; a hop that never answers is not.
+      if (monitor_.options().mode == Mode::Hosts) return 0xC00000;
+      return 0x808080;
+    case State::Limited: return 0x808080;
     case State::Loss:
     case State::Unresolved: return 0xC00000;
     default: return -1;
@@ -523,6 +751,17 @@ void TfrmMonitor::readState(const app::UserState& s) {
     c_->CB_MonitorRange.setItemIndex(range);
     graph_.setSpan(app::kGraphSpans[range]);
   }
+  for (auto [field, name] : {std::pair{&c_->Edit_MonitorDown, kDownValue},
+                              std::pair{&c_->Edit_MonitorUp, kUpValue}}) {
+    const std::string count = s.value(name, "");
+    if (!count.empty()) field->setText(count);
+  }
+  c_->CB_MonitorNotify.setChecked(s.flag(kNotifyValue, true));
+  c_->CB_MonitorKeep.setChecked(s.flag(kKeepValue, false));
+  c_->CB_MonitorOutages.setChecked(s.flag(kOutagesValue, false));
+  c_->CB_MonitorLog.setChecked(s.flag(kLogValue, false));
+  logFolder_ = s.value(kLogFolderValue, "");
+  CB_MonitorOutagesClick();
   const int top = std::atoi(s.value(kTopValue, "0").c_str());
   if (std::find(std::begin(app::kGraphTops), std::end(app::kGraphTops), top) !=
       std::end(app::kGraphTops))
@@ -548,6 +787,13 @@ void TfrmMonitor::writeState(app::UserState& s) const {
   s.setValue(kTimeoutValue, c_->Edit_MonitorTimeout.text());
   s.setValue(kRangeValue, std::to_string(c_->CB_MonitorRange.itemIndex()));
   s.setValue(kTopValue, std::to_string(graph_.fixedTop()));
+  s.setValue(kDownValue, c_->Edit_MonitorDown.text());
+  s.setValue(kUpValue, c_->Edit_MonitorUp.text());
+  s.setFlag(kNotifyValue, c_->CB_MonitorNotify.checked());
+  s.setFlag(kKeepValue, c_->CB_MonitorKeep.checked());
+  s.setFlag(kOutagesValue, c_->CB_MonitorOutages.checked());
+  s.setFlag(kLogValue, c_->CB_MonitorLog.checked());
+  s.setValue(kLogFolderValue, logFolder_);
   if (!placed_) return;
   const form::Rect& b = form_.windowBounds();
   const int dpi = os_.screenDpi();

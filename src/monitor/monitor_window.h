@@ -20,6 +20,9 @@
 #include "form/graph_doc.h"
 #include "form/list_doc.h"
 #include "monitor/monitor.h"
+#include "monitor/monitor_log.h"
+#include "monitor/notices.h"
+#include "monitor/outage_list.h"
 #include "monitor/table.h"
 #include "platform/platform.h"
 #include "reading/tracert_route.h"
@@ -64,6 +67,18 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   void copy();             // Ctrl+C in the list
   void saveCsv();
   void CB_MonitorRangeChange();
+  void CB_MonitorOutagesClick();  // the list of outages, shown or hidden
+  void outagesSelectAll();        // Ctrl+A in the list of outages
+  void outagesCopy();             // Ctrl+C in the list of outages
+  // The icon's click and "監視を表示": the window, shown and in front.
+  void showWindow();
+  void btnMonitorLogFolderClick();  // "記録先": the log's folder
+  const MonitorLog& log() const { return log_; }
+
+  form::ListDoc& outageList() { return outageList_; }
+  const OutageTable& outageTable() const { return outageTable_; }
+  // Whether the icon in the notification area shows (the shell took it).
+  bool trayShown() const { return !trayTip_.empty(); }
 
   // What the state file keeps: bounds in 96-DPI units, the choices.
   void readState(const app::UserState& s);
@@ -118,6 +133,13 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   void showButton();
   bool readInterval(int& ms);
   bool readTimeout(int& ms);
+  bool readThreshold(form::Control& field, const char* message, int& count);
+  // The changes of rows gathered, told once due; the icon follows.
+  void tell();
+  void showTray();
+  // The label under the choices says when the log cannot be written.
+  void showLogError();
+  std::string logRoot() const;
   const RowHistory& series(size_t s) const {
     return monitor_.row(shownSeries_[s]).series;
   }
@@ -146,6 +168,17 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   bool placed_ = false;  // the window has had bounds of its own
   std::shared_ptr<Names> names_;  // the lookups of this start
   std::unique_ptr<Controls> c_;
+  OutageTable outageTable_{monitor_.outages()};
+  form::ListDoc outageList_;
+  size_t outagesShown_ = 0;
+  Notices notices_;
+  // The icon as last shown: its level and tip ("": not shown).
+  platform::Platform::TrayLevel trayLevel_ = platform::Platform::TrayLevel::Fine;
+  std::string trayTip_;
+  MonitorLog log_{os_};
+  std::string logFolder_;  // chosen; "": Data\監視 beneath the start folder
+  std::string startFolder_;
+  std::string logError_;   // as the label shows it
 };
 
 class MonitorCommands : public app::PageUnit {

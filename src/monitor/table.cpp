@@ -114,6 +114,8 @@ std::vector<State> rowStates(const Monitor& m) {
     const Row& r = m.row(i);
     if (r.unresolved)
       out.push_back(State::Unresolved);
+    else if (m.outages().down(i))
+      out.push_back(State::NoAnswer);
     else if (r.series.sent() == 0)
       out.push_back(State::None);
     else
@@ -122,7 +124,7 @@ std::vector<State> rowStates(const Monitor& m) {
   return out;
 }
 
-std::vector<std::string> rowCells(const Row& r, State state) {
+std::vector<std::string> rowCells(const Row& r, State state, int outages) {
   const RowHistory& s = r.series;
   const bool any = s.received() > 0;
   const long long lost = s.sent() - s.received();
@@ -139,6 +141,7 @@ std::vector<std::string> rowCells(const Row& r, State state) {
       any ? std::to_string(s.max()) : "-",
       reading::ratioTenths(s.jitterSum(), s.received() - 1),
       stateText(state),
+      std::to_string(outages),
   };
 }
 
@@ -163,7 +166,11 @@ std::vector<size_t> RowOrder::order(const Monitor& m) const {
       if ((kx >= 0) != (ky >= 0)) return kx >= 0 ? -1 : 1;  // addresses before names
       return x.host < y.host ? -1 : x.host > y.host ? 1 : 0;
     }
-    if (column_ == kColumnCount - 1) {
+    if (column_ == kOutagesColumn) {
+      const int ox = m.outages().count(a), oy = m.outages().count(b);
+      return ox < oy ? -1 : ox > oy ? 1 : 0;
+    }
+    if (column_ == kStateColumn) {
       const int sx = static_cast<int>(states[a]), sy = static_cast<int>(states[b]);
       return sx < sy ? -1 : sx > sy ? 1 : 0;
     }
@@ -179,6 +186,13 @@ std::vector<size_t> RowOrder::order(const Monitor& m) const {
   return out;
 }
 
+std::string csvField(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
 std::string copyText(const Monitor& m, const std::vector<size_t>& rows) {
   const std::vector<State> states = rowStates(m);
   std::string text;
@@ -186,7 +200,7 @@ std::string copyText(const Monitor& m, const std::vector<size_t>& rows) {
   text += "\r\n";
   for (size_t i : rows) {
     if (i >= m.rowCount()) continue;
-    const std::vector<std::string> cells = rowCells(m.row(i), states[i]);
+    const std::vector<std::string> cells = rowCells(m.row(i), states[i], m.outages().count(i));
     for (size_t c = 0; c < cells.size(); ++c) text += (c ? "\t" : "") + cells[c];
     text += "\r\n";
   }

@@ -12,15 +12,17 @@
 
 namespace velquin::monitor {
 
-inline constexpr const char* kColumns[] = {"#",    "ホスト", "損失%", "送信",     "受信", "最新",
-                                           "平均", "最小",   "最大",  "ジッター", "状態"};
+inline constexpr const char* kColumns[] = {"#",    "ホスト", "損失%",    "送信", "受信", "最新",
+                                           "平均", "最小",   "最大",     "ジッター", "状態", "障害"};
 inline constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+inline constexpr int kStateColumn = 10;
+inline constexpr int kOutagesColumn = 11;
 
 enum class State {
   None,        // nothing answered or lost yet
   Normal,      // "正常"
   Limited,     // "応答制限 (問題なし)": a router that limits its answers
-  NoAnswer,    // "応答なし": a hop that never answered
+  NoAnswer,    // "応答なし": a hop that never answered, a host down
   Loss,        // "損失": real loss
   Unresolved,  // "名前を解決できません"
 };
@@ -41,8 +43,9 @@ std::vector<State> routeStates(const std::vector<Losses>& hops, bool hostReached
 // The state of every row shown.
 std::vector<State> rowStates(const Monitor& m);
 
-// The cells of a row, one per column, "-" where there is no figure.
-std::vector<std::string> rowCells(const Row& r, State s);
+// The cells of a row, one per column, "-" where there is no figure;
+// outages: how often it went down.
+std::vector<std::string> rowCells(const Row& r, State s, int outages);
 
 // A click on a column's header sorts by it; a second click on the same
 // column, the other way. Rows without a figure in the column come last
@@ -62,5 +65,7 @@ class RowOrder {
 // A header line and a line per row given (in the order given), cells
 // tab-separated, every line ending in CR LF.
 std::string copyText(const Monitor& m, const std::vector<size_t>& rows);
+// A CSV field: quoted when it holds a comma, a quote or a line break.
+std::string csvField(const std::string& s);
 
 }  // namespace velquin::monitor

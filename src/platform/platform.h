@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velquin::platform {
@@ -259,6 +260,35 @@ class Platform {
   virtual std::vector<EchoAnswer> takeEchoAnswers() = 0;
   // Ends every request still out at once; none of them is answered after.
   virtual void cancelEchoes() = 0;
+
+  // --- The program's icon in the notification area, while something runs
+  // that the user may leave alone: its colour tells how things stand, its
+  // tip says more, a click on it and the items of its menu run their
+  // handlers. It comes back by itself when the shell restarts.
+  enum class TrayLevel { Fine, Loss, Down };
+  struct TrayIcon {
+    TrayLevel level = TrayLevel::Fine;
+    std::string tip;
+    std::function<void()> onClick;
+    std::vector<std::pair<std::string, std::function<void()>>> menu;  // caption, handler
+  };
+  // Shows the icon, or changes it: false when the shell refused it.
+  virtual bool showTrayIcon(const TrayIcon& icon) = 0;
+  // A balloon from the icon (a notification on newer systems): false when
+  // no icon shows or the shell refused it.
+  virtual bool trayBalloon(const std::string& text) = 0;
+  virtual void removeTrayIcon() = 0;
+
+  // --- Files written as the program runs (the monitor's log).
+  // Makes the folder and every folder above it that is missing.
+  virtual IoResult makeFolders(const std::string& path) = 0;
+  // Appends the bytes to the file (made when missing) and flushes them to
+  // the disk before it returns.
+  virtual IoResult appendFile(const std::string& path, const std::string& bytes) = 0;
+  // The system's folder chooser, owned by the window of that name, lit at
+  // folder: true and folder set when the user chose one.
+  virtual bool chooseFolder(const std::string& title, std::string& folder,
+                            const std::string& ownerWindow) = 0;
 };
 
 }  // namespace velquin::platform

@@ -13,8 +13,31 @@
 #include "win32/renderer.h"
 #include "win32/system_library.h"
 #include "win32/text.h"
+#include "win32/tray_icon.h"
 
 namespace velquin::win32 {
+
+Win32Platform::Win32Platform() = default;
+Win32Platform::~Win32Platform() = default;
+
+bool Win32Platform::showTrayIcon(const TrayIcon& icon) {
+  if (!tray_)
+    tray_ = std::make_unique<NotifyArea>([this](const std::function<void()>& act) {
+      if (main_)
+        main_->fromUser(act);
+      else
+        act();
+    });
+  return tray_->show(icon);
+}
+
+bool Win32Platform::trayBalloon(const std::string& text) {
+  return tray_ && tray_->balloon(text);
+}
+
+void Win32Platform::removeTrayIcon() {
+  if (tray_) tray_->remove();
+}
 
 
 void Win32Platform::attach(Renderer* main) {

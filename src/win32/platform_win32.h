@@ -16,6 +16,7 @@ namespace velquin::win32 {
 
 class Renderer;
 class IcmpEchoes;
+class NotifyArea;
 
 // Writes the bytes to a temporary file of a name of its own in the
 // target's folder, flushed to the disk, that then replaces the target in
@@ -24,7 +25,8 @@ platform::IoResult replaceFile(const std::string& path, const std::string& bytes
 
 class Win32Platform : public platform::Platform {
  public:
-  Win32Platform() = default;
+  Win32Platform();
+  ~Win32Platform() override;
   // The main window: owner of boxes and dialogs. Every window attached
   // (the main window and the about box) handles the keyboard messages of
   // its own controls before they are dispatched.
@@ -82,6 +84,15 @@ class Win32Platform : public platform::Platform {
   uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override;
   std::vector<EchoAnswer> takeEchoAnswers() override;
   void cancelEchoes() override;
+  // The notification area: tray_icon.cpp.
+  bool showTrayIcon(const TrayIcon& icon) override;
+  bool trayBalloon(const std::string& text) override;
+  void removeTrayIcon() override;
+  // Files written as the program runs: log_files.cpp.
+  platform::IoResult makeFolders(const std::string& path) override;
+  platform::IoResult appendFile(const std::string& path, const std::string& bytes) override;
+  bool chooseFolder(const std::string& title, std::string& folder,
+                    const std::string& ownerWindow) override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }
@@ -102,6 +113,7 @@ class Win32Platform : public platform::Platform {
   int exitCode_ = 0;
   TextOffer offer_;  // for the elevated restart
   BackgroundServe serving_;  // the offer, once the elevated start is made
+  std::unique_ptr<NotifyArea> tray_;  // made when first shown
 };
 
 }  // namespace velquin::win32

@@ -147,6 +147,38 @@ static std::string posixPath(std::string p) {
   return p;
 }
 
+platform::IoResult ScriptedPlatform::makeFolders(const std::string& path) {
+  if (!failWrites.empty()) return {false, failWrites};
+  std::error_code e;
+  std::filesystem::create_directories(posixPath(path), e);
+  if (e) return {false, e.message()};
+  return {};
+}
+
+platform::IoResult ScriptedPlatform::appendFile(const std::string& path,
+                                                const std::string& bytes) {
+  if (!failWrites.empty()) return {false, failWrites};
+  std::ofstream out(posixPath(path), std::ios::binary | std::ios::app);
+  out << bytes;
+  out.flush();
+  if (!out) return {false, "ファイル " + path + " に書き込めません。"};
+  ++appends;
+  return {};
+}
+
+bool ScriptedPlatform::chooseFolder(const std::string& title, std::string& folder,
+                                    const std::string& ownerWindow) {
+  (void)title;
+  (void)ownerWindow;
+  folderChoosers.push_back(folder);
+  if (chosenFolders.empty()) return false;
+  const std::string answer = chosenFolders.front();
+  chosenFolders.pop_front();
+  if (answer.empty()) return false;
+  folder = answer;
+  return true;
+}
+
 platform::IoResult ScriptedPlatform::readFile(const std::string& path,
                                               std::string& bytes) {
   const std::filesystem::path p = posixPath(path);

@@ -176,6 +176,39 @@ class ScriptedPlatform : public platform::Platform {
   std::vector<EchoAnswer> takeEchoAnswers() override;
   void cancelEchoes() override;
 
+  // --- The notification area: the icon as last shown (none: not shown),
+  // every balloon, and how often the icon was removed.
+  std::optional<TrayIcon> tray;
+  std::vector<std::string> balloons;
+  int trayRemovals = 0;
+  bool refuseTray = false;  // the shell refuses the icon
+  bool showTrayIcon(const TrayIcon& icon) override {
+    if (refuseTray) return false;
+    tray = icon;
+    return true;
+  }
+  bool trayBalloon(const std::string& text) override {
+    if (!tray) return false;
+    balloons.push_back(text);
+    return true;
+  }
+  void removeTrayIcon() override {
+    if (tray) ++trayRemovals;
+    tray.reset();
+  }
+
+  // --- Files written as the program runs: real files beneath the folder;
+  // while failWrites holds a reason, every append and folder made fails
+  // with it. chosenFolders answer the folder chooser ("": cancelled).
+  std::string failWrites;
+  int appends = 0;
+  std::deque<std::string> chosenFolders;
+  std::vector<std::string> folderChoosers;  // the folder each was lit at
+  platform::IoResult makeFolders(const std::string& path) override;
+  platform::IoResult appendFile(const std::string& path, const std::string& bytes) override;
+  bool chooseFolder(const std::string& title, std::string& folder,
+                    const std::string& ownerWindow) override;
+
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }
 };

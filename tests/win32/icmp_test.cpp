@@ -81,7 +81,7 @@ TEST(Icmp, AMonitorOfARangeAndOfARouteOnLoopback) {
     const monitor::RowHistory& s = m.row(i).series;
     EXPECT_GE(s.sent(), 4) << i;
     EXPECT_EQ(s.received(), s.sent()) << i;
-    EXPECT_EQ(monitor::rowCells(m.row(i), states[i])[2], "0.0") << i;
+    EXPECT_EQ(monitor::rowCells(m.row(i), states[i], 0)[2], "0.0") << i;
     EXPECT_EQ(states[i], monitor::State::Normal) << i;
   }
   // The route to a loopback address is one hop: the host itself.

@@ -143,7 +143,7 @@ constexpr COLORREF kGreyText = RGB(0x80, 0x80, 0x80);
 constexpr COLORREF kRedText = RGB(0xC0, 0x00, 0x00);
 constexpr COLORREF kReplyBar = RGB(46, 139, 87);
 constexpr COLORREF kLossBar = RGB(220, 0, 0);
-constexpr int kState = monitor::kColumnCount - 1;
+constexpr int kState = monitor::kStateColumn;
 constexpr int kBars = monitor::kColumnCount;
 
 TEST_F(MonitorList, EachRowShowsItsStateInItsColourAndItsBars) {

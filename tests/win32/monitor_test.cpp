@@ -91,7 +91,7 @@ TEST_F(MonitorWin, CtrlMOpensItAndFourLoopbackHostsAnswerEveryRequest) {
   ASSERT_EQ(rows.size(), 5u) << clipboardText(w);
   EXPECT_EQ(rows[0][1], "ホスト");
   for (size_t i = 1; i < rows.size(); ++i) {
-    ASSERT_EQ(rows[i].size(), 11u);
+    ASSERT_EQ(rows[i].size(), 12u);
     EXPECT_EQ(rows[i][1], "127.0.0." + std::to_string(i));
     EXPECT_GE(std::stoi(rows[i][3]), 2) << rows[i][1];
     EXPECT_EQ(rows[i][4], rows[i][3]) << rows[i][1];  // received = sent
@@ -151,8 +151,11 @@ TEST_F(MonitorWin, EveryControlHasItsNameAndTheKeyboardReachesThemInOrder) {
   // Alt+I: the interval; Tab on through the window.
   keyPress('I', VK_MENU);
   EXPECT_EQ(focusNow(), in(w, "Edit_MonitorSec"));
-  for (const char* next : {"Edit_MonitorTimeout", "btnMonitor", "btnMonitorCsv",
-                           "btnMonitorPicture", "LV_Monitor", "CB_MonitorRange"}) {
+  for (const char* next : {"Edit_MonitorTimeout", "Edit_MonitorDown", "Edit_MonitorUp",
+                           "btnMonitor", "btnMonitorCsv", "btnMonitorPicture",
+                           "CB_MonitorNotify", "CB_MonitorKeep", "CB_MonitorOutages",
+                           "CB_MonitorLog", "btnMonitorLogFolder", "LV_Monitor",
+                           "CB_MonitorRange"}) {
     keyPress(VK_TAB);
     EXPECT_EQ(nameOf(focusNow()), next);
   }

@@ -35,4 +35,8 @@ make -C "$build" -j2 velquin_graph_bench >/dev/null
 # The monitor window: 256 loopback hosts at one probe a second.
 make -C "$build" -j2 velquin_monitor_bench >/dev/null
 "$root/tools/wine-run.sh" "$build/bench/velquin_monitor_bench.exe"
+# The monitor's port rows: 256 loopback listeners, then TIME_WAIT, handles
+# and memory a minute for VELQUIN_TCP_MINUTES (default 5).
+make -C "$build" -j2 velquin_tcp_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_tcp_bench.exe" "${VELQUIN_TCP_MINUTES:-5}"
 echo "load: $(uptime)"

@@ -107,6 +107,9 @@ class MemoryPlatform : public platform::Platform {
   uint64_t sendEcho(const std::string&, int, int) override { return 0; }
   std::vector<EchoAnswer> takeEchoAnswers() override { return {}; }
   void cancelEchoes() override {}
+  uint64_t sendConnect(const std::string&, int, int) override { return 0; }
+  std::vector<ConnectAnswer> takeConnectAnswers() override { return {}; }
+  void cancelConnects() override {}
 
  private:
   bool utf8_;

@@ -1,6 +1,6 @@
 #pragma once
-// The monitor's probes and rows: echo requests to many hosts, spread over
-// the interval, or to every hop of the route to one host (requests whose
+// The monitor's probes and rows: echo requests to many hosts (or TCP
+// connections to their ports), spread over the interval, or to every hop of the route to one host (requests whose
 // TTL is 1, 2, ... up to the hop that is the host), each row's results kept
 // as a series of replies, as the ping graph keeps them. The window calls
 // tick() from a timer; the platform sends the requests and reports their
@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "monitor/tcp_probe.h"
 #include "platform/platform.h"
 #include "reading/ping_replies.h"
 
@@ -39,6 +40,11 @@ struct Row {
   bool unresolved = false;  // the name did not resolve: never probed
   bool resolving = false;   // the name's address is still to come
   reading::PingSeries series{""};
+  // A port row ("host:443"): probed by TCP connections to the port; 0: by
+  // echo requests.
+  int port = 0;
+  bool refused = false;   // its latest connection was refused
+  ConnectTimes connect;   // its connect times, to the microsecond
 };
 
 class Monitor {
@@ -77,7 +83,7 @@ class Monitor {
   // Route: the hop at which the host itself answered (0: not yet).
   int hostHop() const { return hostHop_; }
   // Requests sent and not answered yet: at most one a host or hop.
-  size_t outstanding() const { return pending_.size(); }
+  size_t outstanding() const { return pending_.size() + pendingConnects_.size(); }
 
  private:
   // One host, or one hop of the route. At most one request of each is out
@@ -100,6 +106,7 @@ class Monitor {
   void spread(size_t first);
   void send(Target& t);
   bool take(const platform::Platform::EchoAnswer& a, size_t target, long long time);
+  bool takeConnect(const platform::Platform::ConnectAnswer& a, size_t target, long long time);
 
   platform::Platform& os_;
   Options options_;
@@ -107,6 +114,7 @@ class Monitor {
   std::vector<std::unique_ptr<Row>> rows_;
   std::vector<Target> targets_;
   std::unordered_map<uint64_t, size_t> pending_;  // request id -> target
+  std::unordered_map<uint64_t, size_t> pendingConnects_;  // connection id -> target
   int hostHop_ = 0;
   int lastHop_ = 0;  // the farthest hop that answered
   size_t waiting_ = 0;  // rows whose address is still to come

@@ -73,6 +73,7 @@ COLORREF lostColor(int32_t kind, bool contrast) {
     case -1: return RGB(220, 0, 0);
     case -2: return RGB(230, 130, 0);
     case -3: return RGB(160, 0, 160);
+    case -5: return RGB(0, 140, 110);  // a refused connection, as the list's "拒否"
     default: return RGB(90, 90, 90);
   }
 }
@@ -248,7 +249,7 @@ class GraphView final : public NativeControl {
     HPEN pen = CreatePen(PS_SOLID, thin * (sparse ? 2 : 1), color);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HBRUSH dot = CreateSolidBrush(color);
-    HBRUSH lostBrush[4] = {};
+    HBRUSH lostBrush[5] = {};
     std::vector<POINT> line;
     auto flush = [&] {
       if (line.size() > 1) Polyline(dc, line.data(), static_cast<int>(line.size()));
@@ -259,7 +260,7 @@ class GraphView final : public NativeControl {
       const form::GraphDoc::Column& c = columns_[static_cast<size_t>(i)];
       const int x = f.plot.left + i;
       if (c.lost < 0) {
-        HBRUSH& b = lostBrush[std::min(-c.lost, 4) - 1];
+        HBRUSH& b = lostBrush[std::min(-c.lost, 5) - 1];
         if (!b) b = CreateSolidBrush(lostColor(c.lost, contrast));
         RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
         FillRect(dc, &r, b);

@@ -16,6 +16,7 @@ namespace velquin::win32 {
 
 class Renderer;
 class IcmpEchoes;
+class TcpConnects;
 
 // Writes the bytes to a temporary file of a name of its own in the
 // target's folder, flushed to the disk, that then replaces the target in
@@ -82,6 +83,10 @@ class Win32Platform : public platform::Platform {
   uint64_t sendEcho(const std::string& address, int ttl, int timeoutMs) override;
   std::vector<EchoAnswer> takeEchoAnswers() override;
   void cancelEchoes() override;
+  // TCP connections to a port: tcp_probe_win32.cpp.
+  uint64_t sendConnect(const std::string& address, int port, int timeoutMs) override;
+  std::vector<ConnectAnswer> takeConnectAnswers() override;
+  void cancelConnects() override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }
@@ -99,6 +104,7 @@ class Win32Platform : public platform::Platform {
   std::vector<Renderer*> windows_;
   bool quitting_ = false;
   std::shared_ptr<IcmpEchoes> echoes_;
+  std::shared_ptr<TcpConnects> connects_;
   int exitCode_ = 0;
   TextOffer offer_;  // for the elevated restart
   BackgroundServe serving_;  // the offer, once the elevated start is made

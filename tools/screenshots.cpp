@@ -333,8 +333,9 @@ int wmain(int argc, wchar_t** argv) {
     });
     pump(os, 6000);
     mw.fromUser([&] {
-      monitor.list().userSelect({0, 1, 2});
-      monitor.list().select({0, 1, 2});
+      // The refused row left out, so that its state shows in its colour.
+      monitor.list().userSelect({0, 2});
+      monitor.list().select({0, 2});
       mf.userFocus(mf["LV_Monitor"]);
     });
     pump(os, 600);

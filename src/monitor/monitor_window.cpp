@@ -50,7 +50,7 @@ constexpr const char* kRangeValue = "monitor.range";
 constexpr const char* kTopValue = "monitor.top";
 
 std::vector<form::ListDoc::Column> listColumns() {
-  const int widths[kColumnCount] = {32, 100, 48, 40, 40, 40, 44, 40, 40, 60, 104};
+  const int widths[kColumnCount] = {32, 128, 48, 40, 40, 40, 44, 40, 40, 60, 104};
   std::vector<form::ListDoc::Column> out;
   for (int c = 0; c < kColumnCount; ++c)
     out.push_back({kColumns[c], widths[c], c != 1 && c != kColumnCount - 1});

@@ -38,4 +38,11 @@ make -C "$build" -j2 velquin_monitor_bench >/dev/null
 # A day of 1,024 monitor rows on a scripted clock: memory and figures.
 make -C "$build" -j2 velquin_memory_bench >/dev/null
 "$root/tools/wine-run.sh" "$build/bench/velquin_memory_bench.exe"
+# The monitor left running: one notification for 200 rows down, the log's cost.
+make -C "$build" -j2 velquin_alert_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_alert_bench.exe"
+# The monitor's port rows: 256 loopback listeners, then TIME_WAIT, handles
+# and memory a minute for VELQUIN_TCP_MINUTES (default 5).
+make -C "$build" -j2 velquin_tcp_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_tcp_bench.exe" "${VELQUIN_TCP_MINUTES:-5}"
 echo "load: $(uptime)"

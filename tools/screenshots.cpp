@@ -5,6 +5,7 @@
 // pages and the about box over the main window, and saves each as a BMP
 // file. Run under Wine on a display (tools/screenshots.sh).
 
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -346,5 +347,43 @@ int wmain(int argc, wchar_t** argv) {
   pump(os, 600);
   GetWindowRect(mw.hwnd(), &rc);
   saveBmp(rc, out + L"\\p9_monitor_day.bmp");
+  // A mixed list: a port with a loopback listener opened here, a port with
+  // none (refused), and echo rows; all on loopback.
+  {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    int ports[2] = {};
+    SOCKET sockets[2];
+    for (int i = 0; i < 2; ++i) {
+      sockets[i] = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+      sockaddr_in a{};
+      a.sin_family = AF_INET;
+      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      bind(sockets[i], reinterpret_cast<sockaddr*>(&a), sizeof a);
+      int size = sizeof a;
+      getsockname(sockets[i], reinterpret_cast<sockaddr*>(&a), &size);
+      ports[i] = ntohs(a.sin_port);
+    }
+    listen(sockets[0], SOMAXCONN);
+    closesocket(sockets[1]);
+    mw.fromUser([&] {
+      mf["Memo_Hosts"].setText("127.0.0.1:" + std::to_string(ports[0]) + "\r\n127.0.0.1:" +
+                               std::to_string(ports[1]) + "\r\n127.0.0.1\r\n127.0.0.2");
+      mf.userClick(mf["btnMonitor"]);
+    });
+    pump(os, 6000);
+    mw.fromUser([&] {
+      // The refused row left out, so that its state shows in its colour.
+      monitor.list().userSelect({0, 2});
+      monitor.list().select({0, 2});
+      mf.userFocus(mf["LV_Monitor"]);
+    });
+    pump(os, 600);
+    GetWindowRect(mw.hwnd(), &rc);
+    saveBmp(rc, out + L"\\p9_monitor_ports.bmp");
+    mw.fromUser([&] { mf.userClick(mf["btnMonitor"]); });
+    closesocket(sockets[0]);
+    WSACleanup();
+  }
   return 0;
 }

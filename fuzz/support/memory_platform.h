@@ -113,6 +113,9 @@ class MemoryPlatform : public platform::Platform {
   IoResult makeFolders(const std::string&) override { return {}; }
   IoResult appendFile(const std::string&, const std::string&) override { return {false, "", false}; }
   bool chooseFolder(const std::string&, std::string&, const std::string&) override { return false; }
+  uint64_t sendConnect(const std::string&, int, int) override { return 0; }
+  std::vector<ConnectAnswer> takeConnectAnswers() override { return {}; }
+  void cancelConnects() override {}
 
  private:
   bool utf8_;

@@ -54,6 +54,27 @@ std::string refusal(size_t lineNumber, std::string_view line) {
          "」はホスト名、アドレス、範囲のどれでもありません。";
 }
 
+std::string badPort(size_t lineNumber, std::string_view line) {
+  return std::to_string(lineNumber) + " 行目の「" + std::string(line) +
+         "」のポートには 1 から 65535 までの数を書いてください。";
+}
+
+std::string noPortOnRoute(size_t lineNumber, std::string_view line) {
+  return std::to_string(lineNumber) + " 行目の「" + std::string(line) +
+         "」: 経路にはポートがありません。経路を監視するときはポートを付けずに書いてください。";
+}
+
+// A port: 1 to 5 digits, 1 to 65535; 0 when it is none.
+int portNumber(std::string_view s) {
+  if (s.empty() || s.size() > 5) return 0;
+  int n = 0;
+  for (char c : s) {
+    if (!isDigit(c)) return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n <= 65535 ? n : 0;
+}
+
 std::string tooMany() {
   return "監視できるホストは " + std::to_string(kMaxHosts) + " までです。";
 }
@@ -199,12 +220,15 @@ bool isHostName(std::string_view s) {
   return before != '-' && letter;
 }
 
-std::string hostKey(std::string_view host) {
+std::string hostKey(std::string_view written) {
+  const HostPort hp = splitPort(written);
+  const std::string_view host = hp.host;
+  const std::string port = hp.port ? "#" + std::to_string(hp.port) : "";
   uint32_t v4;
   if (ipv4(host, v4)) {
     std::string key = "4";
     for (int shift = 24; shift >= 0; shift -= 8) key += static_cast<char>(v4 >> shift & 255);
-    return key;
+    return key + port;
   }
   Ipv6 v6;
   if (ipv6(host, v6)) {
@@ -212,14 +236,27 @@ std::string hostKey(std::string_view host) {
     // A zone names an interface: by its number, or its name in any case.
     if (!v6.zone.empty()) key += '%';
     for (char c : v6.zone) key += lower(c);
-    return key;
+    return key + port;
   }
   std::string key = "n";
   for (char c : host) key += lower(c);
-  return key;
+  return key + port;
 }
 
-HostList readHosts(std::string_view text) {
+HostPort splitPort(std::string_view host) {
+  if (host.starts_with('[')) {
+    const size_t close = host.find("]:");
+    if (close != std::string_view::npos)
+      return {std::string(host.substr(1, close - 1)), portNumber(host.substr(close + 2))};
+  } else if (!isIpv6(host)) {
+    const size_t colon = host.rfind(':');
+    if (colon != std::string_view::npos)
+      return {std::string(host.substr(0, colon)), portNumber(host.substr(colon + 1))};
+  }
+  return {std::string(host), 0};
+}
+
+HostList readHosts(std::string_view text, bool portsAllowed) {
   HostList out;
   std::unordered_set<std::string> seen;
   auto add = [&](std::string host) {
@@ -233,16 +270,50 @@ HostList readHosts(std::string_view text) {
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     ++lineNumber;
     if (line.empty()) continue;
+    // The host and, after a colon, a port; an IPv6 address has colons of
+    // its own, and takes a port only in brackets.
+    std::string_view host = line;
+    std::string_view portText;
+    bool bracketed = false;
+    if (line.starts_with('[')) {
+      const size_t close = line.find(']');
+      if (close == std::string_view::npos || line.substr(close).size() < 2 || line[close + 1] != ':')
+        return {{}, refusal(lineNumber, line)};
+      host = line.substr(1, close - 1);
+      portText = line.substr(close + 2);
+      bracketed = true;
+      if (!isIpv6(host)) return {{}, refusal(lineNumber, line)};
+    } else if (!isIpv6(line)) {
+      // One colon: a port; more (and no IPv6 address) is no form at all.
+      const size_t colon = line.find(':');
+      if (colon != std::string_view::npos && line.find(':', colon + 1) == std::string_view::npos) {
+        host = line.substr(0, colon);
+        portText = line.substr(colon + 1);
+        uint32_t a, b;
+        if (!ipv4(host, a) && !range(host, a, b) && !isHostName(host))
+          return {{}, refusal(lineNumber, line)};
+      }
+    }
+    const bool hasPort = host.size() != line.size();
+    int port = 0;
+    if (hasPort) {
+      port = portNumber(portText);
+      if (port == 0) return {{}, badPort(lineNumber, line)};
+      if (!portsAllowed) return {{}, noPortOnRoute(lineNumber, line)};
+    }
+    const std::string suffix = hasPort ? ":" + std::to_string(port) : "";
     uint32_t one, first, last;
     bool fits = true;
-    if (ipv4(line, one)) {
-      fits = add(ipv4Text(one));
-    } else if (range(line, first, last)) {
+    if (ipv4(host, one)) {
+      fits = add(ipv4Text(one) + suffix);
+    } else if (range(host, first, last)) {
       if (last < first || last - first >= kMaxHosts) return {{}, tooMany()};
       for (uint64_t a = first; a <= last && fits; ++a)
-        fits = add(ipv4Text(static_cast<uint32_t>(a)));
-    } else if (isIpv6(line) || isHostName(line)) {
-      fits = add(std::string(line));
+        fits = add(ipv4Text(static_cast<uint32_t>(a)) + suffix);
+    } else if (bracketed) {
+      fits = add("[" + std::string(host) + "]" + suffix);
+    } else if (isIpv6(host) || isHostName(host)) {
+      fits = add(std::string(host) + suffix);
     } else {
       return {{}, refusal(lineNumber, line)};
     }

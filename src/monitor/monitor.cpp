@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "monitor/hosts.h"
+
 namespace velquin::monitor {
 
 using platform::Platform;
@@ -9,7 +11,7 @@ using platform::Platform;
 void Monitor::start(const std::vector<std::string>& hosts, const Options& options) {
   const size_t count = options.mode == Mode::Route ? std::min<size_t>(hosts.size(), 1) : hosts.size();
   std::vector<std::optional<std::string>> addresses;
-  for (size_t i = 0; i < count; ++i) addresses.push_back(os_.resolveHost(hosts[i]));
+  for (size_t i = 0; i < count; ++i) addresses.push_back(os_.resolveHost(splitPort(hosts[i]).host));
   start(hosts, addresses, options);
 }
 
@@ -31,6 +33,7 @@ void Monitor::start(const std::vector<std::string>& hosts,
     row->number = static_cast<int>(i + 1);
     row->host = hosts[i];
     row->series = RowHistory(hosts[i]);
+    if (options_.mode == Mode::Hosts) row->port = splitPort(hosts[i]).port;
     const std::optional<std::string> address = i < addresses.size() ? addresses[i] : std::nullopt;
     row->resolving = !address;
     row->address = address.value_or("");
@@ -84,9 +87,11 @@ void Monitor::spread(size_t first) {
 }
 
 void Monitor::stop() {
-  if (!running_ && pending_.empty()) return;
+  if (!running_ && pending_.empty() && pendingConnects_.empty()) return;
   os_.cancelEchoes();
   pending_.clear();
+  if (!pendingConnects_.empty()) os_.cancelConnects();
+  pendingConnects_.clear();
   for (Target& t : targets_) t.out = t.missed = false;
   running_ = false;
 }
@@ -94,12 +99,25 @@ void Monitor::stop() {
 void Monitor::send(Target& t) {
   Row& row = *rows_[t.row];
   t.missed = false;
+  const size_t target = static_cast<size_t>(&t - targets_.data());
+  if (row.port) {
+    const uint64_t id = os_.sendConnect(row.address, row.port, options_.timeoutMs);
+    if (id == 0) {
+      row.refused = false;
+      row.connect.lost();
+      record(row, t.row, os_.localTimeMs(), reading::kGeneralFailure);
+      return;
+    }
+    pendingConnects_[id] = target;
+    t.out = true;
+    return;
+  }
   const uint64_t id = os_.sendEcho(row.address, t.ttl, options_.timeoutMs);
   if (id == 0) {
     record(row, t.row, os_.localTimeMs(), reading::kGeneralFailure);
     return;
   }
-  pending_[id] = static_cast<size_t>(&t - targets_.data());
+  pending_[id] = target;
   t.out = true;
 }
 
@@ -140,8 +158,33 @@ void Monitor::record(Row& row, size_t index, long long time, int32_t value) {
   if (onResult) onResult(index, time, value);
 }
 
+bool Monitor::takeConnect(const Platform::ConnectAnswer& a, size_t target, long long time) {
+  Target& t = targets_[target];
+  t.out = false;
+  Row& row = *rows_[t.row];
+  const int32_t value = connectValue(a);
+  row.refused = a.status == Platform::ConnectStatus::Refused;
+  if (a.status == Platform::ConnectStatus::Accepted)
+    row.connect.add(a.us);
+  else
+    row.connect.lost();
+  record(row, t.row, time, value);
+  return true;
+}
+
 bool Monitor::tick() {
   bool changed = false;
+  if (!pendingConnects_.empty()) {
+    const std::vector<Platform::ConnectAnswer> connects = os_.takeConnectAnswers();
+    const long long time = connects.empty() ? 0 : os_.localTimeMs();
+    for (const Platform::ConnectAnswer& a : connects) {
+      const auto it = pendingConnects_.find(a.id);
+      if (it == pendingConnects_.end()) continue;
+      const size_t target = it->second;
+      pendingConnects_.erase(it);
+      changed |= takeConnect(a, target, time);
+    }
+  }
   const std::vector<Platform::EchoAnswer> answers = os_.takeEchoAnswers();
   if (!answers.empty()) {
     const long long time = os_.localTimeMs();

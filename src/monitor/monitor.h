@@ -1,6 +1,6 @@
 #pragma once
-// The monitor's probes and rows: echo requests to many hosts, spread over
-// the interval, or to every hop of the route to one host (requests whose
+// The monitor's probes and rows: echo requests to many hosts (or TCP
+// connections to their ports), spread over the interval, or to every hop of the route to one host (requests whose
 // TTL is 1, 2, ... up to the hop that is the host), each row's results kept
 // in a history whose memory stays flat over days. The window calls
 // tick() from a timer; the platform sends the requests and reports their
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "monitor/outages.h"
+#include "monitor/tcp_probe.h"
 #include "platform/platform.h"
 #include "monitor/row_history.h"
 #include "reading/ping_replies.h"
@@ -43,6 +44,11 @@ struct Row {
   bool unresolved = false;  // the name did not resolve: never probed
   bool resolving = false;   // the name's address is still to come
   RowHistory series;
+  // A port row ("host:443"): probed by TCP connections to the port; 0: by
+  // echo requests.
+  int port = 0;
+  bool refused = false;   // its latest connection was refused
+  ConnectTimes connect;   // its connect times, to the microsecond
 };
 
 class Monitor {
@@ -81,7 +87,7 @@ class Monitor {
   // Route: the hop at which the host itself answered (0: not yet).
   int hostHop() const { return hostHop_; }
   // Requests sent and not answered yet: at most one a host or hop.
-  size_t outstanding() const { return pending_.size(); }
+  size_t outstanding() const { return pending_.size() + pendingConnects_.size(); }
   // Which hosts are down, and every outage of this start.
   const Outages& outages() const { return outages_; }
   Outages& outages() { return outages_; }
@@ -110,6 +116,7 @@ class Monitor {
   void spread(size_t first);
   void send(Target& t);
   bool take(const platform::Platform::EchoAnswer& a, size_t target, long long time);
+  bool takeConnect(const platform::Platform::ConnectAnswer& a, size_t target, long long time);
   // Every result of a row goes through here.
   void record(Row& row, size_t index, long long time, int32_t value);
 
@@ -119,6 +126,7 @@ class Monitor {
   std::vector<std::unique_ptr<Row>> rows_;
   std::vector<Target> targets_;
   std::unordered_map<uint64_t, size_t> pending_;  // request id -> target
+  std::unordered_map<uint64_t, size_t> pendingConnects_;  // connection id -> target
   int hostHop_ = 0;
   int lastHop_ = 0;  // the farthest hop that answered
   size_t waiting_ = 0;  // rows whose address is still to come

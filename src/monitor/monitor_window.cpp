@@ -63,7 +63,7 @@ constexpr const char* kLogValue = "monitor.log";
 constexpr const char* kLogFolderValue = "monitor.logFolder";
 
 std::vector<form::ListDoc::Column> listColumns() {
-  const int widths[kColumnCount] = {32, 100, 48, 40, 40, 40, 44, 40, 40, 60, 104, 40};
+  const int widths[kColumnCount] = {32, 128, 48, 40, 40, 40, 44, 40, 40, 60, 104, 40};
   std::vector<form::ListDoc::Column> out;
   for (int c = 0; c < kColumnCount; ++c)
     out.push_back({kColumns[c], widths[c], c != 1 && c != kStateColumn});
@@ -165,7 +165,8 @@ void TfrmMonitor::declare() {
          .style = {.focusControl = "Memo_Hosts"}});
   f.add({.name = "Memo_Hosts", .kind = Kind::Memo, .parent = "PanelMonitorTop",
          .bounds = {114, 22, 220, 58}, .style = {.scrollBars = form::ScrollBars::Vertical},
-         .hint = "1 行に 1 つ: 名前、アドレス、192.168.1.1-254、192.168.1.0/24"});
+         .hint = "1 行に 1 つ: 名前、アドレス、192.168.1.1-254、192.168.1.0/24。"
+                 "末尾に :ポート で TCP 接続を監視 (www.example.jp:443、[2001:db8::1]:22)"});
   f.add({.name = "LblMonitorSec", .kind = Kind::Label, .parent = "PanelMonitorTop",
          .text = "間隔 (秒)(&I):", .bounds = {346, 8, 112, 14},
          .style = {.focusControl = "Edit_MonitorSec"}});
@@ -350,7 +351,9 @@ bool TfrmMonitor::readThreshold(form::Control& field, const char* message, int& 
 }
 
 void TfrmMonitor::start() {
-  const HostList hosts = readHosts(c_->Memo_Hosts.text());
+  // A route has no port: in "経路" a line with one is refused.
+  const bool route = c_->RG_MonitorMode.itemIndex() == 1;
+  const HostList hosts = readHosts(c_->Memo_Hosts.text(), !route);
   if (!hosts.error.empty() || hosts.hosts.empty()) {
     os_.showMessage(hosts.error.empty() ? kNoHosts : hosts.error);
     form_.setFocus(c_->Memo_Hosts);
@@ -361,7 +364,7 @@ void TfrmMonitor::start() {
       !readThreshold(c_->Edit_MonitorDown, kBadDown, options.thresholds.down) ||
       !readThreshold(c_->Edit_MonitorUp, kBadUp, options.thresholds.up))
     return;
-  options.mode = c_->RG_MonitorMode.itemIndex() == 1 ? Mode::Route : Mode::Hosts;
+  options.mode = route ? Mode::Route : Mode::Hosts;
   retireNames();
   // Addresses are known at once; names are looked up off the window's
   // thread (a name server may keep them waiting), their rows filled when
@@ -370,7 +373,7 @@ void TfrmMonitor::start() {
   std::vector<std::optional<std::string>> addresses;
   std::vector<std::pair<size_t, std::string>> names;
   for (size_t i = 0; i < count; ++i) {
-    const std::string& h = hosts.hosts[i];
+    const std::string h = splitPort(hosts.hosts[i]).host;
     if (isIpv4(h) || isIpv6(h)) {
       addresses.push_back(os_.resolveHost(h));
     } else {
@@ -697,6 +700,7 @@ int TfrmMonitor::cellColor(size_t row, int column) const {
     case State::Limited: return 0x808080;
     case State::Loss:
     case State::Unresolved: return 0xC00000;
+    case State::Refused: return kRefusedColor;
     default: return -1;
   }
 }

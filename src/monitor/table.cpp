@@ -34,6 +34,14 @@ long long ipv4Key(const std::string& s) {
 // A row's figure in a numeric column; none when it has none.
 std::optional<double> figure(const Row& r, int column) {
   const RowHistory& s = r.series;
+  if (r.port && column >= 5 && column <= 8) {
+    // A port row's connect times, in milliseconds with their fraction.
+    const ConnectTimes& c = r.connect;
+    if (column == 5) return c.last >= 0 ? std::optional<double>(c.last / 1000.0) : std::nullopt;
+    if (c.count == 0) return std::nullopt;
+    return (column == 6 ? static_cast<double>(c.sum) / static_cast<double>(c.count)
+                        : static_cast<double>(column == 7 ? c.min : c.max)) / 1000.0;
+  }
   const bool any = s.received() > 0;
   switch (column) {
     case 0: return r.number;
@@ -64,6 +72,7 @@ const char* stateText(State s) {
     case State::NoAnswer: return "応答なし";
     case State::Loss: return "損失";
     case State::Unresolved: return "名前を解決できません";
+    case State::Refused: return "拒否";
     default: return "-";
   }
 }
@@ -118,6 +127,8 @@ std::vector<State> rowStates(const Monitor& m) {
       out.push_back(State::NoAnswer);
     else if (r.series.sent() == 0)
       out.push_back(State::None);
+    else if (r.port && r.refused)
+      out.push_back(State::Refused);
     else
       out.push_back(r.series.received() < r.series.sent() ? State::Loss : State::Normal);
   }
@@ -129,16 +140,31 @@ std::vector<std::string> rowCells(const Row& r, State state, int outages) {
   const bool any = s.received() > 0;
   const long long lost = s.sent() - s.received();
   const bool last = s.size() > 0 && s.value(s.size() - 1) >= 0;
+  // Latest, average, least and most.
+  std::string times[4] = {
+      last ? std::to_string(s.value(s.size() - 1)) : "-",
+      reading::ratioTenths(s.sum(), s.received()),
+      any ? std::to_string(s.min()) : "-",
+      any ? std::to_string(s.max()) : "-",
+  };
+  if (r.port) {
+    const ConnectTimes& c = r.connect;
+    const bool some = c.count > 0;
+    times[0] = c.last >= 0 ? connectMsText(c.last) : "-";
+    times[1] = some ? connectMsText((c.sum + c.count / 2) / c.count) : "-";
+    times[2] = some ? connectMsText(c.min) : "-";
+    times[3] = some ? connectMsText(c.max) : "-";
+  }
   return {
       std::to_string(r.number),
       r.host,
       reading::ratioTenths(lost * 100, s.sent()),
       std::to_string(s.sent()),
       std::to_string(s.received()),
-      last ? std::to_string(s.value(s.size() - 1)) : "-",
-      reading::ratioTenths(s.sum(), s.received()),
-      any ? std::to_string(s.min()) : "-",
-      any ? std::to_string(s.max()) : "-",
+      times[0],
+      times[1],
+      times[2],
+      times[3],
       reading::ratioTenths(s.jitterSum(), s.received() - 1),
       stateText(state),
       std::to_string(outages),
@@ -161,8 +187,12 @@ std::vector<size_t> RowOrder::order(const Monitor& m) const {
     const Row& x = m.row(a);
     const Row& y = m.row(b);
     if (column_ == 1) {
-      const long long kx = ipv4Key(x.host), ky = ipv4Key(y.host);
-      if (kx >= 0 && ky >= 0) return kx < ky ? -1 : kx > ky ? 1 : 0;
+      // Addresses by their value, then by port ("127.0.0.9:22" before
+      // "127.0.0.9:443" before "127.0.0.10").
+      const HostPort hx = splitPort(x.host), hy = splitPort(y.host);
+      const long long kx = ipv4Key(hx.host), ky = ipv4Key(hy.host);
+      if (kx >= 0 && ky >= 0 && kx != ky) return kx < ky ? -1 : 1;
+      if (kx >= 0 && ky >= 0) return hx.port < hy.port ? -1 : hx.port > hy.port ? 1 : 0;
       if ((kx >= 0) != (ky >= 0)) return kx >= 0 ? -1 : 1;  // addresses before names
       return x.host < y.host ? -1 : x.host > y.host ? 1 : 0;
     }

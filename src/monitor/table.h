@@ -25,8 +25,11 @@ enum class State {
   NoAnswer,    // "応答なし": a hop that never answered, a host down
   Loss,        // "損失": real loss
   Unresolved,  // "名前を解決できません"
+  Refused,     // "拒否": a port row whose latest connection was refused
 };
 const char* stateText(State s);
+// The colour of "拒否" (0xRRGGBB), as the graph marks a refused connection.
+inline constexpr int kRefusedColor = 0x008C6E;
 
 // A hop's losses, as counted.
 struct Losses {
@@ -44,7 +47,8 @@ std::vector<State> routeStates(const std::vector<Losses>& hops, bool hostReached
 std::vector<State> rowStates(const Monitor& m);
 
 // The cells of a row, one per column, "-" where there is no figure;
-// outages: how often it went down.
+// outages: how often it went down. A port row's times are its connect
+// times, to a tenth of a millisecond below 10.
 std::vector<std::string> rowCells(const Row& r, State s, int outages);
 
 // A click on a column's header sorts by it; a second click on the same

@@ -289,6 +289,25 @@ class Platform {
   // folder: true and folder set when the user chose one.
   virtual bool chooseFolder(const std::string& title, std::string& folder,
                             const std::string& ownerWindow) = 0;
+  // --- TCP connections to a port, opened without waiting on the caller's
+  // thread and closed with a reset as soon as they are accepted (no local
+  // port is left waiting): what a service's answer takes.
+  enum class ConnectStatus { Accepted, Refused, TimedOut, Unreachable, Failed };
+  struct ConnectAnswer {
+    uint64_t id = 0;
+    ConnectStatus status = ConnectStatus::Failed;
+    // Accepted: the time from the connection's start until it was
+    // accepted, in microseconds.
+    int64_t us = 0;
+  };
+  // Opens a connection to the port of a numeric address (IPv4 or IPv6)
+  // that gives up after timeoutMs: its id (never 0), or 0 when it could not
+  // be started at all.
+  virtual uint64_t sendConnect(const std::string& address, int port, int timeoutMs) = 0;
+  // The outcomes that came since the last call, each connection's once.
+  virtual std::vector<ConnectAnswer> takeConnectAnswers() = 0;
+  // Ends every connection still being made; none of them is answered after.
+  virtual void cancelConnects() = 0;
 };
 
 }  // namespace velquin::platform

@@ -228,6 +228,7 @@ const char* lostText(int32_t value) {
     case kUnreachable: return "宛先に到達できません";
     case kTtlExpired: return "転送中に TTL が期限切れになりました";
     case kGeneralFailure: return "転送に失敗しました";
+    case kRefused: return "接続を拒否されました";
     default: return "";
   }
 }

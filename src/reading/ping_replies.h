@@ -26,6 +26,7 @@ enum Lost : int32_t {
   kUnreachable = -2,     // destination host or net unreachable
   kTtlExpired = -3,      // TTL expired in transit
   kGeneralFailure = -4,  // the system could not send it ("PING: transmit failed")
+  kRefused = -5,         // a TCP connection that the host refused (a reset)
 };
 
 // What one line of `ping` output says.

@@ -73,6 +73,7 @@ COLORREF lostColor(int32_t kind, bool contrast) {
     case -1: return RGB(220, 0, 0);
     case -2: return RGB(230, 130, 0);
     case -3: return RGB(160, 0, 160);
+    case -5: return RGB(0, 140, 110);  // a refused connection, as the list's "拒否"
     default: return RGB(90, 90, 90);
   }
 }
@@ -236,9 +237,9 @@ class GraphView final : public NativeControl {
   }
 
   // A lost request at the foot, in the colour of its kind.
-  void markLoss(HDC dc, const Frame& f, int x, int32_t kind, HBRUSH (&brushes)[4], bool contrast,
+  void markLoss(HDC dc, const Frame& f, int x, int32_t kind, HBRUSH (&brushes)[5], bool contrast,
                 int thin) const {
-    HBRUSH& b = brushes[std::min(-kind, 4) - 1];
+    HBRUSH& b = brushes[std::min(-kind, 5) - 1];
     if (!b) b = CreateSolidBrush(lostColor(kind, contrast));
     const int mark = r_.scale(6);
     RECT r{x - thin, f.plot.bottom - mark, x + thin + 1, f.plot.bottom};
@@ -272,7 +273,7 @@ class GraphView final : public NativeControl {
     HPEN pen = CreatePen(PS_SOLID, thin * (sparse ? 2 : 1), color);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     HBRUSH dot = CreateSolidBrush(color);
-    HBRUSH lostBrush[4] = {};
+    HBRUSH lostBrush[5] = {};
     std::vector<POINT> line;
     auto flush = [&] {
       if (line.size() > 1) Polyline(dc, line.data(), static_cast<int>(line.size()));
@@ -323,7 +324,7 @@ class GraphView final : public NativeControl {
                                           blend(GetBValue(color), GetBValue(back)));
     HBRUSH band = CreateSolidBrush(light);
     HBRUSH dot = CreateSolidBrush(color);
-    HBRUSH lostBrush[4] = {};
+    HBRUSH lostBrush[5] = {};
     HPEN pen = CreatePen(PS_SOLID, thin, color);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     std::vector<POINT> line;

@@ -216,17 +216,20 @@ class ListView final : public NativeControl {
     const int height = cell.bottom - cell.top;
     HBRUSH reply = CreateSolidBrush(RGB(46, 139, 87));
     HBRUSH loss = CreateSolidBrush(RGB(220, 0, 0));
+    HBRUSH refused = nullptr;  // a refused connection (-5), made when one is drawn
     int x = cell.right - step * static_cast<int>(recent_.size());
     for (int32_t v : recent_) {
       if (x >= cell.left) {
         const int h = v < 0 ? height : std::max(1, static_cast<int>(1LL * height * v / top));
         RECT bar{x, cell.bottom - h, x + width, cell.bottom};
-        FillRect(dc, &bar, v < 0 ? loss : reply);
+        if (v == -5 && !refused) refused = CreateSolidBrush(RGB(0, 140, 110));
+        FillRect(dc, &bar, v == -5 ? refused : v < 0 ? loss : reply);
       }
       x += step;
     }
     DeleteObject(reply);
     DeleteObject(loss);
+    if (refused) DeleteObject(refused);
   }
 
   form::ListDoc& doc_;

@@ -17,6 +17,7 @@ namespace velquin::win32 {
 class Renderer;
 class IcmpEchoes;
 class NotifyArea;
+class TcpConnects;
 
 // Writes the bytes to a temporary file of a name of its own in the
 // target's folder, flushed to the disk, that then replaces the target in
@@ -93,6 +94,10 @@ class Win32Platform : public platform::Platform {
   platform::IoResult appendFile(const std::string& path, const std::string& bytes) override;
   bool chooseFolder(const std::string& title, std::string& folder,
                     const std::string& ownerWindow) override;
+  // TCP connections to a port: tcp_probe_win32.cpp.
+  uint64_t sendConnect(const std::string& address, int port, int timeoutMs) override;
+  std::vector<ConnectAnswer> takeConnectAnswers() override;
+  void cancelConnects() override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }
@@ -110,6 +115,7 @@ class Win32Platform : public platform::Platform {
   std::vector<Renderer*> windows_;
   bool quitting_ = false;
   std::shared_ptr<IcmpEchoes> echoes_;
+  std::shared_ptr<TcpConnects> connects_;
   int exitCode_ = 0;
   TextOffer offer_;  // for the elevated restart
   BackgroundServe serving_;  // the offer, once the elevated start is made

@@ -424,4 +424,30 @@ void ScriptedPlatform::cancelEchoes() {
   echoesOut.clear();
 }
 
+uint64_t ScriptedPlatform::sendConnect(const std::string& address, int port, int timeoutMs) {
+  if (refuseConnects) return 0;
+  const SentConnect c{connectsSent.size() + 1, address, port, timeoutMs, clockMs};
+  connectsSent.push_back(c);
+  connectsOut.push_back(c);
+  return c.id;
+}
+
+std::vector<platform::Platform::ConnectAnswer> ScriptedPlatform::takeConnectAnswers() {
+  std::vector<ConnectAnswer> out;
+  if (!answerConnect) return out;
+  std::erase_if(connectsOut, [&](const SentConnect& c) {
+    std::optional<ConnectAnswer> a = answerConnect(c);
+    if (!a) return false;
+    a->id = c.id;
+    out.push_back(*a);
+    return true;
+  });
+  return out;
+}
+
+void ScriptedPlatform::cancelConnects() {
+  ++connectCancels;
+  connectsOut.clear();
+}
+
 }  // namespace velquin::test

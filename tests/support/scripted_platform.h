@@ -208,6 +208,23 @@ class ScriptedPlatform : public platform::Platform {
   platform::IoResult appendFile(const std::string& path, const std::string& bytes) override;
   bool chooseFolder(const std::string& title, std::string& folder,
                     const std::string& ownerWindow) override;
+  // --- TCP connections: each still being made is answered when the
+  // program collects answers, by the test's rule (none: it stays out).
+  struct SentConnect {
+    uint64_t id = 0;
+    std::string address;
+    int port = 0;
+    int timeoutMs = 0;
+    int64_t at = 0;  // clockMs when started
+  };
+  std::vector<SentConnect> connectsSent;  // every connection, in order
+  std::vector<SentConnect> connectsOut;   // those not answered yet
+  std::function<std::optional<ConnectAnswer>(const SentConnect&)> answerConnect;
+  bool refuseConnects = false;  // sendConnect fails
+  int connectCancels = 0;
+  uint64_t sendConnect(const std::string& address, int port, int timeoutMs) override;
+  std::vector<ConnectAnswer> takeConnectAnswers() override;
+  void cancelConnects() override;
 
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }

@@ -5,6 +5,7 @@
 // pages and the about box over the main window, and saves each as a BMP
 // file. Run under Wine on a display (tools/screenshots.sh).
 
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,6 +17,7 @@
 
 #include "program.h"
 #include "form/output_doc.h"
+#include "connections/connections_window.h"
 #include "monitor/monitor_window.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
@@ -306,5 +308,48 @@ int wmain(int argc, wchar_t** argv) {
   GetWindowRect(mw.hwnd(), &rc);
   saveBmp(rc, out + L"\\p8_monitor.bmp");
   mw.fromUser([&] { mf.userClick(mf["btnMonitor"]); });
+
+  // The connections window over loopback connections made here, filtered
+  // by their port: one that closes (red), one half closed (yellow), one
+  // just made (green), the listener and the ends that stay as they were.
+  auto& conn = session.program().connections();
+  auto& cf = conn.form();
+  auto& cw = session.connectionsWindow();
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at);
+  listen(listener, 8);
+  int size = sizeof at;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&at), &size);
+  auto pair = [&](SOCKET& client, SOCKET& server) {
+    client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    connect(client, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    server = accept(listener, nullptr, nullptr);
+  };
+  SOCKET a1, a2, b1, b2, c1, c2, d1, d2;
+  pair(a1, a2);
+  pair(b1, b2);
+  pair(d1, d2);
+  window.fromUser([&] { f.execute("Act_Connections"); });
+  cw.fromUser([&] {
+    cf.userPickItem(cf["CB_ConnRefresh"], 0);
+    cf.userType(cf["Edit_ConnFilter"], std::to_string(ntohs(at.sin_port)));
+  });
+  pump(os, 2500);
+  shutdown(a1, SD_SEND);
+  linger hard{1, 0};
+  setsockopt(b1, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+  closesocket(b1);
+  closesocket(b2);
+  pair(c1, c2);
+  pump(os, 700);
+  GetWindowRect(cw.hwnd(), &rc);
+  saveBmp(rc, out + L"\\p9_connections.bmp");
+  for (SOCKET k : {a1, a2, c1, c2, d1, d2, listener}) closesocket(k);
+  WSACleanup();
   return 0;
 }

@@ -61,6 +61,14 @@ auto keyTie(const Row& r) {
   return std::tie(r.ep.transport, r.ep.local, r.ep.localPort, r.ep.remote, r.ep.remotePort);
 }
 
+// The system gives process 0, the idle process, as the owner of the
+// connections it keeps after their program let go of them (TIME_WAIT);
+// for any other endpoint it means that it did not say whose it is.
+std::string processName(const Table& t, const Endpoint& e, uint32_t process) {
+  if (e.pid == 0 && e.state != kTimeWait) return "PID 0";
+  return t.process(process).name;
+}
+
 }  // namespace
 
 bool hasRemote(const Row& r) {
@@ -79,7 +87,7 @@ std::string cellText(const Table& t, const RemoteNames& names, const Row& r, int
   const bool v6 = isV6(r.ep.transport);
   const bool udp = isUdp(r.ep.transport);
   switch (column) {
-    case kProcessColumn: return t.processOf(r).name;
+    case kProcessColumn: return processName(t, r.ep, r.process);
     case kPidColumn: return std::to_string(r.ep.pid);
     case kProtocolColumn: return transportName(r.ep.transport);
     case kLocalAddressColumn: return addressText(r.ep.local, v6);
@@ -226,7 +234,7 @@ std::string eventCell(const Table& t, const Event& e, int column) {
   switch (column) {
     case 0: return clockText(e.at);
     case 1: return eventText(e);
-    case 2: return t.process(e.process).name;
+    case 2: return processName(t, e.ep, e.process);
     case 3: return transportName(e.ep.transport);
     case 4: return endpointText(e.ep.local, e.ep.localPort, v6);
     case 5: return isUdp(e.ep.transport) ? "" : endpointText(e.ep.remote, e.ep.remotePort, v6);

@@ -26,6 +26,7 @@ inline constexpr int kMarkedReadings = 3;
 // The TCP state as netstat prints it; "" for none (UDP).
 const char* stateName(uint8_t state);
 inline constexpr uint8_t kListening = 2;
+inline constexpr uint8_t kTimeWait = 11;
 const char* transportName(Transport t);
 bool isUdp(Transport t);
 bool isV6(Transport t);

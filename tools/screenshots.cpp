@@ -337,7 +337,8 @@ int wmain(int argc, wchar_t** argv) {
   window.fromUser([&] { f.execute("Act_Connections"); });
   cw.fromUser([&] {
     cf.userPickItem(cf["CB_ConnRefresh"], 0);
-    cf.userType(cf["Edit_ConnFilter"], std::to_string(ntohs(at.sin_port)));
+    cf["Edit_ConnFilter"].setText(std::to_string(ntohs(at.sin_port)));
+    conn.filterChange();
   });
   pump(os, 2500);
   shutdown(a1, SD_SEND);

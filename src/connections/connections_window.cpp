@@ -24,7 +24,7 @@ constexpr const char* kIpv6NoClose =
     "IPv6 の接続はシステムが切断を受け付けないため切れません";
 constexpr const char* kListenNoClose = "待ち受けや UDP には切る接続がありません";
 // Design size of the window, 96-DPI units.
-constexpr int kWidth = 860;
+constexpr int kWidth = 940;
 constexpr int kHeight = 540;
 constexpr int kEventsHeight = 190;
 // While names are looked up and the readings are paused, the window looks
@@ -41,7 +41,7 @@ constexpr const char* kEventsValue = "connections.events";
 constexpr const char* kSortValue = "connections.sort";
 
 std::vector<form::ListDoc::Column> tableColumns() {
-  const int widths[kColumnCount] = {110, 52, 62, 120, 60, 120, 60, 96, 140, 64};
+  const int widths[kColumnCount] = {104, 48, 72, 110, 92, 110, 92, 100, 116, 64};
   std::vector<form::ListDoc::Column> out;
   for (int c = 0; c < kColumnCount; ++c) {
     const bool number = c == kPidColumn || c == kLocalPortColumn || c == kRemotePortColumn;
@@ -51,7 +51,7 @@ std::vector<form::ListDoc::Column> tableColumns() {
 }
 
 std::vector<form::ListDoc::Column> eventColumns() {
-  const int widths[kEventColumnCount] = {64, 220, 110, 62, 170, 190};
+  const int widths[kEventColumnCount] = {64, 220, 110, 72, 170, 190};
   std::vector<form::ListDoc::Column> out;
   for (int c = 0; c < kEventColumnCount; ++c) out.push_back({kEventColumns[c], widths[c]});
   return out;

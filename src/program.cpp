@@ -11,6 +11,7 @@
 #include "builders/ping_page.h"
 #include "builders/route_page.h"
 #include "builders/tracert_page.h"
+#include "connections/connections_window.h"
 #include "exec/runner.h"
 #include "help/about_box.h"
 #include "help/help_page.h"
@@ -53,6 +54,9 @@ Program::Program(platform::Platform& platform)
   // The monitor of many hosts or of a route's hops, a window of its own.
   monitor_ = std::make_unique<monitor::TfrmMonitor>(platform);
   m.addUnit<monitor::MonitorCommands>(*monitor_);
+  // Every connection of the machine, a window of its own.
+  connections_ = std::make_unique<connections::TfrmConnections>(platform);
+  m.addUnit<connections::ConnectionsCommands>(*connections_, *monitor_, status);
   // The command runner behind the run, stop and Ctrl-C buttons.
   runner_ = std::make_unique<exec::Runner>(m.form(), platform);
   runner_->addObserver(status);
@@ -64,6 +68,8 @@ Program::Program(platform::Platform& platform)
   m.form().checkNames();
   about_->form().checkNames();
   monitor_->form().checkNames();
+  m.addWindow(connections_->form());
+  connections_->form().checkNames();
 }
 
 Program::~Program() = default;

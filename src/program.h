@@ -19,6 +19,9 @@ class TfrmAbout;
 namespace monitor {
 class TfrmMonitor;
 }
+namespace connections {
+class TfrmConnections;
+}
 namespace app {
 class RunStatus;
 class HistoryUnit;
@@ -35,6 +38,7 @@ class Program {
   exec::Runner& runner() { return *runner_; }
   help::TfrmAbout& about() { return *about_; }
   monitor::TfrmMonitor& monitor() { return *monitor_; }
+  connections::TfrmConnections& connections() { return *connections_; }
   app::RunStatus& status() { return *status_; }
   app::HistoryUnit& history() { return *history_; }
 
@@ -48,6 +52,9 @@ class Program {
   // The monitor window, made before the main window's unit that opens it;
   // destroyed first, which ends its probes.
   std::unique_ptr<monitor::TfrmMonitor> monitor_;
+  // The connections window, made before the unit that opens it, after the
+  // monitor that its menu fills.
+  std::unique_ptr<connections::TfrmConnections> connections_;
   app::RunStatus* status_ = nullptr;    // units of the main window
   app::HistoryUnit* history_ = nullptr;
 };

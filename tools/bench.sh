@@ -13,6 +13,9 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake
 make -C "$build" -j2 velquin_bench velquin_startup_bench velquin_repeat_bench >/dev/null
 # A prefix of its own, so that the shared one of the tests is left alone.
 export VELQUIN_WINEPREFIX="${VELQUIN_WINEPREFIX:-$build/wineprefix}"
+# The connections window: readings of 5,000 and 1,000 endpoints.
+make -C "$build" -j2 velquin_connections_bench >/dev/null
+"$root/tools/wine-run.sh" "$build/bench/velquin_connections_bench.exe"
 echo "load: $(uptime)"
 # Start-up runs on one processor, with a Wine server of its own started
 # there: a start is a long chain of requests to that server, and on a

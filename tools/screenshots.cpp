@@ -18,6 +18,7 @@
 
 #include "program.h"
 #include "form/output_doc.h"
+#include "connections/connections_window.h"
 #include "monitor/monitor_window.h"
 #include "win32/platform_win32.h"
 #include "win32/renderer.h"
@@ -385,5 +386,48 @@ int wmain(int argc, wchar_t** argv) {
     closesocket(sockets[0]);
     WSACleanup();
   }
+  // The connections window over loopback connections made here, filtered
+  // by their port: one that closes (red), one half closed (yellow), one
+  // just made (green), the listener and the ends that stay as they were.
+  auto& conn = session.program().connections();
+  auto& cf = conn.form();
+  auto& cw = session.connectionsWindow();
+  WSADATA wsa;
+  WSAStartup(MAKEWORD(2, 2), &wsa);
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at);
+  listen(listener, 8);
+  int size = sizeof at;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&at), &size);
+  auto pair = [&](SOCKET& client, SOCKET& server) {
+    client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    connect(client, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    server = accept(listener, nullptr, nullptr);
+  };
+  SOCKET a1, a2, b1, b2, c1, c2, d1, d2;
+  pair(a1, a2);
+  pair(b1, b2);
+  pair(d1, d2);
+  window.fromUser([&] { f.execute("Act_Connections"); });
+  cw.fromUser([&] {
+    cf.userPickItem(cf["CB_ConnRefresh"], 0);
+    cf["Edit_ConnFilter"].setText(std::to_string(ntohs(at.sin_port)));
+    conn.filterChange();
+  });
+  pump(os, 2500);
+  shutdown(a1, SD_SEND);
+  linger hard{1, 0};
+  setsockopt(b1, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+  closesocket(b1);
+  closesocket(b2);
+  pair(c1, c2);
+  pump(os, 700);
+  GetWindowRect(cw.hwnd(), &rc);
+  saveBmp(rc, out + L"\\p9_connections.bmp");
+  for (SOCKET k : {a1, a2, c1, c2, d1, d2, listener}) closesocket(k);
+  WSACleanup();
   return 0;
 }

@@ -116,6 +116,21 @@ class MemoryPlatform : public platform::Platform {
   uint64_t sendConnect(const std::string&, int, int) override { return 0; }
   std::vector<ConnectAnswer> takeConnectAnswers() override { return {}; }
   void cancelConnects() override {}
+  // The connections: the endpoints a test put, no process known, no close.
+  std::vector<Endpoint> endpoints;
+  bool readEndpoints(std::vector<Endpoint>& out, std::string&) override {
+    out.insert(out.end(), endpoints.begin(), endpoints.end());
+    return true;
+  }
+  uint64_t processStarted(uint32_t) override { return 0; }
+  std::string processImage(uint32_t) override { return ""; }
+  CloseOutcome closeConnection(const Endpoint&, std::string&) override {
+    return CloseOutcome::Refused;
+  }
+  HostLookup addressLookup() override {
+    return [](const std::string&) { return std::string(); };
+  }
+  void showInFolder(const std::string&) override {}
 
  private:
   bool utf8_;

@@ -30,6 +30,17 @@ class ListSource {
     (void)row;
     out.clear();
   }
+  // A row's background, 0xRRGGBB, -1 for the system's; where the system's
+  // colours must stay (a high-contrast theme) the row's mark shows at the
+  // head of its first cell instead.
+  virtual int rowBackground(size_t row) const {
+    (void)row;
+    return -1;
+  }
+  virtual std::string rowMark(size_t row) const {
+    (void)row;
+    return "";
+  }
 };
 
 class ListDoc {
@@ -93,6 +104,18 @@ class ListDoc {
   std::function<void()> onSelectionShow;  // a handler changed the selection
   std::function<bool(const std::string& text)> copyText;  // to the clipboard
 
+  // The list's own menu: each item's caption, the model action it runs,
+  // whether it can be chosen now and, when not, why (shown beside it).
+  struct MenuItem {
+    std::string caption;
+    std::string action;
+    std::function<bool()> enabled;
+    std::function<std::string()> why;
+    bool separatorBefore = false;
+  };
+  void addMenuItem(MenuItem item) { menu_.push_back(std::move(item)); }
+  const std::vector<MenuItem>& menu() const { return menu_; }
+
  private:
   void fit();
 
@@ -105,6 +128,7 @@ class ListDoc {
   std::vector<bool> selected_;
   int sortColumn_ = -1;
   bool sortDescending_ = false;
+  std::vector<MenuItem> menu_;
 };
 
 }  // namespace velquin::form

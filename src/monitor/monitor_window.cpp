@@ -806,6 +806,17 @@ void TfrmMonitor::writeState(app::UserState& s) const {
              stored(b.left) + " " + stored(b.top) + " " + stored(b.width) + " " + stored(b.height));
 }
 
+void TfrmMonitor::addHost(const std::string& host, const form::Rect& owner) {
+  std::string text = c_->Memo_Hosts.text();
+  const HostList list = readHosts(text);
+  if (std::find(list.hosts.begin(), list.hosts.end(), host) == list.hosts.end()) {
+    if (!text.empty() && text.back() != '\n') text += "\r\n";
+    c_->Memo_Hosts.setText(text + host);
+  }
+  if (!monitor_.running()) c_->RG_MonitorMode.setItemIndex(0);
+  open(owner);
+}
+
 MonitorCommands::MonitorCommands(app::TfrmMain& main, TfrmMonitor& window)
     : main_(main), window_(window) {
   form::Form& f = main_.form();

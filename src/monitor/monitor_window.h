@@ -57,6 +57,9 @@ class TfrmMonitor : public form::ListSource, public form::GraphSource {
   // The hosts of a route: the list holds the host, the mode is "経路", the
   // probes stopped; the window comes up.
   void watchRoute(const std::string& host, const form::Rect& owner);
+  // A host added at the end of the list unless it is there already, the
+  // mode "ホスト"; the window comes up (the probes go on as they were).
+  void addHost(const std::string& host, const form::Rect& owner);
 
   // Handlers
   void btnMonitorClick();  // starts or stops

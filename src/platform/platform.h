@@ -308,6 +308,38 @@ class Platform {
   virtual std::vector<ConnectAnswer> takeConnectAnswers() = 0;
   // Ends every connection still being made; none of them is answered after.
   virtual void cancelConnects() = 0;
+  // --- The machine's connections: the system's tables of TCP and UDP
+  // endpoints with the process that owns each, read without running any
+  // command and without administrator rights.
+  enum class Transport : uint8_t { Tcp, Tcp6, Udp, Udp6 };
+  struct Endpoint {
+    Transport transport = Transport::Tcp;
+    // The TCP state as the system numbers it (1 closed ... 12 the control
+    // block deleted); 0 for UDP.
+    uint8_t state = 0;
+    uint16_t localPort = 0;
+    uint16_t remotePort = 0;  // 0 and no address for UDP
+    uint32_t pid = 0;
+    // Addresses in network order; IPv4 in the first four bytes.
+    std::array<uint8_t, 16> local{};
+    std::array<uint8_t, 16> remote{};
+  };
+  // Every endpoint now, or false with the system's message.
+  virtual bool readEndpoints(std::vector<Endpoint>& out, std::string& error) = 0;
+  // When the process of that id started, as a number that a later process
+  // of the same id never shares; 0 when the system does not tell.
+  virtual uint64_t processStarted(uint32_t pid) = 0;
+  // The full path of the process's program file, "" when it cannot be read.
+  virtual std::string processImage(uint32_t pid) = 0;
+  // Ends a TCP connection over IPv4 at once. Refused: the system lets only
+  // an administrator do it.
+  enum class CloseOutcome { Closed, Refused, Failed };
+  virtual CloseOutcome closeConnection(const Endpoint& e, std::string& error) = 0;
+  // The name of a numeric address, "" when it has none; a function that a
+  // thread may go on with after this object is gone, as hostLookup.
+  virtual HostLookup addressLookup() = 0;
+  // The shell's folder window with the file selected in it.
+  virtual void showInFolder(const std::string& path) = 0;
 };
 
 }  // namespace velquin::platform

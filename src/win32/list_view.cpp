@@ -1,6 +1,7 @@
 #include "win32/list_view.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
@@ -22,6 +23,7 @@ class ListView final : public NativeControl {
  public:
   explicit ListView(const NativeParams& p) : NativeControl(p), doc_(*p.model.list()) {}
   ~ListView() override {
+    if (tip_) DestroyWindow(tip_);
     doc_.onShow = nullptr;
     doc_.onSelectionShow = nullptr;
     doc_.copyText = nullptr;
@@ -80,6 +82,10 @@ class ListView final : public NativeControl {
         text_.clear();
         if (item.iSubItem < static_cast<int>(doc_.columns().size()) && item.iItem >= 0)
           text_ = widen(doc_.source().cell(static_cast<size_t>(item.iItem), item.iSubItem));
+        // A high-contrast theme keeps the system's colours: a row's mark
+        // heads its first cell instead of its background.
+        if (item.iSubItem == 0 && item.iItem >= 0 && highContrast_)
+          text_ = widen(doc_.source().rowMark(static_cast<size_t>(item.iItem))) + text_;
         const size_t n = std::min(text_.size(), static_cast<size_t>(item.cchTextMax - 1));
         std::copy_n(text_.c_str(), n, item.pszText);
         item.pszText[n] = L'\0';
@@ -170,9 +176,14 @@ class ListView final : public NativeControl {
 
   LRESULT customDraw(NMLVCUSTOMDRAW& cd) {
     switch (cd.nmcd.dwDrawStage) {
-      case CDDS_PREPAINT:
+      case CDDS_PREPAINT: {
+        HIGHCONTRASTW hc{sizeof hc};
+        highContrast_ = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) &&
+                        (hc.dwFlags & HCF_HIGHCONTRASTON);
         return CDRF_NOTIFYITEMDRAW;
+      }
       case CDDS_ITEMPREPAINT: {
+        background(cd);
         // A cell of its own colour is drawn cell by cell; a row without one
         // (most rows) costs the list no message a cell.
         const int columns = static_cast<int>(doc_.columns().size());
@@ -187,6 +198,7 @@ class ListView final : public NativeControl {
                                                     LVIS_SELECTED) != 0;
         if (color >= 0 && !selected) cd.clrText = rgb(color);
         else cd.clrText = CLR_DEFAULT;
+        background(cd);
         return CDRF_DODEFAULT;
       }
       case CDDS_ITEMPOSTPAINT:
@@ -195,6 +207,98 @@ class ListView final : public NativeControl {
       default:
         return CDRF_DODEFAULT;
     }
+  }
+
+  // A row's own background, unless it is selected or the theme's colours
+  // must stay.
+  void background(NMLVCUSTOMDRAW& cd) {
+    const int color = highContrast_ ? -1 : doc_.source().rowBackground(cd.nmcd.dwItemSpec);
+    const bool selected = ListView_GetItemState(hwnd_, static_cast<int>(cd.nmcd.dwItemSpec),
+                                                LVIS_SELECTED) != 0;
+    cd.clrTextBk = color >= 0 && !selected ? rgb(color) : CLR_DEFAULT;
+  }
+
+  LRESULT watched(HWND h, UINT msg, WPARAM wp, LPARAM lp, WNDPROC next) override {
+    if (h == hwnd_ && msg == WM_CONTEXTMENU && !doc_.menu().empty()) {
+      contextMenu(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      return 0;
+    }
+    if (h == hwnd_ && msg == WM_MENUSELECT) menuSelected(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
+    return NativeControl::watched(h, msg, wp, lp, next);
+  }
+
+  // The list's own menu, at the mouse or, from the keyboard, at the row
+  // that has the focus.
+  void contextMenu(int x, int y) {
+    if (x == -1 && y == -1) {
+      RECT rc{};
+      const int focused = ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED);
+      if (focused < 0 || !ListView_GetItemRect(hwnd_, focused, &rc, LVIR_LABEL))
+        GetClientRect(hwnd_, &rc);
+      POINT p{rc.left + 8, rc.bottom};
+      ClientToScreen(hwnd_, &p);
+      x = p.x;
+      y = p.y;
+    }
+    const auto& items = doc_.menu();
+    HMENU menu = CreatePopupMenu();
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (items[i].separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      const bool on = !items[i].enabled || items[i].enabled();
+      AppendMenuW(menu, MF_STRING | (on ? 0 : MF_GRAYED), kMenuFirst + static_cast<UINT>(i),
+                  widen(items[i].caption).c_str());
+    }
+    const UINT cmd = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr));
+    DestroyMenu(menu);
+    hideWhy();
+    if (cmd >= kMenuFirst && cmd - kMenuFirst < items.size()) {
+      const std::string action = items[cmd - kMenuFirst].action;
+      r_.fromUser([this, &action] { model_.form().execute(action); });
+    }
+  }
+
+  // A greyed item that can say why it cannot be chosen says so beside it
+  // while it is lit.
+  void menuSelected(UINT id, UINT flags, HMENU menu) {
+    const auto& items = doc_.menu();
+    std::string why;
+    if (id >= kMenuFirst && id - kMenuFirst < items.size() && (flags & MF_GRAYED) &&
+        items[id - kMenuFirst].why)
+      why = items[id - kMenuFirst].why();
+    if (why.empty()) {
+      hideWhy();
+      return;
+    }
+    if (!tip_) {
+      tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+      TOOLINFOW ti{sizeof ti};
+      ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+      ti.hwnd = hwnd_;
+      ti.lpszText = const_cast<wchar_t*>(L"");
+      SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    whyText_ = widen(why);
+    TOOLINFOW ti{sizeof ti};
+    ti.hwnd = hwnd_;
+    ti.lpszText = whyText_.data();
+    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    RECT rc{};
+    int index = -1;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+      if (GetMenuItemID(menu, i) == id) index = i;
+    GetMenuItemRect(hwnd_, menu, static_cast<UINT>(index), &rc);
+    SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(rc.right + 4, rc.top));
+    SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+  }
+
+  void hideWhy() {
+    if (!tip_) return;
+    TOOLINFOW ti{sizeof ti};
+    ti.hwnd = hwnd_;
+    SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
   }
 
   // The row's latest results as bars, newest at the right: a reply's
@@ -232,8 +336,12 @@ class ListView final : public NativeControl {
     if (refused) DeleteObject(refused);
   }
 
+  static constexpr UINT kMenuFirst = 1;
   form::ListDoc& doc_;
   std::wstring text_;
+  bool highContrast_ = false;
+  HWND tip_ = nullptr;
+  std::wstring whyText_;
   std::vector<int32_t> recent_;
   int shownCount_ = -1;
   int markColumn_ = -2;

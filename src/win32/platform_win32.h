@@ -98,6 +98,13 @@ class Win32Platform : public platform::Platform {
   uint64_t sendConnect(const std::string& address, int port, int timeoutMs) override;
   std::vector<ConnectAnswer> takeConnectAnswers() override;
   void cancelConnects() override;
+  // The machine's connections: connections_win32.cpp.
+  bool readEndpoints(std::vector<Endpoint>& out, std::string& error) override;
+  uint64_t processStarted(uint32_t pid) override;
+  std::string processImage(uint32_t pid) override;
+  CloseOutcome closeConnection(const Endpoint& e, std::string& error) override;
+  HostLookup addressLookup() override;
+  void showInFolder(const std::string& path) override;
 
   // The main window is closing for good (also set by WM_QUIT in a pump).
   void setQuitting() { quitting_ = true; }

@@ -633,6 +633,7 @@ bool Renderer::shortcut(UINT vk) {
   else if (ctrl && vk == VK_CANCEL) key = "Ctrl+Break";
   else if (ctrl) return false;
   else if (vk == VK_F3) key = "F3";
+  else if (vk == VK_F5) key = "F5";
   else if (vk == VK_RETURN) key = "Enter";
   else if (vk == VK_ESCAPE && !shift) key = "Esc";
   else return false;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "connections/connections_window.h"
 #include "help/about_box.h"
 #include "monitor/monitor_window.h"
 #include "win32/ole_on_demand.h"
@@ -41,10 +42,16 @@ Session::Session(Win32Platform& os) : os_(os) {
   main_->create(nullptr);
   about_->createWhenShown(main_->hwnd());
   monitor_->createWhenShown(main_->hwnd());
+  connections::TfrmConnections& connections = program_->connections();
+  connections_ = std::make_unique<Renderer>(connections.form());
+  connections_->onClose = [&connections] { connections.FormClose(); };
+  os_.attachWindow(connections_.get());
+  connections_->createWhenShown(main_->hwnd());
 }
 
 Session::~Session() {
   os_.attach(nullptr);
+  connections_.reset();
   monitor_.reset();
   about_.reset();
   main_.reset();

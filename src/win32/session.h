@@ -33,6 +33,7 @@ class Session {
   Renderer& mainWindow() { return *main_; }
   Renderer& aboutWindow() { return *about_; }
   Renderer& monitorWindow() { return *monitor_; }
+  Renderer& connectionsWindow() { return *connections_; }
   // Whether OLE has been set up on this thread for the session's windows:
   // not at start, but once something needs it (an assistive tool in
   // another process asking for the output view's object, a file dialog,
@@ -45,6 +46,7 @@ class Session {
   std::unique_ptr<Renderer> main_;
   std::unique_ptr<Renderer> about_;
   std::unique_ptr<Renderer> monitor_;
+  std::unique_ptr<Renderer> connections_;
 };
 
 }  // namespace velquin::win32

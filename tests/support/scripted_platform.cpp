@@ -448,6 +448,47 @@ std::vector<platform::Platform::ConnectAnswer> ScriptedPlatform::takeConnectAnsw
 void ScriptedPlatform::cancelConnects() {
   ++connectCancels;
   connectsOut.clear();
+bool ScriptedPlatform::readEndpoints(std::vector<Endpoint>& out, std::string& error) {
+  if (endpointsUnreadable) {
+    error = "テーブルを読めません";
+    return false;
+  }
+  out.insert(out.end(), endpoints.begin(), endpoints.end());
+  return true;
+}
+
+uint64_t ScriptedPlatform::processStarted(uint32_t pid) {
+  ++processQuestions;
+  const auto it = processes.find(pid);
+  return it == processes.end() ? 0 : it->second.started;
+}
+
+std::string ScriptedPlatform::processImage(uint32_t pid) {
+  ++processQuestions;
+  const auto it = processes.find(pid);
+  return it == processes.end() ? "" : it->second.image;
+}
+
+platform::Platform::CloseOutcome ScriptedPlatform::closeConnection(const Endpoint& e,
+                                                                   std::string& error) {
+  if (closeAnswer == CloseOutcome::Closed) closed.push_back(e);
+  if (closeAnswer == CloseOutcome::Failed) error = "パラメーターが間違っています。";
+  if (closeAnswer == CloseOutcome::Refused) error = "アクセスが拒否されました。";
+  return closeAnswer;
+}
+
+platform::Platform::HostLookup ScriptedPlatform::addressLookup() {
+  return [names = addressNames, gate = lookups](const std::string& address) {
+    std::unique_lock<std::mutex> hold(gate->lock);
+    ++gate->waiting;
+    gate->changed.notify_all();
+    gate->changed.wait(hold, [&] { return !gate->held; });
+    --gate->waiting;
+    ++gate->finished;
+    gate->changed.notify_all();
+    const auto it = names.find(address);
+    return it == names.end() ? std::string() : it->second;
+  };
 }
 
 }  // namespace velquin::test

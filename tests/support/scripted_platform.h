@@ -225,6 +225,28 @@ class ScriptedPlatform : public platform::Platform {
   uint64_t sendConnect(const std::string& address, int port, int timeoutMs) override;
   std::vector<ConnectAnswer> takeConnectAnswers() override;
   void cancelConnects() override;
+  // --- The machine's connections, as the test sets them: the system's
+  // tables at the next reading (unreadable: the reading fails), the
+  // processes by id, each with its start and its file ("" cannot be read),
+  // and how a close goes.
+  std::vector<Endpoint> endpoints;
+  bool endpointsUnreadable = false;
+  struct ScriptedProcess {
+    uint64_t started = 0;
+    std::string image;
+  };
+  std::map<uint32_t, ScriptedProcess> processes;
+  int processQuestions = 0;  // processStarted and processImage calls
+  CloseOutcome closeAnswer = CloseOutcome::Closed;
+  std::vector<Endpoint> closed;  // every connection the program closed
+  std::map<std::string, std::string> addressNames;  // address -> name
+  std::vector<std::string> shownInFolder;
+  bool readEndpoints(std::vector<Endpoint>& out, std::string& error) override;
+  uint64_t processStarted(uint32_t pid) override;
+  std::string processImage(uint32_t pid) override;
+  CloseOutcome closeConnection(const Endpoint& e, std::string& error) override;
+  HostLookup addressLookup() override;
+  void showInFolder(const std::string& path) override { shownInFolder.push_back(path); }
 
  private:
   const char* ansi() const { return utf8Ansi ? "UTF-8" : "CP932"; }

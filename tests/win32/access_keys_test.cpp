@@ -249,6 +249,20 @@ TEST_F(AccessKeys, EveryMenuAndEveryWindowGivesEachKeyOnePlace) {
   SendMessageW(monitor.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
   pump();
 
+  // The connections window: its controls, its table's menu and its system
+  // menu.
+  window->fromUser([&] { main().form().execute("Act_Connections"); });
+  pump();
+  win32::Renderer& connections = session->connectionsWindow();
+  ASSERT_TRUE(IsWindowVisible(connections.hwnd()));
+  addMenuClashes("frmConnections system menu", systemMenuOf(connections.hwnd()), clashes);
+  const std::vector<Item> table = contextMenuOf(findByName(connections.hwnd(), "LV_Connections"));
+  EXPECT_NE(find(table, "接続を切る"), nullptr);
+  addMenuClashes("LV_Connections", table, clashes);
+  addClashes("frmConnections", shownKeys(connections.model()), clashes);
+  SendMessageW(connections.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  pump();
+
   // The about box.
   showPageOf("btnHelp3");
   click("btnHelp3");

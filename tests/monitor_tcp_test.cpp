@@ -146,13 +146,13 @@ TEST(MonitorPorts, EachOutcomeOfAConnectionGivesItsRowsFiguresAndState) {
   ASSERT_EQ(os.echoesSent.size(), 3u);
   EXPECT_EQ(os.echoesSent[0].address, "127.0.0.1");
   EXPECT_EQ(allRows(m),
-            "#\tホスト\t損失%\t送信\t受信\t最新\t平均\t最小\t最大\tジッター\t状態\r\n"
-            "1\t127.0.0.1:80\t0.0\t3\t3\t153\t55\t0.4\t153\t76.5\t正常\r\n"
-            "2\t127.0.0.1:81\t100.0\t3\t0\t-\t-\t-\t-\t-\t拒否\r\n"
-            "3\t127.0.0.1:82\t100.0\t2\t0\t-\t-\t-\t-\t-\t損失\r\n"
-            "4\t127.0.0.1:83\t100.0\t3\t0\t-\t-\t-\t-\t-\t損失\r\n"
-            "5\t127.0.0.1\t0.0\t3\t3\t2\t2.0\t2\t2\t0.0\t正常\r\n"
-            "6\t[::1]:84\t33.3\t3\t2\t1.2\t1.2\t1.2\t1.2\t0.0\t損失\r\n");
+            "#\tホスト\t損失%\t送信\t受信\t最新\t平均\t最小\t最大\tジッター\t状態\t障害\r\n"
+            "1\t127.0.0.1:80\t0.0\t3\t3\t153\t55\t0.4\t153\t76.5\t正常\t0\r\n"
+            "2\t127.0.0.1:81\t100.0\t3\t0\t-\t-\t-\t-\t-\t拒否\t1\r\n"
+            "3\t127.0.0.1:82\t100.0\t2\t0\t-\t-\t-\t-\t-\t損失\t0\r\n"
+            "4\t127.0.0.1:83\t100.0\t3\t0\t-\t-\t-\t-\t-\t応答なし\t1\r\n"
+            "5\t127.0.0.1\t0.0\t3\t3\t2\t2.0\t2\t2\t0.0\t正常\t0\r\n"
+            "6\t[::1]:84\t33.3\t3\t2\t1.2\t1.2\t1.2\t1.2\t0.0\t損失\t0\r\n");
   // Each loss is of its own kind: the graph and its tips tell them apart.
   const int32_t kinds[] = {reading::kRefused, reading::kTimedOut, reading::kUnreachable};
   for (size_t row = 1; row <= 3; ++row) EXPECT_EQ(m.row(row).series.value(0), kinds[row - 1]);

@@ -121,14 +121,16 @@ std::vector<State> rowStates(const Monitor& m) {
   }
   for (size_t i = 0; i < m.rowCount(); ++i) {
     const Row& r = m.row(i);
+    // A port whose host sends resets is down all the same, but "拒否"
+    // tells more than "応答なし": the host is there, its service is not.
     if (r.unresolved)
       out.push_back(State::Unresolved);
+    else if (r.port && r.refused && r.series.sent() > 0)
+      out.push_back(State::Refused);
     else if (m.outages().down(i))
       out.push_back(State::NoAnswer);
     else if (r.series.sent() == 0)
       out.push_back(State::None);
-    else if (r.port && r.refused)
-      out.push_back(State::Refused);
     else
       out.push_back(r.series.received() < r.series.sent() ? State::Loss : State::Normal);
   }

@@ -448,6 +448,8 @@ std::vector<platform::Platform::ConnectAnswer> ScriptedPlatform::takeConnectAnsw
 void ScriptedPlatform::cancelConnects() {
   ++connectCancels;
   connectsOut.clear();
+}
+
 bool ScriptedPlatform::readEndpoints(std::vector<Endpoint>& out, std::string& error) {
   if (endpointsUnreadable) {
     error = "テーブルを読めません";

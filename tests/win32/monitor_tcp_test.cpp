@@ -164,7 +164,7 @@ TEST_F(MonitorTcpWin, AListeningPortAClosedPortAndAnEchoRowReadNormalRefusedNorm
   } expected[] = {{open, "正常"}, {shut, "拒否"}, {"127.0.0.1", "正常"}};
   for (size_t i = 0; i < 3; ++i) {
     const std::vector<std::string>& r = rows[i + 1];
-    ASSERT_EQ(r.size(), 11u);
+    ASSERT_EQ(r.size(), 12u);
     EXPECT_EQ(r[1], expected[i].host);
     EXPECT_EQ(r[10], expected[i].state) << r[1];
     EXPECT_GE(std::stoi(r[3]), 3) << r[1];

@@ -110,8 +110,8 @@ class MemoryPlatform : public platform::Platform {
   bool showTrayIcon(const TrayIcon&) override { return false; }
   bool trayBalloon(const std::string&) override { return false; }
   void removeTrayIcon() override {}
-  IoResult makeFolders(const std::string&) override { return {}; }
-  IoResult appendFile(const std::string&, const std::string&) override { return {false, "", false}; }
+  platform::IoResult makeFolders(const std::string&) override { return {}; }
+  platform::IoResult appendFile(const std::string&, const std::string&) override { return {false, "", false}; }
   bool chooseFolder(const std::string&, std::string&, const std::string&) override { return false; }
   uint64_t sendConnect(const std::string&, int, int) override { return 0; }
   std::vector<ConnectAnswer> takeConnectAnswers() override { return {}; }

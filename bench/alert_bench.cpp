@@ -26,14 +26,7 @@ namespace {
 using namespace velquin;
 using Clock = std::chrono::steady_clock;
 
-double processorSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
+using bench::processorSeconds;
 
 // Echoes answered at once while the hosts are up, timed out at once after;
 // the balloons counted with the time each came.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -14,6 +15,27 @@
 namespace velquin::bench {
 
 using Clock = std::chrono::steady_clock;
+
+// The processor time of the process so far, in seconds.
+inline double processorSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto seconds = [](const FILETIME& t) {
+    return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// The handles of the process; where the system gives no count (Wine), the
+// value of the next handle it gives out, which grows with the table.
+inline DWORD handles() {
+  DWORD n = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return n;
+  HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  n = static_cast<DWORD>(reinterpret_cast<uintptr_t>(probe) / 4);
+  CloseHandle(probe);
+  return n;
+}
 
 // A folder of its own under the temporary folder, made the current one,
 // with a settings file in place so that no message box waits for a user.

@@ -27,16 +27,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kRows = 1024;
 
-// The processor time of the process: what the day costs, however loaded
-// the machine is.
-double processorSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
+using bench::processorSeconds;
 constexpr long long kDayMs = 86'400'000;
 constexpr int64_t kTickMs = 1000;  // each host due once a tick
 

@@ -36,25 +36,9 @@ using Clock = std::chrono::steady_clock;
 
 double memoryKiB() { return bench::privateMiB() * 1024; }
 
-double processorSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
+using bench::processorSeconds;
 
-// The handles of the process; where the system gives no count (Wine), the
-// value of the next handle it gives out, which grows with the table.
-DWORD handles() {
-  DWORD n = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return n;
-  HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  n = static_cast<DWORD>(reinterpret_cast<uintptr_t>(probe) / 4);
-  CloseHandle(probe);
-  return n;
-}
+using bench::handles;
 
 // Echo requests that never answer, as to hosts that are down, and that
 // never leave the program. Each look for answers goes over every request
@@ -233,7 +217,7 @@ void loopbackHosts() {
   long long results = 0, received = 0, sum = 0;
   size_t bytes = 0, blocks = 0;
   for (size_t i = 0; i < m.rowCount(); ++i) {
-    const reading::PingSeries& s = m.row(i).series;
+    const monitor::RowHistory& s = m.row(i).series;
     results += s.sent();
     received += s.received();
     sum += s.sum();

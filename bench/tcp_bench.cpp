@@ -33,25 +33,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kRows = 256;
 
-double processorSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return ((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
+using bench::processorSeconds;
 
-// The handles of the process; where the system gives no count (Wine), the
-// value of the next handle it gives out, which grows with the table.
-DWORD handles() {
-  DWORD n = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return n;
-  HANDLE probe = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  n = static_cast<DWORD>(reinterpret_cast<uintptr_t>(probe) / 4);
-  CloseHandle(probe);
-  return n;
-}
+using bench::handles;
 
 // Listeners on free loopback ports; a thread of their own accepts each
 // connection and closes it.

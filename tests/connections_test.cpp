@@ -217,6 +217,8 @@ TEST_F(Connections, AHeaderSortsByItsColumnBothWaysNumbersAndAddressesByValue) {
   os.endpoints.back().state = 5;  // the last one changes later
   os.clock += 5000;
   cf().userShortcut("F5");
+  // Before any click: by protocol, then the addresses, upwards.
+  EXPECT_EQ(column(connections::kLocalAddressColumn), "9.0.0.3,10.0.0.4,192.168.0.1");
   const std::vector<std::pair<std::string, std::string>> ascending = {
       {"alpha.exe,browser.exe,Zeta.exe", "Zeta.exe,browser.exe,alpha.exe"},
       {"7,30,100", "100,30,7"},

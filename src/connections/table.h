@@ -73,10 +73,6 @@ class EventLog {
   const Event& operator[](size_t i) const { return events_[i]; }
   size_t dropped() const { return dropped_; }
   size_t limit() const { return limit_; }
-  void clear() {
-    events_.clear();
-    dropped_ = 0;
-  }
   size_t bytes() const { return events_.size() * sizeof(Event); }
 
  private:

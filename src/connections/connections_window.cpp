@@ -430,17 +430,16 @@ void TfrmConnections::copy() {
     os_.showMessage("クリップボードにコピーできませんでした。");
 }
 
-bool TfrmConnections::saveBytes(const std::string& name, const std::string& bytes) {
+void TfrmConnections::saveBytes(const std::string& name, const std::string& bytes) {
   platform::FileDialog d;
   d.filter = "CSV ファイル (*.csv)|*.csv";
   d.fileName = name;
   d.askBeforeReplace = true;
   d.defaultExtension = "csv";
-  if (!os_.saveDialog(d)) return false;
+  if (!os_.saveDialog(d)) return;
   const platform::IoResult r = os_.writeFile(d.fileName, bytes);
   if (!r.ok)
     os_.showMessage("CSV ファイルを保存できませんでした: " + d.fileName + "\r\n" + r.message);
-  return r.ok;
 }
 
 void TfrmConnections::saveCsv() { saveBytes("connections.csv", csvText(table_, names_, order_)); }

@@ -136,7 +136,7 @@ class TfrmConnections : public form::ListSource {
   std::vector<size_t> selectedSlots() const;
   // The remote address of the first row selected that has one.
   std::string selectedRemote() const;
-  bool saveBytes(const std::string& name, const std::string& bytes);
+  void saveBytes(const std::string& name, const std::string& bytes);
 
   platform::Platform& os_;
   form::Form form_;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_window.h"
+#include "monitor_session.h"
 #include "monitor/monitor_window.h"
 #include "program.h"
 #include "win32/platform_win32.h"
@@ -60,35 +61,11 @@ class ScriptedEchoes : public win32::Win32Platform {
   uint64_t next_ = 1;
 };
 
-class Bench {
+class Bench : public bench::MonitorSession {
  public:
-  explicit Bench(win32::Win32Platform& os) : os_(os) {
-    folder_ = bench::scratchFolder("velquin-alert-bench");
-    session_ = std::make_unique<win32::Session>(os_);
-    session_->show(SW_SHOWNORMAL);
-    session_->mainWindow().fromUser([&] { session_->main().form().execute("Act_Monitor"); });
-    run(300);
-  }
-  ~Bench() {
-    session_.reset();
-    bench::leaveScratchFolder(folder_);
-  }
-  monitor::TfrmMonitor& window() { return session_->program().monitor(); }
-  const std::filesystem::path& folder() const { return folder_; }
-
-  void run(int ms) {
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-      if (left.count() <= 0) return;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) os_.dispatch(msg);
-    }
-  }
+  explicit Bench(win32::Win32Platform& os) : MonitorSession(os, "velquin-alert-bench") {}
   void start(const char* hosts, const char* down, bool log) {
-    form::Form& f = window().form();
-    session_->monitorWindow().fromUser([&] {
+    fromUser([&](form::Form& f) {
       f["Memo_Hosts"].setText(hosts);
       f["Edit_MonitorSec"].setText("1");
       f["Edit_MonitorTimeout"].setText("1000");
@@ -100,16 +77,7 @@ class Bench {
       f.userClick(f["btnMonitor"]);
     });
   }
-  void stop() {
-    form::Form& f = window().form();
-    session_->monitorWindow().fromUser([&] { f.userClick(f["btnMonitor"]); });
-  }
-  HWND hwnd() { return session_->monitorWindow().hwnd(); }
-
- private:
-  win32::Win32Platform& os_;
-  std::filesystem::path folder_;
-  std::unique_ptr<win32::Session> session_;
+  void stop() { clickStart(); }
 };
 
 void gathering() {

@@ -28,6 +28,7 @@
 #include "win32/platform_win32.h"
 #include "win32/session.h"
 #include "bench_window.h"
+#include "monitor_session.h"
 
 namespace {
 
@@ -70,39 +71,13 @@ class SilentPlatform : public win32::Win32Platform {
   long long checked_ = 0;
 };
 
-class MonitorBench {
+class MonitorBench : public bench::MonitorSession {
  public:
-  explicit MonitorBench(win32::Win32Platform& os) : os_(os) {
-    folder_ = bench::scratchFolder("velquin-monitor-bench");
-    session_ = std::make_unique<win32::Session>(os_);
-    session_->show(SW_SHOWNORMAL);
-    session_->mainWindow().fromUser([&] { session_->main().form().execute("Act_Monitor"); });
-    run(300);
-  }
-  ~MonitorBench() {
-    session_.reset();
-    bench::leaveScratchFolder(folder_);
-  }
-
-  monitor::TfrmMonitor& window() { return session_->program().monitor(); }
-  HWND hwnd() { return session_->monitorWindow().hwnd(); }
-
-  // The program's own loop for ms: it sleeps until a message comes.
-  void run(int ms) {
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-      if (left.count() <= 0) return;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) os_.dispatch(msg);
-    }
-  }
+  explicit MonitorBench(win32::Win32Platform& os) : MonitorSession(os, "velquin-monitor-bench") {}
 
   void start(const char* hosts = "127.0.0.1-254\r\n127.0.1.1\r\n127.0.1.2",
              const char* interval = "1", const char* timeout = "1000") {
-    form::Form& f = window().form();
-    session_->monitorWindow().fromUser([&] {
+    fromUser([&](form::Form& f) {
       f["Memo_Hosts"].setText(hosts);
       f["Edit_MonitorSec"].setText(interval);
       f["Edit_MonitorTimeout"].setText(timeout);
@@ -110,41 +85,7 @@ class MonitorBench {
       f.userClick(f["btnMonitor"]);
     });
   }
-  void stop() {
-    form::Form& f = window().form();
-    session_->monitorWindow().fromUser([&] { f.userClick(f["btnMonitor"]); });
-  }
-
-  // The longest and the 99th-percentile wait of another thread for the
-  // window's answer to a message, every 20 ms, while it runs for ms.
-  void answerTimes(int ms, double& longest, double& p99) {
-    std::atomic<bool> done{false}, ended{false};
-    std::vector<double> waits;
-    HWND target = hwnd();
-    std::thread probe([&] {
-      while (!done) {
-        const Clock::time_point t = Clock::now();
-        DWORD_PTR r = 0;
-        SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &r);
-        waits.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t).count());
-        Sleep(20);
-      }
-      ended = true;
-    });
-    run(ms);
-    done = true;
-    // The probe may wait for an answer: the window goes on answering.
-    while (!ended) run(5);
-    probe.join();
-    std::sort(waits.begin(), waits.end());
-    longest = waits.empty() ? 0 : waits.back();
-    p99 = waits.empty() ? 0 : waits[waits.size() * 99 / 100];
-  }
-
- private:
-  std::filesystem::path folder_;
-  win32::Win32Platform& os_;
-  std::unique_ptr<win32::Session> session_;
+  void stop() { clickStart(); }
 };
 
 // The system's own echo to the address, count times: its mean round trip.

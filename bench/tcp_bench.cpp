@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench_window.h"
+#include "monitor_session.h"
 #include "monitor/monitor_window.h"
 #include "program.h"
 #include "win32/platform_win32.h"
@@ -149,67 +150,20 @@ double blockingConnectMs(const std::vector<int>& ports, int count) {
   return got ? sum / got : -1;
 }
 
-class PortBench {
+class PortBench : public bench::MonitorSession {
  public:
-  explicit PortBench(win32::Win32Platform& os) : os_(os) {
-    folder_ = bench::scratchFolder("velquin-tcp-bench");
-    session_ = std::make_unique<win32::Session>(os_);
-    session_->show(SW_SHOWNORMAL);
-    session_->mainWindow().fromUser([&] { session_->main().form().execute("Act_Monitor"); });
-    run(300);
-  }
-  ~PortBench() {
-    session_.reset();
-    bench::leaveScratchFolder(folder_);
-  }
-  monitor::TfrmMonitor& window() { return session_->program().monitor(); }
-
-  // The program's own loop for ms: it sleeps until a message comes.
-  void run(int ms) {
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-      if (left.count() <= 0) return;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) os_.dispatch(msg);
-    }
-  }
+  explicit PortBench(win32::Win32Platform& os) : MonitorSession(os, "velquin-tcp-bench") {}
   void click(const std::string& hosts) {
-    form::Form& f = window().form();
-    session_->monitorWindow().fromUser([&] {
+    fromUser([&](form::Form& f) {
       if (!hosts.empty()) f["Memo_Hosts"].setText(hosts);
       f.userClick(f["btnMonitor"]);
     });
   }
-  // The longest wait of another thread for the window's answer to a
-  // message, every 20 ms, while it runs for ms.
   double longestAnswerMs(int ms) {
-    std::atomic<bool> done{false}, ended{false};
-    double longest = 0;
-    HWND target = session_->monitorWindow().hwnd();
-    std::thread probe([&] {
-      while (!done) {
-        const Clock::time_point t = Clock::now();
-        DWORD_PTR r = 0;
-        SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &r);
-        longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - t).count());
-        Sleep(20);
-      }
-      ended = true;
-    });
-    run(ms);
-    done = true;
-    // The probe may wait for an answer: the window goes on answering.
-    while (!ended) run(5);
-    probe.join();
+    double longest = 0, p99 = 0;
+    answerTimes(ms, longest, p99);
     return longest;
   }
-
- private:
-  std::filesystem::path folder_;
-  win32::Win32Platform& os_;
-  std::unique_ptr<win32::Session> session_;
 };
 
 }  // namespace

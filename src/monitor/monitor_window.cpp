@@ -7,6 +7,7 @@
 
 #include "app/graph_menu.h"
 #include "app/settings.h"
+#include "app/window_bounds.h"
 #include "form/line_times.h"
 #include "form/output_doc.h"
 #include "form/typed_number.h"
@@ -84,14 +85,6 @@ std::string outagesPath(const std::string& path) {
   const size_t dot = path.rfind('.');
   const bool ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
   return (ext ? path.substr(0, dot) : path) + "-障害.csv";
-}
-
-std::vector<int> numbers(const std::string& text) {
-  std::vector<int> out;
-  std::istringstream in(text);
-  int v;
-  while (in >> v) out.push_back(v);
-  return out;
 }
 
 }  // namespace
@@ -772,16 +765,10 @@ void TfrmMonitor::readState(const app::UserState& s) {
     graph_.setFixedTop(top);
   // The bounds as stored (96-DPI units), kept only where a screen shows
   // the window's top left corner.
-  const std::vector<int> b = numbers(s.value(kBoundsValue, ""));
-  if (b.size() != 4 || b[2] < 200 || b[3] < 150) return;
-  const int dpi = os_.screenDpi();
-  const form::Rect r{static_cast<int>(app::scaleRounded(b[0], dpi, 96)),
-                     static_cast<int>(app::scaleRounded(b[1], dpi, 96)),
-                     static_cast<int>(app::scaleRounded(b[2], dpi, 96)),
-                     static_cast<int>(app::scaleRounded(b[3], dpi, 96))};
-  if (!os_.workArea(r.left + 8, r.top + 8).holds) return;
-  form_.setWindowBounds(r);
-  placed_ = true;
+  if (const auto b = app::storedBounds(s, kBoundsValue, os_)) {
+    form_.setWindowBounds(*b);
+    placed_ = true;
+  }
 }
 
 void TfrmMonitor::writeState(app::UserState& s) const {
@@ -798,12 +785,7 @@ void TfrmMonitor::writeState(app::UserState& s) const {
   s.setFlag(kOutagesValue, c_->CB_MonitorOutages.checked());
   s.setFlag(kLogValue, c_->CB_MonitorLog.checked());
   s.setValue(kLogFolderValue, logFolder_);
-  if (!placed_) return;
-  const form::Rect& b = form_.windowBounds();
-  const int dpi = os_.screenDpi();
-  auto stored = [&](int px) { return std::to_string(app::scaleRounded(px, 96, dpi)); };
-  s.setValue(kBoundsValue,
-             stored(b.left) + " " + stored(b.top) + " " + stored(b.width) + " " + stored(b.height));
+  if (placed_) app::storeBounds(s, kBoundsValue, form_.windowBounds(), os_);
 }
 
 void TfrmMonitor::addHost(const std::string& host, const form::Rect& owner) {

@@ -85,9 +85,9 @@ void count(Figures& f, int32_t v, int32_t before) {
 }
 
 const Day kDays[] = {
-    // Replies that wander from 1 to 60 ms, a day at one a second.
-    {"replies", kMidnight, 1000, 86'400, [](long long i) { return int32_t((i * 37 + i / 600) % 60 + 1); }},
-    // Losses of every kind among them, and an hour without an answer.
+    // Replies of 0 to 249 ms with losses of every kind among them and an
+    // hour without an answer, started 5 s into a minute: the hour behind
+    // the newest result begins within a minute, which stays whole.
     {"losses", kMidnight + 5'000, 1000, 86'400,
      [](long long i) -> int32_t {
        if (i >= 30'000 && i < 33'600) return reading::kTimedOut;
@@ -99,10 +99,6 @@ const Day kDays[] = {
      }},
     // A row that never answered.
     {"never answered", kMidnight, 1000, 86'400, [](long long) { return reading::kTimedOut; }},
-    // Started half a minute into a minute, a result every 1.7 s: the hour
-    // behind the newest result begins within a minute, which stays whole.
-    {"hour crossed mid-minute", kMidnight + 30'000 + 250, 1700, 6'000,
-     [](long long i) { return i % 11 == 0 ? reading::kTimedOut : int32_t(i % 17); }},
     // Replies too long for a minute's sums: the minute goes on in a second
     // summary.
     {"sums beyond a minute's room", kMidnight, 1000, 3 * 3'600,

@@ -7,7 +7,7 @@ need=()
 # targets; libclang-rt-dev is the one that matches the default clang.
 for pkg in cmake g++ make libgtest-dev googletest mingw-w64 wine wine64 \
            xvfb fonts-ipafont locales imagemagick clang libclang-rt-dev \
-           libdtl-dev; do
+           libdtl-dev ccache; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

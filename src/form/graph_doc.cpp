@@ -163,8 +163,9 @@ void GraphDoc::columns(size_t series, long long from, long long span, int width,
   }
   // Where the summaries in view are wider than a column, the points are
   // summed up the same way, by the same stretches of the clock: the two
-  // parts look the same where they meet.
-  if (length > 0 && length * width > span) {
+  // parts look the same where they meet (no summary in view leaves the
+  // length 0, and the span is never 0 here).
+  if (length * width > span) {
     GraphSource::Summary open;
     bool any = false;
     eachRun(series, from, [&](const long long* times, const int32_t* values, size_t n) {

@@ -492,7 +492,9 @@ TEST_F(MonitorWindow, TheWindowsChoicesAndBoundsAreKeptAcrossStarts) {
     if (st.taken)
       EXPECT_EQ(b, (form::Rect{100, 120, 200, 150}));
     else
-      EXPECT_EQ(b.left, owner.left + (owner.width - 800) / 2) << st.bounds;
+      EXPECT_EQ(b, (form::Rect{owner.left + (owner.width - b.width) / 2,
+                               owner.top + (owner.height - b.height) / 2, 800, b.height}))
+          << st.bounds;
     main().FormClose();
   }
 }

@@ -30,4 +30,20 @@ void storeBounds(UserState& s, const std::string& key, const form::Rect& b,
                       stored(b.height));
 }
 
+bool showOver(form::Form& f, const form::Rect& owner, bool& placed) {
+  if (f.windowVisible()) {
+    f.bringToFront();
+    return false;
+  }
+  if (!placed) {
+    form::Rect b = f.windowBounds();
+    b.left = owner.left + (owner.width - b.width) / 2;
+    b.top = owner.top + (owner.height - b.height) / 2;
+    f.setWindowBounds(b);
+    placed = true;
+  }
+  f.setWindowVisible(true);
+  return true;
+}
+
 }  // namespace velquin::app

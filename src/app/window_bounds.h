@@ -7,6 +7,7 @@
 
 #include "app/user_state.h"
 #include "form/control.h"
+#include "form/form.h"
 #include "platform/platform.h"
 
 namespace velquin::app {
@@ -18,5 +19,10 @@ std::optional<form::Rect> storedBounds(const UserState& s, const std::string& ke
                                        platform::Platform& os);
 void storeBounds(UserState& s, const std::string& key, const form::Rect& b,
                  platform::Platform& os);
+
+// Opens a window of its own over its owner: brought forward when it is
+// shown already (false), otherwise shown (true), centred over the owner
+// the first time when it has no bounds of its own yet (placed).
+bool showOver(form::Form& f, const form::Rect& owner, bool& placed);
 
 }  // namespace velquin::app

@@ -204,18 +204,7 @@ void TfrmConnections::declare() {
 }
 
 void TfrmConnections::open(const form::Rect& owner) {
-  if (form_.windowVisible()) {
-    form_.bringToFront();
-    return;
-  }
-  if (!placed_) {
-    form::Rect b = form_.windowBounds();
-    b.left = owner.left + (owner.width - b.width) / 2;
-    b.top = owner.top + (owner.height - b.height) / 2;
-    form_.setWindowBounds(b);
-    placed_ = true;
-  }
-  form_.setWindowVisible(true);
+  if (!app::showOver(form_, owner, placed_)) return;
   refresh();
   schedule();
 }

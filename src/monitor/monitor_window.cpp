@@ -273,20 +273,7 @@ void TfrmMonitor::declare() {
   f.setFocus(c_->Memo_Hosts);
 }
 
-void TfrmMonitor::open(const form::Rect& owner) {
-  if (form_.windowVisible()) {
-    form_.bringToFront();
-    return;
-  }
-  if (!placed_) {
-    form::Rect b = form_.windowBounds();
-    b.left = owner.left + (owner.width - b.width) / 2;
-    b.top = owner.top + (owner.height - b.height) / 2;
-    form_.setWindowBounds(b);
-    placed_ = true;
-  }
-  form_.setWindowVisible(true);
-}
+void TfrmMonitor::open(const form::Rect& owner) { app::showOver(form_, owner, placed_); }
 
 void TfrmMonitor::showWindow() {
   if (!form_.windowVisible()) form_.setWindowVisible(true);

@@ -241,6 +241,10 @@ TEST(RowHistory, OverSummedMinutesTheGraphFillsTheirColumnsScalesAndFindsThem) {
     EXPECT_EQ(cols[c].high, m.high) << c;
     EXPECT_EQ(cols[c].average(), kept.summary(0, 10 + c / 6).average()) << c;
   }
+  // Columns of a minute each: the summed minutes fill theirs, the last
+  // hour is drawn from its points.
+  g.columns(0, kMidnight, 120 * kMinute, 120, cols);
+  for (size_t c = 0; c < cols.size(); ++c) EXPECT_EQ(cols[c].summed, c < h.summaryCount()) << c;
   // The scale stands above the summed values, as above the points.
   EXPECT_EQ(g.autoTop(), 200);
   // The mouse finds the minute it is over, or the point past the seam.

@@ -175,8 +175,9 @@ TEST(MonitorPorts, ConnectionsThatCannotStartAreFailuresAndStopEndsThoseOut) {
   runFor(os, m, 2000);
   EXPECT_EQ(m.outstanding(), 2u);
   EXPECT_EQ(os.connectsOut.size(), 2u);
+  const int cancels = os.connectCancels;
   m.stop();
-  EXPECT_EQ(os.connectCancels, 1);
+  EXPECT_EQ(os.connectCancels, cancels + 1);
   EXPECT_EQ(m.outstanding(), 0u);
   EXPECT_TRUE(os.connectsOut.empty());
   os.connectsOut = os.connectsSent;

@@ -90,7 +90,7 @@ void Monitor::stop() {
   if (!running_ && pending_.empty() && pendingConnects_.empty()) return;
   os_.cancelEchoes();
   pending_.clear();
-  if (!pendingConnects_.empty()) os_.cancelConnects();
+  os_.cancelConnects();  // what is out, and what was held for the next ones
   pendingConnects_.clear();
   for (Target& t : targets_) t.out = t.missed = false;
   running_ = false;

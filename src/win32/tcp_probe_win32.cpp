@@ -11,6 +11,7 @@
 #include <mstcpip.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -105,47 +106,42 @@ class TcpConnects {
   uint64_t send(const std::string& address, int port, int timeoutMs) {
     Sockets& f = sockets();
     if (!f.ready || port < 1 || port > 65535) return 0;
-    // The numeric address and the port as the system reads them (an IPv6
-    // zone included), never a name.
-    ADDRINFOW hints{};
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    ADDRINFOW* found = nullptr;
-    if (f.getAddrInfo(widen(address).c_str(), std::to_wstring(port).c_str(), &hints, &found) != 0 ||
-        !found)
-      return 0;
-    auto r = std::make_unique<Request>();
-    r->owner = this;
-    r->id = next_++;
-    r->socket = f.open(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
-    r->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    r->wait = CreateThreadpoolWait(&TcpConnects::ended, r.get(), nullptr);
-    if (r->socket == INVALID_SOCKET || !r->event || !r->wait ||
-        f.eventSelect(r->socket, r->event, FD_CONNECT) != 0) {
-      f.freeAddrInfo(found);
+    sockaddr_storage to{};
+    int length = 0;
+    if (!addressOf(address, to, length)) return 0;
+    if (to.ss_family == AF_INET6)
+      reinterpret_cast<sockaddr_in6&>(to).sin6_port = htons(static_cast<u_short>(port));
+    else
+      reinterpret_cast<sockaddr_in&>(to).sin_port = htons(static_cast<u_short>(port));
+    Slot* slot = freeSlot();
+    if (!slot) return 0;
+    slot->socket = f.open(to.ss_family, SOCK_STREAM, IPPROTO_TCP);
+    ResetEvent(slot->event);
+    if (slot->socket == INVALID_SOCKET ||
+        f.eventSelect(slot->socket, slot->event, FD_CONNECT) != 0) {
+      release(slot);
       return 0;
     }
+    slot->id = next_++;
     // One SYN, waited for the whole time-out: a reset ends the attempt at
     // once instead of the system asking again.
     TCP_INITIAL_RTO_PARAMETERS rto{static_cast<USHORT>(std::clamp(timeoutMs, 1, 65534)),
                                    TCP_INITIAL_RTO_NO_SYN_RETRANSMISSIONS};
     DWORD none = 0;
-    f.ioctl(r->socket, SIO_TCP_INITIAL_RTO, &rto, sizeof rto, nullptr, 0, &none, nullptr,
-            nullptr);
-    QueryPerformanceCounter(&r->start);
-    const int result =
-        f.connect(r->socket, found->ai_addr, static_cast<int>(found->ai_addrlen));
+    if (rtoKnown_ &&
+        f.ioctl(slot->socket, SIO_TCP_INITIAL_RTO, &rto, sizeof rto, nullptr, 0, &none, nullptr,
+                nullptr) != 0 &&
+        f.lastError() == WSAEOPNOTSUPP)
+      rtoKnown_ = false;  // a system without the option is not asked again
+    QueryPerformanceCounter(&slot->start);
+    const int result = f.connect(slot->socket, reinterpret_cast<const sockaddr*>(&to), length);
     const int error = result == 0 ? 0 : f.lastError();
-    f.freeAddrInfo(found);
-    const uint64_t id = r->id;
+    const uint64_t id = slot->id;
     if (result != 0 && error != WSAEWOULDBLOCK) {
       // Told at once (no route): answered at the next look.
       std::lock_guard<std::mutex> hold(lock_);
       done_.push_back({id, statusOf(error), 0});
-      closeAtOnce(r->socket);
-      r->socket = INVALID_SOCKET;
-      finished_.push_back(std::move(r));
+      release(slot);
       return id;
     }
     FILETIME due;
@@ -153,95 +149,167 @@ class TcpConnects {
     ticks.QuadPart = static_cast<ULONGLONG>(-static_cast<LONGLONG>(std::max(timeoutMs, 1)) * 10'000);
     due.dwLowDateTime = ticks.LowPart;
     due.dwHighDateTime = ticks.HighPart;
-    Request* waiting = r.get();
     {
       std::lock_guard<std::mutex> hold(lock_);
-      out_[id] = std::move(r);
+      out_[id] = slot;
     }
-    SetThreadpoolWait(waiting->wait, waiting->event, &due);
+    SetThreadpoolWait(slot->wait, slot->event, &due);
     return id;
   }
 
   std::vector<Platform::ConnectAnswer> take() {
     std::vector<Platform::ConnectAnswer> answers;
-    std::vector<std::unique_ptr<Request>> over;
+    std::vector<Slot*> over;
     {
       std::lock_guard<std::mutex> hold(lock_);
       answers.swap(done_);
-      over.swap(finished_);
+      over.swap(answered_);
     }
-    // Their callbacks have given their answers; what is left of them is
-    // released here, once each callback is through.
-    for (auto& r : over)
-      if (r->wait) WaitForThreadpoolWaitCallbacks(r->wait, FALSE);
+    // Their callbacks have given their answers; once each is through, its
+    // slot serves the next connection.
+    for (Slot* slot : over) {
+      WaitForThreadpoolWaitCallbacks(slot->wait, FALSE);
+      free_.push_back(slot);
+    }
     return answers;
   }
 
   void cancel() {
-    std::unordered_map<uint64_t, std::unique_ptr<Request>> out;
+    std::unordered_map<uint64_t, Slot*> out;
+    std::vector<Slot*> over;
     {
       std::lock_guard<std::mutex> hold(lock_);
       out.swap(out_);
+      over.swap(answered_);
+      done_.clear();
     }
     // A callback that already runs finishes first; one still to come never
     // runs. Its socket is then closed here, with a reset like the others.
-    for (auto& [id, r] : out) {
-      SetThreadpoolWait(r->wait, nullptr, nullptr);
-      WaitForThreadpoolWaitCallbacks(r->wait, TRUE);
+    for (auto& [id, slot] : out) {
+      SetThreadpoolWait(slot->wait, nullptr, nullptr);
+      WaitForThreadpoolWaitCallbacks(slot->wait, TRUE);
+      release(slot);
     }
-    std::lock_guard<std::mutex> hold(lock_);
-    done_.clear();
-    finished_.clear();
+    // Every slot is free now: a stopped monitor holds no event or wait.
+    for (auto& slot : slots_) {
+      WaitForThreadpoolWaitCallbacks(slot->wait, TRUE);
+      CloseThreadpoolWait(slot->wait);
+      CloseHandle(slot->event);
+    }
+    slots_.clear();
+    free_.clear();
   }
 
  private:
-  struct Request {
+  // A connection's event and the pool's wait on it, made once and used by
+  // one connection after another: a row that probes every second makes
+  // neither anew.
+  struct Slot {
     TcpConnects* owner = nullptr;
-    uint64_t id = 0;
-    SOCKET socket = INVALID_SOCKET;
     HANDLE event = nullptr;
     PTP_WAIT wait = nullptr;
+    uint64_t id = 0;
+    SOCKET socket = INVALID_SOCKET;
     LARGE_INTEGER start{};
-    ~Request() {
-      if (socket != INVALID_SOCKET) closeAtOnce(socket);
-      if (wait) CloseThreadpoolWait(wait);
-      if (event) CloseHandle(event);
-    }
   };
+
+  Slot* freeSlot() {
+    if (!free_.empty()) {
+      Slot* slot = free_.back();
+      free_.pop_back();
+      return slot;
+    }
+    auto slot = std::make_unique<Slot>();
+    slot->owner = this;
+    slot->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    slot->wait = slot->event ? CreateThreadpoolWait(&TcpConnects::ended, slot.get(), nullptr)
+                             : nullptr;
+    if (!slot->wait) {
+      if (slot->event) CloseHandle(slot->event);
+      return nullptr;
+    }
+    slots_.push_back(std::move(slot));
+    return slots_.back().get();
+  }
+
+  // The slot back among the free ones, its socket closed with a reset.
+  void release(Slot* slot) {
+    if (slot->socket != INVALID_SOCKET) closeAtOnce(slot->socket);
+    slot->socket = INVALID_SOCKET;
+    free_.push_back(slot);
+  }
+
+  // The numeric address as the system reads it (an IPv6 zone included),
+  // never a name; read once for each address a row probes.
+  bool addressOf(const std::string& address, sockaddr_storage& to, int& length) {
+    auto known = addresses_.find(address);
+    if (known == addresses_.end()) {
+      Sockets& f = sockets();
+      ADDRINFOW hints{};
+      hints.ai_flags = AI_NUMERICHOST;
+      hints.ai_socktype = SOCK_STREAM;
+      hints.ai_protocol = IPPROTO_TCP;
+      ADDRINFOW* found = nullptr;
+      if (f.getAddrInfo(widen(address).c_str(), nullptr, &hints, &found) != 0 || !found)
+        return false;
+      Address a{};
+      a.length = static_cast<int>(std::min<size_t>(found->ai_addrlen, sizeof a.to));
+      std::memcpy(&a.to, found->ai_addr, static_cast<size_t>(a.length));
+      f.freeAddrInfo(found);
+      // The rows' addresses are few; a list that somehow grows past them
+      // starts again rather than growing for days.
+      if (addresses_.size() >= 65536) addresses_.clear();
+      known = addresses_.emplace(address, a).first;
+    }
+    to = known->second.to;
+    length = known->second.length;
+    return true;
+  }
 
   // On a thread of the pool: the connection was accepted or failed, or
   // its time ran out.
   static void CALLBACK ended(PTP_CALLBACK_INSTANCE, void* context, PTP_WAIT, TP_WAIT_RESULT result) {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    auto* r = static_cast<Request*>(context);
-    Platform::ConnectAnswer a{r->id, Status::TimedOut, 0};
+    auto* slot = static_cast<Slot*>(context);
+    Platform::ConnectAnswer a{slot->id, Status::TimedOut, 0};
     if (result == WAIT_OBJECT_0) {
       WSANETWORKEVENTS events{};
-      if (sockets().networkEvents(r->socket, r->event, &events) == 0 &&
+      if (sockets().networkEvents(slot->socket, slot->event, &events) == 0 &&
           (events.lNetworkEvents & FD_CONNECT))
         a.status = statusOf(events.iErrorCode[FD_CONNECT_BIT]);
       else
         a.status = Status::Failed;
     }
     if (a.status == Status::Accepted)
-      a.us = (now.QuadPart - r->start.QuadPart) * 1'000'000 / counterFrequency();
-    closeAtOnce(r->socket);
-    r->socket = INVALID_SOCKET;
-    TcpConnects& owner = *r->owner;
+      a.us = (now.QuadPart - slot->start.QuadPart) * 1'000'000 / counterFrequency();
+    closeAtOnce(slot->socket);
+    slot->socket = INVALID_SOCKET;
+    TcpConnects& owner = *slot->owner;
     std::lock_guard<std::mutex> hold(owner.lock_);
-    const auto it = owner.out_.find(r->id);
+    const auto it = owner.out_.find(slot->id);
     if (it == owner.out_.end()) return;  // cancelled meanwhile
     owner.done_.push_back(a);
-    owner.finished_.push_back(std::move(it->second));
+    owner.answered_.push_back(slot);
     owner.out_.erase(it);
   }
 
-  std::mutex lock_;
-  std::unordered_map<uint64_t, std::unique_ptr<Request>> out_;  // being made
-  std::vector<Platform::ConnectAnswer> done_;
-  std::vector<std::unique_ptr<Request>> finished_;  // answered, to release
+  struct Address {
+    sockaddr_storage to;
+    int length;
+  };
+
+  // The window's thread alone: the slots, the free ones, the addresses.
+  std::vector<std::unique_ptr<Slot>> slots_;
+  std::vector<Slot*> free_;
+  std::unordered_map<std::string, Address> addresses_;
   uint64_t next_ = 1;
+  bool rtoKnown_ = true;  // the system takes the initial time-out option
+  // Shared with the pool's callbacks.
+  std::mutex lock_;
+  std::unordered_map<uint64_t, Slot*> out_;  // being made
+  std::vector<Platform::ConnectAnswer> done_;
+  std::vector<Slot*> answered_;  // answered, their callbacks perhaps still running
 };
 
 uint64_t Win32Platform::sendConnect(const std::string& address, int port, int timeoutMs) {

@@ -258,6 +258,65 @@ TEST_F(Connections, RowsStayWhereTheyAreWhileTheirFiguresChangeAndNewOnesGoToThe
   EXPECT_EQ(w().list().selection(), (std::vector<size_t>{2}));
 }
 
+// A reading asks the list to draw again every place whose text or colour
+// changed, and leaves the others alone when no row moved; the title
+// follows every count.
+TEST_F(Connections, EveryPlaceWhoseTextOrColourChangedIsDrawnAgainAndTheTitleFollows) {
+  const std::string a = "TCP 10.0.0.1:1000 10.0.0.9:80 ";
+  const std::string b = "TCP 10.0.0.2:1000 10.0.0.9:80 ESTABLISHED 100";
+  const std::string c = "TCP 10.0.0.4:1000 10.0.0.9:80 ESTABLISHED 100";
+  const std::string n = "TCP 10.0.0.3:1000 10.0.0.9:80 ESTABLISHED 100";
+  const std::string u = "UDP 0.0.0.0:67 200";
+  os.endpoints = {ep(a + "ESTABLISHED 100"), ep(b), ep(c)};
+  open();
+  w().list().userHeaderClick(3);  // by local address
+  auto look = [&] {
+    std::vector<std::string> out;
+    for (size_t r = 0; r < w().rowCount(); ++r) {
+      std::string s = w().rowMark(r) + std::to_string(w().rowBackground(r));
+      for (int col = 0; col < 10; ++col) s += "|" + w().cell(r, col);
+      out.push_back(s);
+    }
+    return out;
+  };
+  struct Step {
+    std::vector<std::string> reading;
+    bool whole;  // every place may have changed: rows moved or went
+    std::string title;
+  };
+  const std::vector<Step> steps = {
+      {{a + "ESTABLISHED 100", b, c}, false, "接続 (3 / 3)"},      // the marks age
+      {{a + "CLOSE_WAIT 100", b, c}, false, "接続 (3 / 3)"},       // a state changes
+      {{a + "CLOSE_WAIT 100", b, c}, false, "接続 (3 / 3)"},       // the new marks run out
+      {{a + "CLOSE_WAIT 100", b, n, c}, true, "接続 (4 / 4)"},     // one comes between
+      {{a + "CLOSE_WAIT 100", n, c}, false, "接続 (4 / 4)"},       // one closes: red, in place
+      {{a + "CLOSE_WAIT 100", n, c}, false, "接続 (4 / 4)"},
+      {{a + "CLOSE_WAIT 100", n, c}, false, "接続 (4 / 4)"},
+      {{a + "CLOSE_WAIT 100", n, c}, true, "接続 (3 / 3)"},        // the closed row goes
+      {{a + "CLOSE_WAIT 100", n, c, u}, true, "接続 (4 / 4)"},     // one comes at the end
+  };
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const std::vector<std::string> before = look();
+    reading(steps[i].reading);
+    const std::vector<std::string> after = look();
+    EXPECT_EQ(cf().caption(), steps[i].title) << "reading " << i + 2;
+    const form::ListDoc& list = w().list();
+    if (list.allChanged()) {
+      EXPECT_TRUE(steps[i].whole) << "reading " << i + 2 << ": all drawn though no row moved";
+      continue;
+    }
+    const auto& asked = list.changedPlaces();
+    for (size_t p = 0; p < std::max(before.size(), after.size()); ++p) {
+      const bool same = p < before.size() && p < after.size() && before[p] == after[p];
+      const bool redrawn = std::find(asked.begin(), asked.end(), p) != asked.end();
+      const std::string where = "reading " + std::to_string(i + 2) + ", place " +
+                                std::to_string(p) + ": " + (p < after.size() ? after[p] : "");
+      if (!same) EXPECT_TRUE(redrawn) << where;
+      else if (!steps[i].whole) EXPECT_FALSE(redrawn) << where;
+    }
+  }
+}
+
 TEST_F(Connections, TheFilterKeepsRowsWithAnyWordOrPortAndTheKindsTicked) {
   os.endpoints = {ep("TCP 0.0.0.0:80 0.0.0.0:0 LISTENING 200"),
                   ep("TCP 10.0.0.2:50000 10.0.0.9:8080 ESTABLISHED 100"),

@@ -271,6 +271,7 @@ void TfrmConnections::follow(const Changes& c) {
   };
   for (size_t slot : c.appeared) check(slot);
   for (size_t slot : c.changed) check(slot);
+  const std::vector<size_t> before = dropped || !added.empty() ? order_ : std::vector<size_t>();
   if (dropped) {
     std::erase_if(order_, [this](size_t slot) { return inOrder_[slot] == 2; });
     for (uint8_t& v : inOrder_)
@@ -285,15 +286,38 @@ void TfrmConnections::follow(const Changes& c) {
                [this](size_t a, size_t b) { return sort_.before(table_, names_, a, b); });
     order_.swap(merged);
   }
+  // The list draws again only the places whose text or colour changed:
+  // every place from the first one that now holds another row, and above
+  // it the rows that changed where they stand.
+  size_t moved = order_.size();
   if (dropped || !added.empty()) {
-    std::vector<size_t> places;
+    moved = 0;
+    while (moved < before.size() && moved < order_.size() && before[moved] == order_[moved])
+      ++moved;
+  }
+  std::vector<size_t> places;
+  if (!c.appeared.empty() || !c.changed.empty() || !c.closed.empty() || !c.faded.empty()) {
+    std::vector<bool> touched(table_.slots(), false);
+    for (const auto* slots : {&c.appeared, &c.changed, &c.closed, &c.faded})
+      for (size_t slot : *slots) touched[slot] = true;
+    for (size_t place = 0; place < moved; ++place)
+      if (touched[order_[place]]) places.push_back(place);
+  }
+  for (size_t place = moved; place < order_.size(); ++place) places.push_back(place);
+  // Fewer rows leave places at the bottom that hold nothing now: the list
+  // is drawn whole then.
+  const bool shrank = order_.size() < before.size();
+  if (dropped || !added.empty()) {
+    std::vector<size_t> selectedPlaces;
     for (size_t place = 0; place < order_.size(); ++place)
       if (std::find(selected.begin(), selected.end(), order_[place]) != selected.end())
-        places.push_back(place);
-    list_.changed();
-    list_.select(places);
+        selectedPlaces.push_back(place);
+    const std::vector<size_t> wasSelected = list_.selection();
+    if (shrank) list_.changed();
+    else list_.changed(std::move(places));
+    if (selectedPlaces != wasSelected) list_.select(selectedPlaces);
   } else {
-    list_.changed();
+    list_.changed(std::move(places));
   }
 }
 
@@ -319,8 +343,9 @@ void TfrmConnections::reorder() {
 }
 
 void TfrmConnections::showTitle() {
-  form_.setCaption(std::string(kCaption) + " (" + std::to_string(order_.size()) + " / " +
-                   std::to_string(table_.liveCount()) + ")");
+  std::string title = std::string(kCaption) + " (" + std::to_string(order_.size()) + " / " +
+                      std::to_string(table_.liveCount()) + ")";
+  if (title != form_.caption()) form_.setCaption(title);
 }
 
 void TfrmConnections::showEvents() {

@@ -152,9 +152,13 @@ bool Table::refresh(Changes& out) {
   const int64_t now = os_.localTimeMs();
   // The marks of earlier readings age first, so that what this reading
   // marks shows for the full count.
-  for (Row& r : rows_) {
+  for (size_t slot = 0; slot < rows_.size(); ++slot) {
+    Row& r = rows_[slot];
     if (!r.live || r.markLeft == 0) continue;
-    if (--r.markLeft == 0 && r.mark != Mark::Closed) r.mark = Mark::None;
+    if (--r.markLeft == 0 && r.mark != Mark::Closed) {
+      r.mark = Mark::None;
+      out.faded.push_back(slot);
+    }
   }
   for (const Endpoint& e : read_) {
     const uint32_t process = processFor(e.pid);

@@ -87,9 +87,10 @@ struct Changes {
   std::vector<size_t> changed;   // a new state
   std::vector<size_t> closed;    // gone from the system's table
   std::vector<size_t> removed;   // slots freed: closed rows whose mark ran out
+  std::vector<size_t> faded;     // rows whose colour ran out and show plain again
   size_t events = 0;
   bool any() const { return !appeared.empty() || !changed.empty() || !closed.empty() ||
-                            !removed.empty(); }
+                            !removed.empty() || !faded.empty(); }
 };
 
 class Table {

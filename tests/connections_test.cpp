@@ -118,8 +118,16 @@ TEST_F(Connections, CtrlNOpensTheWindowReadingAtOnceAndASecondBringsItForward) {
   EXPECT_EQ(rows(), (std::vector<std::string>{"+ svchost.exe TCP 0.0.0.0 135 0.0.0.0 0 LISTENING"}));
   // A window never opened before reads every second.
   EXPECT_EQ(cf().timerMs(), 1000);
+  // A place past the last event, asked by a list whose count is behind,
+  // is empty.
+  const form::ListSource& log = w().eventList().source();
+  ASSERT_EQ(log.rowCount(), 1u);
+  EXPECT_EQ(log.cell(1, 1), "");
+  // A second Ctrl+N brings the window forward without reading again.
+  os.endpoints.push_back(ep("TCP 0.0.0.0:445 0.0.0.0:0 LISTENING 200"));
   EXPECT_TRUE(form().userShortcut("Ctrl+N"));
   EXPECT_EQ(cf().frontings(), 1);
+  EXPECT_EQ(cf().caption(), "接続 (1 / 1)");
   // Closed, it stops reading; the system menu opens it again.
   w().FormClose();
   EXPECT_EQ(cf().timerMs(), -1);

@@ -109,10 +109,13 @@ class TcpConnects {
     sockaddr_storage to{};
     int length = 0;
     if (!addressOf(address, to, length)) return 0;
+    // In the network's byte order (the socket library loads only at the
+    // first use, so not through its own function).
+    const auto inOrder = static_cast<u_short>((port >> 8) | ((port & 0xFF) << 8));
     if (to.ss_family == AF_INET6)
-      reinterpret_cast<sockaddr_in6&>(to).sin6_port = htons(static_cast<u_short>(port));
+      reinterpret_cast<sockaddr_in6&>(to).sin6_port = inOrder;
     else
-      reinterpret_cast<sockaddr_in&>(to).sin_port = htons(static_cast<u_short>(port));
+      reinterpret_cast<sockaddr_in&>(to).sin_port = inOrder;
     Slot* slot = freeSlot();
     if (!slot) return 0;
     slot->socket = f.open(to.ss_family, SOCK_STREAM, IPPROTO_TCP);

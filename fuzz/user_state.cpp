@@ -46,7 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (kept > app::CommandHistory::kKept || deletions > app::CommandHistory::kKept)
     fuzz::fail("more than 200 lines or deletions kept");
-  if (kept < app::CommandHistory::kKept && !lines.contains("ping 127.0.0.1"))
+  // Another window may have deleted a line (the file names it only by its
+  // digest) after this one ran it: then it may rightly be gone.
+  bool deletedLater = false;
+  for (const app::StateRow& r : rows)
+    deletedLater |= r.size() == 3 && r[0] == "deleted" && r[1] >= "2024/05/01 09:30:00";
+  if (kept < app::CommandHistory::kKept && !deletedLater && !lines.contains("ping 127.0.0.1"))
     fuzz::fail("this window's line lost");
   // What was written reads back as the same history.
   app::CommandHistory next;

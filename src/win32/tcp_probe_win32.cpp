@@ -179,11 +179,10 @@ class TcpConnects {
 
   void cancel() {
     std::unordered_map<uint64_t, Slot*> out;
-    std::vector<Slot*> over;
     {
       std::lock_guard<std::mutex> hold(lock_);
       out.swap(out_);
-      over.swap(answered_);
+      answered_.clear();  // every slot is waited for and let go below
       done_.clear();
     }
     // A callback that already runs finishes first; one still to come never

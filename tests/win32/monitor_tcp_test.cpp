@@ -90,16 +90,12 @@ TEST(TcpConnect, ALoopbackListenerAcceptsAClosedPortRefusesAndNothingWaitsAfter)
   // the other kind of answer; a stop between rounds ends what is out.
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
-    std::vector<uint64_t> ids;  // the listener's at even places
-    for (int i = 0; i < 5; ++i) {
+    std::vector<uint64_t> ids(10);  // the listener's at even places
+    for (size_t i = 0; i < ids.size(); ++i) {
       const DWORD before = GetTickCount();
-      uint64_t a = 0, b = 0;
-      if (round % 2) b = os.sendConnect("127.0.0.1", closed.port(), 1000);
-      a = os.sendConnect("127.0.0.1", listener.port(), 1000);
-      if (round % 2 == 0) b = os.sendConnect("127.0.0.1", closed.port(), 1000);
+      const size_t at = i ^ static_cast<size_t>(round % 2);  // the order swapped every round
+      ids[at] = os.sendConnect("127.0.0.1", at % 2 ? closed.port() : listener.port(), 1000);
       EXPECT_LT(GetTickCount() - before, 200u) << "a connection waited on the caller's thread";
-      ids.push_back(a);
-      ids.push_back(b);
     }
     std::vector<Connect> got;
     for (int i = 0; i < 300 && got.size() < ids.size(); ++i) {
